@@ -1,0 +1,104 @@
+// A drawing surface: 32-bit pixels in memory, each holding a colour value with
+// red in the low byte, then green, then blue (the top byte is always 0).
+// Everything the game draws goes into surfaces in software; the window only
+// receives the finished back buffer once per frame.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+using Colour = std::uint32_t;
+
+constexpr Colour MakeColour(int red, int green, int blue)
+{
+    return static_cast<Colour>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
+}
+constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+constexpr Colour kBlack = 0x000000;
+constexpr Colour kWhite = 0xFFFFFF;
+// What GetPixel answers for a point outside the surface; no real colour has a top byte.
+constexpr Colour kInvalidColour = 0xFFFFFFFF;
+
+// How a block transfer combines source and destination pixels.
+enum class RasterOp {
+    Copy,   // destination = source
+    And,    // destination = destination AND source
+    Paint,  // destination = destination OR source
+};
+
+enum class PenStyle { Solid, Dash };
+
+// A pen wider than one pixel always draws solid, whatever its style.
+struct Pen {
+    Colour colour = kBlack;
+    int width = 1;
+    PenStyle style = PenStyle::Solid;
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+class Surface {
+public:
+    Surface() = default;
+    // A new surface is black. Negative sizes give an empty surface.
+    Surface(int width, int height);
+
+    bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    Colour* Pixels() { return pixels_.data(); }
+    const Colour* Pixels() const { return pixels_.data(); }
+    Colour* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Colour* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+
+    // One pixel. Outside the surface GetPixel answers kInvalidColour and
+    // SetPixel does nothing.
+    Colour GetPixel(int x, int y) const;
+    void SetPixel(int x, int y, Colour colour);
+
+    void Fill(Colour colour);
+    void FillRect(int x, int y, int width, int height, Colour colour);
+
+    // Block transfers of a width x height rectangle of src at (srcX, srcY) to
+    // (x, y) here, clipped to both surfaces.
+    void Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
+              RasterOp op = RasterOp::Copy);
+    // Like Blit with Copy, but source pixels of exactly the key colour are left out.
+    void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
+                         Colour key = kBlack);
+    // Nearest-neighbour stretch of a source rectangle onto a destination rectangle.
+    void StretchBlit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
+                     int srcWidth, int srcHeight);
+
+    // Pen drawing. The current position and pen belong to the surface.
+    Pen SelectPen(const Pen& pen);  // answers the pen that was selected before
+    const Pen& CurrentPen() const { return pen_; }
+    void MoveTo(int x, int y);
+    Point CurrentPosition() const { return position_; }
+    // A line from the current position to (x, y), which becomes the current
+    // position. The end pixel is left to the next segment.
+    void LineTo(int x, int y);
+    // Cubic Bézier curves through count points (1 + 3n): from points[0], each
+    // further three points are two control points and an end point. The curve
+    // is flattened into lines and its final end pixel is drawn too, so that
+    // curves sharing end points close an outline that no fill can leak through.
+    // The current position is not changed.
+    void PolyBezier(const Point* points, int count);
+
+private:
+    void PlotPen(int x, int y);
+    void DrawLine(int x0, int y0, int x1, int y1, bool includeEnd);
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Colour> pixels_;
+    Pen pen_;
+    Point position_;
+    int dashPhase_ = 0;  // pixels into the dash pattern along the current path
+};

@@ -1,0 +1,32 @@
+// Loads pictures into CImages and draws them: the game's image manager.
+#pragma once
+
+#include "platform/Surface.h"
+#include "resources/CImage.h"
+
+struct CPiece;
+
+class CMgrImage {
+public:
+    // Loaders. The extension decides: "bmp" after the first "." loads a BMP
+    // through DataFile, anything else is a JPEG from the disk. Every failure is
+    // a critical error.
+    void LoadImage(CImage& target, const char* fileName);
+    void LoadImageScaled(CImage& target, const char* fileName, float width, float height);
+    void LoadBmp(CImage& target, const char* fileName);
+    void LoadBmpScaled(CImage& target, const char* fileName, float width, float height);
+    void LoadJpeg(CImage& target, const char* fileName);
+    void LoadJpegScaled(CImage& target, const char* fileName, float width, float height);
+
+    // Drawing. Positions are truncated toward zero; black is transparent in
+    // every transparent copy.
+    void Draw(Surface& dest, const CImage& image, float x, float y);
+    void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
+    void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);
+    void DrawPieceTransparent(Surface& dest, const CPiece& piece, float x, float y);
+    void DrawPieceLighten(Surface& dest, const CPiece& piece, float x, float y);
+    void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
+    void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
+};
+
+extern CMgrImage ImageMgr;

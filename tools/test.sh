@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game twice (plain, and with the address
+# and undefined-behaviour sanitizers) and runs every test in both builds, then
+# runs the benchmarks once to report their ratios.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+pavendra_install_packages
+
+jobs="$(nproc)"
+
+echo "=== Build"
+pavendra_build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAVENDRA_WERROR=ON
+echo "=== Tests"
+(cd "$PAVENDRA_ROOT/build-test" && ctest --output-on-failure -j "$jobs")
+
+echo "=== Build with sanitizers"
+pavendra_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPAVENDRA_WERROR=ON -DPAVENDRA_SANITIZE=ON -DPAVENDRA_BENCH=OFF
+echo "=== Tests with sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PAVENDRA_ROOT/tests/lsan.supp:print_suppressions=0"
+(cd "$PAVENDRA_ROOT/build-asan" && ctest --output-on-failure -j "$jobs")
+
+if [ -x "$PAVENDRA_ROOT/build-test/bin/pavendra_bench" ]; then
+  echo "=== Benchmarks"
+  "$PAVENDRA_ROOT/build-test/bin/pavendra_bench" --benchmark_min_time=0.05
+fi
