@@ -1,0 +1,3 @@
+#include "puzzle/CCutPreview.h"
+
+CCutPreview CutPreview;

@@ -1,0 +1,3 @@
+#include "puzzle/CGame.h"
+
+CGame Game;

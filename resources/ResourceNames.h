@@ -1,0 +1,49 @@
+// The name of every file the game reads from its data archive "data.000".
+// The archive builder packs exactly these names, so keep every name here.
+#pragma once
+
+namespace res {
+
+// Logo screen.
+inline constexpr const char* kLogo = "data/logo.bmp";
+inline constexpr const char* kSiteLogo = "data/sitelogo.bmp";
+
+// Menu and in-game panel pictures.
+inline constexpr const char* kPanelBottom = "data/Menu_Line_Game.bmp";
+inline constexpr const char* kPanelTop = "data/Menu_Line_Game_Up.bmp";
+inline constexpr const char* kCalculate = "data/Calculate.bmp";
+inline constexpr const char* kTimer = "data/timer.bmp";
+inline constexpr const char* kMenuBackground = "data/Menu_Background.bmp";
+inline constexpr const char* kMenuBackground2 = "data/Menu_Background_2.bmp";
+inline constexpr const char* kProgressBar = "data/Progress_Bar.bmp";
+inline constexpr const char* kPreviewFrame = "data/Preview.bmp";
+
+// Buttons: "data/" + name + "_Button_Active.bmp" and "_Button_NoActive.bmp".
+inline constexpr const char* kButtonFolder = "data/";
+inline constexpr const char* kButtonActiveSuffix = "_Button_Active.bmp";
+inline constexpr const char* kButtonNoActiveSuffix = "_Button_NoActive.bmp";
+inline constexpr const char* kButtonNames[] = {
+    "LoadGame", "Custom", "Exit", "Play", "Back", "ArrowLeft", "ArrowRight", "Slider", "Menu",
+    "Border", "Picture", "Back1", "Back2", "Back3", "Back4", "Arrange", "Save", "Load",
+};
+inline constexpr const char* kBorderToggle = "data/Border_Button_Toggle.bmp";
+inline constexpr const char* kPictureToggle = "data/Picture_Button_Toggle.bmp";
+
+// The fifteen puzzle pictures, "data/images/image0.bmp" to "image14.bmp".
+inline constexpr const char* kPictureFormat = "data/images/image%i.bmp";
+inline constexpr int kPictureCount = 15;
+
+// Sounds and music.
+inline constexpr const char* kSoundButton = "Sounds/Button.wav";
+inline constexpr const char* kSoundPieceConnection = "Sounds/PieceConnection.wav";
+inline constexpr const char* kSoundLevelDone = "Sounds/LevelDone.wav";
+inline constexpr const char* kMusic = "Sounds/music.trk";
+
+// What the platform layer needs: the window icon and the two font faces with
+// their licence.
+inline constexpr const char* kWindowIcon = "data/icon.bmp";
+inline constexpr const char* kSerifFont = "fonts/LiberationSerif-Bold.ttf";
+inline constexpr const char* kSansFont = "fonts/LiberationSans-Bold.ttf";
+inline constexpr const char* kFontLicence = "fonts/LICENSE";
+
+}  // namespace res

@@ -1,0 +1,3 @@
+#include "screens/CLogo.h"
+
+CLogo Logo;

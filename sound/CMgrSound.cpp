@@ -1,0 +1,3 @@
+#include "sound/CMgrSound.h"
+
+CMgrSound SoundMgr;
