@@ -100,7 +100,10 @@ public:
     void PolyBezier(const Point* points, int count);
 
 private:
-    void PlotPen(int x, int y);
+    // Plots the pen at one point of a path, `phase` pixels along it.
+    void PlotPen(long long x, long long y, long long phase);
+    // A line of the current pen, clipped to the surface; pixel i of the line
+    // lies dashPhase_ + i pixels along the path, and dashPhase_ moves on.
     void DrawLine(int x0, int y0, int x1, int y1, bool includeEnd);
 
     int width_ = 0;
@@ -108,5 +111,5 @@ private:
     std::vector<Colour> pixels_;
     Pen pen_;
     Point position_;
-    int dashPhase_ = 0;  // pixels into the dash pattern along the current path
+    long long dashPhase_ = 0;  // pixels into the dash pattern along the current path
 };
