@@ -66,6 +66,7 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
     long long x0 = std::max(0, x), y0 = std::max(0, y);
     long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
     long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
+    if (x0 >= x1) return;
     for (long long row = y0; row < y1; ++row) {
         Colour* line = Row(static_cast<int>(row));
         std::fill(line + x0, line + x1, colour & 0xFFFFFF);
@@ -163,6 +164,7 @@ void Surface::PlotPen(long long x, long long y, long long phase)
     long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
     long long x1 = std::min(static_cast<long long>(width_), x + low + pen_.width);
     long long y1 = std::min(static_cast<long long>(height_), y + low + pen_.width);
+    if (x0 >= x1) return;
     for (long long row = y0; row < y1; ++row) {
         Colour* line = Row(static_cast<int>(row));
         std::fill(line + x0, line + x1, pen_.colour & 0xFFFFFF);
