@@ -53,9 +53,11 @@ std::unique_ptr<FontFace> FontFace::FromFile(const char* path, int cellHeight)
     return FromMemory(std::move(bytes), cellHeight);
 }
 
+// The game's fonts live until the program ends, possibly after the font
+// library has been shut down (which frees every face with it).
 FontFace::~FontFace()
 {
-    if (font) TTF_CloseFont(AsFont(font));
+    if (font && TTF_WasInit() > 0) TTF_CloseFont(AsFont(font));
 }
 
 // Picks the largest point size whose cell is no higher than asked; for the

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // A dashed one-pixel pen draws 18 pixels and leaves 6.
@@ -27,6 +31,31 @@ bool ClipTransfer(Transfer& t, long long dstW, long long dstH, long long srcW, l
     t.width = std::min({t.width, dstW - t.x, srcW - t.srcX});
     t.height = std::min({t.height, dstH - t.y, srcH - t.srcY});
     return t.width > 0 && t.height > 0;
+}
+
+// One row of a transparent copy: source pixels equal to the key are left out.
+// Four pixels at a time where the processor allows: the board is redrawn
+// with every piece each frame.
+void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, long long count, Colour key)
+{
+    long long i = 0;
+#if defined(__SSE2__)
+    const __m128i keys = _mm_set1_epi32(static_cast<int>(key));
+    for (; i + 4 <= count; i += 4) {
+        __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        __m128i isKey = _mm_cmpeq_epi32(source, keys);
+        int keyLanes = _mm_movemask_epi8(isKey);
+        if (keyLanes == 0xFFFF) continue;  // all four left out, as outside a piece
+        __m128i* target = reinterpret_cast<__m128i*>(to + i);
+        if (keyLanes != 0) {
+            __m128i kept = _mm_and_si128(isKey, _mm_loadu_si128(target));
+            source = _mm_or_si128(kept, _mm_andnot_si128(isKey, source));
+        }
+        _mm_storeu_si128(target, source);
+    }
+#endif
+    for (; i < count; ++i)
+        if (from[i] != key) to[i] = from[i];
 }
 
 // Floor and ceiling of a / b for b > 0.
@@ -75,6 +104,11 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
 
 void Surface::Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY, RasterOp op)
 {
+    if (&src == this) {  // a copy within one surface reads the pixels as they were
+        const Surface before = src;
+        Blit(x, y, width, height, before, srcX, srcY, op);
+        return;
+    }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
     for (long long row = 0; row < t.height; ++row) {
@@ -97,14 +131,16 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
 void Surface::BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                               Colour key)
 {
+    if (&src == this) {
+        const Surface before = src;
+        BlitTransparent(x, y, width, height, before, srcX, srcY, key);
+        return;
+    }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
-    for (long long row = 0; row < t.height; ++row) {
-        const Colour* from = src.Row(static_cast<int>(t.srcY + row)) + t.srcX;
-        Colour* to = Row(static_cast<int>(t.y + row)) + t.x;
-        // A select rather than a branch, so that the compiler can do many pixels at once.
-        for (long long i = 0; i < t.width; ++i) to[i] = from[i] != key ? from[i] : to[i];
-    }
+    for (long long row = 0; row < t.height; ++row)
+        CopyRowTransparent(Row(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
+                           t.width, key);
 }
 
 // Each destination pixel takes the source pixel under its centre.
@@ -112,6 +148,11 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
                           int srcWidth, int srcHeight)
 {
     if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0 || src.IsEmpty() || IsEmpty()) return;
+    if (&src == this) {
+        const Surface before = src;
+        StretchBlit(x, y, width, height, before, srcX, srcY, srcWidth, srcHeight);
+        return;
+    }
     const long long firstCol = std::max(0LL, -static_cast<long long>(x));
     const long long endCol = std::min(static_cast<long long>(width), static_cast<long long>(width_) - x);
     const long long firstRow = std::max(0LL, -static_cast<long long>(y));

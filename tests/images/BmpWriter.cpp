@@ -44,7 +44,7 @@ std::uint32_t Pack(Colour c, const Masks& m)
     auto place = [](int value, std::uint32_t mask) -> std::uint32_t {
         int shift = 0, bits = 0;
         while (!(mask >> shift & 1)) ++shift;
-        while (mask >> (shift + bits) & 1) ++bits;
+        while (shift + bits < 32 && (mask >> (shift + bits) & 1)) ++bits;
         return static_cast<std::uint32_t>(value >> (8 - bits)) << shift;
     };
     // An alpha of 0x80 that the decoder must not let through.

@@ -171,7 +171,9 @@ TEST(CMgrImageDraw, ThinFrameIsDashed)
     for (int y = 0; y < board.Height(); ++y)
         for (int x = 0; x < board.Width(); ++x)
             if (board.GetPixel(x, y) != kBoard) {
-                bool onEdge = ((y == 10 || y == 60) && x >= 10 && x <= 110) || ((x == 10 || x == 110) && y >= 10 && y <= 60);
+                bool onTopOrBottom = (y == 10 || y == 60) && x >= 10 && x <= 110;
+                bool onLeftOrRight = (x == 10 || x == 110) && y >= 10 && y <= 60;
+                bool onEdge = onTopOrBottom || onLeftOrRight;
                 EXPECT_TRUE(onEdge) << x << "," << y;
             }
     EXPECT_EQ(board.CurrentPen().colour, before.colour);  // the pen is restored

@@ -28,7 +28,8 @@ PixelRect InkBox(const Surface& s)
 
 TEST(FontFace, MatchesTheCellHeightsOfBothFaces)
 {
-    for (auto [path, cell] : {std::pair{kSerif, 22}, std::pair{kSans, 30}, std::pair{kSans, 22}, std::pair{kSerif, 30}}) {
+    const std::pair<const char*, int> faces[] = {{kSerif, 22}, {kSans, 30}, {kSans, 22}, {kSerif, 30}};
+    for (auto [path, cell] : faces) {
         auto face = FontFace::FromFile(path, cell);
         ASSERT_TRUE(face) << path;
         EXPECT_EQ(face->CellHeight(), cell) << path;

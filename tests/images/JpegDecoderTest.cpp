@@ -21,7 +21,8 @@ protected:
         folder = std::make_unique<TempFolder>();
         std::string ppm = "P3\n64 48\n255\n";
         for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 64; ++x) ppm += x < 32 ? (y < 24 ? "255 0 0\n" : "0 0 255\n") : (y < 24 ? "0 255 0\n" : "255 255 255\n");
+            for (int x = 0; x < 64; ++x)
+                ppm += x < 32 ? (y < 24 ? "255 0 0\n" : "0 0 255\n") : (y < 24 ? "0 255 0\n" : "255 255 255\n");
         std::string source = folder->Write("quarters.ppm", std::vector<std::uint8_t>(ppm.begin(), ppm.end()));
         available = RunConvert(source + " -quality 95 " + Path("baseline.jpg")) &&
                     RunConvert(source + " -quality 95 -interlace Plane " + Path("progressive.jpg")) &&
@@ -68,14 +69,14 @@ bool JpegDecoderTest::available = false;
 // An Exif block holding only an orientation, put after the JFIF block.
 std::vector<std::uint8_t> WithOrientation(std::vector<std::uint8_t> jpeg, int orientation, bool bigEndian = false)
 {
-    std::vector<std::uint8_t> tiff = bigEndian ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12,
-                                                                           0, 3, 0, 0, 0, 1, 0,
-                                                                           static_cast<std::uint8_t>(orientation), 0, 0,
-                                                                           0, 0, 0, 0}
-                                               : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01,
-                                                                           3, 0, 1, 0, 0, 0,
-                                                                           static_cast<std::uint8_t>(orientation), 0, 0, 0,
-                                                                           0, 0, 0, 0};
+    const auto o = static_cast<std::uint8_t>(orientation);
+    // Byte order, 42, the first directory at 8; one entry: tag 0x0112, type 3
+    // (16 bits), count 1, the value; no next directory.
+    const std::vector<std::uint8_t> tiff =
+        bigEndian ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3,
+                                              0, 0, 0, 1, 0, o, 0, 0, 0, 0, 0, 0}
+                  : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0,
+                                              1, 0, 0, 0, o, 0, 0, 0, 0, 0, 0, 0};
     std::vector<std::uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     segment.insert(segment.end(), tiff.begin(), tiff.end());
     segment[2] = static_cast<std::uint8_t>((segment.size() - 2) >> 8);
