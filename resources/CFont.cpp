@@ -1,11 +1,12 @@
 #include "resources/CFont.h"
 
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <strings.h>
 
 #include "app/CApp.h"
 #include "app/CLog.h"
@@ -60,7 +61,7 @@ void CFont::CreateDefault() { Create(kDefaultHeight, kDefaultFaceName); }
 
 void CFont::Create(float height, const char* faceName)
 {
-    bool serif = faceName && std::strcmp(faceName, kSerifFaceName) == 0;
+    bool serif = faceName && strcasecmp(faceName, kSerifFaceName) == 0;  // face names ignore letter case
     const char* resourceName = serif ? res::kSerifFont : res::kSansFont;
     int cellHeight = CellHeightOf(height);
     font = cellHeight > 0 ? OpenFace(resourceName, cellHeight) : nullptr;

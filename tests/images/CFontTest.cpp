@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
 #include "app/CApp.h"
 #include "platform/FontFace.h"
 #include "resources/CFile.h"
@@ -121,4 +122,25 @@ TEST_F(CFontTest, AFontThatCannotBeMadeDrawsNothing)
     font.Print(10, 10, "nothing");
     font.PrintInRect(TextRect{0, 0, 800, 600}, TEXT_CENTER, "nothing");
     EXPECT_EQ(InkBox(App.GetBackDC()).right, 0);
+}
+
+// The game's own font files, read through DataFile, come before the system's.
+TEST_F(CFontTest, FacesFromTheGamesDataComeFirst)
+{
+    TempFolder folder;
+    App.SetProgramFolder(folder.Path().c_str());
+    // A serif face under the sans face's name: what is drawn tells where it came from.
+    folder.Write("fonts/LiberationSans-Bold.ttf",
+                 ReadWholeFile("/usr/share/fonts/truetype/liberation2/LiberationSerif-Bold.ttf"));
+    CFont fromData;
+    fromData.Create(30.0f, "Arial");
+    fromData.Print(10, 10, "medium");
+    Surface drawn = App.GetBackDC();
+
+    App.GetBackDC().Fill(kBoard);
+    auto serif = FontFace::FromFile("/usr/share/fonts/truetype/liberation2/LiberationSerif-Bold.ttf", 30);
+    ASSERT_TRUE(serif);
+    serif->Draw(App.GetBackDC(), 10, 10, "medium", kWhite);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 200; ++x) ASSERT_EQ(drawn.GetPixel(x, y), App.GetBackDC().GetPixel(x, y));
 }
