@@ -74,13 +74,15 @@ public:
     void FillRect(int x, int y, int width, int height, Colour colour);
 
     // Block transfers of a width x height rectangle of src at (srcX, srcY) to
-    // (x, y) here, clipped to both surfaces.
+    // (x, y) here, clipped to both surfaces. A surface may be copied onto
+    // itself: the pixels are read as they were before the copy.
     void Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
               RasterOp op = RasterOp::Copy);
     // Like Blit with Copy, but source pixels of exactly the key colour are left out.
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
-    // Nearest-neighbour stretch of a source rectangle onto a destination rectangle.
+    // Nearest-neighbour stretch of a source rectangle onto a destination
+    // rectangle: each destination pixel takes the source pixel under its centre.
     void StretchBlit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                      int srcWidth, int srcHeight);
 
@@ -90,7 +92,10 @@ public:
     void MoveTo(int x, int y);
     Point CurrentPosition() const { return position_; }
     // A line from the current position to (x, y), which becomes the current
-    // position. The end pixel is left to the next segment.
+    // position. The end pixel is left to the next segment. A dashed pen's
+    // pattern (18 pixels drawn, 6 left) runs on from segment to segment and
+    // starts afresh at MoveTo. Any coordinates work: only the part of the
+    // line on the surface costs time.
     void LineTo(int x, int y);
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve
