@@ -4,26 +4,63 @@
 #include <cmath>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // A dashed one-pixel pen draws 18 pixels and leaves 6.
-constexpr int kDashOn = 18;
-constexpr int kDashPeriod = 24;
+constexpr long long kDashOn = 18;
+constexpr long long kDashPeriod = 24;
 
 // Clips a transfer of width x height from (srcX, srcY) in a source of
-// srcW x srcH to (x, y) in a destination of dstW x dstH. Answers false when
+// srcW x srcH to (x, y) in a destination of dstW x dstH. Works in 64 bits so
+// that no position, however far outside, overflows. Answers false when
 // nothing is left to copy.
-bool ClipTransfer(int& x, int& y, int& width, int& height, int& srcX, int& srcY, int dstW, int dstH,
-                  int srcW, int srcH)
+struct Transfer {
+    long long x, y, width, height, srcX, srcY;
+};
+
+bool ClipTransfer(Transfer& t, long long dstW, long long dstH, long long srcW, long long srcH)
 {
-    if (x < 0) { width += x; srcX -= x; x = 0; }
-    if (y < 0) { height += y; srcY -= y; y = 0; }
-    if (srcX < 0) { width += srcX; x -= srcX; srcX = 0; }
-    if (srcY < 0) { height += srcY; y -= srcY; srcY = 0; }
-    width = std::min({width, dstW - x, srcW - srcX});
-    height = std::min({height, dstH - y, srcH - srcY});
-    return width > 0 && height > 0;
+    if (t.x < 0) { t.width += t.x; t.srcX -= t.x; t.x = 0; }
+    if (t.y < 0) { t.height += t.y; t.srcY -= t.y; t.y = 0; }
+    if (t.srcX < 0) { t.width += t.srcX; t.x -= t.srcX; t.srcX = 0; }
+    if (t.srcY < 0) { t.height += t.srcY; t.y -= t.srcY; t.srcY = 0; }
+    t.width = std::min({t.width, dstW - t.x, srcW - t.srcX});
+    t.height = std::min({t.height, dstH - t.y, srcH - t.srcY});
+    return t.width > 0 && t.height > 0;
 }
+
+// One row of a transparent copy: source pixels equal to the key are left out.
+// Four pixels at a time where the processor allows: the board is redrawn
+// with every piece each frame.
+void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, long long count, Colour key)
+{
+    long long i = 0;
+#if defined(__SSE2__)
+    const __m128i keys = _mm_set1_epi32(static_cast<int>(key));
+    for (; i + 4 <= count; i += 4) {
+        __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        __m128i isKey = _mm_cmpeq_epi32(source, keys);
+        int keyLanes = _mm_movemask_epi8(isKey);
+        if (keyLanes == 0xFFFF) continue;  // all four left out, as outside a piece
+        __m128i* target = reinterpret_cast<__m128i*>(to + i);
+        if (keyLanes != 0) {
+            __m128i kept = _mm_and_si128(isKey, _mm_loadu_si128(target));
+            source = _mm_or_si128(kept, _mm_andnot_si128(isKey, source));
+        }
+        _mm_storeu_si128(target, source);
+    }
+#endif
+    for (; i < count; ++i)
+        if (from[i] != key) to[i] = from[i];
+}
+
+// Floor and ceiling of a / b for b > 0.
+__int128 FloorDiv(__int128 a, __int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+__int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
 
@@ -55,26 +92,37 @@ void Surface::Fill(Colour colour)
 
 void Surface::FillRect(int x, int y, int width, int height, Colour colour)
 {
-    int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
-    for (int row = y0; row < y1; ++row) std::fill(Row(row) + x0, Row(row) + x1, colour & 0xFFFFFF);
+    long long x0 = std::max(0, x), y0 = std::max(0, y);
+    long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
+    long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
+    if (x0 >= x1) return;
+    for (long long row = y0; row < y1; ++row) {
+        Colour* line = Row(static_cast<int>(row));
+        std::fill(line + x0, line + x1, colour & 0xFFFFFF);
+    }
 }
 
 void Surface::Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY, RasterOp op)
 {
-    if (!ClipTransfer(x, y, width, height, srcX, srcY, width_, height_, src.width_, src.height_)) return;
-    for (int row = 0; row < height; ++row) {
-        const Colour* from = src.Row(srcY + row) + srcX;
-        Colour* to = Row(y + row) + x;
+    if (&src == this) {  // a copy within one surface reads the pixels as they were
+        const Surface before = src;
+        Blit(x, y, width, height, before, srcX, srcY, op);
+        return;
+    }
+    Transfer t{x, y, width, height, srcX, srcY};
+    if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    for (long long row = 0; row < t.height; ++row) {
+        const Colour* from = src.Row(static_cast<int>(t.srcY + row)) + t.srcX;
+        Colour* to = Row(static_cast<int>(t.y + row)) + t.x;
         switch (op) {
         case RasterOp::Copy:
-            std::copy(from, from + width, to);
+            std::copy(from, from + t.width, to);
             break;
         case RasterOp::And:
-            for (int i = 0; i < width; ++i) to[i] &= from[i];
+            for (long long i = 0; i < t.width; ++i) to[i] &= from[i];
             break;
         case RasterOp::Paint:
-            for (int i = 0; i < width; ++i) to[i] |= from[i];
+            for (long long i = 0; i < t.width; ++i) to[i] |= from[i];
             break;
         }
     }
@@ -83,27 +131,44 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
 void Surface::BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                               Colour key)
 {
-    if (!ClipTransfer(x, y, width, height, srcX, srcY, width_, height_, src.width_, src.height_)) return;
-    for (int row = 0; row < height; ++row) {
-        const Colour* from = src.Row(srcY + row) + srcX;
-        Colour* to = Row(y + row) + x;
-        for (int i = 0; i < width; ++i) {
-            if (from[i] != key) to[i] = from[i];
-        }
+    if (&src == this) {
+        const Surface before = src;
+        BlitTransparent(x, y, width, height, before, srcX, srcY, key);
+        return;
     }
+    Transfer t{x, y, width, height, srcX, srcY};
+    if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    for (long long row = 0; row < t.height; ++row)
+        CopyRowTransparent(Row(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
+                           t.width, key);
 }
 
+// Each destination pixel takes the source pixel under its centre.
 void Surface::StretchBlit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                           int srcWidth, int srcHeight)
 {
-    if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0 || src.IsEmpty()) return;
-    for (int row = std::max(0, -y); row < height && y + row < height_; ++row) {
-        int sy = srcY + static_cast<int>(static_cast<long long>(row) * srcHeight / height);
+    if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0 || src.IsEmpty() || IsEmpty()) return;
+    if (&src == this) {
+        const Surface before = src;
+        StretchBlit(x, y, width, height, before, srcX, srcY, srcWidth, srcHeight);
+        return;
+    }
+    const long long firstCol = std::max(0LL, -static_cast<long long>(x));
+    const long long endCol = std::min(static_cast<long long>(width), static_cast<long long>(width_) - x);
+    const long long firstRow = std::max(0LL, -static_cast<long long>(y));
+    const long long endRow = std::min(static_cast<long long>(height), static_cast<long long>(height_) - y);
+    if (firstCol >= endCol || firstRow >= endRow) return;
+
+    std::vector<long long> sourceColumn(static_cast<std::size_t>(endCol - firstCol));
+    for (long long col = firstCol; col < endCol; ++col)
+        sourceColumn[col - firstCol] = srcX + (2 * col + 1) * srcWidth / (2LL * width);
+    for (long long row = firstRow; row < endRow; ++row) {
+        long long sy = srcY + (2 * row + 1) * srcHeight / (2LL * height);
         if (sy < 0 || sy >= src.height_) continue;
-        const Colour* from = src.Row(sy);
-        Colour* to = Row(y + row);
-        for (int col = std::max(0, -x); col < width && x + col < width_; ++col) {
-            int sx = srcX + static_cast<int>(static_cast<long long>(col) * srcWidth / width);
+        const Colour* from = src.Row(static_cast<int>(sy));
+        Colour* to = Row(static_cast<int>(y + row));
+        for (long long col = firstCol; col < endCol; ++col) {
+            long long sx = sourceColumn[col - firstCol];
             if (sx >= 0 && sx < src.width_) to[x + col] = from[sx];
         }
     }
@@ -128,50 +193,108 @@ void Surface::LineTo(int x, int y)
     position_ = {x, y};
 }
 
-void Surface::PlotPen(int x, int y)
+void Surface::PlotPen(long long x, long long y, long long phase)
 {
     if (pen_.width <= 1) {
-        bool dashed = pen_.style == PenStyle::Dash;
-        bool on = !dashed || dashPhase_ % kDashPeriod < kDashOn;
-        ++dashPhase_;
-        if (on) SetPixel(x, y, pen_.colour);
+        bool on = pen_.style != PenStyle::Dash || phase % kDashPeriod < kDashOn;
+        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) Row(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
         return;
     }
     // Wide pens are solid squares centred on the path.
-    int low = -(pen_.width / 2);
-    FillRect(x + low, y + low, pen_.width, pen_.width, pen_.colour);
+    long long low = -(pen_.width / 2);
+    long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
+    long long x1 = std::min(static_cast<long long>(width_), x + low + pen_.width);
+    long long y1 = std::min(static_cast<long long>(height_), y + low + pen_.width);
+    if (x0 >= x1) return;
+    for (long long row = y0; row < y1; ++row) {
+        Colour* line = Row(static_cast<int>(row));
+        std::fill(line + x0, line + x1, pen_.colour & 0xFFFFFF);
+    }
 }
 
+// Pixel i of a line of n steps along its longer axis lies i steps along that
+// axis and round(i * shorter / n) steps along the other, halves rounded
+// forward. Only the pixels whose pen can touch the surface are visited, so a
+// line from far outside costs no more than one across it.
 void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
 {
-    int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-    int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
-    while (x0 != x1 || y0 != y1) {
-        PlotPen(x0, y0);
-        int twice = 2 * error;
-        if (twice >= dy) { error += dy; x0 += sx; }
-        if (twice <= dx) { error += dx; y0 += sy; }
+    const long long dx = static_cast<long long>(x1) - x0, dy = static_cast<long long>(y1) - y0;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long n = std::max(std::llabs(dx), std::llabs(dy));
+    const long long pixels = includeEnd ? n + 1 : n;
+    const long long startPhase = dashPhase_;
+    dashPhase_ += pixels;
+    if (pixels == 0 || IsEmpty()) return;
+    if (n == 0) {
+        PlotPen(x0, y0, startPhase);
+        return;
     }
-    if (includeEnd) PlotPen(x1, y1);
+
+    const long long major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
+    const long long majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const long long minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long shorter = std::llabs(xMajor ? dy : dx);
+    const long long margin = std::max(pen_.width, 1);  // a wide pen reaches past its centre
+    const long long majorSize = xMajor ? width_ : height_, minorSize = xMajor ? height_ : width_;
+
+    // Steps i in [first, last] whose major coordinate lies on the surface.
+    __int128 first = 0, last = pixels - 1;
+    const long long majorLow = -margin, majorHigh = majorSize - 1 + margin;
+    if (majorStep > 0) {
+        first = std::max<__int128>(first, majorLow - major0);
+        last = std::min<__int128>(last, majorHigh - major0);
+    } else {
+        first = std::max<__int128>(first, major0 - majorHigh);
+        last = std::min<__int128>(last, major0 - majorLow);
+    }
+    // The minor offset of step i, floor((2 i shorter + n) / 2n), never falls
+    // as i grows: keep the steps whose offset lies in [offLow, offHigh].
+    const long long minorLow = -margin, minorHigh = minorSize - 1 + margin;
+    const __int128 offLow = minorStep > 0 ? minorLow - minor0 : minor0 - minorHigh;
+    const __int128 offHigh = minorStep > 0 ? minorHigh - minor0 : minor0 - minorLow;
+    if (shorter == 0) {
+        if (offLow > 0 || offHigh < 0) return;
+    } else {
+        const __int128 twiceN = 2 * static_cast<__int128>(n), twiceShorter = 2 * static_cast<__int128>(shorter);
+        first = std::max(first, CeilDiv(twiceN * offLow - n, twiceShorter));
+        last = std::min(last, CeilDiv(twiceN * (offHigh + 1) - n, twiceShorter) - 1);
+    }
+    if (first > last) return;
+
+    // Walk from the first visible step with the offset's remainder as the error term.
+    const long long twiceN = 2 * n;
+    const __int128 numerator = 2 * first * shorter + n;
+    long long offset = static_cast<long long>(numerator / twiceN);
+    long long remainder = static_cast<long long>(numerator % twiceN);
+    for (long long i = static_cast<long long>(first); i <= static_cast<long long>(last); ++i) {
+        long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
+        PlotPen(xMajor ? major : minor, xMajor ? minor : major, startPhase + i);
+        remainder += 2 * shorter;
+        if (remainder >= twiceN) {
+            remainder -= twiceN;
+            ++offset;
+        }
+    }
 }
 
 void Surface::PolyBezier(const Point* points, int count)
 {
-    if (count < 4) return;
+    if (!points || count < 4) return;
     for (int start = 0; start + 3 < count; start += 3) {
         const Point& p0 = points[start];
         const Point& p1 = points[start + 1];
         const Point& p2 = points[start + 2];
         const Point& p3 = points[start + 3];
         // Enough steps that no chord is longer than about two pixels.
-        double hull = std::hypot(p1.x - p0.x, p1.y - p0.y) + std::hypot(p2.x - p1.x, p2.y - p1.y) +
-                      std::hypot(p3.x - p2.x, p3.y - p2.y);
-        int steps = std::clamp(static_cast<int>(std::ceil(hull / 2.0)), 1, 4096);
+        double hull = std::hypot(double(p1.x) - p0.x, double(p1.y) - p0.y) +
+                      std::hypot(double(p2.x) - p1.x, double(p2.y) - p1.y) +
+                      std::hypot(double(p3.x) - p2.x, double(p3.y) - p2.y);
+        int steps = static_cast<int>(std::clamp(std::ceil(hull / 2.0), 1.0, 4096.0));
         Point from = p0;
         for (int i = 1; i <= steps; ++i) {
             double t = static_cast<double>(i) / steps, u = 1.0 - t;
             double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+            // The curve stays inside the hull of its points, so the rounded point fits an int.
             Point to{static_cast<int>(std::lround(a * p0.x + b * p1.x + c * p2.x + d * p3.x)),
                      static_cast<int>(std::lround(a * p0.y + b * p1.y + c * p2.y + d * p3.y))};
             if (i == steps) to = p3;
@@ -180,5 +303,5 @@ void Surface::PolyBezier(const Point* points, int count)
         }
     }
     const Point& end = points[3 * ((count - 1) / 3)];
-    PlotPen(end.x, end.y);
+    PlotPen(end.x, end.y, dashPhase_);
 }

@@ -43,6 +43,14 @@ struct Point {
     int y = 0;
 };
 
+// A rectangle of pixels: left and top inside, right and bottom just outside.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 class Surface {
 public:
     Surface() = default;
@@ -66,13 +74,15 @@ public:
     void FillRect(int x, int y, int width, int height, Colour colour);
 
     // Block transfers of a width x height rectangle of src at (srcX, srcY) to
-    // (x, y) here, clipped to both surfaces.
+    // (x, y) here, clipped to both surfaces. A surface may be copied onto
+    // itself: the pixels are read as they were before the copy.
     void Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
               RasterOp op = RasterOp::Copy);
     // Like Blit with Copy, but source pixels of exactly the key colour are left out.
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
-    // Nearest-neighbour stretch of a source rectangle onto a destination rectangle.
+    // Nearest-neighbour stretch of a source rectangle onto a destination
+    // rectangle: each destination pixel takes the source pixel under its centre.
     void StretchBlit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                      int srcWidth, int srcHeight);
 
@@ -82,7 +92,10 @@ public:
     void MoveTo(int x, int y);
     Point CurrentPosition() const { return position_; }
     // A line from the current position to (x, y), which becomes the current
-    // position. The end pixel is left to the next segment.
+    // position. The end pixel is left to the next segment. A dashed pen's
+    // pattern (18 pixels drawn, 6 left) runs on from segment to segment and
+    // starts afresh at MoveTo. Any coordinates work: only the part of the
+    // line on the surface costs time.
     void LineTo(int x, int y);
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve
@@ -92,7 +105,10 @@ public:
     void PolyBezier(const Point* points, int count);
 
 private:
-    void PlotPen(int x, int y);
+    // Plots the pen at one point of a path, `phase` pixels along it.
+    void PlotPen(long long x, long long y, long long phase);
+    // A line of the current pen, clipped to the surface; pixel i of the line
+    // lies dashPhase_ + i pixels along the path, and dashPhase_ moves on.
     void DrawLine(int x0, int y0, int x1, int y1, bool includeEnd);
 
     int width_ = 0;
@@ -100,5 +116,5 @@ private:
     std::vector<Colour> pixels_;
     Pen pen_;
     Point position_;
-    int dashPhase_ = 0;  // pixels into the dash pattern along the current path
+    long long dashPhase_ = 0;  // pixels into the dash pattern along the current path
 };

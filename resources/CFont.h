@@ -2,6 +2,8 @@
 // always goes to the back buffer.
 #pragma once
 
+#include <memory>
+
 class FontFace;
 
 // A rectangle as the text layout takes it.
@@ -17,17 +19,27 @@ constexpr unsigned TEXT_CENTER = 1;
 
 class CFont {
 public:
-    // The serif face, 22 pixels high.
+    CFont();
+    ~CFont();
+
+    // The serif face ("Times New Roman" stands for it), 22 pixels high.
     void CreateDefault();
-    // A sans face ("Arial" stands for it) or the serif face ("Times New Roman"),
-    // trunc(height) pixels high.
+    // The serif face for "Times New Roman", the sans face for "Arial" and any
+    // other name, with a character cell trunc(height) pixels high. When no
+    // face can be found text is simply not drawn.
     void Create(float height, const char* faceName);
+    // Text with the top-left corner of its first character cell at (x, y).
     void Print(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+    // Text laid out in the rectangle, top-aligned, one line per "\n", cut off
+    // at the rectangle's edges; TEXT_CENTER centres each line across it.
     void PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
+    // Whether a face was found; for tests and the log.
+    bool IsLoaded() const { return font != nullptr; }
+
 private:
-    FontFace* font = nullptr;
+    std::unique_ptr<FontFace> font;
 };
 
 extern CFont SmallFont;

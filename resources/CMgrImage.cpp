@@ -1,13 +1,105 @@
 #include "resources/CMgrImage.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/CApp.h"
 #include "app/CError.h"
+#include "platform/BmpCodec.h"
+#include "platform/JpegDecoder.h"
 #include "puzzle/CPiece.h"
+#include "resources/CFile.h"
 
 CMgrImage ImageMgr;
 
 namespace {
 
-int Trunc(float value) { return static_cast<int>(value); }
+// Positions and sizes are truncated toward zero. Values beyond any surface
+// are held at a bound far outside it, so that they stay outside and never
+// overflow (nor does a NaN turn into a position).
+int Trunc(float value)
+{
+    constexpr float kFarOutside = 1 << 30;
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(std::clamp(value, -kFarOutside, kFarOutside));
+}
+
+// The extension is whatever follows the first "."; only a lower-case "bmp"
+// is a bitmap, everything else (no "." at all included) is a JPEG.
+bool IsBmpName(const char* fileName)
+{
+    const char* dot = std::strchr(fileName, '.');
+    return dot && std::strcmp(dot + 1, "bmp") == 0;
+}
+
+// Only the longer side follows the request; the other keeps the proportions.
+void ScaledSize(float sourceWidth, float sourceHeight, float width, float height, float& scaledWidth,
+                float& scaledHeight)
+{
+    if (sourceWidth > sourceHeight) {
+        scaledWidth = width;
+        scaledHeight = sourceHeight / sourceWidth * width;
+    } else if (sourceWidth < sourceHeight) {
+        scaledHeight = height;
+        scaledWidth = sourceWidth / sourceHeight * height;
+    } else {
+        scaledWidth = width;
+        scaledHeight = height;
+    }
+}
+
+// Reads a whole bitmap through DataFile (the archive first, then the disk) and
+// decodes it. A file found nowhere or one that does not decode ends the game
+// with a message naming it.
+Surface ReadBitmap(const char* fileName)
+{
+    if (!DataFile.Open(fileName, FILE_READ)) Error.CriticalError("CMgrImage: Couldn't open image %s!\n", fileName);
+    std::vector<unsigned char> bytes(DataFile.GetSize());
+    std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    DataFile.Close();
+    bytes.resize(read);
+    Surface picture;
+    std::string reason;
+    if (!BmpCodec::Decode(bytes.data(), bytes.size(), picture, &reason))
+        Error.CriticalError("CMgrImage: Damaged image %s (%s)!\n", fileName, reason.c_str());
+    return picture;
+}
+
+// Opens a JPEG and reads its header: the name as given first, then the name
+// within the program folder.
+void ReadJpegHeader(JpegDecoder& decoder, const char* fileName)
+{
+    if (!decoder.Init()) Error.CriticalError("Can't initialize ijl15.lib!");
+    if (decoder.ReadHeader(fileName)) return;
+    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    if (decoder.ReadHeader(inProgramFolder.c_str())) return;
+    decoder.Free();
+    Error.CriticalError("Can't load file: %s", fileName);
+}
+
+Surface DecodeJpeg(JpegDecoder& decoder, const char* fileName)
+{
+    Surface picture;
+    if (!decoder.ReadImage(picture)) {
+        decoder.Free();
+        Error.CriticalError("Can't parse file: %s", fileName);
+    }
+    decoder.Free();
+    return picture;
+}
+
+// A nearest-neighbour copy of the whole picture into a surface of the scaled size.
+void StretchInto(CImage& target, const Surface& picture, float width, float height)
+{
+    target.width = width;
+    target.height = height;
+    target.surface = Surface(Trunc(width), Trunc(height));
+    target.surface.StretchBlit(0, 0, target.surface.Width(), target.surface.Height(), picture, 0, 0,
+                               picture.Width(), picture.Height());
+}
 
 }  // namespace
 
@@ -56,19 +148,60 @@ void CMgrImage::DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2
     dest.PolyBezier(points, 4);
 }
 
-// The picture loaders are still to come; until then every load is an error.
-void CMgrImage::LoadImage(CImage&, const char* fileName) { Error.CriticalError("Can't load file: %s", fileName); }
-void CMgrImage::LoadImageScaled(CImage&, const char* fileName, float, float)
+void CMgrImage::LoadImage(CImage& target, const char* fileName)
 {
-    Error.CriticalError("Can't load file: %s", fileName);
+    if (IsBmpName(fileName))
+        LoadBmp(target, fileName);
+    else
+        LoadJpeg(target, fileName);
 }
-void CMgrImage::LoadBmp(CImage&, const char* fileName) { Error.CriticalError("Can't load file: %s", fileName); }
-void CMgrImage::LoadBmpScaled(CImage&, const char* fileName, float, float)
+
+void CMgrImage::LoadImageScaled(CImage& target, const char* fileName, float width, float height)
 {
-    Error.CriticalError("Can't load file: %s", fileName);
+    if (IsBmpName(fileName))
+        LoadBmpScaled(target, fileName, width, height);
+    else
+        LoadJpegScaled(target, fileName, width, height);
 }
-void CMgrImage::LoadJpeg(CImage&, const char* fileName) { Error.CriticalError("Can't load file: %s", fileName); }
-void CMgrImage::LoadJpegScaled(CImage&, const char* fileName, float, float)
+
+void CMgrImage::LoadBmp(CImage& target, const char* fileName)
 {
-    Error.CriticalError("Can't load file: %s", fileName);
+    Surface picture = ReadBitmap(fileName);
+    target.width = static_cast<float>(picture.Width());
+    target.height = static_cast<float>(picture.Height());
+    target.surface = std::move(picture);
+}
+
+void CMgrImage::LoadBmpScaled(CImage& target, const char* fileName, float width, float height)
+{
+    Surface picture = ReadBitmap(fileName);
+    float scaledWidth, scaledHeight;
+    ScaledSize(static_cast<float>(picture.Width()), static_cast<float>(picture.Height()), width, height, scaledWidth,
+               scaledHeight);
+    StretchInto(target, picture, scaledWidth, scaledHeight);
+}
+
+void CMgrImage::LoadJpeg(CImage& target, const char* fileName)
+{
+    JpegDecoder decoder;
+    ReadJpegHeader(decoder, fileName);
+    Surface picture = DecodeJpeg(decoder, fileName);
+    target.width = static_cast<float>(picture.Width());
+    target.height = static_cast<float>(picture.Height());
+    target.surface = std::move(picture);
+}
+
+// A large photograph is decoded at the largest reduction that still covers the
+// scaled size (the library does that while decoding, far faster than
+// shrinking the whole picture), then stretched to the exact size.
+void CMgrImage::LoadJpegScaled(CImage& target, const char* fileName, float width, float height)
+{
+    JpegDecoder decoder;
+    ReadJpegHeader(decoder, fileName);
+    float scaledWidth, scaledHeight;
+    ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), width, height, scaledWidth,
+               scaledHeight);
+    decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
+    Surface picture = DecodeJpeg(decoder, fileName);
+    StretchInto(target, picture, scaledWidth, scaledHeight);
 }

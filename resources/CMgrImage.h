@@ -9,8 +9,11 @@ struct CPiece;
 class CMgrImage {
 public:
     // Loaders. The extension decides: "bmp" after the first "." loads a BMP
-    // through DataFile, anything else is a JPEG from the disk. Every failure is
-    // a critical error.
+    // through DataFile (the archive first), anything else is a JPEG from the
+    // disk, tried as named and then within the program folder. The scaled
+    // forms bind the longer side to the request and keep the proportions.
+    // A file that is missing, damaged or cut short is a critical error naming
+    // it; a picture always comes out upright with a positive height.
     void LoadImage(CImage& target, const char* fileName);
     void LoadImageScaled(CImage& target, const char* fileName, float width, float height);
     void LoadBmp(CImage& target, const char* fileName);
@@ -19,7 +22,9 @@ public:
     void LoadJpegScaled(CImage& target, const char* fileName, float width, float height);
 
     // Drawing. Positions are truncated toward zero; black is transparent in
-    // every transparent copy.
+    // every transparent copy. DrawFrame draws with a dashed pen of the width
+    // given (a pen wider than 1 draws solid) and restores the previous pen;
+    // DrawBezier draws one cubic curve in the destination's current pen.
     void Draw(Surface& dest, const CImage& image, float x, float y);
     void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
     void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);

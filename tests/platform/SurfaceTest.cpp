@@ -96,3 +96,143 @@ TEST(Surface, BlitClipsAtEveryEdge)
     EXPECT_EQ(dest.GetPixel(4, 1), kWhite);
     EXPECT_EQ(dest.GetPixel(4, 2), kBlack);
 }
+
+TEST(Surface, AndAndOrCombineWithTheDestination)
+{
+    Surface source(2, 1);
+    source.SetPixel(0, 0, 0x00FF0F);
+    source.SetPixel(1, 0, 0x000000);
+    Surface dest(2, 1);
+    dest.Fill(0x0F0F0F);
+    dest.Blit(0, 0, 2, 1, source, 0, 0, RasterOp::And);
+    EXPECT_EQ(dest.GetPixel(0, 0), 0x000F0Fu);
+    EXPECT_EQ(dest.GetPixel(1, 0), 0u);
+    dest.Fill(0x0F0F0F);
+    dest.Blit(0, 0, 2, 1, source, 0, 0, RasterOp::Paint);
+    EXPECT_EQ(dest.GetPixel(0, 0), 0x0FFF0Fu);
+    EXPECT_EQ(dest.GetPixel(1, 0), 0x0F0F0Fu);
+}
+
+TEST(Surface, FillsKeepTheTopByteClearAndStayInside)
+{
+    Surface surface(6, 4);
+    surface.Fill(0xFF123456);
+    EXPECT_EQ(surface.GetPixel(5, 3), 0x123456u);
+    surface.FillRect(4, 2, 100, 100, kWhite);
+    EXPECT_EQ(surface.GetPixel(5, 3), kWhite);
+    EXPECT_EQ(surface.GetPixel(3, 3), 0x123456u);
+    surface.FillRect(10, 1, 5, 5, kBlack);  // wholly right of the surface
+    surface.FillRect(-10, -10, 5, 5, kBlack);
+    surface.FillRect(2, 2, -3, 4, kBlack);
+    surface.FillRect(2000000000, 2000000000, 2000000000, 2000000000, kBlack);
+    EXPECT_EQ(surface.GetPixel(0, 0), 0x123456u);
+}
+
+TEST(Surface, StretchTakesThePixelUnderEachCentreAndClips)
+{
+    Surface source(4, 1);
+    for (int x = 0; x < 4; ++x) source.SetPixel(x, 0, static_cast<Colour>(x + 1));
+    Surface dest(8, 2);
+    dest.StretchBlit(0, 0, 8, 2, source, 0, 0, 4, 1);
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(dest.GetPixel(x, 1), static_cast<Colour>(x / 2 + 1)) << x;
+    dest.Fill(kBlack);
+    dest.StretchBlit(0, 0, 2, 1, source, 0, 0, 4, 1);
+    EXPECT_EQ(dest.GetPixel(0, 0), 2u);
+    EXPECT_EQ(dest.GetPixel(1, 0), 4u);
+    dest.Fill(kBlack);
+    dest.StretchBlit(-4, 0, 8, 1, source, 0, 0, 4, 1);  // the left half falls off
+    EXPECT_EQ(dest.GetPixel(0, 0), 3u);
+    EXPECT_EQ(dest.GetPixel(3, 0), 4u);
+    EXPECT_EQ(dest.GetPixel(4, 0), kBlack);
+    dest.StretchBlit(0, 0, 8, 2, source, 0, 0, 0, 1);  // nothing to stretch
+    dest.StretchBlit(0, 0, 1000000, 1000000, source, 0, 0, 4, 1);
+    EXPECT_EQ(dest.GetPixel(7, 1), 1u);
+}
+
+TEST(Surface, DashesRunOnAcrossSegmentsAndRestartAtMoveTo)
+{
+    Surface surface(60, 3);
+    surface.SelectPen(Pen{kWhite, 1, PenStyle::Dash});
+    surface.MoveTo(0, 0);
+    surface.LineTo(10, 0);
+    surface.LineTo(40, 0);  // carries on 10 pixels into the pattern
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(surface.GetPixel(x, 0), x % 24 < 18 ? kWhite : kBlack) << x;
+    surface.MoveTo(5, 2);
+    surface.LineTo(30, 2);
+    for (int x = 5; x < 30; ++x) EXPECT_EQ(surface.GetPixel(x, 2), (x - 5) % 24 < 18 ? kWhite : kBlack) << x;
+}
+
+TEST(Surface, WidePensDrawSolid)
+{
+    Surface surface(40, 10);
+    surface.SelectPen(Pen{kWhite, 2, PenStyle::Dash});
+    surface.MoveTo(2, 5);
+    surface.LineTo(35, 5);
+    for (int x = 2; x < 35; ++x) {
+        EXPECT_EQ(surface.GetPixel(x, 4), kWhite) << x;
+        EXPECT_EQ(surface.GetPixel(x, 5), kWhite) << x;
+    }
+    EXPECT_EQ(surface.GetPixel(20, 3), kBlack);
+    EXPECT_EQ(surface.GetPixel(20, 6), kBlack);
+}
+
+// Clipping must not move a single pixel: each line drawn on a small surface
+// matches the same line drawn on a large one, dashes and wide pens included.
+TEST(Surface, ClippedLinesMatchUnclippedOnes)
+{
+    std::uint32_t seed = 1;
+    auto random = [&seed](int low, int high) {
+        seed = seed * 1664525u + 1013904223u;
+        return low + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(high - low + 1));
+    };
+    const int offset = 300;
+    for (int round = 0; round < 400; ++round) {
+        Pen pen{kWhite, random(1, 2), random(0, 1) ? PenStyle::Dash : PenStyle::Solid};
+        Surface small(40, 30), large(640, 640);
+        small.SelectPen(pen);
+        large.SelectPen(pen);
+        int x0 = random(-250, 280), y0 = random(-250, 280);
+        small.MoveTo(x0, y0);
+        large.MoveTo(x0 + offset, y0 + offset);
+        for (int segment = 0; segment < 3; ++segment) {
+            int x = random(-250, 280), y = random(-250, 280);
+            small.LineTo(x, y);
+            large.LineTo(x + offset, y + offset);
+        }
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(small.GetPixel(x, y), large.GetPixel(x + offset, y + offset))
+                    << "round " << round << " at " << x << "," << y;
+    }
+}
+
+TEST(Surface, LinesFromFarOutsideDrawTheirVisiblePart)
+{
+    Surface surface(20, 20);
+    surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    surface.MoveTo(-2000000000, 5);
+    surface.LineTo(2000000000, 5);
+    surface.MoveTo(-1000000000, -1000000000);
+    surface.LineTo(1000000000, 1000000000);
+    surface.MoveTo(-2147483647 - 1, 2147483647);
+    surface.LineTo(2147483647, -2147483647 - 1);
+    for (int x = 0; x < 20; ++x) {
+        EXPECT_EQ(surface.GetPixel(x, 5), kWhite) << x;
+        EXPECT_EQ(surface.GetPixel(x, x), kWhite) << x;
+    }
+    EXPECT_EQ(surface.GetPixel(3, 4), kBlack);
+}
+
+TEST(Surface, BezierDrawsItsEndPixelButLeavesThePositionAlone)
+{
+    Surface surface(20, 20);
+    surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    surface.MoveTo(1, 1);
+    const Point curve[4] = {{2, 2}, {8, 2}, {12, 16}, {17, 15}};
+    surface.PolyBezier(curve, 4);
+    EXPECT_EQ(surface.GetPixel(2, 2), kWhite);
+    EXPECT_EQ(surface.GetPixel(17, 15), kWhite);
+    EXPECT_EQ(surface.CurrentPosition().x, 1);
+    surface.PolyBezier(curve, 3);  // fewer than four points draw nothing
+    surface.PolyBezier(nullptr, 4);
+}

@@ -1,0 +1,155 @@
+// Loading a player's 12-megapixel photograph scaled to 448 pixels, as the
+// menu does when the picture is chosen, beside libjpeg-turbo decoding the
+// same file at full size.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// After <cstdio>: the library's header needs FILE.
+#include <jpeglib.h>
+
+#include "resources/CMgrImage.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPhotoWidth = 4000;
+constexpr int kPhotoHeight = 3000;
+
+// A photograph-like picture: smooth light, some texture and a little noise,
+// written once into a temporary folder and removed at exit.
+class Photo {
+public:
+    Photo()
+    {
+        folder = std::filesystem::temp_directory_path() / ("pavendra-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        path = (folder / "photo.jpg").string();
+        Write();
+    }
+    ~Photo()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    const std::string& Path() const { return path; }
+
+private:
+    void Write() const
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file) std::abort();
+        jpeg_compress_struct cinfo;
+        jpeg_error_mgr errors;
+        cinfo.err = jpeg_std_error(&errors);
+        jpeg_create_compress(&cinfo);
+        jpeg_stdio_dest(&cinfo, file);
+        cinfo.image_width = kPhotoWidth;
+        cinfo.image_height = kPhotoHeight;
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&cinfo);
+        jpeg_set_quality(&cinfo, 90, TRUE);
+        jpeg_start_compress(&cinfo, TRUE);
+        std::vector<JSAMPLE> row(kPhotoWidth * 3);
+        std::uint32_t noise = 1;
+        for (int y = 0; y < kPhotoHeight; ++y) {
+            for (int x = 0; x < kPhotoWidth; ++x) {
+                noise = noise * 1664525u + 1013904223u;
+                double light = 0.5 + 0.3 * std::sin(x * 0.0021) * std::cos(y * 0.0017);
+                double texture = 0.1 * std::sin(x * 0.09 + y * 0.05);
+                int grain = static_cast<int>(noise >> 28) - 8;
+                auto channel = [&](double tint) {
+                    int value = static_cast<int>(255 * (light * tint + texture)) + grain;
+                    return static_cast<JSAMPLE>(std::clamp(value, 0, 255));
+                };
+                row[3 * x] = channel(1.1);
+                row[3 * x + 1] = channel(0.9);
+                row[3 * x + 2] = channel(0.7);
+            }
+            JSAMPROW rows[1] = {row.data()};
+            jpeg_write_scanlines(&cinfo, rows, 1);
+        }
+        jpeg_finish_compress(&cinfo);
+        jpeg_destroy_compress(&cinfo);
+        std::fclose(file);
+    }
+
+    std::filesystem::path folder;
+    std::string path;
+};
+
+const Photo& ThePhoto()
+{
+    static const Photo photo;
+    return photo;
+}
+
+// The reference: read the file and decode it whole into RGB rows, the plain
+// way libjpeg-turbo is used.
+std::size_t DecodeFullSize(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    std::vector<JSAMPLE> pixels(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + static_cast<std::size_t>(cinfo.output_scanline) * cinfo.output_width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return pixels.size() + pixels[pixels.size() / 2];
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+}  // namespace
+
+// Time per load is ours; "ratio" is ours over the reference measured in the
+// same iterations (below 1: faster than decoding the photograph whole).
+static void BM_LoadPhotoScaledTo448(benchmark::State& state)
+{
+    const std::string& path = ThePhoto().Path();
+    CImage image;
+    double ours = 0, reference = 0;
+    for (auto _ : state) {
+        Clock::time_point start = Clock::now();
+        ImageMgr.LoadImageScaled(image, path.c_str(), 448, 448);
+        Clock::time_point loaded = Clock::now();
+        benchmark::DoNotOptimize(DecodeFullSize(path));
+        Clock::time_point decoded = Clock::now();
+        ours += Seconds(loaded - start);
+        reference += Seconds(decoded - loaded);
+        state.SetIterationTime(Seconds(loaded - start));
+    }
+    if (image.surface.Width() != 448 || image.surface.Height() != 336) state.SkipWithError("wrong size");
+    state.counters["reference_ms"] = 1000 * reference / static_cast<double>(state.iterations());
+    state.counters["ratio"] = ours / reference;
+}
+BENCHMARK(BM_LoadPhotoScaledTo448)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+static void BM_Reference_LibjpegFullSizeDecode(benchmark::State& state)
+{
+    const std::string& path = ThePhoto().Path();
+    for (auto _ : state) benchmark::DoNotOptimize(DecodeFullSize(path));
+}
+BENCHMARK(BM_Reference_LibjpegFullSizeDecode)->Unit(benchmark::kMillisecond);
