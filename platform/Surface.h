@@ -43,6 +43,14 @@ struct Point {
     int y = 0;
 };
 
+// A rectangle of pixels: left and top inside, right and bottom just outside.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 class Surface {
 public:
     Surface() = default;

@@ -1,0 +1,329 @@
+#include "platform/JpegDecoder.h"
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+// A progressive file may legitimately hold a few dozen scans; thousands of
+// them only make a damaged or hostile file take minutes to decode.
+constexpr int kMaxScans = 1000;
+constexpr int kExifOrientationTag = 0x0112;
+
+// The library reports fatal errors through error_exit, which must not return:
+// it jumps back to the step that called into the library.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void JumpBack(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::longjmp(manager->jump, 1);
+}
+
+[[noreturn]] void OnFatalError(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, manager->message);
+    JumpBack(cinfo);
+}
+
+// Warnings about corrupt data are tolerated (the picture still shows), but a
+// file that ends before its picture does is damaged: that one fails.
+void OnMessage(j_common_ptr cinfo, int level)
+{
+    if (level == -1 && cinfo->err->msg_code == JWRN_JPEG_EOF) OnFatalError(cinfo);
+}
+
+void OnProgress(j_common_ptr cinfo)
+{
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (decompress->input_scan_number > kMaxScans) {
+        auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(manager->message, sizeof manager->message, "too many scans");
+        JumpBack(cinfo);
+    }
+}
+
+// Reads the orientation a camera wrote into the Exif block (1 = upright,
+// 2..8 = mirrored and/or turned); 1 when there is none or it makes no sense.
+int ReadExifOrientation(const jpeg_decompress_struct& cinfo)
+{
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1 || marker->data_length < 14) continue;
+        const JOCTET* data = marker->data;
+        if (std::memcmp(data, "Exif\0\0", 6) != 0) continue;
+        const JOCTET* tiff = data + 6;
+        std::size_t size = marker->data_length - 6;
+        bool little = tiff[0] == 'I' && tiff[1] == 'I';
+        if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) continue;
+        auto u16 = [&](std::size_t at) -> unsigned {
+            return little ? tiff[at] | tiff[at + 1] << 8 : tiff[at] << 8 | tiff[at + 1];
+        };
+        auto u32 = [&](std::size_t at) -> std::size_t {
+            return little ? u16(at) | static_cast<std::size_t>(u16(at + 2)) << 16
+                          : static_cast<std::size_t>(u16(at)) << 16 | u16(at + 2);
+        };
+        std::size_t directory = u32(4);
+        if (directory > size || size - directory < 2) continue;
+        unsigned entries = u16(directory);
+        for (unsigned i = 0; i < entries; ++i) {
+            std::size_t entry = directory + 2 + 12 * static_cast<std::size_t>(i);
+            if (entry + 12 > size) break;
+            if (u16(entry) != kExifOrientationTag) continue;
+            unsigned value = u16(entry + 8);
+            return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+        }
+    }
+    return 1;
+}
+
+// Orientations 5 to 8 turn the picture by a quarter: width and height swap.
+bool SwapsSides(int orientation) { return orientation >= 5; }
+
+// Copies a picture as decoded into its upright form.
+void ApplyOrientation(const Surface& raw, int orientation, Surface& out)
+{
+    const int w = raw.Width(), h = raw.Height();
+    out = SwapsSides(orientation) ? Surface(h, w) : Surface(w, h);
+    for (int y = 0; y < out.Height(); ++y) {
+        Colour* to = out.Row(y);
+        for (int x = 0; x < out.Width(); ++x) {
+            int sx = x, sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y; sy = x; break;
+            case 6: sx = y; sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y; sy = x; break;
+            default: break;
+            }
+            to[x] = raw.Row(sy)[sx];
+        }
+    }
+}
+
+// CMYK as Photoshop writes it (with its Adobe marker) is stored inverted.
+Colour CmykToColour(const JOCTET* cmyk, bool inverted)
+{
+    int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        y = 255 - y;
+        k = 255 - k;
+    }
+    return MakeColour(c * k / 255, m * k / 255, y * k / 255);
+}
+
+}  // namespace
+
+struct JpegDecoder::State {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager errors{};
+    jpeg_progress_mgr progress{};
+    bool created = false;
+    bool headerRead = false;   // the size is known
+    bool readyToDecode = false; // and the picture has not been decoded yet
+    int orientation = 1;
+    long long maxPixels = kMaxPixels;
+    std::vector<unsigned char> bytes;
+    std::string message;
+
+    // Runs one step that calls into the library. Only plain data may live in
+    // `step`: a fatal error jumps straight back here.
+    template <class Step>
+    bool Guarded(Step&& step)
+    {
+        errors.message[0] = '\0';
+        if (setjmp(errors.jump)) {
+            message = errors.message[0] ? errors.message : "damaged file";
+            return false;
+        }
+        step();
+        return true;
+    }
+
+    bool Fail(const char* why)
+    {
+        message = why;
+        return false;
+    }
+
+    bool IsCmyk() const { return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK; }
+};
+
+JpegDecoder::JpegDecoder() : state(std::make_unique<State>()) {}
+
+JpegDecoder::~JpegDecoder() { Free(); }
+
+bool JpegDecoder::Init()
+{
+    Free();
+    State& s = *state;
+    s.cinfo.err = jpeg_std_error(&s.errors.pub);
+    s.errors.pub.error_exit = OnFatalError;
+    s.errors.pub.emit_message = OnMessage;
+    s.progress.progress_monitor = OnProgress;
+    if (!s.Guarded([&s] { jpeg_create_decompress(&s.cinfo); })) return false;
+    s.created = true;
+    s.cinfo.progress = &s.progress;
+    return true;
+}
+
+bool JpegDecoder::ReadHeader(const char* path)
+{
+    if (!state->created) return state->Fail("not initialised");
+    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file) return state->Fail("can't open the file");
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[65536];
+    std::size_t count;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + count);
+    bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) return state->Fail("can't read the file");
+    state->bytes = std::move(bytes);
+    return ReadHeaderFromMemory(state->bytes.data(), state->bytes.size());
+}
+
+bool JpegDecoder::ReadHeaderFromMemory(const void* data, std::size_t size)
+{
+    State& s = *state;
+    if (!s.created) return s.Fail("not initialised");
+    s.headerRead = false;
+    s.readyToDecode = false;
+    s.orientation = 1;
+    if (!data || size == 0) return s.Fail("empty file");
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    auto length = static_cast<unsigned long>(size);
+    bool read = s.Guarded([&s, bytes, length] {
+        jpeg_abort_decompress(&s.cinfo);
+        jpeg_mem_src(&s.cinfo, bytes, length);
+        jpeg_save_markers(&s.cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_read_header(&s.cinfo, TRUE);
+        s.cinfo.out_color_space = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK
+                                      ? JCS_CMYK
+                                      : JCS_EXT_RGBX;
+        jpeg_calc_output_dimensions(&s.cinfo);
+    });
+    if (!read) return false;
+    s.orientation = ReadExifOrientation(s.cinfo);
+    s.headerRead = true;
+    s.readyToDecode = true;
+    return true;
+}
+
+int JpegDecoder::Width() const
+{
+    if (!state->headerRead) return 0;
+    return static_cast<int>(SwapsSides(state->orientation) ? state->cinfo.image_height : state->cinfo.image_width);
+}
+
+int JpegDecoder::Height() const
+{
+    if (!state->headerRead) return 0;
+    return static_cast<int>(SwapsSides(state->orientation) ? state->cinfo.image_width : state->cinfo.image_height);
+}
+
+void JpegDecoder::ScaleToAtLeast(int minWidth, int minHeight)
+{
+    State& s = *state;
+    if (!s.readyToDecode) return;
+    if (SwapsSides(s.orientation)) std::swap(minWidth, minHeight);
+    s.Guarded([&s, minWidth, minHeight] {
+        for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+            s.cinfo.scale_num = eighths;
+            s.cinfo.scale_denom = 8;
+            jpeg_calc_output_dimensions(&s.cinfo);
+            if (static_cast<long long>(s.cinfo.output_width) >= minWidth &&
+                static_cast<long long>(s.cinfo.output_height) >= minHeight)
+                break;
+        }
+    });
+}
+
+int JpegDecoder::OutputWidth() const
+{
+    if (!state->headerRead) return 0;
+    const auto& c = state->cinfo;
+    return static_cast<int>(SwapsSides(state->orientation) ? c.output_height : c.output_width);
+}
+
+int JpegDecoder::OutputHeight() const
+{
+    if (!state->headerRead) return 0;
+    const auto& c = state->cinfo;
+    return static_cast<int>(SwapsSides(state->orientation) ? c.output_width : c.output_height);
+}
+
+void JpegDecoder::SetMaxPixels(long long maxPixels) { state->maxPixels = maxPixels; }
+
+bool JpegDecoder::ReadImage(Surface& out)
+{
+    State& s = *state;
+    if (!s.readyToDecode) return s.Fail("no header read");
+    const long long width = s.cinfo.output_width, height = s.cinfo.output_height;
+    if (width <= 0 || height <= 0) return s.Fail("empty picture");
+    if (width * height > s.maxPixels) return s.Fail("picture too large");
+
+    // Each decoded row lands straight in a surface row: four bytes a pixel,
+    // red, green, blue and a filler byte, or cyan, magenta, yellow and black.
+    Surface raw(static_cast<int>(width), static_cast<int>(height));
+    const bool cmyk = s.IsCmyk();
+    bool decoded = s.Guarded([&s, &raw] {
+        jpeg_start_decompress(&s.cinfo);
+        if (s.cinfo.output_components != 4 || s.cinfo.output_width != static_cast<JDIMENSION>(raw.Width()) ||
+            s.cinfo.output_height != static_cast<JDIMENSION>(raw.Height()))
+            ERREXIT(&s.cinfo, JERR_BAD_STATE);
+        while (s.cinfo.output_scanline < s.cinfo.output_height) {
+            JSAMPROW row = reinterpret_cast<JSAMPROW>(raw.Row(static_cast<int>(s.cinfo.output_scanline)));
+            jpeg_read_scanlines(&s.cinfo, &row, 1);
+        }
+        jpeg_finish_decompress(&s.cinfo);
+    });
+    s.readyToDecode = false;
+    if (!decoded) return false;
+
+    const bool inverted = s.cinfo.saw_Adobe_marker;
+    for (int y = 0; y < raw.Height(); ++y) {
+        Colour* row = raw.Row(y);
+        for (int x = 0; x < raw.Width(); ++x) {
+            if (cmyk)
+                row[x] = CmykToColour(reinterpret_cast<const JOCTET*>(row + x), inverted);
+            else
+                row[x] &= 0xFFFFFF;  // the filler byte comes as 0xFF; a colour's top byte is 0
+        }
+    }
+    if (s.orientation == 1)
+        out = std::move(raw);
+    else
+        ApplyOrientation(raw, s.orientation, out);
+    return true;
+}
+
+void JpegDecoder::Free()
+{
+    State& s = *state;
+    if (s.created) jpeg_destroy_decompress(&s.cinfo);
+    s.created = false;
+    s.headerRead = false;
+    s.readyToDecode = false;
+    s.orientation = 1;
+    s.bytes.clear();
+    s.bytes.shrink_to_fit();
+}
+
+const std::string& JpegDecoder::ErrorMessage() const { return state->message; }

@@ -1,0 +1,56 @@
+// Decodes JPEG files: baseline and progressive, colour, greyscale and CMYK,
+// always into red, green and blue. The steps follow the way the image manager
+// loads a picture: initialise, read the header, read the image, free. A
+// damaged or truncated file makes a step fail with a message, never ends the
+// program.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/Surface.h"
+
+class JpegDecoder {
+public:
+    // Largest decoded picture accepted by default: 120 megapixels.
+    static constexpr long long kMaxPixels = 120LL << 20;
+
+    JpegDecoder();
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    // Sets up the library state. Fails only when memory runs out.
+    bool Init();
+    // Reads the whole file, then its header. Width() and Height() are then
+    // the picture's size as it is meant to be seen: a photograph that its
+    // camera marked as turned comes out upright.
+    bool ReadHeader(const char* path);
+    // The same for a file already in memory; the bytes must stay until ReadImage.
+    bool ReadHeaderFromMemory(const void* data, std::size_t size);
+    int Width() const;
+    int Height() const;
+
+    // Between ReadHeader and ReadImage: decode at the largest reduction (1/8,
+    // 2/8, ... 8/8, done while decoding, so much faster than shrinking
+    // afterwards) whose result is still at least minWidth x minHeight.
+    void ScaleToAtLeast(int minWidth, int minHeight);
+    // The size ReadImage produces.
+    int OutputWidth() const;
+    int OutputHeight() const;
+    // Pictures whose decoded size exceeds this many pixels are refused.
+    void SetMaxPixels(long long maxPixels);
+
+    // Decodes the picture into `out`, top row first, at the output size.
+    bool ReadImage(Surface& out);
+    // Releases the library state and the file; Init starts afresh.
+    void Free();
+
+    // Why the last step failed.
+    const std::string& ErrorMessage() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
