@@ -99,11 +99,12 @@ void ButtonPainter::Knob(Canvas& canvas, RectF shape, ButtonLook look) const
 {
     Mask outer = ArtKit::Rounded(canvas, shape, 5);
     ArtKit::Shadow(canvas, outer, 0, 2, 1, 0.7f);
-    if (look == ButtonLook::Hover) canvas.Paint(outer.Dilated(1.5f).Blurred(1), style::kGoldPale, 0.5f);
+    if (look == ButtonLook::Hover) canvas.Paint(outer.Dilated(1.5f).Blurred(1), style::kGoldPale, 0.7f);
     canvas.Paint(outer, look == ButtonLook::Hover ? style::kHoverEdge : Mix(style::kGoldDeep, style::kShadow, 0.35f));
     Mask inner = ArtKit::Rounded(canvas, shape.Inset(1), 4);
-    Rgb top = look == ButtonLook::Hover ? style::kHoverTop : style::kGold;
-    Rgb bottom = look == ButtonLook::Hover ? style::kHoverBottom : style::kGoldDeep;
+    // Resting it is a deeper gold; under the cursor it lights up.
+    Rgb top = look == ButtonLook::Hover ? style::kGoldPale : Mix(style::kGold, style::kGoldDeep, 0.35f);
+    Rgb bottom = look == ButtonLook::Hover ? style::kGold : Mix(style::kGoldDeep, style::kShadow, 0.25f);
     canvas.PaintVertical(inner, shape.top, top, shape.bottom, bottom);
     ArtKit::Gloss(canvas, inner, shape.top, (shape.top + shape.bottom) / 2, 0.35f);
     // Three grip lines across the middle.
