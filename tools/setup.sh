@@ -11,6 +11,7 @@ PAVENDRA_PACKAGES=(
   fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
+  libstb-dev
 )
 
 pavendra_install_packages() {

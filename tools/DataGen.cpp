@@ -1,0 +1,162 @@
+// Builds the game's data archive "data.000": draws the screen art, reduces
+// the puzzle pictures, synthesises the sounds, and packs them with the music
+// and the fonts under the names the game loads.
+//
+//   pavendra_datagen --out FILE --assets DIR --serif TTF --sans TTF
+//                    --font-licence FILE [--screens DIR]
+//
+// --screens also writes whole screens put together from the art, for
+// looking at it.
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/BmpWriter.h"
+#include "resources/ResourceNames.h"
+#include "tools/ArchiveBuilder.h"
+#include "tools/ArtSet.h"
+#include "tools/FontBook.h"
+#include "tools/LogoArt.h"
+#include "tools/MenuArt.h"
+#include "tools/PanelArt.h"
+#include "tools/PictureMaker.h"
+#include "tools/SoundSynth.h"
+#include "tools/WavWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    std::map<std::string, std::string> values;
+    std::string Get(const std::string& key) const
+    {
+        auto found = values.find(key);
+        return found == values.end() ? std::string() : found->second;
+    }
+};
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string key = argv[i];
+        if (key.rfind("--", 0) != 0) return false;
+        options.values[key.substr(2)] = argv[i + 1];
+    }
+    for (const char* required : {"out", "assets", "serif", "sans", "font-licence"})
+        if (options.Get(required).empty()) return false;
+    return argc % 2 == 1;
+}
+
+std::vector<unsigned char> Bmp(const Surface& surface, const std::string& name)
+{
+    std::vector<unsigned char> bytes = BmpWriter::Encode(surface);
+    if (bytes.empty()) throw std::runtime_error("cannot encode " + name);
+    return bytes;
+}
+
+// The pictures are assets/pictures/NN_subject.jpg; NN is the picture's number.
+std::vector<Surface> MakePictures(const fs::path& folder)
+{
+    std::map<int, fs::path> byNumber;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string file = entry.path().filename().string();
+        if (entry.path().extension() != ".jpg" || file.size() < 3 || file[2] != '_') continue;
+        byNumber[std::stoi(file.substr(0, 2))] = entry.path();
+    }
+    std::vector<Surface> pictures(res::kPictureCount);
+    for (int i = 0; i < res::kPictureCount; ++i) {
+        auto found = byNumber.find(i);
+        if (found == byNumber.end()) throw std::runtime_error("no picture number " + std::to_string(i) + " in " + folder.string());
+        std::string error;
+        if (!PictureMaker::Make(found->second.string(), PictureMaker::kLongerSide, pictures[i], error))
+            throw std::runtime_error(error);
+    }
+    return pictures;
+}
+
+void AddPictures(ArchiveBuilder& archive, const std::vector<Surface>& pictures)
+{
+    for (int i = 0; i < static_cast<int>(pictures.size()); ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, res::kPictureFormat, i);
+        archive.Add(name, Bmp(pictures[i], name));
+    }
+}
+
+void AddSounds(ArchiveBuilder& archive)
+{
+    auto wav = [](const std::vector<float>& frames) {
+        return WavWriter::Encode(frames, SoundSynth::kChannels, SoundSynth::kSampleRate);
+    };
+    archive.Add(res::kSoundButton, wav(SoundSynth::HoverClick()));
+    archive.Add(res::kSoundPieceConnection, wav(SoundSynth::PieceSnap()));
+    archive.Add(res::kSoundLevelDone, wav(SoundSynth::Fanfare()));
+}
+
+void AddFileOrFail(ArchiveBuilder& archive, const std::string& name, const std::string& path)
+{
+    if (!archive.AddFile(name, path)) throw std::runtime_error("cannot read " + path);
+}
+
+void WriteScreens(const ArtSet& art, const fs::path& folder)
+{
+    fs::create_directories(folder);
+    for (const auto& [name, surface] : art.Screens()) {
+        std::vector<unsigned char> bytes = Bmp(surface, name);
+        std::ofstream out(folder / (name + ".bmp"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: %s --out FILE --assets DIR --serif TTF --sans TTF --font-licence FILE [--screens DIR]\n",
+                     argv[0]);
+        return 2;
+    }
+    try {
+        const fs::path assets = options.Get("assets");
+        std::vector<Surface> pictures = MakePictures(assets / "pictures");
+        FontBook fonts(options.Get("serif"), options.Get("sans"));
+        ArtSet art;
+        LogoArt(fonts).Build(art);
+        MenuArt(fonts, pictures).Build(art);
+        PanelArt(fonts).Build(art);
+
+        ArchiveBuilder archive;
+        for (const auto& [name, surface] : art.Pictures()) archive.Add(name, Bmp(surface, name));
+        AddPictures(archive, pictures);
+        AddSounds(archive);
+        AddFileOrFail(archive, res::kMusic, (assets / "music" / "song_by_mordred.it").string());
+        AddFileOrFail(archive, res::kSerifFont, options.Get("serif"));
+        AddFileOrFail(archive, res::kSansFont, options.Get("sans"));
+        AddFileOrFail(archive, res::kFontLicence, options.Get("font-licence"));
+
+        std::vector<std::string> missing = archive.Missing();
+        if (!missing.empty()) {
+            for (const std::string& name : missing) std::fprintf(stderr, "missing from the archive: %s\n", name.c_str());
+            return 1;
+        }
+        std::string error;
+        fs::path out = options.Get("out");
+        if (out.has_parent_path()) fs::create_directories(out.parent_path());
+        if (!archive.Write(options.Get("out"), error)) throw std::runtime_error(error);
+        if (!options.Get("screens").empty()) WriteScreens(art, options.Get("screens"));
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "pavendra_datagen: %s\n", failure.what());
+        return 1;
+    }
+    return 0;
+}

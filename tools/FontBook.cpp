@@ -1,0 +1,23 @@
+#include "tools/FontBook.h"
+
+#include <stdexcept>
+
+FontBook::FontBook(std::string serifPath, std::string sansPath)
+    : serifPath(std::move(serifPath)), sansPath(std::move(sansPath))
+{
+}
+
+const FontFace& FontBook::Serif(int cellHeight) { return Face(true, cellHeight); }
+
+const FontFace& FontBook::Sans(int cellHeight) { return Face(false, cellHeight); }
+
+const FontFace& FontBook::Face(bool serif, int cellHeight)
+{
+    auto& face = faces[{serif, cellHeight}];
+    if (!face) {
+        const std::string& path = serif ? serifPath : sansPath;
+        face = FontFace::FromFile(path.c_str(), cellHeight);
+        if (!face) throw std::runtime_error("cannot open the font " + path);
+    }
+    return *face;
+}
