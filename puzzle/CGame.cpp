@@ -165,11 +165,12 @@ void CGame::FloodFill(Surface& surface, int x, int y, Colour colour, float width
 
 // The mask is the outline and everything inside it: every pixel that the
 // outside of the box cannot reach without crossing the outline. A fill from
-// the centre of the box alone is not enough: with small cells the centre can
-// fall on the outline itself, and where two curves run into a corner at a
-// sharp angle the diagonal steps of the lines close off a pixel at the tip of
-// the wedge between them, which no piece's fill from its centre would reach,
-// leaving a hole in the finished picture.
+// the centre of the box alone misses what the outline shuts off from the
+// body: where two curves run into a corner at a sharp angle, the diagonal
+// steps of the lines shut in a pixel at the tip of the wedge between them, and
+// on small cells the tabs of two edges can cross and shut in a larger patch.
+// No piece's fill from its centre reaches those, so the finished picture
+// would show holes there.
 void CGame::FillInside(Surface& mask)
 {
     const int width = mask.Width(), height = mask.Height();
