@@ -42,6 +42,10 @@ public:
     void SetState(unsigned value) { state = value; }
     unsigned GetState() const { return state; }
     void SetResizePending() { resizePending = true; }
+    // A message box over the game window.
+    void ShowMessage(const char* caption, const char* text);
+    // Asks the frame loop to end at its next turn, as closing the window does.
+    void PostQuit();
 
     // Test hooks: point the game at folders of a test's own.
     void SetProgramFolder(const char* folder);

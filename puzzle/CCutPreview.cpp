@@ -1,3 +1,331 @@
 #include "puzzle/CCutPreview.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "app/CApp.h"
+#include "puzzle/CGame.h"
+#include "resources/CFont.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+#include "screens/CMenu.h"
+
 CCutPreview CutPreview;
+
+namespace {
+
+// The picture is loaded at these sizes, by its longer side.
+constexpr float kSmallSize = 224.0f;
+constexpr float kWorkSize = 448.0f;
+// No cell may be narrower than this many pixels.
+constexpr int kMinCellPixels = 33;
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+}  // namespace
+
+void CCutPreview::ChoosePicture(int index)
+{
+    char name[kMaxPath];
+    std::snprintf(name, sizeof name, res::kPictureFormat, index);
+    ChoosePictureFile(name);
+}
+
+void CCutPreview::ChoosePictureFile(const char* fileName)
+{
+    LoadPicture(fileName);
+    ImageMgr.LoadImage(frame, res::kPreviewFrame);
+}
+
+void CCutPreview::LoadPicture(const char* fileName)
+{
+    ImageMgr.LoadImageScaled(small, fileName, kSmallSize, kSmallSize);
+    ImageMgr.LoadImageScaled(work, fileName, kWorkSize, kWorkSize);
+    ImageMgr.LoadImageScaled(clean, fileName, kWorkSize, kWorkSize);
+    Game.SetImageName(fileName);
+}
+
+void CCutPreview::TestHookSetPicture(const CImage& picture)
+{
+    work = picture;
+    clean = picture;
+    small.width = picture.width / 2;
+    small.height = picture.height / 2;
+    small.surface = Surface(Trunc(small.width), Trunc(small.height));
+    small.surface.StretchBlit(0, 0, small.surface.Width(), small.surface.Height(), picture.surface, 0, 0,
+                              picture.surface.Width(), picture.surface.Height());
+}
+
+void CCutPreview::SetDefaults()
+{
+    maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
+    minPieces = 4;
+    columns = minPieces + (maxPieces - minPieces) / 2;
+    rows = columns;
+    work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    RebuildLattice();
+    SetSmoothType(kSmoothEasy);
+}
+
+void CCutPreview::SetPieces(int count)
+{
+    columns = count;
+    rows = count;
+}
+
+void CCutPreview::Refresh()
+{
+    CopyCleanOntoWork();
+    RebuildLattice();
+}
+
+void CCutPreview::SetSmoothType(float value)
+{
+    smoothType = value;
+    RebuildLattice();  // redraws the cut as well
+}
+
+void CCutPreview::Restore(float smooth, int columnCount, int rowCount)
+{
+    smoothType = smooth;
+    columns = columnCount;
+    rows = rowCount;
+    RebuildLattice();
+}
+
+void CCutPreview::RebuildLattice()
+{
+    FreePoints();
+    if (columns > 0 && rows > 0) {
+        cellWidth = clean.width / static_cast<float>(columns);
+        cellHeight = clean.height / static_cast<float>(rows);
+        LayGrid();
+        if (smoothType >= 0.0f) {
+            // The tab directions and shapes run on from the horizontal edges
+            // into the vertical ones.
+            bool flip = true;
+            float a = 0.0f;
+            DisplaceHorizontalEdges(flip, a);
+            DisplaceVerticalEdges(flip);
+        }
+    } else {
+        cellWidth = 0;
+        cellHeight = 0;
+    }
+    Redraw();
+}
+
+// The undisplaced lattice. Its coordinates come from float steps truncated
+// toward zero, so it spans 0..W-1 and 0..H-1 exactly.
+void CCutPreview::LayGrid()
+{
+    const int X = columns, Y = rows;
+    const float sx = (clean.width - 1.0f) / static_cast<float>(6 * X);
+    const float sy = (clean.height - 1.0f) / static_cast<float>(6 * Y);
+    const float s6 = 6.0f * sx;
+    pointCount = (6 * X + 1) * (Y + 1) + 5 * Y * (X + 1);
+    points.reserve(pointCount);
+    int j = 0;
+    for (int r = 0; r <= Y; ++r) {
+        for (int k = 0; k <= 6 * X; ++k) points.push_back({Trunc(static_cast<float>(k) * sx), Trunc(j * sy)});
+        ++j;
+        if (r == Y) break;
+        for (int s = 0; s < 5; ++s, ++j) {
+            for (int col = 0; col <= X; ++col)
+                points.push_back({Trunc(static_cast<float>(col) * s6), Trunc(static_cast<float>(j) * sy)});
+        }
+    }
+    // The float steps can fall a pixel short of the far edges, which would
+    // leave the picture's last column or row in no piece and bend the
+    // straight outer edge; the outer border lies on the picture's edge.
+    const int lastX = Trunc(clean.width - 1.0f), lastY = Trunc(clean.height - 1.0f);
+    for (int r = 0; r <= Y; ++r) {
+        points[LineIndex(r, 6 * X)].x = lastX;
+        for (int s = 0; r < Y && s < 5; ++s) points[SubRowIndex(r, s, X)].x = lastX;
+    }
+    for (int k = 0; k <= 6 * X; ++k) points[LineIndex(Y, k)].y = lastY;
+}
+
+// Every lattice point is displaced at most once, so the stored value is still
+// the grid value when it is read here.
+void CCutPreview::Displace(int index, float dx, float dy)
+{
+    Point& p = points[index];
+    p.x = Trunc(static_cast<float>(p.x) + dx);
+    p.y = Trunc(static_cast<float>(p.y) + dy);
+}
+
+void CCutPreview::DisplaceHorizontalEdges(bool& flip, float& a)
+{
+    const int X = columns, Y = rows;
+    const float cw = (clean.width - 1.0f) / static_cast<float>(X);
+    const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
+    const bool border = CMenu::IsBorder();
+    float b = 0.22f;
+    for (int r = 1; r <= Y - 1; ++r) {
+        // With the Border option the lines next to the ring stay straight.
+        if (border && (r == 1 || r == Y - 1)) continue;
+        if (X % 2 == 0) flip = !flip;
+        for (int col = 0; col < X; ++col) {
+            const int k = LineIndex(r, 6 * col);
+            const bool movesCorner = col < X - 1 && smoothType > 0.0f;
+            if (flip) {  // tab upward
+                Displace(k + 1, (0.6f + a) * cw, 0.2f * ch);
+                Displace(k + 2, -((0.3f + b) * cw), -0.3f * ch);
+                Displace(k + 3, 0.0f, -0.3f * ch);
+                Displace(k + 4, (0.3f + b) * cw, -0.3f * ch);
+                Displace(k + 5, -((0.6f + a) * cw), 0.2f * ch);
+                if (movesCorner) Displace(k + 6, -(cw * smoothType), ch * smoothType);
+            } else {  // tab downward, with a narrower neck
+                Displace(k + 1, (0.6f + a) * cw, -0.2f * ch);
+                Displace(k + 2, -((0.3f - b) * cw), 0.3f * ch);
+                Displace(k + 3, 0.0f, 0.3f * ch);
+                Displace(k + 4, (0.3f - b) * cw, 0.3f * ch);
+                Displace(k + 5, -((0.6f + a) * cw), -0.2f * ch);
+                if (movesCorner) Displace(k + 6, cw * smoothType, -(ch * smoothType));
+            }
+            flip = !flip;
+            b -= 0.05f;
+            if (b < 0.0f) b = 0.22f;
+            a -= 0.05f;
+            if (a < -0.12f) a = 0.0f;
+        }
+    }
+}
+
+void CCutPreview::DisplaceVerticalEdges(bool& flip)
+{
+    const int X = columns, Y = rows;
+    const float cw = (clean.width - 1.0f) / static_cast<float>(X);
+    const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
+    const bool border = CMenu::IsBorder();
+    float b = 0.22f;
+    for (int col = 1; col <= X - 1; ++col) {
+        if (border && (col == 1 || col == X - 1)) continue;
+        for (int r = 0; r < Y; ++r) {
+            flip = !flip;
+            b -= 0.09f;
+            if (b < 0.0f) b = 0.22f;
+            const float side = flip ? -1.0f : 1.0f;  // the tab points left when flip is set
+            Displace(SubRowIndex(r, 0, col), -side * 0.2f * cw, 0.6f * ch);
+            Displace(SubRowIndex(r, 1, col), side * 0.3f * cw, -((0.3f + b) * ch));
+            Displace(SubRowIndex(r, 2, col), side * 0.3f * cw, 0.0f);
+            Displace(SubRowIndex(r, 3, col), side * 0.3f * cw, (0.3f + b) * ch);
+            Displace(SubRowIndex(r, 4, col), -side * 0.2f * cw, -0.6f * ch);
+        }
+        if (Y % 2 == 0) flip = !flip;
+    }
+}
+
+void CCutPreview::GetCellOutline(int column, int row, Point outline[kOutlinePoints]) const
+{
+    const int top = 6 * column;
+    int indices[kOutlinePoints] = {
+        // top edge
+        LineIndex(row, top), LineIndex(row, top + 1), LineIndex(row, top + 2), LineIndex(row, top + 3),
+        LineIndex(row, top + 3), LineIndex(row, top + 4), LineIndex(row, top + 5), LineIndex(row, top + 6),
+        // right edge
+        LineIndex(row, top + 6), SubRowIndex(row, 0, column + 1), SubRowIndex(row, 1, column + 1),
+        SubRowIndex(row, 2, column + 1),
+        SubRowIndex(row, 2, column + 1), SubRowIndex(row, 3, column + 1), SubRowIndex(row, 4, column + 1),
+        LineIndex(row + 1, top + 6),
+        // bottom edge
+        LineIndex(row + 1, top), LineIndex(row + 1, top + 1), LineIndex(row + 1, top + 2),
+        LineIndex(row + 1, top + 3),
+        LineIndex(row + 1, top + 3), LineIndex(row + 1, top + 4), LineIndex(row + 1, top + 5),
+        LineIndex(row + 1, top + 6),
+        // left edge
+        LineIndex(row, top), SubRowIndex(row, 0, column), SubRowIndex(row, 1, column), SubRowIndex(row, 2, column),
+        SubRowIndex(row, 2, column), SubRowIndex(row, 3, column), SubRowIndex(row, 4, column),
+        LineIndex(row + 1, top),
+    };
+    for (int i = 0; i < kOutlinePoints; ++i) outline[i] = GetPoint(indices[i]);
+}
+
+Point CCutPreview::GetPoint(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(points.size())) return Point{};
+    return points[index];
+}
+
+bool CCutPreview::IsRingCell(int column, int row) const
+{
+    return CMenu::IsBorder() && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
+}
+
+void CCutPreview::Redraw()
+{
+    CopyCleanOntoWork();
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < rows; ++row) DrawCell(column, row);
+    }
+}
+
+// In the menu the ring of a Border cut shows as one piece, so its cells are
+// not outlined.
+void CCutPreview::DrawCell(int column, int row)
+{
+    if (IsRingCell(column, row)) return;
+    Point outline[kOutlinePoints];
+    GetCellOutline(column, row, outline);
+    for (int i = 0; i < kOutlinePoints; i += 4) {
+        const Point* p = outline + i;
+        ImageMgr.DrawBezier(work.surface, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+    }
+}
+
+void CCutPreview::Draw()
+{
+    ImageMgr.Draw(App.GetBackDC(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
+    SmallFont.Print(210, 310, "%i", GetPieceCount());
+}
+
+void CCutPreview::StartBuild()
+{
+    const int count = GetPieceCount();
+    progress = 0;
+    progressStep = count > 0 ? 100.0f / static_cast<float>(count) : 100.0f;
+    buildColumn = 0;
+    buildRow = 0;
+    // A cut without pieces has nothing to build.
+    buildDone = count <= 0;
+    CopyCleanOntoWork();
+    Game.FreePieces();
+    Game.SetSize(columns, rows);
+    Game.AllocatePieces();
+}
+
+bool CCutPreview::BuildStep()
+{
+    if (buildDone) {
+        progress = 100.0f;
+        return true;
+    }
+    Game.BuildPiece(buildColumn, buildRow);
+    if (++buildColumn >= columns) {
+        buildColumn = 0;
+        if (++buildRow >= rows) buildDone = true;
+    }
+    progress += progressStep;
+    return false;
+}
+
+void CCutPreview::CopyCleanOntoWork()
+{
+    work.surface.Blit(0, 0, clean.surface.Width(), clean.surface.Height(), clean.surface, 0, 0);
+}
+
+void CCutPreview::FreePoints()
+{
+    points = std::vector<Point>();
+    pointCount = 0;
+}
+
+void CCutPreview::Release()
+{
+    FreePoints();
+    frame.Release();
+    small.Release();
+    work.Release();
+    clean.Release();
+}

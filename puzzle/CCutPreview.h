@@ -1,9 +1,110 @@
-// The chosen picture and its cut. Placeholder until the puzzle lands.
+// The picture the player has chosen, the size of the cut and the edge style;
+// computes the lattice of the cut (the corners of every cell and the Bézier
+// control points of every edge), draws the cut onto a copy of the picture for
+// the menu, and builds the pieces one per frame.
+//
+// Lattice layout for X columns and Y rows: horizontal line r (0..Y) starts at
+// index r * (11X + 6) and holds 6X + 1 points, the corner of column c at 6c
+// and five control points between two corners. Between line r and r + 1 lie
+// five sub-rows of X + 1 points, one on each vertical cut line.
 #pragma once
+
+#include <vector>
+
+#include "platform/Surface.h"
+#include "resources/CImage.h"
 
 class CCutPreview {
 public:
-    void Release() {}
+    // The 32 points of a cell's outline: eight cubic Bézier segments of four
+    // points each, top, right, bottom and left edge, two segments per edge.
+    static constexpr int kOutlinePoints = 32;
+    // The four edge styles: straight cuts, and knobbed edges whose inner
+    // corners stay on the grid or are pushed by 12 or 15 percent of a cell.
+    static constexpr float kSmoothNone = -1.0f;
+    static constexpr float kSmoothEasy = 0.0f;
+    static constexpr float kSmoothMedium = 0.12f;
+    static constexpr float kSmoothHard = 0.15f;
+
+    // Choosing a picture: loads it at 224 (small) and twice at 448 (work and
+    // clean) on its longer side, names it to the game, loads the preview frame.
+    void ChoosePicture(int index);
+    void ChoosePictureFile(const char* fileName);
+    // The default cut of a freshly chosen picture.
+    void SetDefaults();
+    void SetPieces(int count);
+    void Refresh();
+    void SetSmoothType(float value);
+    // Used when a saved game is loaded.
+    void Restore(float smooth, int columnCount, int rowCount);
+    void RebuildLattice();
+    void Redraw();
+    void DrawCell(int column, int row);
+    // The picture with its cut lines and the piece count, on the back buffer.
+    void Draw();
+
+    // Building, one piece per call of BuildStep.
+    void StartBuild();
+    bool BuildStep();
+
+    void FreePoints();
+    void Release();
+
+    // Lattice indices: point k of horizontal line r, and the point of vertical
+    // line col in sub-row s between lines r and r + 1.
+    int LineIndex(int r, int k) const { return r * (11 * columns + 6) + k; }
+    int SubRowIndex(int r, int s, int col) const { return LineIndex(r, 6 * columns + 1) + s * (columns + 1) + col; }
+    // The outline of cell (column, row) in picture pixels.
+    void GetCellOutline(int column, int row, Point outline[kOutlinePoints]) const;
+
+    // An index outside the lattice answers (0, 0).
+    Point GetPoint(int index) const;
+    int GetPointCount() const { return pointCount; }
+    float GetCellWidth() const { return cellWidth; }
+    float GetCellHeight() const { return cellHeight; }
+    Surface& GetWorkSurface() { return work.surface; }
+    const CImage& GetSmall() const { return small; }
+    const CImage& GetFrame() const { return frame; }
+    const CImage& GetClean() const { return clean; }
+    float GetSmoothType() const { return smoothType; }
+    float GetProgress() const { return progress; }
+    int GetColumns() const { return columns; }
+    int GetRows() const { return rows; }
+    int GetMinPieces() const { return minPieces; }
+    int GetMaxPieces() const { return maxPieces; }
+    int GetPieceCount() const { return columns * rows; }
+
+    // Test hook: installs a picture made by the test as work and clean (and a
+    // half-size copy as small), as the loaders would, without any file.
+    void TestHookSetPicture(const CImage& picture);
+
+private:
+    void LoadPicture(const char* fileName);
+    void CopyCleanOntoWork();
+    void LayGrid();
+    void DisplaceHorizontalEdges(bool& flip, float& a);
+    void DisplaceVerticalEdges(bool& flip);
+    void Displace(int index, float dx, float dy);
+    bool IsRingCell(int column, int row) const;
+
+    CImage frame;
+    CImage small;
+    CImage work;
+    CImage clean;
+    int columns = 0;
+    int rows = 0;
+    float cellWidth = 0;
+    float cellHeight = 0;
+    int pointCount = 0;
+    std::vector<Point> points;
+    float progress = 0;
+    float progressStep = 0;
+    int buildColumn = 0;
+    int buildRow = 0;
+    bool buildDone = false;
+    int minPieces = 4;
+    int maxPieces = 0;
+    float smoothType = kSmoothEasy;
 };
 
 extern CCutPreview CutPreview;

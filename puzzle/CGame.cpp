@@ -1,3 +1,483 @@
 #include "puzzle/CGame.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "app/CLog.h"
+#include "puzzle/CCutPreview.h"
+#include "resources/CMgrImage.h"
+#include "screens/CMenu.h"
+
 CGame Game;
+
+namespace {
+
+// Pieces are scattered with their top-left corner inside this area.
+constexpr float kScatterWidth = 750.0f;
+constexpr float kScatterHeight = 500.0f;
+// Where ArrangePieces starts its rows and where a row wraps.
+constexpr float kArrangeLeft = 20.0f;
+constexpr float kArrangeTop = 50.0f;
+constexpr float kArrangeRight = 750.0f;
+// Where the pre-joined ring of a Border cut starts.
+constexpr float kRingX = 20.0f;
+constexpr float kRingY = 50.0f;
+
+enum Side { kLeft, kRight, kUp, kDown };
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+// A random whole position in [0, limit), as a float.
+float RandomBelow(float limit)
+{
+    const int range = std::max(1, Trunc(limit));
+    return static_cast<float>(std::rand() % range);
+}
+
+void DrawOutline(Surface& surface, const Point outline[CCutPreview::kOutlinePoints])
+{
+    for (int i = 0; i < CCutPreview::kOutlinePoints; i += 4) {
+        const Point* p = outline + i;
+        ImageMgr.DrawBezier(surface, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+    }
+}
+
+}  // namespace
+
+unsigned CGame::GetArrayIndex(int column, int row, unsigned columns, unsigned rows)
+{
+    if (column >= 0 && row >= 0 && static_cast<unsigned>(column) < columns && static_cast<unsigned>(row) < rows)
+        return static_cast<unsigned>(column) + static_cast<unsigned>(row) * columns;
+    static constexpr const char* kMessage = "GetArrayIndex: wrong enter arguments!";
+    Log.Write("%s\n", kMessage);
+    App.ShowMessage("CriticalError!", kMessage);
+    App.PostQuit();
+    return 0;
+}
+
+void CGame::SetSize(int columns, int rows)
+{
+    piecesX = columns;
+    piecesY = rows;
+}
+
+void CGame::AllocatePieces()
+{
+    pieces.assign(static_cast<std::size_t>(std::max(0, piecesX)) * std::max(0, piecesY), CPiece{});
+}
+
+void CGame::FreePieces()
+{
+    pieces = std::vector<CPiece>();
+}
+
+void CGame::SetImageName(const char* fileName)
+{
+    std::snprintf(imageName, sizeof imageName, "%s", fileName);
+}
+
+// ---------------------------------------------------------------- pieces
+
+void CGame::BuildPiece(int column, int row)
+{
+    Point outline[CCutPreview::kOutlinePoints];
+    CutPreview.GetCellOutline(column, row, outline);
+
+    // The box holds the control points too, so it may reach past the picture;
+    // that part lies outside the outline and stays black.
+    int minX = outline[0].x, maxX = outline[0].x, minY = outline[0].y, maxY = outline[0].y;
+    for (const Point& p : outline) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    const int width = maxX - minX + 1;
+    const int height = maxY - minY + 1;
+
+    const unsigned index = GetArrayIndex(column, row, piecesX, piecesY);
+    if (!IsValidPieceIndex(static_cast<int>(index))) return;  // no pieces allocated
+    CPiece& piece = pieces[index];
+    piece.column = column;
+    piece.row = row;
+    piece.width = static_cast<float>(width);
+    piece.height = static_cast<float>(height);
+    // Only differences between neighbours' reference points are ever used.
+    piece.homeX = static_cast<float>(std::min(outline[25].x, outline[26].x));
+    piece.homeY = static_cast<float>(std::min(outline[1].y, outline[2].y));
+    piece.x = RandomBelow(kScatterWidth - CutPreview.GetCellWidth());
+    piece.y = RandomBelow(kScatterHeight - CutPreview.GetCellHeight());
+
+    for (Point& p : outline) {
+        p.x -= minX;
+        p.y -= minY;
+    }
+    piece.cornerTL = outline[0];
+    piece.cornerTR = outline[7];
+    piece.cornerBL = outline[16];
+
+    piece.mask = Surface(width, height);
+    piece.mask.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    DrawOutline(piece.mask, outline);
+    FillInside(piece.mask);
+
+    piece.image = Surface(width, height);
+    piece.image.Blit(0, 0, width, height, CutPreview.GetWorkSurface(), minX, minY);
+    piece.image.Blit(0, 0, width, height, piece.mask, 0, 0, RasterOp::And);
+
+    // The pre-joined ring of a Border cut shows as one piece: no outline.
+    if (IsRingPiece(column, row)) return;
+    const Pen previous = piece.image.SelectPen(Pen{kOutlineColour, 1, PenStyle::Solid});
+    DrawOutline(piece.image, outline);
+    piece.image.SelectPen(previous);
+}
+
+// A scanline fill with an explicit stack: the same pixels as filling each
+// 4-connected neighbour in turn, without one nested call per pixel.
+void CGame::FloodFill(Surface& surface, int x, int y, Colour colour, float width, float height)
+{
+    const int right = std::min(Trunc(width), surface.Width());
+    const int bottom = std::min(Trunc(height), surface.Height());
+    if (x < 0 || y < 0 || x >= right || y >= bottom) return;
+    colour &= 0xFFFFFF;
+    std::vector<Point> pending{{x, y}};
+    while (!pending.empty()) {
+        const Point seed = pending.back();
+        pending.pop_back();
+        Colour* line = surface.Row(seed.y);
+        if (line[seed.x] == colour) continue;
+        int left = seed.x, last = seed.x;
+        while (left > 0 && line[left - 1] != colour) --left;
+        while (last + 1 < right && line[last + 1] != colour) ++last;
+        std::fill(line + left, line + last + 1, colour);
+        // One seed for every run of unfilled pixels above and below the span.
+        for (int ny : {seed.y - 1, seed.y + 1}) {
+            if (ny < 0 || ny >= bottom) continue;
+            const Colour* next = surface.Row(ny);
+            for (int nx = left; nx <= last; ++nx) {
+                if (next[nx] != colour && (nx == left || next[nx - 1] == colour)) pending.push_back({nx, ny});
+            }
+        }
+    }
+}
+
+// The mask is the outline and everything inside it: every pixel that the
+// outside of the box cannot reach without crossing the outline. A fill from
+// the centre of the box alone misses what the outline shuts off from the
+// body: where two curves run into a corner at a sharp angle, the diagonal
+// steps of the lines shut in a pixel at the tip of the wedge between them, and
+// on small cells the tabs of two edges can cross and shut in a larger patch.
+// No piece's fill from its centre reaches those, so the finished picture
+// would show holes there.
+void CGame::FillInside(Surface& mask)
+{
+    const int width = mask.Width(), height = mask.Height();
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    // What the outside reaches turns white on a copy; the outline stops it.
+    Surface outside = mask;
+    for (int x = 0; x < width; ++x) {
+        FloodFill(outside, x, 0, kWhite, w, h);
+        FloodFill(outside, x, height - 1, kWhite, w, h);
+    }
+    for (int y = 0; y < height; ++y) {
+        FloodFill(outside, 0, y, kWhite, w, h);
+        FloodFill(outside, width - 1, y, kWhite, w, h);
+    }
+    for (int y = 0; y < height; ++y) {
+        const Colour* reached = outside.Row(y);
+        Colour* line = mask.Row(y);
+        for (int x = 0; x < width; ++x) {
+            if (reached[x] != kWhite) line[x] = kWhite;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- start of play
+
+void CGame::StartGame()
+{
+    ResetPlayState();
+    LinkNeighbours();
+    if (CMenu::IsBorder())
+        BuildGroupsWithBorder();
+    else
+        BuildGroups();
+    Shuffle();
+    // Every piece names its group from the first frame of play on.
+    SyncInGroup();
+}
+
+void CGame::ResetPlayState()
+{
+    savedBanner = false;
+    savedBannerTime = 0;
+    clockFraction = 0;
+    clockSeconds = 0;
+    clockMinutes = 0;
+    const CImage& picture = CutPreview.GetClean();
+    sampleTarget = {410.0f - picture.width / 2.0f, 250.0f - picture.height / 2.0f};
+    completed = false;
+    selecting = false;
+    draggingPreview = false;
+    holdingGroup = false;
+    movingSelection = false;
+    hasSelection = false;
+    previewPos = {20, 20};
+    ClearGroups();
+    selectionStart = {100, 100};
+    selectionEnd = {200, 200};
+}
+
+void CGame::LinkNeighbours()
+{
+    for (int i = 0; i < GetPieceCount(); ++i) {
+        CPiece& p = pieces[i];
+        const int column = ColumnOf(i), row = RowOf(i);
+        const int cells[4][2] = {{column - 1, row}, {column + 1, row}, {column, row - 1}, {column, row + 1}};
+        for (int side = kLeft; side <= kDown; ++side) {
+            const int c = cells[side][0], r = cells[side][1];
+            if (c < 0 || r < 0 || c >= piecesX || r >= piecesY) {
+                p.neighbour[side] = -1;
+                continue;
+            }
+            const int q = static_cast<int>(GetArrayIndex(c, r, piecesX, piecesY));
+            const CPiece& n = pieces[q];
+            p.neighbour[side] = q;
+            // The left and up offsets are measured the other way round in one
+            // coordinate each; the snapping test is written against these signs.
+            switch (side) {
+            case kLeft:
+                p.neighbourDX[side] = p.homeX - n.homeX;
+                p.neighbourDY[side] = n.homeY - p.homeY;
+                break;
+            case kUp:
+                p.neighbourDX[side] = n.homeX - p.homeX;
+                p.neighbourDY[side] = p.homeY - n.homeY;
+                break;
+            default:
+                p.neighbourDX[side] = n.homeX - p.homeX;
+                p.neighbourDY[side] = n.homeY - p.homeY;
+                break;
+            }
+        }
+    }
+}
+
+CGroup CGame::MakeSingleGroup(int index)
+{
+    CPiece& piece = pieces[index];
+    CGroup group;
+    group.members.push_back(index);
+    for (int neighbour : piece.neighbour) {
+        if (neighbour != -1) group.canJoin.push_back(neighbour);
+    }
+    group.x = piece.x;
+    group.y = piece.y;
+    piece.x = 0;
+    piece.y = 0;
+    group.width = CutPreview.GetCellWidth();
+    group.height = CutPreview.GetCellHeight();
+    return group;
+}
+
+void CGame::AppendGroup(CGroup group)
+{
+    const int index = static_cast<int>(groups.size());
+    for (int member : group.members) pieces[member].inGroup = index;
+    groups.push_back(std::move(group));
+    drawOrder.push_back(index);
+}
+
+void CGame::BuildGroups()
+{
+    for (int i = 0; i < GetPieceCount(); ++i) AppendGroup(MakeSingleGroup(i));
+}
+
+bool CGame::IsRingPiece(int column, int row) const
+{
+    return CMenu::IsBorder() && (column == 0 || column == piecesX - 1 || row == 0 || row == piecesY - 1);
+}
+
+void CGame::BuildGroupsWithBorder()
+{
+    const int X = piecesX, Y = piecesY;
+    for (int i = 0; i < GetPieceCount(); ++i) {
+        const int c = ColumnOf(i), r = RowOf(i);
+        if (c >= 1 && c <= X - 2 && r >= 1 && r <= Y - 2) AppendGroup(MakeSingleGroup(i));
+    }
+
+    CGroup ring;
+    auto index = [&](int column, int row) { return static_cast<int>(GetArrayIndex(column, row, X, Y)); };
+    for (int r = 0; r < Y; ++r) ring.members.push_back(index(0, r));
+    for (int r = 0; r < Y; ++r) ring.members.push_back(index(X - 1, r));
+    for (int c = 1; c <= X - 2; ++c) ring.members.push_back(index(c, 0));
+    for (int c = 1; c <= X - 2; ++c) ring.members.push_back(index(c, Y - 1));
+    // Largest index first, as every join leaves a group; a cut one piece wide
+    // or high would otherwise list its pieces twice.
+    std::sort(ring.members.begin(), ring.members.end(), std::greater<int>());
+    ring.members.erase(std::unique(ring.members.begin(), ring.members.end()), ring.members.end());
+    if (ring.members.empty()) return;
+
+    // The second ring, each piece once and none of the ring's own (narrow
+    // cuts would otherwise repeat pieces or list ring pieces).
+    for (int r = 1; r <= Y - 2; ++r) ring.canJoin.push_back(index(1, r));
+    for (int r = 1; r <= Y - 2; ++r) ring.canJoin.push_back(index(X - 2, r));
+    for (int c = 2; c <= X - 3; ++c) ring.canJoin.push_back(index(c, 1));
+    for (int c = 2; c <= X - 3; ++c) ring.canJoin.push_back(index(c, Y - 2));
+    ring.TidyCanJoin();
+
+    ring.x = kRingX;
+    ring.y = kRingY;
+    AppendGroup(std::move(ring));
+    LayOutGroup(static_cast<int>(groups.size()) - 1);
+}
+
+// Exchanges whole group records, so the origins travel with their groups and
+// only which group lies on top of which changes.
+void CGame::Shuffle()
+{
+    const int n = static_cast<int>(groups.size());
+    if (n < 2) return;  // nothing to exchange, and no second index to draw
+    for (int i = 0; i < n; ++i) {
+        const int a = std::rand() % n;
+        int b = std::rand() % n;
+        while (b == a) b = std::rand() % n;
+        std::swap(groups[a], groups[b]);
+    }
+}
+
+void CGame::LayOutGroup(int g)
+{
+    if (!IsValidGroupIndex(g)) return;
+    CGroup& group = groups[g];
+    int minC = piecesX, maxC = -1, minR = piecesY, maxR = -1;
+    for (int m : group.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        minC = std::min(minC, ColumnOf(m));
+        maxC = std::max(maxC, ColumnOf(m));
+        minR = std::min(minR, RowOf(m));
+        maxR = std::max(maxR, RowOf(m));
+    }
+    if (maxC < minC || maxR < minR) return;
+
+    // Offsets of every cell of the group's box, chained from its top-left
+    // cell through the lattice corners, whether or not the cell's piece is a
+    // member: an L-shaped group is laid out through its missing corner.
+    const int boxColumns = maxC - minC + 1, boxRows = maxR - minR + 1;
+    std::vector<FloatPoint> offset(static_cast<std::size_t>(boxColumns) * boxRows);
+    auto cell = [&](int c, int r) -> FloatPoint& { return offset[(r - minR) * boxColumns + (c - minC)]; };
+    auto piece = [&](int c, int r) -> const CPiece& { return pieces[GetArrayIndex(c, r, piecesX, piecesY)]; };
+    for (int r = minR; r <= maxR; ++r) {
+        for (int c = minC; c <= maxC; ++c) {
+            const CPiece& s = piece(c, r);
+            FloatPoint& here = cell(c, r);
+            if (c == minC && r == minR) {
+                here = {0, 0};
+            } else if (c == minC) {
+                const CPiece& above = piece(c, r - 1);
+                const FloatPoint from = cell(c, r - 1);
+                here.x = from.x + static_cast<float>(above.cornerBL.x - s.cornerTL.x);
+                here.y = from.y + static_cast<float>(above.cornerBL.y - s.cornerTL.y);
+            } else {
+                const CPiece& left = piece(c - 1, r);
+                const FloatPoint from = cell(c - 1, r);
+                here.x = from.x + static_cast<float>(left.cornerTR.x - s.cornerTL.x);
+                here.y = from.y + static_cast<float>(left.cornerTR.y - s.cornerTL.y);
+            }
+        }
+    }
+    for (int m : group.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        const FloatPoint& at = cell(ColumnOf(m), RowOf(m));
+        pieces[m].x = at.x;
+        pieces[m].y = at.y;
+    }
+    group.width = static_cast<float>(boxColumns) * CutPreview.GetCellWidth();
+    group.height = static_cast<float>(boxRows) * CutPreview.GetCellHeight();
+}
+
+// ---------------------------------------------------------------- during play
+
+void CGame::ArrangePieces()
+{
+    movingSelection = false;
+    holdingGroup = false;
+    hasSelection = false;
+    DeselectAll();
+    const float stepAcross = 1.5f * CutPreview.GetCellWidth();
+    const float stepDown = 1.5f * CutPreview.GetCellHeight();
+    FloatPoint cursor{kArrangeLeft, kArrangeTop};
+    for (CGroup& group : groups) {
+        if (group.members.size() > 1 || group.hidden) continue;
+        group.x = cursor.x;
+        group.y = cursor.y;
+        cursor.x += stepAcross;
+        if (cursor.x >= kArrangeRight) {
+            cursor.x = kArrangeLeft;
+            cursor.y += stepDown;
+        }
+    }
+}
+
+void CGame::SyncInGroup()
+{
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        for (int m : groups[g].members) {
+            if (IsValidPieceIndex(m)) pieces[m].inGroup = g;
+        }
+    }
+}
+
+void CGame::DeselectAll()
+{
+    for (CGroup& group : groups) group.selected = false;
+}
+
+void CGame::ClearGroups()
+{
+    groups.clear();
+    drawOrder.clear();
+}
+
+void CGame::ShowSavedBanner(float seconds)
+{
+    savedBanner = true;
+    savedBannerTime = seconds;
+}
+
+void CGame::SetBackgroundColor(int red, int green, int blue)
+{
+    backgroundColor[0] = red;
+    backgroundColor[1] = green;
+    backgroundColor[2] = blue;
+}
+
+void CGame::SetPreviewPos(float x, float y)
+{
+    previewPos = {x, y};
+}
+
+bool CGame::IsEdgePiece(const CPiece& piece) const
+{
+    const int c = piece.column, r = piece.row;
+    if (c == 0 || c == piecesX - 1 || r == 0 || r == piecesY - 1) return true;
+    // With the Border option the outer ring is one group, so the ring next to
+    // it counts as the edge.
+    return CMenu::IsBorder() && (c == 1 || c == piecesX - 2 || r == 1 || r == piecesY - 2);
+}
+
+void CGame::FilterEdgePieces(bool on)
+{
+    for (CGroup& group : groups) {
+        group.hidden = on;
+        if (!on) continue;
+        for (int m : group.members) {
+            if (IsValidPieceIndex(m) && IsEdgePiece(pieces[m])) {
+                group.hidden = false;
+                break;
+            }
+        }
+    }
+}

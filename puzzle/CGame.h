@@ -1,12 +1,127 @@
-// The puzzle in play. Placeholder until the puzzle lands.
+// The puzzle in play: the picture's name, the size of the cut, the pieces,
+// the ordered list of groups of joined pieces, the play clock and the state of
+// the mouse interaction.
+//
+// Invariants during play: every piece is a member of exactly one group and its
+// inGroup names that group; no group's canJoin holds one of its own members;
+// the puzzle is solved exactly when one group is left.
 #pragma once
+
+#include <vector>
+
+#include "app/CApp.h"
+#include "platform/Surface.h"
+#include "puzzle/CGroup.h"
+#include "puzzle/CPiece.h"
+
+struct FloatPoint {
+    float x = 0;
+    float y = 0;
+};
 
 class CGame {
 public:
-    void Update() {}
-    void FreePieces() {}
+    // The four board colours the in-game panel offers; the first is the default.
+    static constexpr int kBoardColours[4][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};
+    // Grey of the outline drawn around each piece's image.
+    static constexpr Colour kOutlineColour = MakeColour(85, 85, 85);
 
-    int backgroundColor[3] = {127, 154, 168};
+    // Index of the piece at (column, row) of a columns x rows cut. A cell
+    // outside the cut is a program fault: it is reported, the game is asked to
+    // quit, and the answer is 0 so that the caller can carry on until then.
+    static unsigned GetArrayIndex(int column, int row, unsigned columns, unsigned rows);
+    bool IsValidPieceIndex(int index) const { return index >= 0 && index < static_cast<int>(pieces.size()); }
+    bool IsValidGroupIndex(int index) const { return index >= 0 && index < static_cast<int>(groups.size()); }
+
+    void SetSize(int columns, int rows);
+    // Makes piecesX * piecesY blank pieces.
+    void AllocatePieces();
+    void FreePieces();
+    void SetImageName(const char* fileName);
+
+    // Cuts piece (column, row) out of the cut preview's working picture.
+    void BuildPiece(int column, int row);
+    // Fills the 4-connected region around (x, y) of pixels that do not have
+    // the colour yet, inside the width x height top-left part of the surface.
+    static void FloodFill(Surface& surface, int x, int y, Colour colour, float width, float height);
+
+    // Start of play: resets the play state, links neighbours, forms and
+    // shuffles the first groups.
+    void StartGame();
+    void LinkNeighbours();
+    void BuildGroups();
+    void BuildGroupsWithBorder();
+    // Places the members of a group relative to each other from their lattice
+    // corners, so that neighbouring images meet exactly, and sets its extent.
+    void LayOutGroup(int group);
+
+    // Lays the loose single pieces out in rows.
+    void ArrangePieces();
+    void SyncInGroup();
+    void DeselectAll();
+    void ClearGroups();
+    void ShowSavedBanner(float seconds);
+    void SetBackgroundColor(int red, int green, int blue);
+    void SetPreviewPos(float x, float y);
+    // Shows only the groups that hold an edge piece (with the Border option
+    // also the ring next to the pre-joined frame), or everything again.
+    void FilterEdgePieces(bool on);
+
+    // One frame of play; the board arrives with the next step of the game.
+    void Update() {}
+
+    int GetPiecesX() const { return piecesX; }
+    int GetPiecesY() const { return piecesY; }
+    int GetPieceCount() const { return static_cast<int>(pieces.size()); }
+    // The index must be valid (IsValidPieceIndex).
+    const CPiece& GetPiece(int index) const { return pieces[index]; }
+    const std::vector<CGroup>& GetGroups() const { return groups; }
+    const std::vector<int>& GetDrawOrder() const { return drawOrder; }
+    const char* GetImageName() const { return imageName; }
+    bool IsCompleted() const { return completed; }
+    bool IsSavedBannerShown() const { return savedBanner; }
+    FloatPoint GetPreviewPos() const { return previewPos; }
+    FloatPoint GetSampleTarget() const { return sampleTarget; }
+
+    // The board colour, read by the frame loop to clear the back buffer.
+    int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
+
+private:
+    static void FillInside(Surface& mask);
+    void ResetPlayState();
+    void Shuffle();
+    CGroup MakeSingleGroup(int piece);
+    void AppendGroup(CGroup group);
+    bool IsEdgePiece(const CPiece& piece) const;
+    // Cell of a valid piece index, from the row-major order of the array.
+    int ColumnOf(int index) const { return piecesX > 0 ? index % piecesX : 0; }
+    int RowOf(int index) const { return piecesX > 0 ? index / piecesX : 0; }
+    bool IsRingPiece(int column, int row) const;
+
+    bool savedBanner = false;
+    float savedBannerTime = 0;
+    std::vector<CGroup> groups;
+    std::vector<int> drawOrder;
+    int piecesX = 0;
+    int piecesY = 0;
+    bool holdingGroup = false;
+    bool draggingPreview = false;
+    std::vector<CPiece> pieces;
+    FloatPoint grabOffset;
+    int heldPiece = 0;
+    FloatPoint previewPos{20, 20};
+    bool selecting = false;
+    Point selectionStart{100, 100};
+    Point selectionEnd{200, 200};
+    bool movingSelection = false;
+    bool hasSelection = false;
+    char imageName[kMaxPath] = {};
+    bool completed = false;
+    FloatPoint samplePos;
+    FloatPoint sampleTarget;
+    float clockFraction = 0;
+    int clockMinutes = 0;
+    int clockSeconds = 0;
 };
 
 extern CGame Game;
