@@ -35,6 +35,7 @@ public:
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
 
 private:
+    static bool StartVideo();
     bool CreateRenderer();
     void TranslateEvent(const SDL_Event& event);
     void TranslateKey(const SDL_Event& event, bool down);
@@ -49,7 +50,6 @@ private:
     int textureHeight = 0;
     int width = 0;
     int height = 0;
-    bool videoStarted = false;
     char title[256] = {};
     FramePacer pacer;
 };
