@@ -67,14 +67,16 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
     // Scale the frame smoothly when the screen is larger than the frame.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              SDL_WINDOW_RESIZABLE);
+                              SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!window || !CreateRenderer()) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         Close();
         return false;
     }
-    // After the renderer, which may build the window anew for its own needs.
+    // After the renderer, which may build the window anew for its own needs;
+    // before the window shows, so that it never flashes up small.
     if (fullScreen) SetFullScreen(true);
+    SDL_ShowWindow(window);
     UpdateRefreshRate();
     return true;
 }
