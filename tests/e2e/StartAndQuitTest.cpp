@@ -37,10 +37,7 @@ TEST(StartAndQuitTest, TheLogoFrameIsWhiteAndEscapeEndsTheRun)
     ASSERT_TRUE(session.Launch());
     std::optional<std::string> window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
-    std::optional<GameSession::Geometry> geometry = session.WindowGeometry(*window);
-    ASSERT_TRUE(geometry);
-    EXPECT_EQ(geometry->width, 1280);  // the whole screen
-    EXPECT_EQ(geometry->height, 720);
+    EXPECT_TRUE(session.WaitForWindowSize(*window, 1280, 720));  // the whole screen
     EXPECT_TRUE(session.WaitForScreen(ShowsWhiteLogoFrame)) << session.ErrorOutput();
 
     ASSERT_TRUE(session.PressKey("Escape", *window));
