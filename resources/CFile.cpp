@@ -26,6 +26,18 @@ unzFile Zip(void* archive) { return static_cast<unzFile>(archive); }
 
 bool IsTextMode(int mode) { return mode >= FILE_READ_TEXT; }
 
+// Deflate packs at most about 1032 bytes into one; a stored entry is as long
+// as its data. A damaged archive that claims more would have every loader
+// allocate gigabytes for it.
+constexpr ZPOS64_T kMostDeflateRatio = 1032;
+constexpr ZPOS64_T kDeflateSlack = 1024;
+
+bool IsPlausibleSize(const unz_file_info64& info)
+{
+    if (info.compression_method == 0) return info.uncompressed_size == info.compressed_size;
+    return info.uncompressed_size <= info.compressed_size * kMostDeflateRatio + kDeflateSlack;
+}
+
 }  // namespace
 
 CFile::CFile(FileRoot fileRoot) : root(fileRoot) {}
@@ -89,7 +101,8 @@ std::uint32_t CFile::GetSize()
 {
     if (archive && inArchive) {
         unz_file_info64 info;
-        if (unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            !IsPlausibleSize(info)) {
             Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName);
         }
         return static_cast<std::uint32_t>(std::min<ZPOS64_T>(info.uncompressed_size, UINT32_MAX));

@@ -125,6 +125,20 @@ TEST_F(ArchiveTest, AnEntryThatCannotBeOpenedIsACriticalError)
         ::testing::ExitedWithCode(255), "Critical Error: CFile: Couldn't open file data/logo.bmp in data.000 file!");
 }
 
+TEST_F(ArchiveTest, AnEntryThatLiesAboutItsSizeIsACriticalError)
+{
+    // A stored entry whose header claims 4 GB: no loader may be asked to
+    // allocate that.
+    MakeArchive(ZipBuilder().Add("data/logo.bmp", "logo", false));
+    ASSERT_TRUE(ZipBuilder::SetUncompressedSize(program / "data.000", "data/logo.bmp", 0xFFFFFFF0u));
+    EXPECT_EXIT(
+        {
+            file.OpenArchive("data.000");
+            if (file.Open("data/logo.bmp", FILE_READ)) file.GetSize();
+        },
+        ::testing::ExitedWithCode(255), "CFile: Couldn't get size of file in data.000 file!");
+}
+
 TEST_F(ArchiveTest, ADamagedEntryIsReportedInTheLog)
 {
     MakeArchive(ZipBuilder().Add("data/logo.bmp", "logo bytes", false));

@@ -51,6 +51,23 @@ public:
         return changed && WriteAll(path, bytes);
     }
 
+    // Makes both headers of an entry claim another uncompressed size.
+    static bool SetUncompressedSize(const std::string& path, const std::string& name, std::uint32_t size)
+    {
+        std::string bytes = ReadAll(path);
+        bool changed = false;
+        for (std::size_t at = 0; at + 46 <= bytes.size(); ++at) {
+            if (Matches(bytes, at, 0x04034b50, 30, 26, name)) {
+                Put32(bytes, at + 22, size);
+                changed = true;
+            } else if (Matches(bytes, at, 0x02014b50, 46, 28, name)) {
+                Put32(bytes, at + 24, size);
+                changed = true;
+            }
+        }
+        return changed && WriteAll(path, bytes);
+    }
+
     // Flips the first byte of a stored (uncompressed) entry's data: it still
     // opens and reads, but its checksum no longer holds.
     static bool SpoilStoredData(const std::string& path, const std::string& name)
@@ -83,6 +100,10 @@ private:
     static std::uint16_t Get16(const std::string& b, std::size_t at)
     {
         return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+    }
+    static void Put32(std::string& b, std::size_t at, std::uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     }
     static void Put16(std::string& b, std::size_t at, std::uint16_t value)
     {
