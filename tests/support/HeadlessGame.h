@@ -13,6 +13,7 @@
 // before it runs. The game writes its files into a fresh temporary folder.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -51,6 +52,8 @@ public:
     // The game's start-up, as the executable runs it.
     void Start()
     {
+        // Tests make no sound: SDL's silent audio device, unless the test chose one.
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
         Log.Restart();
         InputHub::ResetCursor();
         App.UseDisplay(&display_);
