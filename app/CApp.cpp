@@ -1,11 +1,296 @@
-// Placeholder until the application spine lands: just enough for the other
-// parts of the game to build and be tested.
 #include "app/CApp.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/CLog.h"
+#include "app/CMgrInput.h"
+#include "app/CTimer.h"
+#include "platform/InputEvent.h"
+#include "platform/InputHub.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/SdlDisplay.h"
+#include "platform/VirtualKeys.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
+#include "resources/CFile.h"
+#include "resources/CFont.h"
+#include "resources/ResourceNames.h"
+#include "screens/CLogo.h"
+#include "screens/CMenu.h"
+#include "sound/CMgrSound.h"
 
 CApp App;
 
-void CApp::SetProgramFolder(const char* folder) { std::snprintf(programFolder, sizeof programFolder, "%s", folder); }
-void CApp::SetWriteFolder(const char* folder) { std::snprintf(writeFolder, sizeof writeFolder, "%s", folder); }
-void CApp::Shutdown() {}
+namespace {
+
+// The outer size of the window is its client area plus the frame a window
+// would have: borders and caption.
+constexpr int kFrameWidth = 5;
+constexpr int kFrameHeight = 35;
+
+// A window icon is a few kilobytes; anything far larger is not one.
+constexpr std::uint32_t kLargestIcon = 4u << 20;
+
+constexpr Colour kLogoClear = 0xFFFFFF;
+constexpr Colour kMenuClear = 0x000000;
+
+Colour BoardColour()
+{
+    return static_cast<Colour>((Game.backgroundColor[0] & 0xFF) | ((Game.backgroundColor[1] & 0xFF) << 8) |
+                               ((Game.backgroundColor[2] & 0xFF) << 16));
+}
+
+int Trunc(float value) { return static_cast<int>(value); }
+
+void LoadWindowIcon(Display& window)
+{
+    if (!DataFile.Open(res::kWindowIcon, FILE_READ)) return;  // no icon is fine
+    std::uint32_t size = DataFile.GetSize();
+    if (size > kLargestIcon) {
+        DataFile.Close();
+        Log.Write("--- Window icon %s is too large\n", res::kWindowIcon);
+        return;
+    }
+    std::vector<unsigned char> bytes(size);
+    std::uint32_t got = DataFile.Read(bytes.data(), size);
+    DataFile.Close();
+    if (got != size || !window.SetIcon(bytes.data(), bytes.size())) {
+        Log.Write("--- Window icon %s is not a picture\n", res::kWindowIcon);
+    }
+}
+
+}  // namespace
+
+void CApp::SetProgramFolder(const char* folder)
+{
+    programFolderGiven = folder && *folder && Paths::CopyBounded(programFolder, sizeof programFolder, folder);
+}
+
+void CApp::SetWriteFolder(const char* folder)
+{
+    writeFolderGiven = folder && *folder && Paths::CopyBounded(writeFolder, sizeof writeFolder, folder);
+}
+
+void CApp::StartUp()
+{
+    quitPosted = false;
+    shuttingDown = false;
+    frameCount = 0;
+    SetDefaults();
+    FindProgramFolder();
+    ReadSettings();
+    DataFile.OpenArchive("data.000");
+    CreateMainWindow();
+    InitSubsystems();
+}
+
+void CApp::CloseDown()
+{
+    UpdateRunCounters();
+    WriteSettings();
+    Shutdown();
+}
+
+void CApp::SetDefaults()
+{
+    std::snprintf(title, sizeof title, "%s", "Pavendra");
+    width = kClientWidth + kFrameWidth;
+    height = kClientHeight + kFrameHeight;
+    fullScreen = true;
+    resizePending = false;
+}
+
+void CApp::FindProgramFolder()
+{
+    if (!programFolderGiven && !Paths::ExecutableFolder(programFolder, sizeof programFolder)) {
+        // The executable's folder is unknown or too long to build paths on:
+        // the current folder stands in for it.
+        if (!Paths::CurrentFolder(programFolder, sizeof programFolder)) {
+            Paths::CopyBounded(programFolder, sizeof programFolder, "./");
+        }
+    }
+    if (writeFolderGiven) return;
+    // An installed, read-only copy of the game still saves: into the player's own folder.
+    if (Paths::IsWritableFolder(programFolder) || !Paths::UserDataFolder(writeFolder, sizeof writeFolder)) {
+        Paths::CopyBounded(writeFolder, sizeof writeFolder, programFolder);
+    }
+}
+
+// The settings file and the run counters arrive with their own change.
+void CApp::ReadSettings() {}
+void CApp::WriteSettings() {}
+void CApp::UpdateRunCounters() {}
+
+void CApp::CreateMainWindow()
+{
+    InputHub::SetHandler([this](const InputEvent& event) { OnInput(event); });
+    window = testDisplay ? testDisplay : new SdlDisplay();
+    if (!window->Open(title, kClientWidth, kClientHeight, fullScreen)) {
+        ReleaseWindow();
+        Log.Write("Windows Creation Error\n");
+        MessageBox::Show("Error", "Windows Creation Error");
+        // Not a normal end of the game: say so to whoever started it.
+        std::exit(1);
+    }
+    LoadWindowIcon(*window);
+    CreateBackBuffer();
+}
+
+void CApp::InitSubsystems()
+{
+    Timer.Init();
+    SoundMgr.Init();
+    SmallFont.CreateDefault();
+    LargeFont.Create(30, "Arial");
+    InputMgr.Init();
+    Logo.Init();
+    SetState(STATE_LOGO);
+    Logo.SetStartTime(static_cast<float>(Timer.GetTime()));
+    std::srand(Timer.GetMilliseconds());
+}
+
+void CApp::Run()
+{
+    while (Step()) {
+    }
+}
+
+bool CApp::Step()
+{
+    if (quitPosted) return false;
+    if (window) window->PumpEvents();
+    if (quitPosted) return false;
+    Frame();
+    return true;
+}
+
+void CApp::Frame()
+{
+    if (resizePending) OnResize();
+    if (state == STATE_LOGO) {
+        Clear(kLogoClear);
+    } else if (state != STATE_GAME) {
+        Clear(kMenuClear);
+    }
+    Timer.Update();
+    if (window) window->SetTitle(title);
+    SoundMgr.Update();
+    switch (state) {
+    case STATE_LOGO:
+        Logo.Update();
+        break;
+    case STATE_MENU:
+        Menu.Update();
+        break;
+    case STATE_GAME:
+        Clear(BoardColour());
+        Game.Update();
+        break;
+    default:
+        break;  // no screen: a black frame
+    }
+    Present();
+    ++frameCount;
+}
+
+void CApp::Clear(Colour colour) { backDC.FillRect(0, 0, Trunc(backWidth), Trunc(backHeight), colour); }
+
+void CApp::Present()
+{
+    if (window) window->Present(backDC);
+}
+
+void CApp::CreateBackBuffer()
+{
+    int clientWidth = window ? window->ClientWidth() : kClientWidth;
+    int clientHeight = window ? window->ClientHeight() : kClientHeight;
+    backWidth = static_cast<float>(clientWidth);
+    backHeight = static_cast<float>(clientHeight);
+    backDC = Surface(clientWidth, clientHeight);
+    backDC.Fill(kWhite);
+}
+
+void CApp::OnResize()
+{
+    // The game always sees the same client area, whatever the window's size on
+    // the screen: the frame is scaled to the window, not rebuilt larger.
+    int clientWidth = window ? window->ClientWidth() : kClientWidth;
+    int clientHeight = window ? window->ClientHeight() : kClientHeight;
+    width = clientWidth + kFrameWidth;
+    height = clientHeight + kFrameHeight;
+    CreateBackBuffer();
+    resizePending = false;
+}
+
+void CApp::OnInput(const InputEvent& event)
+{
+    switch (event.type) {
+    case InputEventType::Close:
+        PostQuit();
+        break;
+    case InputEventType::Resize:
+        SetResizePending();
+        break;
+    case InputEventType::KeyDown:
+        InputMgr.KeyDown(event.key);
+        break;
+    case InputEventType::KeyUp:
+        InputMgr.KeyUp(event.key);
+        break;
+    case InputEventType::ButtonDown:
+    case InputEventType::ButtonUp: {
+        bool down = event.type == InputEventType::ButtonDown;
+        if (event.button == MouseButton::Left) {
+            InputMgr.SetLeftButton(down);
+        } else {
+            InputMgr.SetRightButton(down);
+        }
+        break;
+    }
+    case InputEventType::ToggleFullScreen:
+        if (window) window->SetFullScreen(!window->IsFullScreen());
+        return;
+    case InputEventType::MouseMove:
+        return;  // the cursor is tracked where input enters; nothing for the flags
+    }
+    // Escape ends the game from any screen, at the first message after it went down.
+    if (InputMgr.IsKeyDown(VK_ESCAPE)) PostQuit();
+}
+
+void CApp::ShowMessageBox(const char* caption, const char* text)
+{
+    if (window && window->IsOpen()) {
+        window->ShowMessageBox(caption, text, true);
+    } else {
+        MessageBox::Show(caption, text);
+    }
+}
+
+void CApp::ReleaseWindow()
+{
+    if (!window) return;
+    window->Close();
+    if (window != testDisplay) delete window;
+    window = nullptr;
+}
+
+void CApp::Shutdown()
+{
+    // A critical error raised while shutting down must not start it again.
+    if (shuttingDown) return;
+    shuttingDown = true;
+    Menu.Release();
+    CutPreview.Release();
+    Game.FreePieces();
+    backDC = Surface();
+    backWidth = 0;
+    backHeight = 0;
+    SoundMgr.Shutdown();
+    // Closing the window also hands the display back, so that a critical
+    // error's message box is not hidden behind a full-screen game.
+    ReleaseWindow();
+    Log.Write("\n=== App was shutdown successfully\n");
+}

@@ -5,6 +5,7 @@
 #include "platform/Surface.h"
 
 class Display;
+struct InputEvent;
 
 constexpr unsigned STATE_LOGO = 0;
 constexpr unsigned STATE_MENU = 1;
@@ -13,21 +14,47 @@ constexpr unsigned STATE_GAME = 3;
 // Longest path the game builds, terminator included.
 constexpr int kMaxPath = 260;
 
+// The frame every screen draws: the client area in back-buffer pixels.
+constexpr int kClientWidth = 800;
+constexpr int kClientHeight = 600;
+
 class CApp {
 public:
+    // The whole start-up, in order: defaults, program folder, settings, data
+    // archive, window, subsystems. Then Run, then CloseDown.
+    void StartUp();
+    // After the loop: run counters, settings file, Shutdown.
+    void CloseDown();
+
     void SetDefaults();
     void FindProgramFolder();
     void ReadSettings();
     void WriteSettings();
     void UpdateRunCounters();
+    void CreateMainWindow();
     void InitSubsystems();
+    // Frames until the quit message.
     void Run();
+    // One turn of the loop: hands the waiting input to the game, then draws one
+    // frame unless the quit message came. Answers false once the quit message came.
+    bool Step();
     void Frame();
     void Clear(Colour colour);
     void Present();
     void CreateBackBuffer();
     void OnResize();
+    // Releases everything that was started (and skips what was not), closes the
+    // window and logs the shutdown line. Safe to call at any point.
     void Shutdown();
+
+    // The window procedure: every input event reaches the game here.
+    void OnInput(const InputEvent& event);
+    // Ends the loop after the input already waiting, as the quit message does.
+    void PostQuit() { quitPosted = true; }
+    bool IsQuitPosted() const { return quitPosted; }
+    // A message box over the game's window (or on its own when there is no
+    // window); waits for OK. The game goes on afterwards.
+    void ShowMessageBox(const char* caption, const char* text);
 
     // All drawing of a frame goes into this surface.
     Surface& GetBackDC() { return backDC; }
@@ -37,21 +64,27 @@ public:
     // Where the game writes its files: the program folder when it is writable,
     // otherwise the user's data folder. Ends with "/".
     const char* GetWriteFolder() const { return writeFolder; }
+    // The window's outer size in back-buffer pixels: the client area plus the
+    // frame of a window (805 x 635); the logo screen centres on it.
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
     void SetState(unsigned value) { state = value; }
     unsigned GetState() const { return state; }
     void SetResizePending() { resizePending = true; }
-    // A message box over the game window.
-    void ShowMessage(const char* caption, const char* text);
-    // Asks the frame loop to end at its next turn, as closing the window does.
-    void PostQuit();
+    // Frames drawn since start-up.
+    long GetFrameCount() const { return frameCount; }
 
-    // Test hooks: point the game at folders of a test's own.
+    // Test hooks: point the game at folders of a test's own (kept by
+    // FindProgramFolder; nullptr lets it find them again), and give it a
+    // window of the test's (opened and closed by the game, never deleted;
+    // nullptr goes back to the real window).
     void SetProgramFolder(const char* folder);
     void SetWriteFolder(const char* folder);
+    void UseDisplay(Display* display) { testDisplay = display; }
 
 private:
+    void ReleaseWindow();
+
     int NumRunForWeb = 0;
     int NumRunForUpdate = 0;
     char title[100] = {};
@@ -66,6 +99,13 @@ private:
     unsigned state = STATE_LOGO;
     char programFolder[kMaxPath] = {};
     char writeFolder[kMaxPath] = {};
+
+    bool quitPosted = false;
+    bool programFolderGiven = false;
+    bool writeFolderGiven = false;
+    bool shuttingDown = false;
+    long frameCount = 0;
+    Display* testDisplay = nullptr;
 };
 
 extern CApp App;

@@ -52,7 +52,7 @@ unsigned CGame::GetArrayIndex(int column, int row, unsigned columns, unsigned ro
         return static_cast<unsigned>(column) + static_cast<unsigned>(row) * columns;
     static constexpr const char* kMessage = "GetArrayIndex: wrong enter arguments!";
     Log.Write("%s\n", kMessage);
-    App.ShowMessage("CriticalError!", kMessage);
+    App.ShowMessageBox("CriticalError!", kMessage);
     App.PostQuit();
     return 0;
 }

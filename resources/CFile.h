@@ -11,9 +11,9 @@ enum FileMode : int {
     FILE_READ = 0,         // "rb": every read
     FILE_WRITE_BINARY = 1, // "wb"
     FILE_APPEND_BINARY = 2,// "ab"
-    FILE_READ_TEXT = 3,    // "rt"
-    FILE_WRITE_TEXT = 4,   // "wt": settings, saved game, start of the log
-    FILE_APPEND_TEXT = 5,  // "at": the rest of the log
+    FILE_READ_TEXT = 3,    // "rt": CR LF reads as "\n"
+    FILE_WRITE_TEXT = 4,   // "wt": settings, saved game, start of the log; "\n" is stored as CR LF
+    FILE_APPEND_TEXT = 5,  // "at": the rest of the log; "\n" is stored as CR LF
 };
 
 // Which folder a CFile resolves its names against.
@@ -22,6 +22,10 @@ enum class FileRoot {
     Writable, // the folder the game writes into: settings, saved game, log
 };
 
+// Formatted text (Printf, the log, critical errors) is cut to this many
+// characters, terminator included.
+constexpr int kMaxFormatted = 16384;
+
 class CFile {
 public:
     explicit CFile(FileRoot root = FileRoot::Writable);
@@ -29,10 +33,17 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
+    // Opens the ZIP archive `name` in the program folder; every later read in
+    // mode FILE_READ looks there first (letter case ignored), then on the disk.
+    // A missing archive is no error. Answers whether it opened.
     bool OpenArchive(const char* name);
+    // Opens a file by its name relative to the root folder. A file still open
+    // is closed first. False for an unknown mode, a missing file or a path of
+    // kMaxPath characters or more.
     bool Open(const char* name, int mode);
     std::uint32_t GetSize();
     std::uint32_t Read(void* buffer, std::uint32_t count);
+    // printf-style; the formatted text goes out unchanged (cut at kMaxFormatted).
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void Close();
 
@@ -40,11 +51,17 @@ public:
     void CloseArchive();
 
 private:
+    bool BuildPath(const char* name, char* path) const;
+    void WriteText(const char* text);
+    std::uint32_t ReadText(unsigned char* buffer, std::uint32_t count);
+
     FileRoot root;
     std::FILE* diskStream = nullptr;
     void* archive = nullptr;  // minizip unzFile
     char archiveName[kMaxPath] = {};
     bool inArchive = false;
+    bool textMode = false;
+    char openName[kMaxPath] = {};  // for messages about the open file
 };
 
 // Every game resource is read through this one, archive first.

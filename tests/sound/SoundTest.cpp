@@ -90,9 +90,12 @@ void SoundTest::StartLogCapture()
 
 std::string SoundTest::LoggedText()
 {
-    if (!capturing) return ReadAll(fs::path(folder) / "debug.log");
+    // "debug.log" is a text file: its line ends are CR LF on disk.
+    std::string log = ReadAll(fs::path(folder) / "debug.log");
+    log.erase(std::remove(log.begin(), log.end(), '\r'), log.end());
+    if (!capturing) return log;
     capturing = false;
-    return testing::internal::GetCapturedStderr() + ReadAll(fs::path(folder) / "debug.log");
+    return testing::internal::GetCapturedStderr() + log;
 }
 
 bool SoundTest::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds bound)

@@ -1,0 +1,37 @@
+// The frame clock: read once per frame, it gives every screen the time that
+// passed since the previous frame, so that movement runs at the same speed
+// however fast frames come.
+#pragma once
+
+#include <cstdint>
+
+class Clock;
+
+class CTimer {
+public:
+    void Init();
+    void Update();
+    // Seconds between the last two updates; not clamped (the first update
+    // after Init covers all of start-up, a pause covers the whole pause).
+    float GetDelta() const { return delta; }
+    // The time of the last update (or of Init), in seconds of the counter.
+    double GetTime() const { return now; }
+    // The millisecond clock of the same source (it seeds the random numbers).
+    std::uint32_t GetMilliseconds();
+
+    // Test hook: the clock to read; nullptr goes back to the system's.
+    void SetClock(Clock* clock) { source = clock; }
+
+private:
+    Clock& Source();
+    double ReadSeconds();
+
+    float elapsed = 0;
+    float delta = 0;
+    std::int64_t frequency = 0;
+    double startTime = 0;
+    double now = 0;
+    Clock* source = nullptr;
+};
+
+extern CTimer Timer;

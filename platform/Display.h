@@ -1,0 +1,42 @@
+// The game's window, as the game sees it: a client area of a fixed size in
+// back-buffer pixels that shows one finished frame at a time, a title, an
+// icon, full screen or not, and a source of input events. Two back-ends:
+// SdlDisplay (a real window) and HeadlessDisplay (tests, no window at all).
+#pragma once
+
+#include <cstddef>
+
+#include "platform/Surface.h"
+
+class Display {
+public:
+    virtual ~Display() = default;
+
+    // Opens the window with a client area of width x height back-buffer
+    // pixels, covering the whole screen (scaled, shape kept) when fullScreen.
+    // False when no window can be made.
+    virtual bool Open(const char* title, int width, int height, bool fullScreen) = 0;
+    // Closes the window; safe to call when it is not open.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+
+    // The window icon from a BMP file in memory; black is transparent. False
+    // when the picture cannot be read (the window then keeps its icon).
+    virtual bool SetIcon(const void* bmpFile, std::size_t size) = 0;
+    virtual void SetTitle(const char* title) = 0;
+    virtual void SetFullScreen(bool fullScreen) = 0;
+    virtual bool IsFullScreen() const = 0;
+
+    // The client area in back-buffer pixels: the size the window was opened
+    // with, however large it is on the screen.
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+
+    // Hands every event that is waiting to InputHub::Deliver, in order.
+    virtual void PumpEvents() = 0;
+    // Shows a finished frame and holds the game back to the display's refresh.
+    virtual void Present(const Surface& frame) = 0;
+
+    // A modal message box over the window, waiting for OK.
+    virtual void ShowMessageBox(const char* caption, const char* text, bool isError) = 0;
+};

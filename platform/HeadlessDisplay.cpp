@@ -1,0 +1,75 @@
+#include "platform/HeadlessDisplay.h"
+
+#include <cstring>
+
+#include "platform/InputHub.h"
+#include "platform/MessageBox.h"
+
+HeadlessDisplay::HeadlessDisplay() { MessageBox::SendToStandardError(true); }
+
+bool HeadlessDisplay::Open(const char* title_, int width_, int height_, bool fullScreen_)
+{
+    if (failOpen) {
+        failOpen = false;
+        return false;
+    }
+    open = true;
+    ++opens;
+    title = title_;
+    width = width_;
+    height = height_;
+    fullScreen = fullScreen_;
+    hasIcon = false;
+    return true;
+}
+
+void HeadlessDisplay::Close()
+{
+    open = false;
+    queued.clear();
+}
+
+bool HeadlessDisplay::SetIcon(const void* bmpFile, std::size_t size)
+{
+    // Just enough of a check to tell a bitmap from anything else.
+    hasIcon = bmpFile && size >= 2 && std::memcmp(bmpFile, "BM", 2) == 0;
+    return hasIcon;
+}
+
+void HeadlessDisplay::SetTitle(const char* title_) { title = title_; }
+
+void HeadlessDisplay::SetFullScreen(bool fullScreen_)
+{
+    if (fullScreen == fullScreen_) return;
+    fullScreen = fullScreen_;
+    Queue(InputEvent::Resize(width, height));
+}
+
+void HeadlessDisplay::SetScreenSize(int screenWidth, int screenHeight)
+{
+    Queue(InputEvent::Resize(screenWidth, screenHeight));
+}
+
+void HeadlessDisplay::PumpEvents()
+{
+    // Events queued while these are handled wait for the next pump, as a
+    // real window's would.
+    std::deque<InputEvent> now;
+    now.swap(queued);
+    for (const InputEvent& event : now) InputHub::Deliver(event);
+}
+
+void HeadlessDisplay::Present(const Surface& frame)
+{
+    lastFrame = frame;
+    ++presents;
+}
+
+void HeadlessDisplay::ShowMessageBox(const char* caption, const char* text, bool)
+{
+    boxes += caption;
+    boxes += ": ";
+    boxes += text;
+    if (boxes.empty() || boxes.back() != '\n') boxes += '\n';
+    MessageBox::WriteToStandardError(caption, text);
+}

@@ -1,0 +1,59 @@
+// A window that exists only in memory, for tests: it keeps the last frame it
+// was given, delivers the events a test queued, and writes message boxes to
+// standard error (constructing one turns every other message box of the
+// process to standard error too, so that no test ever waits on a dialog).
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "platform/Display.h"
+#include "platform/InputEvent.h"
+
+class HeadlessDisplay : public Display {
+public:
+    HeadlessDisplay();
+
+    bool Open(const char* title, int width, int height, bool fullScreen) override;
+    void Close() override;
+    bool IsOpen() const override { return open; }
+    bool SetIcon(const void* bmpFile, std::size_t size) override;
+    void SetTitle(const char* title) override;
+    void SetFullScreen(bool fullScreen) override;
+    bool IsFullScreen() const override { return fullScreen; }
+    int ClientWidth() const override { return width; }
+    int ClientHeight() const override { return height; }
+    void PumpEvents() override;
+    void Present(const Surface& frame) override;
+    void ShowMessageBox(const char* caption, const char* text, bool isError) override;
+
+    // Test side.
+    // The event reaches the game at the next PumpEvents, before the next frame.
+    void Queue(const InputEvent& event) { queued.push_back(event); }
+    // The size on the (imaginary) screen; a change queues a Resize event like a real window.
+    void SetScreenSize(int screenWidth, int screenHeight);
+    // Makes the next Open fail, as when there is no display.
+    void FailNextOpen() { failOpen = true; }
+
+    const Surface& LastFrame() const { return lastFrame; }
+    long PresentCount() const { return presents; }
+    const std::string& Title() const { return title; }
+    bool HasIcon() const { return hasIcon; }
+    int OpenCount() const { return opens; }
+    // Every message box shown, as "caption: text" lines.
+    const std::string& MessageBoxes() const { return boxes; }
+
+private:
+    bool open = false;
+    bool fullScreen = false;
+    bool failOpen = false;
+    bool hasIcon = false;
+    int width = 0;
+    int height = 0;
+    int opens = 0;
+    long presents = 0;
+    std::string title;
+    std::string boxes;
+    Surface lastFrame;
+    std::deque<InputEvent> queued;
+};

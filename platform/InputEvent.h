@@ -1,0 +1,42 @@
+// One thing the player did, as the game's window procedure receives it.
+// Both window back-ends (the real window and the headless one of the tests)
+// turn what they see into these and hand every one to InputHub::Deliver.
+#pragma once
+
+enum class InputEventType {
+    KeyDown,          // key: a Windows virtual-key code below 256; auto-repeat sends it again
+    KeyUp,            // key
+    ButtonDown,       // button, x, y
+    ButtonUp,         // button, x, y
+    MouseMove,        // x, y
+    Close,            // the window's close box, or the system asking the game to quit
+    Resize,           // the window changed size; x, y hold its new size in screen pixels
+    ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
+};
+
+enum class MouseButton { Left, Right };
+
+// Positions are in back-buffer pixels: (0, 0) is the top-left corner of the
+// frame the game draws, whatever the window's size and scaling. They are not
+// clipped to the frame.
+struct InputEvent {
+    InputEventType type = InputEventType::MouseMove;
+    int key = 0;
+    MouseButton button = MouseButton::Left;
+    int x = 0;
+    int y = 0;
+
+    static InputEvent KeyDown(int key) { return {InputEventType::KeyDown, key, MouseButton::Left, 0, 0}; }
+    static InputEvent KeyUp(int key) { return {InputEventType::KeyUp, key, MouseButton::Left, 0, 0}; }
+    static InputEvent ButtonDown(MouseButton button, int x, int y)
+    {
+        return {InputEventType::ButtonDown, 0, button, x, y};
+    }
+    static InputEvent ButtonUp(MouseButton button, int x, int y) { return {InputEventType::ButtonUp, 0, button, x, y}; }
+    static InputEvent MouseMove(int x, int y) { return {InputEventType::MouseMove, 0, MouseButton::Left, x, y}; }
+    static InputEvent Close() { return {InputEventType::Close, 0, MouseButton::Left, 0, 0}; }
+    static InputEvent Resize(int width, int height) { return {InputEventType::Resize, 0, MouseButton::Left, width, height}; }
+    static InputEvent ToggleFullScreen() { return {InputEventType::ToggleFullScreen, 0, MouseButton::Left, 0, 0}; }
+
+    bool operator==(const InputEvent&) const = default;
+};

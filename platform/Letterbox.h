@@ -1,0 +1,30 @@
+// Where the frame goes in a window of another size: as large as it fits with
+// its shape kept, centred, the rest left black. Also takes a window position
+// back to frame pixels.
+#pragma once
+
+#include "platform/Surface.h"
+
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class Letterbox {
+public:
+    // A frame of frameWidth x frameHeight shown in an output of outputWidth x outputHeight.
+    Letterbox(int frameWidth, int frameHeight, int outputWidth, int outputHeight);
+
+    // The part of the output the frame covers.
+    const ScreenRect& Target() const { return target; }
+    // A point of the output in frame pixels; outside the frame it goes on
+    // counting (negative to the left, beyond the width to the right).
+    Point ToFrame(int outputX, int outputY) const;
+
+private:
+    int frameWidth;
+    int frameHeight;
+    ScreenRect target;
+};

@@ -1,0 +1,23 @@
+// Message boxes that belong to no window: the critical error's, and any shown
+// before the window exists or after it is gone. The text always goes to
+// standard error as well, so that a run without a display (or a player at a
+// terminal) still sees it.
+#pragma once
+
+enum class MessageBoxIcon { Error, Information };
+
+class MessageBox {
+public:
+    // Shows a modal box with an OK button and waits until it is dismissed.
+    // Where no box can be shown (no display, or boxes sent to standard error)
+    // it returns at once.
+    static void Show(const char* caption, const char* text, MessageBoxIcon icon = MessageBoxIcon::Error);
+
+    // Tests turn boxes off so that nothing waits for a click: every box then
+    // only goes to standard error.
+    static void SendToStandardError(bool onlyThere);
+    static bool IsSentToStandardError();
+
+    // Writes "caption: text" to standard error.
+    static void WriteToStandardError(const char* caption, const char* text);
+};

@@ -1,0 +1,21 @@
+// The folders the game reads from and writes to. Every folder comes back with
+// a trailing "/" in a buffer of the caller's; a folder that does not fit is a
+// failure, never a cut path.
+#pragma once
+
+#include <cstddef>
+
+class Paths {
+public:
+    // The folder of the running executable.
+    static bool ExecutableFolder(char* out, std::size_t size);
+    // The player's own data folder for this game (created when missing).
+    static bool UserDataFolder(char* out, std::size_t size);
+    // The current directory.
+    static bool CurrentFolder(char* out, std::size_t size);
+    // Whether files can be created in the folder.
+    static bool IsWritableFolder(const char* folder);
+    // Copies text into a buffer of `size` bytes; false (and an empty buffer)
+    // when it does not fit.
+    static bool CopyBounded(char* out, std::size_t size, const char* text);
+};

@@ -1,0 +1,273 @@
+#include "platform/SdlDisplay.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/InputHub.h"
+#include "platform/Letterbox.h"
+#include "platform/MessageBox.h"
+#include "platform/SdlKeyMap.h"
+#include "platform/VirtualKeys.h"
+
+namespace {
+
+// Keys that reach the game only as the window system's own: Alt, F10 and
+// everything typed with Alt held (Alt+Enter, Alt+F4, ...). A player toggling
+// full screen does not want the logo screen to take it for "any key".
+bool IsSystemKey(const SDL_Keysym& key, int virtualKey)
+{
+    return virtualKey == VK_MENU || virtualKey == VK_F10 || (key.mod & KMOD_ALT) != 0;
+}
+
+double Seconds()
+{
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+}  // namespace
+
+SdlDisplay::~SdlDisplay() { Close(); }
+
+// The video system starts with the first window and stays up until the
+// process ends, with its OpenGL library loaded: the window system's libraries
+// are then never unloaded while the game runs, so that whatever they keep for
+// themselves is still known by name when the leak checker of the test builds
+// looks at the end.
+bool SdlDisplay::StartVideo()
+{
+    static bool started = false;
+    if (started) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Without a display SDL falls back to drivers that show nothing: a game in
+    // an invisible window could never be ended by its player.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("no display to open a window on");
+        return false;
+    }
+    SDL_GL_LoadLibrary(nullptr);  // no OpenGL is fine: the renderer then draws in software
+    started = true;
+    return true;
+}
+
+bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScreen)
+{
+    Close();
+    if (!StartVideo()) {
+        std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    width = width_;
+    height = height_;
+    std::snprintf(title, sizeof title, "%s", title_);
+
+    // Scale the frame smoothly when the screen is larger than the frame.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                              SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    if (!window || !CreateRenderer()) {
+        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        Close();
+        return false;
+    }
+    // After the renderer, which may build the window anew for its own needs;
+    // before the window shows, so that it never flashes up small.
+    if (fullScreen) SetFullScreen(true);
+    SDL_ShowWindow(window);
+    UpdateRefreshRate();
+    return true;
+}
+
+bool SdlDisplay::CreateRenderer()
+{
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer) return false;
+    SDL_RendererInfo info;
+    bool vsync = SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    pacer.SetVsyncClaimed(vsync);
+    return true;
+}
+
+void SdlDisplay::Close()
+{
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+    textureWidth = textureHeight = 0;
+}
+
+bool SdlDisplay::SetIcon(const void* bmpFile, std::size_t size)
+{
+    if (!window || !bmpFile || size == 0) return false;
+    SDL_RWops* stream = SDL_RWFromConstMem(bmpFile, static_cast<int>(size));
+    SDL_Surface* icon = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
+    if (!icon) return false;
+    if (!SDL_ISPIXELFORMAT_ALPHA(icon->format->format)) SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 0, 0, 0));
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+    return true;
+}
+
+void SdlDisplay::SetTitle(const char* title_)
+{
+    // The game sets its title every frame; only a change goes to the window system.
+    if (!window || std::strncmp(title, title_, sizeof title - 1) == 0) return;
+    std::snprintf(title, sizeof title, "%s", title_);
+    SDL_SetWindowTitle(window, title);
+}
+
+void SdlDisplay::SetFullScreen(bool fullScreen)
+{
+    if (!window || fullScreen == IsFullScreen()) return;
+    if (fullScreen) {
+        // Cover the whole display first, without a border: where no window
+        // manager takes up the full-screen request (a bare X server), the
+        // window is then full screen all the same.
+        SDL_Rect bounds;
+        int index = SDL_GetWindowDisplayIndex(window);
+        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) == 0) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, bounds.x, bounds.y);
+            SDL_SetWindowSize(window, bounds.w, bounds.h);
+        }
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, width, height);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    UpdateRefreshRate();
+}
+
+bool SdlDisplay::IsFullScreen() const
+{
+    return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+void SdlDisplay::UpdateRefreshRate()
+{
+    SDL_DisplayMode mode;
+    int index = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    bool known = index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0;
+    pacer.SetRefreshRate(known ? mode.refresh_rate : 0);
+}
+
+Point SdlDisplay::ToFrame(int windowX, int windowY) const
+{
+    int windowWidth = width, windowHeight = height;
+    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+    return Letterbox(width, height, windowWidth, windowHeight).ToFrame(windowX, windowY);
+}
+
+void SdlDisplay::PumpEvents()
+{
+    if (!window) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) TranslateEvent(event);
+}
+
+void SdlDisplay::TranslateEvent(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        InputHub::Deliver(InputEvent::Close());
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            InputHub::Deliver(InputEvent::Close());
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            InputHub::Deliver(InputEvent::Resize(event.window.data1, event.window.data2));
+        } else if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+            UpdateRefreshRate();
+        }
+        break;
+    case SDL_KEYDOWN:
+        TranslateKey(event, true);
+        break;
+    case SDL_KEYUP:
+        TranslateKey(event, false);
+        break;
+    case SDL_MOUSEMOTION: {
+        Point at = ToFrame(event.motion.x, event.motion.y);
+        InputHub::Deliver(InputEvent::MouseMove(at.x, at.y));
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT) break;
+        MouseButton button = event.button.button == SDL_BUTTON_LEFT ? MouseButton::Left : MouseButton::Right;
+        Point at = ToFrame(event.button.x, event.button.y);
+        InputHub::Deliver(event.type == SDL_MOUSEBUTTONDOWN ? InputEvent::ButtonDown(button, at.x, at.y)
+                                                            : InputEvent::ButtonUp(button, at.x, at.y));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SdlDisplay::TranslateKey(const SDL_Event& event, bool down)
+{
+    const SDL_Keysym& key = event.key.keysym;
+    int virtualKey = SdlKeyMap::VirtualKey(key.scancode, key.sym);
+    if (down && (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0) {
+        if (!event.key.repeat) InputHub::Deliver(InputEvent::ToggleFullScreen());
+        return;
+    }
+    if (virtualKey == 0) return;
+    if (!down) {
+        // A release always goes through: a flag left set would stick.
+        InputHub::Deliver(InputEvent::KeyUp(virtualKey));
+    } else if (!IsSystemKey(key, virtualKey)) {
+        InputHub::Deliver(InputEvent::KeyDown(virtualKey));
+    }
+}
+
+void SdlDisplay::Present(const Surface& frame)
+{
+    if (!renderer || frame.IsEmpty()) return;
+    if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
+        if (texture) SDL_DestroyTexture(texture);
+        // Our pixels hold red in the low byte: XBGR in SDL's words.
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, frame.Width(),
+                                    frame.Height());
+        textureWidth = texture ? frame.Width() : 0;
+        textureHeight = texture ? frame.Height() : 0;
+        if (!texture) return;
+    }
+    SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+    ScreenRect target = Letterbox(frame.Width(), frame.Height(), outputWidth, outputHeight).Target();
+    SDL_Rect destination{target.x, target.y, target.width, target.height};
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, &destination);
+    SDL_RenderPresent(renderer);
+    WaitForNextFrame();
+}
+
+void SdlDisplay::WaitForNextFrame()
+{
+    double wait = pacer.WaitAfterPresent(Seconds());
+    if (wait <= 0) return;
+    double start = Seconds();
+    SDL_Delay(static_cast<Uint32>(wait * 1000.0));
+    pacer.WaitDone(Seconds() - start);
+}
+
+void SdlDisplay::ShowMessageBox(const char* caption, const char* text, bool isError)
+{
+    MessageBox::WriteToStandardError(caption, text);
+    if (MessageBox::IsSentToStandardError()) return;
+    Uint32 flags = isError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    SDL_ShowSimpleMessageBox(flags, caption, text, window);
+}

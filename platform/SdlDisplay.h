@@ -1,0 +1,55 @@
+// The real window, through SDL2. Full screen is a borderless window over the
+// whole desktop that shows the frame scaled with its shape kept (black bars
+// where the shapes differ); otherwise a plain window whose client area is the
+// frame's size (the player may resize it, the frame scales with it). Frames
+// are paced to the display's refresh: by vsync where the renderer has it and
+// it really waits, otherwise by a timed wait.
+#pragma once
+
+#include "platform/Display.h"
+#include "platform/FramePacer.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+class SdlDisplay : public Display {
+public:
+    SdlDisplay() = default;
+    ~SdlDisplay() override;
+    SdlDisplay(const SdlDisplay&) = delete;
+    SdlDisplay& operator=(const SdlDisplay&) = delete;
+
+    bool Open(const char* title, int width, int height, bool fullScreen) override;
+    void Close() override;
+    bool IsOpen() const override { return window != nullptr; }
+    bool SetIcon(const void* bmpFile, std::size_t size) override;
+    void SetTitle(const char* title) override;
+    void SetFullScreen(bool fullScreen) override;
+    bool IsFullScreen() const override;
+    int ClientWidth() const override { return width; }
+    int ClientHeight() const override { return height; }
+    void PumpEvents() override;
+    void Present(const Surface& frame) override;
+    void ShowMessageBox(const char* caption, const char* text, bool isError) override;
+
+private:
+    static bool StartVideo();
+    bool CreateRenderer();
+    void TranslateEvent(const SDL_Event& event);
+    void TranslateKey(const SDL_Event& event, bool down);
+    Point ToFrame(int windowX, int windowY) const;
+    void UpdateRefreshRate();
+    void WaitForNextFrame();
+
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+    int width = 0;
+    int height = 0;
+    char title[256] = {};
+    FramePacer pacer;
+};

@@ -1,0 +1,158 @@
+#include "GameSession.h"
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point DeadlineIn(double seconds)
+{
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+bool CopyInto(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    return !error;
+}
+
+}  // namespace
+
+GameSession::GameSession(int screenWidth, int screenHeight) : screen(screenWidth, screenHeight) {}
+
+GameSession::~GameSession()
+{
+    game.Stop();
+    screen.Stop();
+}
+
+Subprocess::Result GameSession::RunOnScreen(const std::vector<std::string>& command, double seconds)
+{
+    Subprocess::Options options;
+    options.environment = {{"DISPLAY", screen.Name()}};
+    return Subprocess::Run(command, options, seconds);
+}
+
+bool GameSession::Launch(bool withShippedData)
+{
+    if (!screenStarted && !(screenStarted = screen.Start())) return false;
+    // A copy, not a link: the game finds its folder from the executable's real place.
+    if (!CopyInto(PAVENDRA_BIN_DIR "/pavendra", folder / "pavendra")) return false;
+    std::filesystem::permissions(folder / "pavendra", std::filesystem::perms::owner_all);
+    std::string archive = PAVENDRA_BIN_DIR "/data.000";
+    if (withShippedData && !folder.Exists("data.000") && std::filesystem::exists(archive)) {
+        if (!CopyInto(archive, folder / "data.000")) return false;
+    }
+    Subprocess::Options options;
+    options.environment = {{"DISPLAY", screen.Name()}};
+    options.workingFolder.assign(1, '/');  // the root: the game must not depend on where it was started from
+    options.outputFile = folder / "stdout.txt";
+    options.errorFile = folder / "stderr.txt";
+    return game.Start({folder / "pavendra"}, options);
+}
+
+std::optional<std::string> GameSession::WaitForWindow(const std::string& title, double seconds)
+{
+    std::string exactTitle = "^" + title + "$";
+    auto deadline = DeadlineIn(seconds);
+    do {
+        Subprocess::Result found = RunOnScreen({"xdotool", "search", "--onlyvisible", "--name", exactTitle});
+        std::istringstream ids(found.output);
+        std::string id;
+        if (found.exitCode == 0 && ids >> id) return id;
+        if (std::optional<std::string> listed = FindInWindowTree(title)) return listed;
+        std::this_thread::sleep_for(kPollInterval);
+    } while (Clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::optional<std::string> GameSession::FindInWindowTree(const std::string& title)
+{
+    // Lines read:      0x600002 "Critical Error": ()  429x100+425+206  +425+206
+    Subprocess::Result tree = RunOnScreen({"xwininfo", "-root", "-tree"});
+    std::istringstream lines(tree.output);
+    std::string line;
+    std::string quoted = "\"" + title + "\":";
+    while (std::getline(lines, line)) {
+        std::size_t name = line.find(quoted);
+        std::istringstream words(line);
+        std::string id;
+        if (name != std::string::npos && words >> id && id.rfind("0x", 0) == 0) return id;
+    }
+    return std::nullopt;
+}
+
+std::optional<Screenshot> GameSession::TakeScreenshot()
+{
+    std::string file = folder / "screen.ppm";
+    Subprocess::Result shot = RunOnScreen({"import", "-window", "root", "-depth", "8", "ppm:" + file});
+    if (shot.exitCode != 0) return std::nullopt;
+    return Screenshot::FromPpm(folder.Read("screen.ppm"));
+}
+
+bool GameSession::WaitForScreen(const std::function<bool(const Screenshot&)>& test, double seconds)
+{
+    auto deadline = DeadlineIn(seconds);
+    do {
+        std::optional<Screenshot> shot = TakeScreenshot();
+        if (shot && test(*shot)) return true;
+        std::this_thread::sleep_for(kPollInterval);
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+std::optional<GameSession::Geometry> GameSession::WindowGeometry(const std::string& windowId)
+{
+    Subprocess::Result shape = RunOnScreen({"xdotool", "getwindowgeometry", "--shell", windowId});
+    if (shape.exitCode != 0) return std::nullopt;
+    Geometry geometry;
+    std::istringstream lines(shape.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        std::string key = line.substr(0, equals);
+        int value = std::atoi(line.c_str() + equals + 1);
+        if (key == "X") geometry.x = value;
+        if (key == "Y") geometry.y = value;
+        if (key == "WIDTH") geometry.width = value;
+        if (key == "HEIGHT") geometry.height = value;
+    }
+    return geometry;
+}
+
+bool GameSession::WaitForWindowSize(const std::string& windowId, int width, int height, double seconds)
+{
+    auto deadline = DeadlineIn(seconds);
+    do {
+        std::optional<Geometry> geometry = WindowGeometry(windowId);
+        if (geometry && geometry->width == width && geometry->height == height) return true;
+        std::this_thread::sleep_for(kPollInterval);
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+bool GameSession::PressKey(const std::string& keys, const std::string& windowId)
+{
+    if (!windowId.empty() && RunOnScreen({"xdotool", "windowfocus", windowId}).exitCode != 0) return false;
+    return RunOnScreen({"xdotool", "key", keys}).exitCode == 0;
+}
+
+bool GameSession::MoveMouse(int x, int y)
+{
+    return RunOnScreen({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}).exitCode == 0;
+}
+
+bool GameSession::Click(int x, int y, int button)
+{
+    return MoveMouse(x, y) && RunOnScreen({"xdotool", "click", std::to_string(button)}).exitCode == 0;
+}
+
+std::optional<int> GameSession::WaitForExit(double seconds) { return game.WaitForExit(seconds); }

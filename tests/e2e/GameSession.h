@@ -1,0 +1,83 @@
+// The real game in a real window, for end-to-end tests: a private Xvfb
+// screen, a fresh program folder holding a copy of the built executable (and
+// the data archive when the build has one), the game started in it, and the
+// ways a player meets it: screenshots, keys and clicks through xdotool, the
+// exit code and the files it wrote. Every wait polls for a state with a bound.
+//
+//     GameSession session;               // a 1280 x 720 screen
+//     ASSERT_TRUE(session.Launch());
+//     ASSERT_TRUE(session.WaitForWindow("Pavendra"));
+//     ASSERT_TRUE(session.WaitForFrame([](const Screenshot& s) { ... }));
+//     session.PressKey("Escape");
+//     EXPECT_EQ(session.WaitForExit(), 0);
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Screenshot.h"
+#include "Subprocess.h"
+#include "VirtualScreen.h"
+#include "support/TempFolder.h"
+
+class GameSession {
+public:
+    // Bounds of the waits, generous for the sanitizer builds on a busy machine.
+    static constexpr double kStartSeconds = 60;
+    static constexpr double kExitSeconds = 60;
+
+    explicit GameSession(int screenWidth = 1280, int screenHeight = 720);
+    ~GameSession();
+
+    // The fresh program folder: put extra files (or a data archive of the
+    // test's own) here before Launch.
+    const TempFolder& Folder() const { return folder; }
+    // Starts the screen (first time) and the game, with the shipped archive
+    // copied in unless withShippedData is false or the folder has one already.
+    bool Launch(bool withShippedData = true);
+
+    // Waits for a visible window whose title is exactly `title`; answers its id.
+    std::optional<std::string> WaitForWindow(const std::string& title, double seconds = kStartSeconds);
+    // The whole screen, now.
+    std::optional<Screenshot> TakeScreenshot();
+    // Takes screenshots until one satisfies the test.
+    bool WaitForScreen(const std::function<bool(const Screenshot&)>& test, double seconds = kStartSeconds);
+    // The game's window: its position and size on the screen.
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    std::optional<Geometry> WindowGeometry(const std::string& windowId);
+    // Waits until the window has the size (as the window system applies it).
+    bool WaitForWindowSize(const std::string& windowId, int width, int height, double seconds = 10);
+
+    // Keys by xdotool's names ("Escape", "alt+Return", "a"), to the focused
+    // window (given: focused first).
+    bool PressKey(const std::string& keys, const std::string& windowId = "");
+    // A click at screen pixel (x, y); button 1 left, 3 right.
+    bool Click(int x, int y, int button = 1);
+    bool MoveMouse(int x, int y);
+
+    // The exit code once the game ended, nothing if it still runs after the bound.
+    std::optional<int> WaitForExit(double seconds = kExitSeconds);
+    bool IsRunning() { return game.IsRunning(); }
+
+    std::string ReadFile(const std::string& name) const { return folder.Read(name); }
+    std::string Log() const { return ReadFile("debug.log"); }
+    std::string ErrorOutput() const { return ReadFile("stderr.txt"); }
+    const VirtualScreen& Screen() const { return screen; }
+
+    // Runs an X client (xdotool, import) against the session's screen.
+    Subprocess::Result RunOnScreen(const std::vector<std::string>& command, double seconds = 20);
+
+private:
+    // Windows whose title xdotool cannot read (a UTF-8 WM_NAME, as on SDL's
+    // message boxes) are found in the window tree.
+    std::optional<std::string> FindInWindowTree(const std::string& title);
+
+    VirtualScreen screen;
+    bool screenStarted = false;
+    TempFolder folder;
+    Subprocess game;
+};

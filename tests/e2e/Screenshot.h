@@ -1,0 +1,23 @@
+// A screenshot of the whole virtual screen, read from a binary PPM file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Surface.h"
+
+class Screenshot {
+public:
+    // A P6 file with 8-bit channels.
+    static std::optional<Screenshot> FromPpm(const std::string& bytes);
+
+    int Width() const { return pixels.Width(); }
+    int Height() const { return pixels.Height(); }
+    // A game colour (red in the low byte); kInvalidColour outside.
+    Colour At(int x, int y) const { return pixels.GetPixel(x, y); }
+    // Every pixel of the rectangle has the colour.
+    bool IsAll(int x, int y, int width, int height, Colour colour) const;
+
+private:
+    Surface pixels;
+};
