@@ -441,6 +441,15 @@ void CGame::ClearGroups()
     drawOrder.clear();
 }
 
+// ---------------------------------------------------------------------------
+// Saved game "game.pvs" (arrives with the next step of the game).
+
+void CGame::SaveGame() {}
+
+void CGame::LoadGame() {}
+
+// ---------------------------------------------------------------------------
+
 void CGame::ShowSavedBanner(float seconds)
 {
     savedBanner = true;
@@ -481,3 +490,9 @@ void CGame::FilterEdgePieces(bool on)
         }
     }
 }
+
+// ---------------------------------------------------------------------------
+// The board: one frame of play, and the player's hand on it (arrives with the
+// next step of the game).
+
+void CGame::Update() {}

@@ -67,8 +67,18 @@ public:
     // also the ring next to the pre-joined frame), or everything again.
     void FilterEdgePieces(bool on);
 
-    // One frame of play; the board arrives with the next step of the game.
-    void Update() {}
+    // The saved game "game.pvs".
+    void SaveGame();
+    void LoadGame();
+
+    // One frame of play: the clock, the groups, the panel, the mouse.
+    void Update();
+    // The player's hand on the board, called from Update.
+    void HandleMouse();
+    void PickUp();
+    void Drop();
+    void GrabSelection();
+    void FinishSelection();
 
     int GetPiecesX() const { return piecesX; }
     int GetPiecesY() const { return piecesY; }
@@ -79,6 +89,8 @@ public:
     const std::vector<int>& GetDrawOrder() const { return drawOrder; }
     const char* GetImageName() const { return imageName; }
     bool IsCompleted() const { return completed; }
+    int GetClockMinutes() const { return clockMinutes; }
+    int GetClockSeconds() const { return clockSeconds; }
     bool IsSavedBannerShown() const { return savedBanner; }
     FloatPoint GetPreviewPos() const { return previewPos; }
     FloatPoint GetSampleTarget() const { return sampleTarget; }

@@ -7,6 +7,8 @@ public:
     void Update() {}
     void Release() {}
     void LoadResources() { border = false; }
+    // The in-game panel, drawn over the board each frame of play.
+    void UpdateGamePanel() {}
 
     // Game options: class-wide switches read by the puzzle.
     static bool IsBorder() { return border; }
