@@ -106,6 +106,47 @@ TEST_F(DragJoinTest, OneDropJoinsEveryGroupThatFitsWithOneSound)
     EXPECT_TRUE(Groups()[0].canJoin.empty());
 }
 
+// A saved game may list one of a group's own pieces as a candidate; the
+// group must not join itself and list its pieces twice.
+TEST_F(DragJoinTest, AGroupNeverJoinsItself)
+{
+    StartPuzzle(201, 201, 2);
+    PlaceImage(0, 200, 200);
+    PlaceImage(1, 500, 60);
+    PlaceImage(2, 20, 440);
+    PlaceImage(3, 650, 440);
+    DragPieceTo(1, 300, 200);
+    ASSERT_TRUE(Joined(0, 1));
+    GroupOf(0).canJoin.push_back(0);
+    GroupOf(0).canJoin.push_back(1);
+    DragPieceTo(1, 350, 250);
+    EXPECT_EQ(Groups().size(), 3u);
+    EXPECT_EQ(GroupOf(0).members, (std::vector<int>{1, 0}));
+    if (!SoundMgr.IsSilent()) {
+        EXPECT_EQ(QueuedPlaybacks(res::kSoundPieceConnection), 0);
+    }
+}
+
+// A neighbour of a candidate counts only when it really is one of the
+// dropped group's pieces, not merely numbered between them: piece 1 lies
+// between the pieces 0 and 3 of the dropped group but belongs to another.
+TEST_F(DragJoinTest, OnlyTheDroppedGroupsOwnPiecesAreMatched)
+{
+    StartPuzzle(301, 301, 3);
+    const float spots[9][2] = {{200, 100}, {600, 60}, {20, 440}, {0, 0},    {0, 0},
+                               {650, 440}, {450, 440}, {20, 60}, {650, 250}};
+    for (int piece : {0, 1, 2, 5, 6, 7, 8}) PlaceImage(piece, spots[piece][0], spots[piece][1]);
+    PlaceImage(3, 400, 300);
+    PlaceImage(4, 20, 250);
+    DragPieceTo(3, 200, 200);
+    ASSERT_TRUE(Joined(0, 3));
+    // Piece 4 where piece 1 (laid out at its group's origin) would fit above it.
+    PlaceImage(4, 200, 200 + Game.GetPiece(1).y);
+    DragPieceTo(0, 200, 100);
+    EXPECT_FALSE(Joined(0, 4));
+    EXPECT_EQ(GroupOf(0).members, (std::vector<int>{3, 0}));
+}
+
 TEST_F(DragJoinTest, AHiddenGroupIsNeverJoined)
 {
     StartPuzzle(200, 200, 2);
