@@ -219,6 +219,25 @@ TEST_F(DragJoinTest, TheTopmostGroupIsPickedUpAndGoesLast)
     EXPECT_FALSE(Game.IsHoldingGroup());
 }
 
+// A piece's box leaves out its left and top edge; its mask answers the rest.
+TEST_F(DragJoinTest, TheLeftAndTopEdgeOfAPieceAreOutsideIt)
+{
+    StartPuzzle(201, 201, 2);
+    PlaceImage(0, 300, 300);
+    PlaceImage(1, 650, 60);
+    PlaceImage(2, 20, 440);
+    PlaceImage(3, 650, 440);
+    ASSERT_EQ(Game.GetPiece(0).mask.GetPixel(0, 50), kWhite);
+    for (Point edge : {Point{300, 350}, Point{350, 300}}) {
+        Press(edge.x, edge.y);
+        EXPECT_FALSE(Game.IsHoldingGroup()) << edge.x << "," << edge.y;
+        Release(edge.x, edge.y);
+    }
+    Press(301, 350);
+    EXPECT_TRUE(Game.IsHoldingGroup());
+    Release(301, 350);
+}
+
 TEST_F(DragJoinTest, TheRightButtonDoesNothingOnTheBoard)
 {
     StartPuzzle(200, 200, 2);
@@ -251,8 +270,15 @@ TEST_F(DragJoinTest, AMovedSelectionDoesNotJoinButALaterDropDoes)
     EXPECT_TRUE(GroupOf(1).selected);
     EXPECT_EQ(GroupIndexOf(1), LastGroup()) << "the selection is drawn on top";
     EXPECT_FALSE(GroupOf(0).selected);
-
+    // A selected group shows lightened: its pieces are ORed onto the board.
     const Point inside = InsidePixel(1);
+    game.RunFrames(1);
+    const Colour board = MakeColour(Game.backgroundColor[0], Game.backgroundColor[1], Game.backgroundColor[2]);
+    EXPECT_EQ(game.Frame().GetPixel(500 + inside.x, 300 + inside.y),
+              board | Game.GetPiece(1).image.GetPixel(inside.x, inside.y));
+    EXPECT_EQ(game.Frame().GetPixel(200 + inside.x, 200 + inside.y),
+              Game.GetPiece(0).image.GetPixel(inside.x, inside.y));
+
     Press(500 + inside.x, 300 + inside.y);
     ASSERT_TRUE(Game.IsMovingSelection());
     MoveTo(300 + inside.x, 200 + inside.y);
