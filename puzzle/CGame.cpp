@@ -492,7 +492,443 @@ void CGame::FilterEdgePieces(bool on)
 }
 
 // ---------------------------------------------------------------------------
-// The board: one frame of play, and the player's hand on it (arrives with the
-// next step of the game).
+// The board: one frame of play, and the player's hand on it.
 
-void CGame::Update() {}
+#include <cmath>
+#include <numeric>
+
+#include "app/CMgrInput.h"
+#include "app/CTimer.h"
+#include "resources/CFont.h"
+#include "resources/ResourceNames.h"
+#include "sound/CMgrSound.h"
+
+namespace {
+
+// Groups are kept inside this part of the board, clear of the panel.
+constexpr float kBoardRight = 790.0f;
+constexpr float kBoardBottom = 560.0f;
+// The finished picture glides to its resting place at this speed per axis.
+constexpr float kSampleSpeed = 150.0f;
+constexpr float kSecondsPerClockStep = 1.0f;
+constexpr int kClockMinutesWrap = 10000;
+// The selection rectangle's green pulses at this many degrees per second.
+constexpr float kPulseSpeed = 250.0f;
+// Along a join a neighbour fits within this share of its offset; across it
+// within these many pixels.
+constexpr float kAlongTolerance = 0.25f;
+constexpr float kAcrossSideways = 15.0f;
+constexpr float kAcrossUpDown = 20.0f;
+
+FloatPoint ToFloat(Point p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+
+// Strictly between target - tolerance and target + tolerance; a tolerance of
+// 0 or less leaves no room at all.
+bool StrictlyNear(float value, float target, float tolerance)
+{
+    return value > target - tolerance && value < target + tolerance;
+}
+
+void PlaySound(const char* fileName)
+{
+    SoundMgr.PlaySample(SoundMgr.LoadSample(fileName));
+}
+
+// One axis of the finished picture's glide: toward the target, never past it.
+float StepToward(float value, float target, float step)
+{
+    if (value > target) return std::max(target, value - step);
+    if (value < target) return std::min(target, value + step);
+    return value;
+}
+
+}  // namespace
+
+void CGame::Update()
+{
+    const float dt = Timer.GetDelta();
+    if (completed) {
+        ShowFinishedPicture(dt);
+        return;
+    }
+    AdvanceClock(dt);
+    if (groups.size() == 1) {
+        CompletePuzzle();
+        return;
+    }
+    DrawGroups();
+    Menu.UpdateGamePanel();
+    DrawSavedBanner(dt);
+    if (hasSelection && InputMgr.IsLeftButtonDown()) GrabSelection();
+    HandleMouse();
+    UpdatePictureWindow();
+    UpdateSelectionRectangle(dt);
+    MoveSelection();
+}
+
+// Whole seconds only: what is left over a second is dropped, so a long frame
+// moves the clock by one second.
+void CGame::AdvanceClock(float dt)
+{
+    clockFraction += dt;
+    if (clockFraction < kSecondsPerClockStep) return;
+    clockFraction = 0;
+    if (++clockSeconds < 60) return;
+    clockSeconds = 0;
+    if (++clockMinutes > kClockMinutesWrap) clockMinutes = 0;
+}
+
+void CGame::CompletePuzzle()
+{
+    samplePos = {groups.front().x, groups.front().y};
+    completed = true;
+    PlaySound(res::kSoundLevelDone);
+    // The press that made the last join does nothing more.
+    InputMgr.Reset();
+}
+
+void CGame::ShowFinishedPicture(float dt)
+{
+    Menu.UpdateGamePanel();
+    ImageMgr.Draw(App.GetBackDC(), CutPreview.GetClean(), samplePos.x, samplePos.y);
+    const float step = dt * kSampleSpeed;
+    samplePos.x = StepToward(samplePos.x, sampleTarget.x, step);
+    samplePos.y = StepToward(samplePos.y, sampleTarget.y, step);
+}
+
+// The right and bottom edges first: a group larger than the board ends up at
+// a negative position, its top-left part out of sight.
+void CGame::KeepOnBoard(CGroup& group)
+{
+    if (group.x + group.width > kBoardRight)
+        group.x = kBoardRight - group.width;
+    else if (group.x < 0)
+        group.x = 0;
+    if (group.y + group.height > kBoardBottom)
+        group.y = kBoardBottom - group.height;
+    else if (group.y < 0)
+        group.y = 0;
+}
+
+void CGame::DrawGroups()
+{
+    // While something is carried nothing else moves under the player's hand.
+    const bool keepOnBoard = !holdingGroup && !movingSelection;
+    Surface& back = App.GetBackDC();
+    for (int g : drawOrder) {
+        if (!IsValidGroupIndex(g)) continue;
+        CGroup& group = groups[g];
+        if (group.hidden) continue;
+        if (keepOnBoard) KeepOnBoard(group);
+        for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
+            if (!IsValidPieceIndex(*m)) continue;
+            const CPiece& piece = pieces[*m];
+            if (group.selected)
+                ImageMgr.DrawPieceLighten(back, piece, group.x + piece.x, group.y + piece.y);
+            else
+                ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
+        }
+    }
+}
+
+// Shown in every frame of its time, the one in which the time runs out too.
+void CGame::DrawSavedBanner(float dt)
+{
+    if (!savedBanner) return;
+    savedBannerTime -= dt;
+    if (savedBannerTime <= 0) savedBanner = false;
+    SmallFont.Print(350, 10, "GAME SAVED!");
+}
+
+void CGame::UpdatePictureWindow()
+{
+    if (!CMenu::IsShowPicture()) return;
+    if (draggingPreview) {
+        const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+        previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
+    }
+    ImageMgr.DrawTransparent(App.GetBackDC(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
+    ImageMgr.Draw(App.GetBackDC(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
+}
+
+void CGame::UpdateSelectionRectangle(float dt)
+{
+    if (!selecting) return;
+    if (!InputMgr.IsLeftButtonDown()) {
+        selecting = false;
+        FinishSelection();
+        return;
+    }
+    selectionEnd = CMgrInput::GetCursor();
+    const int green = static_cast<int>(std::sin(selectionPulse * 3.14f / 180.0f) * 25.0f + 230.0f);
+    ImageMgr.DrawFrame(App.GetBackDC(), selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y,
+                       MakeColour(0, green, 0), 1);
+    // A whole turn changes nothing; wrapping keeps the angle precise in long games.
+    selectionPulse = std::fmod(selectionPulse + dt * kPulseSpeed, 360.0f);
+}
+
+// A moved selection never snaps or joins; it is kept on the board from the
+// next frame on.
+void CGame::MoveSelection()
+{
+    if (!movingSelection) return;
+    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+    if (!InputMgr.IsLeftButtonDown()) {
+        movingSelection = false;
+        DeselectAll();
+        return;
+    }
+    for (CGroup& group : groups) {
+        if (!group.selected) continue;
+        group.x = cursor.x - group.grabX;
+        group.y = cursor.y - group.grabY;
+    }
+}
+
+// ---------------------------------------------------------------- the hand
+
+// Strict on the left and top, inclusive on the right and bottom, and only
+// where the mask is exactly white: a click on a transparent corner of the box
+// falls through to whatever lies below.
+bool CGame::IsPieceUnderCursor(const CGroup& group, int index, Point cursor, FloatPoint* offset) const
+{
+    if (!IsValidPieceIndex(index)) return false;
+    const CPiece& piece = pieces[index];
+    const float px = group.x + piece.x, py = group.y + piece.y;
+    const FloatPoint c = ToFloat(cursor);
+    if (!(px < c.x && c.x <= px + piece.width && py < c.y && c.y <= py + piece.height)) return false;
+    // Outside the mask GetPixel answers a value that is never white.
+    if (piece.mask.GetPixel(static_cast<int>(c.x - px), static_cast<int>(c.y - py)) != kWhite) return false;
+    if (offset) *offset = {c.x - px, c.y - py};
+    return true;
+}
+
+bool CGame::IsInsidePictureWindow(Point cursor) const
+{
+    const CImage& frame = CutPreview.GetFrame();
+    const FloatPoint c = ToFloat(cursor);
+    return previewPos.x < c.x && c.x < previewPos.x + frame.width && previewPos.y < c.y &&
+           c.y < previewPos.y + frame.height;
+}
+
+void CGame::HandleMouse()
+{
+    if (movingSelection) return;
+    const bool down = InputMgr.IsLeftButtonDown();
+    if (draggingPreview && !down) {
+        Drop();
+        return;
+    }
+    if (holdingGroup) {
+        // The panel may have replaced the puzzle under the carried group.
+        if (groups.empty() || !IsValidPieceIndex(heldPiece)) {
+            holdingGroup = false;
+            return;
+        }
+        const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+        CGroup& carried = groups.back();
+        carried.x = cursor.x - grabOffset.x - pieces[heldPiece].x;
+        carried.y = cursor.y - grabOffset.y - pieces[heldPiece].y;
+        if (!down) {
+            holdingGroup = false;
+            Drop();
+        }
+    } else if (down && !draggingPreview && !selecting) {
+        PickUp();
+    }
+}
+
+void CGame::PickUp()
+{
+    const Point cursor = CMgrInput::GetCursor();
+    if (CMenu::IsShowPicture() && IsInsidePictureWindow(cursor)) {
+        grabOffset = {cursor.x - previewPos.x, cursor.y - previewPos.y};
+        draggingPreview = true;
+        return;
+    }
+
+    int hitGroup = -1;
+    for (auto g = drawOrder.rbegin(); g != drawOrder.rend() && hitGroup < 0; ++g) {
+        if (!IsValidGroupIndex(*g) || groups[*g].hidden) continue;
+        for (int m : groups[*g].members) {
+            if (!IsPieceUnderCursor(groups[*g], m, cursor, &grabOffset)) continue;
+            hitGroup = *g;
+            heldPiece = m;
+            break;
+        }
+    }
+    if (hitGroup < 0) {
+        selecting = true;
+        selectionStart = cursor;
+        DeselectAll();
+        return;
+    }
+
+    selecting = false;
+    holdingGroup = true;
+    // The carried group goes last, so that it is drawn on top.
+    CGroup carried = std::move(groups[hitGroup]);
+    groups.erase(groups.begin() + hitGroup);
+    groups.push_back(std::move(carried));
+    SyncInGroup();
+}
+
+bool CGame::FitsOnSide(int side, const CPiece& q, FloatPoint atQ, FloatPoint atNeighbour)
+{
+    const float dx = q.neighbourDX[side], dy = q.neighbourDY[side];
+    switch (side) {
+    case kLeft:
+        return StrictlyNear(atNeighbour.x, atQ.x - dx, kAlongTolerance * dx) &&
+               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+    case kRight:
+        return StrictlyNear(atNeighbour.x, atQ.x + dx, kAlongTolerance * dx) &&
+               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+    case kUp:
+        return StrictlyNear(atNeighbour.y, atQ.y - dy, kAlongTolerance * dy) &&
+               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+    default:
+        return StrictlyNear(atNeighbour.y, atQ.y + dy, kAlongTolerance * dy) &&
+               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+    }
+}
+
+// Walks the dropped group's candidates: a candidate's group fits when one of
+// the candidate's neighbours that belongs to the dropped group lies at its
+// place beside it. Membership is read exactly from the pieces' groups, so a
+// piece of a third group is never taken for one of the dropped group's.
+std::vector<int> CGame::CollectFittingGroups() const
+{
+    const int h = static_cast<int>(groups.size()) - 1;
+    const CGroup& dropped = groups[h];
+    std::vector<int> joining;
+    for (int q : dropped.canJoin) {
+        if (!IsValidPieceIndex(q)) continue;
+        const CPiece& candidate = pieces[q];
+        const int g = candidate.inGroup;
+        // A candidate of the dropped group itself would join the group to itself.
+        if (!IsValidGroupIndex(g) || g == h || groups[g].hidden) continue;
+        if (std::find(joining.begin(), joining.end(), g) != joining.end()) continue;
+        const FloatPoint atQ{groups[g].x + candidate.x, groups[g].y + candidate.y};
+        for (int side = kLeft; side <= kDown; ++side) {
+            const int nb = candidate.neighbour[side];
+            if (!IsValidPieceIndex(nb) || pieces[nb].inGroup != h) continue;
+            const FloatPoint atNeighbour{dropped.x + pieces[nb].x, dropped.y + pieces[nb].y};
+            if (FitsOnSide(side, candidate, atQ, atNeighbour)) {
+                joining.push_back(g);
+                break;
+            }
+        }
+    }
+    return joining;
+}
+
+void CGame::Drop()
+{
+    if (draggingPreview) {
+        draggingPreview = false;
+        return;
+    }
+    if (groups.empty()) return;
+    const std::vector<int> joining = CollectFittingGroups();
+    if (!joining.empty()) JoinGroups(joining);
+}
+
+// The dropped group stays where it was dropped, anchored by its first piece;
+// the joining groups' pieces jump into their places in the picture beside it.
+void CGame::JoinGroups(const std::vector<int>& joining)
+{
+    const int h = static_cast<int>(groups.size()) - 1;
+    CGroup joined = groups[h];
+    for (int g : joining) {
+        const CGroup& other = groups[g];
+        joined.members.insert(joined.members.end(), other.members.begin(), other.members.end());
+        joined.canJoin.insert(joined.canJoin.end(), other.canJoin.begin(), other.canJoin.end());
+    }
+    joined.TidyCanJoin();
+
+    const int anchor = groups[h].members.empty() ? -1 : groups[h].members.front();
+    const FloatPoint anchorBefore = IsValidPieceIndex(anchor) ? FloatPoint{pieces[anchor].x, pieces[anchor].y}
+                                                              : FloatPoint{};
+
+    groups[h].mergeMark = true;
+    for (int g : joining) groups[g].mergeMark = true;
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const CGroup& group) { return group.mergeMark; }),
+                 groups.end());
+    groups.push_back(std::move(joined));
+    SyncInGroup();
+
+    const int n = static_cast<int>(groups.size()) - 1;
+    CGroup& result = groups[n];
+    std::sort(result.members.begin(), result.members.end(), std::greater<int>());
+    LayOutGroup(n);
+    if (IsValidPieceIndex(anchor)) {
+        result.x -= pieces[anchor].x - anchorBefore.x;
+        result.y -= pieces[anchor].y - anchorBefore.y;
+    }
+
+    drawOrder.resize(groups.size());
+    std::iota(drawOrder.begin(), drawOrder.end(), 0);
+    PlaySound(res::kSoundPieceConnection);
+}
+
+void CGame::FinishSelection()
+{
+    movingSelection = false;
+    DeselectAll();
+    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+    const float left = static_cast<float>(std::min(selectionStart.x, selectionEnd.x));
+    const float right = static_cast<float>(std::max(selectionStart.x, selectionEnd.x));
+    const float top = static_cast<float>(std::min(selectionStart.y, selectionEnd.y));
+    const float bottom = static_cast<float>(std::max(selectionStart.y, selectionEnd.y));
+    auto inside = [&](float x, float y) { return left <= x && x <= right && top <= y && y <= bottom; };
+
+    std::vector<CGroup> caught;
+    for (CGroup& group : groups) {
+        for (int m : group.members) {
+            if (!IsValidPieceIndex(m)) continue;
+            const CPiece& piece = pieces[m];
+            const float px = group.x + piece.x, py = group.y + piece.y;
+            if (!inside(px, py) && !inside(px + piece.width, py + piece.height)) continue;
+            hasSelection = true;
+            group.selected = true;
+            group.grabX = cursor.x - group.x;
+            group.grabY = cursor.y - group.y;
+            caught.push_back(group);
+            break;
+        }
+    }
+    if (caught.empty()) return;
+    // The selection goes last, in the order caught, so that it is drawn on top.
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const CGroup& group) { return group.selected; }),
+                 groups.end());
+    groups.insert(groups.end(), std::make_move_iterator(caught.begin()), std::make_move_iterator(caught.end()));
+    SyncInGroup();
+}
+
+void CGame::GrabSelection()
+{
+    const Point cursor = CMgrInput::GetCursor();
+    bool hit = false;
+    for (const CGroup& group : groups) {
+        if (!group.selected) continue;
+        for (int m : group.members) {
+            if (IsPieceUnderCursor(group, m, cursor, nullptr)) {
+                hit = true;
+                break;
+            }
+        }
+        if (hit) break;
+    }
+    hasSelection = false;
+    if (!hit) {
+        DeselectAll();
+        return;
+    }
+    movingSelection = true;
+    const FloatPoint c = ToFloat(cursor);
+    for (CGroup& group : groups) {
+        if (!group.selected) continue;
+        group.grabX = c.x - group.x;
+        group.grabY = c.y - group.y;
+    }
+}

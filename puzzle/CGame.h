@@ -94,6 +94,15 @@ public:
     bool IsSavedBannerShown() const { return savedBanner; }
     FloatPoint GetPreviewPos() const { return previewPos; }
     FloatPoint GetSampleTarget() const { return sampleTarget; }
+    FloatPoint GetSamplePos() const { return samplePos; }
+    float GetClockFraction() const { return clockFraction; }
+    bool IsHoldingGroup() const { return holdingGroup; }
+    bool IsDraggingPreview() const { return draggingPreview; }
+    bool IsSelecting() const { return selecting; }
+    bool HasSelection() const { return hasSelection; }
+    bool IsMovingSelection() const { return movingSelection; }
+    // Test hook: the groups, to lay out a board position for a test.
+    std::vector<CGroup>& TestHookGroups() { return groups; }
 
     // The board colour, read by the frame loop to clear the back buffer.
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
@@ -109,6 +118,26 @@ private:
     int ColumnOf(int index) const { return piecesX > 0 ? index % piecesX : 0; }
     int RowOf(int index) const { return piecesX > 0 ? index / piecesX : 0; }
     bool IsRingPiece(int column, int row) const;
+
+    // The board, one frame at a time.
+    void AdvanceClock(float dt);
+    void CompletePuzzle();
+    void ShowFinishedPicture(float dt);
+    void KeepOnBoard(CGroup& group);
+    void DrawGroups();
+    void DrawSavedBanner(float dt);
+    void UpdatePictureWindow();
+    void UpdateSelectionRectangle(float dt);
+    void MoveSelection();
+    // Whether the cursor lies on a visible pixel of the piece, a member of the
+    // group; the offset of the cursor inside the piece's image comes back.
+    bool IsPieceUnderCursor(const CGroup& group, int piece, Point cursor, FloatPoint* offset) const;
+    bool IsInsidePictureWindow(Point cursor) const;
+    // Whether the neighbour's image, seen from q's, lies at its place on the side.
+    static bool FitsOnSide(int side, const CPiece& q, FloatPoint atQ, FloatPoint atNeighbour);
+    // The groups of the dropped group's candidates that fit against it.
+    std::vector<int> CollectFittingGroups() const;
+    void JoinGroups(const std::vector<int>& joining);
 
     bool savedBanner = false;
     float savedBannerTime = 0;
@@ -134,6 +163,8 @@ private:
     float clockFraction = 0;
     int clockMinutes = 0;
     int clockSeconds = 0;
+    // Angle in degrees of the selection rectangle's pulsing green.
+    float selectionPulse = 0;
 };
 
 extern CGame Game;
