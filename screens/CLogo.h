@@ -1,13 +1,24 @@
-// The logo screen, first of every run. Placeholder until the screens land.
+// The logo screen, first of every run: two pictures on white until a key or a
+// mouse button, or five seconds; then the menus' resources load in that frame
+// and the menu takes over.
 #pragma once
+
+#include "resources/CImage.h"
 
 class CLogo {
 public:
-    void Init() {}
+    static constexpr double kShowSeconds = 5.0;
+
+    void Init();
     void SetStartTime(float time) { logoStart = time; }
-    void Update() {}
+    void Update();
 
 private:
+    bool ShouldEnd() const;
+    void End();
+
+    CImage logo;
+    CImage siteLogo;
     float logoStart = 0;
 };
 

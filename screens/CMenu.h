@@ -1,14 +1,74 @@
-// The menu screens and the in-game panel. The pages arrive with the screens;
-// the three game options the puzzle reads are here already.
+// The menu screens and the in-game panel. Three pages: the picture choice,
+// the cut choice (pieces per side and edge style on a preview) and the build
+// progress, which starts the game. The same object owns the in-game panel's
+// pictures and buttons, and the three game options the puzzle reads.
 #pragma once
+
+#include <string>
+
+#include "resources/CImage.h"
+#include "screens/CButton.h"
+#include "screens/CSlider.h"
+
+constexpr int MENU_PICTURES = 0;
+constexpr int MENU_CUT = 1;
+constexpr int MENU_CALCULATE = 2;
 
 class CMenu {
 public:
-    void Update() {}
-    void Release() {}
-    void LoadResources() { border = false; }
+    static constexpr int kPictureCount = 15;
+    static constexpr int kColourCount = 4;
+    // Seconds the finished bar stays on screen before play starts.
+    static constexpr float kHoldSeconds = 1.0f;
+
+    // Loads every picture, widget and the music of the menus and the panel.
+    void LoadResources();
+    void Update();
+    void UpdatePictures();
+    void UpdateCut();
+    void UpdateCalculate();
     // The in-game panel, drawn over the board each frame of play.
-    void UpdateGamePanel() {}
+    void UpdateGamePanel();
+    void Release();
+
+    static void SetPage(int value) { page = value; }
+    static int GetPage() { return page; }
+    // Clears both toggle marks and the options they stand for.
+    static void ResetToggles();
+
+    // Actions of the menu pages.
+    static void OnLoadGame();
+    static void OnCustom();
+    static void OnExit();
+    static void OnPlay();
+    static void OnBack();
+    static void OnSmoothLeft();
+    static void OnSmoothRight();
+    // Actions of the in-game panel.
+    static void OnMenu();
+    static void OnSave();
+    static void OnLoad();
+    static void OnArrange();
+    static void OnBack1();
+    static void OnBack2();
+    static void OnBack3();
+    static void OnBack4();
+    static void OnBorder();
+    static void OnPicture();
+
+    // The play clock as the panel shows it: "07 : 05", "125 : 40".
+    static std::string FormatClock(int minutes, int seconds);
+    // The label of an edge style; nullptr for a value that is none of the four.
+    static const char* SmoothLabel(float smooth);
+    // Where thumbnail i lies once loaded (the frame under the mouse uses it).
+    static float ThumbnailLeft(int index, float width);
+    static float ThumbnailTop(int index, float height);
+
+    // For tests and the board: read-only views of the widgets.
+    const CButton& GetPictureButton(int index) const { return pictureButtons[index]; }
+    const CSlider& GetCountSlider() const { return countSlider; }
+    static const CButton& GetBorderButton() { return borderButton; }
+    static const CButton& GetPictureToggle() { return pictureButton; }
 
     // Game options: class-wide switches read by the puzzle.
     static bool IsBorder() { return border; }
@@ -21,6 +81,41 @@ public:
     static bool borderOnly;
     // The small picture window on the board.
     static bool showPicture;
+
+private:
+    void LoadButtons();
+    void LoadThumbnails();
+    void DrawThumbnailFrame(int index);
+    // The slider takes the freshly chosen picture's range and default size.
+    void TakeCutDefaults();
+    static void OpenCustomPicture(const std::string& path);
+
+    CImage background;
+    CImage background2;
+    CImage calculateImage;
+    CImage panelBottom;
+    CImage panelTop;
+    CImage timerImage;
+    CButton pictureButtons[kPictureCount];
+    CButton loadGameButton;
+    CButton customButton;
+    CButton exitButton;
+    CButton arrowLeftButton;
+    CButton arrowRightButton;
+    CSlider countSlider;
+    CButton playButton;
+    CButton backButton;
+    CButton menuButton;
+    CButton colourButtons[kColourCount];
+    CButton arrangeButton;
+    CButton saveButton;
+    CButton loadButton;
+
+    static int page;
+    static CButton borderButton;
+    static CButton pictureButton;
+    static CImage progressBar;
+    static float holdTime;
 };
 
 extern CMenu Menu;

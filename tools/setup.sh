@@ -12,6 +12,7 @@ PAVENDRA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
   libstb-dev
+  zenity
 )
 
 pavendra_install_packages() {

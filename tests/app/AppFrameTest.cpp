@@ -155,9 +155,17 @@ TEST(AppFrameTest, ClosingTheWindowEndsTheRun)
     EXPECT_TRUE(EndsWith(game.LogText(), "=== App was shutdown successfully\r\n"));
 }
 
+// The logo screen's two pictures, which every start-up loads, as loose files.
+void WriteLogoPictures(const TempFolder& program)
+{
+    program.Write("data/logo.bmp", TinyBitmap());
+    program.Write("data/sitelogo.bmp", TinyBitmap());
+}
+
 TEST(AppFrameTest, TheWindowIconComesFromTheArchive)
 {
     TempFolder program;
+    WriteLogoPictures(program);
     ASSERT_TRUE(ZipBuilder().Add("data/icon.bmp", TinyBitmap()).Write(program / "data.000"));
     HeadlessGame game(program.Path());
     game.Start();
@@ -169,12 +177,14 @@ TEST(AppFrameTest, AMissingIconIsFineAndABadOneIsLogged)
 {
     {
         TempFolder program;
+        WriteLogoPictures(program);
         HeadlessGame game(program.Path());
         game.Start();
         EXPECT_FALSE(game.Display().HasIcon());
         EXPECT_EQ(game.LogText().find("icon"), std::string::npos);
     }
     TempFolder program;
+    WriteLogoPictures(program);
     program.Write("data/icon.bmp", "not a bitmap");
     HeadlessGame game(program.Path());
     game.Start();

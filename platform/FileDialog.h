@@ -1,0 +1,30 @@
+// The desktop's file-open dialog, for the player's own picture. Linux has no
+// dialog of its own, so the desktop's dialog tool (zenity) runs as a child
+// process and the game waits for it. Without the tool nothing is shown and
+// the caller is told so.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class FileDialog {
+public:
+    enum class Outcome { Chosen, Cancelled, Unavailable };
+
+    struct Answer {
+        Outcome outcome = Outcome::Unavailable;
+        std::string path;  // the full path when Chosen
+    };
+
+    // Modal: returns once the player chose a file or cancelled.
+    // filterName is what the player reads ("JPG (*.jpg)"); patterns are
+    // shell patterns separated by blanks ("*.jpg *.JPG").
+    static Answer OpenFile(const std::string& title, const std::string& filterName, const std::string& patterns);
+
+    // Tests answer in place of the player; an empty function restores the tool.
+    using StandIn = std::function<Answer(const std::string& title)>;
+    static void SetStandIn(StandIn standIn);
+
+    // The program that shows the dialog (looked up on PATH).
+    static constexpr const char* kTool = "zenity";
+};

@@ -1,0 +1,48 @@
+// A picture button, optionally a two-state toggle. Immediate-mode: the screen
+// that shows it calls Update once per frame; Update tests the cursor, plays
+// the hover sound, draws the button and reacts to the left mouse button.
+#pragma once
+
+#include "resources/CImage.h"
+
+// Plays the widgets' hover sound "Sounds/Button.wav" (nothing when silent).
+void PlayWidgetHoverSound();
+
+class CButton {
+public:
+    using Action = void (*)();
+
+    // Both images at their natural size; the active image is the hit box.
+    void Load(const char* activePath, const char* noActivePath, float xPos, float yPos);
+    // Both images scaled into their boxes with the proportions kept; at (0, 0).
+    void LoadSized(const char* activePath, const char* noActivePath, float activeWidth, float activeHeight,
+                   float noActiveWidth, float noActiveHeight);
+    // Makes the button a toggle with this image for its "on" mark.
+    void LoadToggle(const char* path);
+    void SetPosition(float xPos, float yPos);
+    void SetAction(Action function) { action = function; }
+    float GetWidth() const { return noActiveImage.width; }
+    float GetHeight() const { return noActiveImage.height; }
+    float GetX() const { return x; }
+    float GetY() const { return y; }
+    bool IsToggled() const { return toggled; }
+
+    // Strictly inside: the image's first row and column are outside, its last inside.
+    bool IsMouseOver() const;
+    // Draws the button; answers whether the left button is down over it. A
+    // button with an action runs it and consumes the press.
+    bool Update();
+    void ResetToggle() { toggled = false; }
+    void Release();
+
+private:
+    CImage activeImage;
+    CImage noActiveImage;
+    CImage toggleImage;
+    float x = 0;
+    float y = 0;
+    Action action = nullptr;
+    bool hasToggle = false;
+    bool toggled = false;
+    bool hoverArmed = false;
+};

@@ -1,0 +1,130 @@
+// One puzzle played through the real game in a real window: the logo, the
+// picture page, the cut page, the build, the board, and Escape.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+#include <string>
+
+#include "GameSession.h"
+#include "app/CApp.h"
+#include "platform/Letterbox.h"
+#include "puzzle/CGame.h"
+#include "resources/CFile.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 720;
+
+int Channel(Colour colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
+
+// Scaling to the screen may blend neighbouring pixels a little.
+bool Near(Colour a, Colour b, int tolerance = 24)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+    return true;
+}
+
+// A pixel of the menu's background picture, read from the shipped archive.
+Colour MenuBackgroundAt(int x, int y)
+{
+    App.SetProgramFolder(PAVENDRA_BIN_DIR "/");
+    EXPECT_TRUE(DataFile.OpenArchive("data.000"));
+    CImage background;
+    ImageMgr.LoadImage(background, res::kMenuBackground);
+    DataFile.CloseArchive();
+    App.SetProgramFolder(nullptr);
+    return background.surface.GetPixel(x, y);
+}
+
+class PlayThroughTest : public ::testing::Test {
+protected:
+    // Where a frame pixel lands on the screen.
+    Point OnScreen(int frameX, int frameY) const
+    {
+        const ScreenRect& target = box.Target();
+        return {target.x + frameX * target.width / kClientWidth, target.y + frameY * target.height / kClientHeight};
+    }
+    Colour FrameAt(const Screenshot& shot, int frameX, int frameY) const
+    {
+        Point at = OnScreen(frameX, frameY);
+        return shot.At(at.x, at.y);
+    }
+    bool Xdotool(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> command = {"xdotool"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return session.RunOnScreen(command).exitCode == 0;
+    }
+    // The game reads buttons as levels once per frame, so a press is held
+    // until the screen shows that it was seen, then let go.
+    bool HoldMouseUntil(int frameX, int frameY, const std::function<bool(const Screenshot&)>& seen)
+    {
+        Point at = OnScreen(frameX, frameY);
+        if (!session.MoveMouse(at.x, at.y) || !Xdotool({"mousedown", "1"})) return false;
+        bool result = session.WaitForScreen(seen);
+        return Xdotool({"mouseup", "1"}) && result;
+    }
+
+    GameSession session{kScreenWidth, kScreenHeight};
+    Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
+};
+
+TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)
+{
+    // A spot of the picture page clear of every widget, left of the thumbnails.
+    constexpr int kBackgroundX = 20, kBackgroundY = 300;
+    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }))
+        << "no logo";
+
+    // A key held until the menu shows.
+    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
+    ASSERT_TRUE(Xdotool({"keydown", "a"}));
+    bool menuShown = session.WaitForScreen(
+        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+    ASSERT_TRUE(Xdotool({"keyup", "a"}));
+    ASSERT_TRUE(menuShown) << session.ErrorOutput();
+    std::optional<Screenshot> menu = session.TakeScreenshot();
+    ASSERT_TRUE(menu);
+
+    // The first thumbnail: the cut page replaces the thumbnails with the preview.
+    auto pageChangedAround = [&](int frameX, int frameY) {
+        return [&, frameX, frameY](const Screenshot& shot) {
+            int differing = 0;
+            for (int dy = -40; dy <= 40; dy += 8)
+                for (int dx = -40; dx <= 40; dx += 8)
+                    differing += !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
+            return differing > 40;
+        };
+    };
+    ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
+
+    // Play: the pieces are built, then the board shows in its colour.
+    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    auto boardShown = [&](const Screenshot& shot) {
+        const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
+        for (Point spot : spots)
+            if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
+        return false;
+    };
+    // Play's press is consumed by the button, so holding it on into the game is harmless.
+    EXPECT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, boardShown)) << "no board";
+
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    std::string log = session.Log();
+    EXPECT_NE(log.find("=== App was shutdown successfully"), std::string::npos) << log;
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// The file dialog runs the desktop's dialog tool as a child process. A stand-in
+// tool on PATH answers here the way the real one does: the path on standard
+// output with 0, or 1 when the player cancels.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/FileDialog.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* path = std::getenv("PATH");
+        savedPath = path ? path : "";
+        setenv("PATH", tools.Path().c_str(), 1);
+    }
+    void TearDown() override { setenv("PATH", savedPath.c_str(), 1); }
+
+    // A tool that records its arguments, one a line, prints `output` and exits with `code`.
+    void InstallTool(const std::string& output, int code)
+    {
+        tools.Write("output", output);
+        tools.Write(FileDialog::kTool, "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + (tools / "arguments") +
+                                           "'\n/bin/cat '" + (tools / "output") + "'\nexit " + std::to_string(code) + "\n");
+        chmod((tools / FileDialog::kTool).c_str(), 0755);
+    }
+
+    static FileDialog::Answer Open(const std::string& title = "Select your image (.jpg)")
+    {
+        return FileDialog::OpenFile(title, "JPG (*.jpg)", "*.jpg *.JPG");
+    }
+
+    TempFolder tools;
+    std::string savedPath;
+};
+
+TEST_F(FileDialogTest, TheChosenPathComesBackWhole)
+{
+    InstallTool("/home/player/my pictures/it's $HOME.jpg\n", 0);
+    FileDialog::Answer answer = Open("A \"quoted\" $title; `x`");
+    EXPECT_EQ(answer.outcome, FileDialog::Outcome::Chosen);
+    EXPECT_EQ(answer.path, "/home/player/my pictures/it's $HOME.jpg");
+    // Every argument reached the tool as it was written: no shell in between.
+    EXPECT_EQ(tools.Read("arguments"),
+              "--file-selection\n--title=A \"quoted\" $title; `x`\n--file-filter=JPG (*.jpg) | *.jpg *.JPG\n");
+}
+
+TEST_F(FileDialogTest, CancellingAndAMissingToolAreToldApart)
+{
+    InstallTool("", 1);
+    EXPECT_EQ(Open().outcome, FileDialog::Outcome::Cancelled);
+    InstallTool("", 5);  // the tool itself failed
+    EXPECT_EQ(Open().outcome, FileDialog::Outcome::Unavailable);
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_EQ(Open().outcome, FileDialog::Outcome::Unavailable);
+}
+
+}  // namespace

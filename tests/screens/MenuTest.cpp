@@ -1,0 +1,248 @@
+// The logo screen and the menu pages, played through the running game: how
+// the logo ends, choosing a picture and its cut, building, loading, and a
+// picture of the player's own that cannot be used.
+#include "ScreensFixture.h"
+
+#include "app/CApp.h"
+#include "app/CTimer.h"
+#include "platform/VirtualKeys.h"
+
+using namespace screens_test;
+
+namespace {
+
+constexpr int kPicture43 = 2;  // 1024 x 768 in the shipped set: 448 x 336 in the preview
+
+// A point safely inside a widget placed at (x, y).
+struct At {
+    int x, y;
+};
+constexpr At kLoadGame{352 + 10, 480 + 10};
+constexpr At kCustom{352 + 10, 512 + 10};
+constexpr At kExit{352 + 10, 544 + 10};
+constexpr At kPlay{352 + 10, 512 + 10};
+constexpr At kBack{352 + 10, 544 + 10};
+constexpr At kArrowLeft{28 + 6, 412 + 6};
+constexpr At kArrowRight{216 + 6, 412 + 6};
+
+class MenuTest : public ScreensTest {
+protected:
+    void Click(At at) { game.Click(at.x, at.y); }
+    At ThumbnailCentre(int index)
+    {
+        const CButton& thumbnail = Menu.GetPictureButton(index);
+        return {static_cast<int>(thumbnail.GetX() + thumbnail.GetWidth() / 2),
+                static_cast<int>(thumbnail.GetY() + thumbnail.GetHeight() / 2)};
+    }
+    // Inside the band, far enough right that the knob stops at its end.
+    int RightEndOfTrack() { return 208 + static_cast<int>(Menu.GetCountSlider().GetKnobWidth()) - 1; }
+    void ChooseSquarePicture()
+    {
+        ChooseInDialog(SquareJpeg());
+        Click(kCustom);
+        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+    }
+    // Drags the slider's knob to the cursor x, held for one frame.
+    void PressOnTrack(int x)
+    {
+        game.PressButton(MouseButton::Left, x, 340);
+        game.RunFrames(1);
+        game.ReleaseButton(MouseButton::Left, x, 340);
+        game.RunFrames(1);
+    }
+};
+
+TEST_F(MenuTest, AKeyEndsTheLogoAndIsConsumed)
+{
+    EXPECT_EQ(App.GetState(), STATE_LOGO);
+    game.PressKey('A');
+    game.RunFrames(1);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_FALSE(InputMgr.AnyKeyDown());
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+}
+
+TEST_F(MenuTest, AClickThatEndsTheLogoDoesNotReachTheMenuButtonUnderIt)
+{
+    game.PressButton(MouseButton::Left, kExit.x, kExit.y);
+    game.RunFrames(3);  // still held
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_FALSE(App.IsQuitPosted());
+    game.ReleaseButton(MouseButton::Left, kExit.x, kExit.y);
+    Click(kExit);  // a new press does quit
+    EXPECT_TRUE(App.IsQuitPosted());
+}
+
+TEST_F(MenuTest, ARightClickEndsTheLogoToo)
+{
+    game.Click(5, 5, MouseButton::Right);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+}
+
+TEST_F(MenuTest, WithoutInputTheLogoEndsInTheFirstFrameAfterFiveSeconds)
+{
+    game.SetFrameStep(0.5);
+    game.RunFrames(10);  // exactly 5.0 s: not yet
+    EXPECT_EQ(App.GetState(), STATE_LOGO);
+    game.RunFrames(1);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+}
+
+TEST_F(MenuTest, TheThumbnailUnderTheMouseGetsARedFrameAndAButtonItsActiveLook)
+{
+    ToMenu();
+    At centre = ThumbnailCentre(6);
+    game.MoveMouse(centre.x, centre.y);
+    game.RunFrames(1);
+    const CButton& thumbnail = Menu.GetPictureButton(6);
+    int top = static_cast<int>(thumbnail.GetY());
+    EXPECT_EQ(game.Frame().GetPixel(centre.x, top), kRed);
+    int bottom = static_cast<int>(thumbnail.GetY() + thumbnail.GetHeight());
+    EXPECT_EQ(game.Frame().GetPixel(centre.x, bottom), kRed);
+
+    Surface away = game.Frame();  // the Exit button not hovered
+    game.MoveMouse(kExit.x, kExit.y);
+    game.RunFrames(1);
+    bool changed = false;
+    for (int y = 545; y < 560 && !changed; ++y)
+        for (int x = 353; x < 440 && !changed; ++x) changed = away.GetPixel(x, y) != game.Frame().GetPixel(x, y);
+    EXPECT_TRUE(changed);
+    EXPECT_NE(game.Frame().GetPixel(centre.x, top), kRed);
+}
+
+TEST_F(MenuTest, AThumbnailOpensTheCutPageWithThePicturesDefaultsAndItsPressIsConsumed)
+{
+    ToMenu();
+    At centre = ThumbnailCentre(kPicture43);
+    game.PressButton(MouseButton::Left, centre.x, centre.y);
+    game.RunFrames(3);  // a click lasts a few frames
+    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_EQ(CutPreview.GetMinPieces(), 4);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), 10);
+    EXPECT_EQ(CutPreview.GetColumns(), 7);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "easy");
+    game.ReleaseButton(MouseButton::Left, centre.x, centre.y);
+    game.RunFrames(1);
+}
+
+TEST_F(MenuTest, ACustomSquarePictureGetsTheSameDefaultsAsASquareThumbnailWould)
+{
+    ToMenu();
+    ChooseSquarePicture();
+    EXPECT_EQ(CutPreview.GetColumns(), 8);
+    EXPECT_EQ(CutPreview.GetRows(), 8);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "easy");
+    EXPECT_NEAR(Menu.GetCountSlider().GetKnobX(), 114.67f, 0.01f);
+    EXPECT_STREQ(Game.GetImageName(), SquareJpeg().c_str());
+
+    PressOnTrack(RightEndOfTrack());
+    EXPECT_EQ(CutPreview.GetColumns(), 13);
+    EXPECT_EQ(CutPreview.GetPieceCount(), 169);
+    PressOnTrack(45);  // the left end
+    EXPECT_EQ(CutPreview.GetColumns(), 4);
+    EXPECT_EQ(CutPreview.GetPieceCount(), 16);
+}
+
+TEST_F(MenuTest, TheArrowsCycleThroughTheFourEdgeStyles)
+{
+    ToMenu();
+    ChooseSquarePicture();
+    const char* right[] = {"medium", "hard", "none", "easy"};
+    for (const char* label : right) {
+        Click(kArrowRight);
+        EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), label);
+    }
+    Click(kArrowLeft);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "none");
+    Click(kArrowLeft);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "hard");
+    EXPECT_EQ(CMenu::SmoothLabel(0.5f), nullptr);
+}
+
+TEST_F(MenuTest, BackReleasesThePictureAndANewChoiceStartsFromItsOwnDefaults)
+{
+    ToMenu();
+    ChooseSquarePicture();
+    PressOnTrack(RightEndOfTrack());
+    Click(kBack);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    EXPECT_EQ(CutPreview.GetClean().surface.Width(), 0);
+    At centre = ThumbnailCentre(kPicture43);
+    Click(centre);
+    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
+}
+
+TEST_F(MenuTest, PlayBuildsOnePiecePerFrameHoldsOneSecondThenStartsTheGame)
+{
+    ToMenu();
+    ChooseSquarePicture();
+    PressOnTrack(45);  // 4 x 4
+    ASSERT_EQ(CutPreview.GetPieceCount(), 16);
+    CMenu::showPicture = true;
+    CMenu::borderOnly = true;
+    game.SetFrameStep(0.25);
+    game.PressButton(MouseButton::Left, kPlay.x, kPlay.y);
+    game.RunFrames(1);
+    EXPECT_EQ(CMenu::GetPage(), MENU_CALCULATE);
+    EXPECT_FALSE(CMenu::showPicture);
+    EXPECT_FALSE(CMenu::borderOnly);
+    game.ReleaseButton(MouseButton::Left, kPlay.x, kPlay.y);
+    // 16 frames build the pieces, the 17th reports completion and starts the
+    // hold, which four frames of 0.25 s fill.
+    game.RunFrames(16);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    game.RunFrames(3);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_FLOAT_EQ(CutPreview.GetProgress(), 100);
+    game.RunFrames(1);
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    EXPECT_EQ(Game.GetPieceCount(), 16);
+    EXPECT_EQ(Game.GetGroups().size(), 16u);
+    EXPECT_EQ(CutPreview.GetPointCount(), 0);
+}
+
+TEST_F(MenuTest, LoadGameWithoutASavedGameStillStartsAnEmptyGame)
+{
+    ToMenu();
+    Click(kLoadGame);
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    EXPECT_EQ(Game.GetPieceCount(), 0);
+}
+
+TEST_F(MenuTest, CancellingTheDialogChangesNothing)
+{
+    ToMenu();
+    FileDialog::SetStandIn([](const std::string& title) {
+        EXPECT_EQ(title, "Select your image (.jpg)");
+        return FileDialog::Answer{FileDialog::Outcome::Cancelled, ""};
+    });
+    Click(kCustom);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    FileDialog::SetStandIn([](const std::string&) { return FileDialog::Answer{}; });
+    Click(kCustom);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    EXPECT_NE(game.LogText().find("No file dialog could be shown"), std::string::npos);
+}
+
+TEST_F(MenuTest, APictureThatWillNotDecodeGivesAMessageAndTheMenuCarriesOn)
+{
+    ToMenu();
+    programFolder.Write("notapicture.jpg", "just some words");
+    const std::string unusable[] = {CorpusJpeg("header-only.jpg"), programFolder / "notapicture.jpg",
+                                    programFolder / "missing.jpg", programFolder / "drawing.bmp",
+                                    std::string(300, 'a') + ".jpg"};
+    for (const std::string& path : unusable) {
+        ChooseInDialog(path);
+        Click(kCustom);
+        EXPECT_EQ(App.GetState(), STATE_MENU) << path;
+        EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES) << path;
+        EXPECT_FALSE(App.IsQuitPosted());
+    }
+    EXPECT_NE(game.LogText().find("CMenu: Can't use picture"), std::string::npos);
+    // And a good one still works afterwards.
+    ChooseSquarePicture();
+}
+
+}  // namespace

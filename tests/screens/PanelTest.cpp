@@ -1,0 +1,105 @@
+// The in-game panel: its clock text, its toggles, the board colours, and the
+// way back to the menu. The panel is driven here as the board drives it, once
+// per frame of play.
+#include "ScreensFixture.h"
+
+#include "app/CApp.h"
+
+using namespace screens_test;
+
+namespace {
+
+class PanelTest : public ScreensTest {
+protected:
+    void SetUp() override
+    {
+        ScreensTest::SetUp();
+        ToMenu();
+        game.Click(352 + 10, 480 + 10);  // LoadGame: no saved game, an empty puzzle
+        ASSERT_EQ(App.GetState(), STATE_GAME);
+    }
+
+    // One panel frame with the left button pressed at (x, y).
+    void ClickPanel(int x, int y)
+    {
+        SetCursor(x, y);
+        InputMgr.SetLeftButton(true);
+        Menu.UpdateGamePanel();
+        SetCursor(400, 300);
+        InputMgr.SetLeftButton(false);
+        Menu.UpdateGamePanel();
+    }
+};
+
+TEST(ClockTextTest, MinutesAndSecondsBelowTenGetALeadingZero)
+{
+    EXPECT_EQ(CMenu::FormatClock(0, 0), "00 : 00");
+    EXPECT_EQ(CMenu::FormatClock(9, 59), "09 : 59");
+    EXPECT_EQ(CMenu::FormatClock(10, 0), "10 : 00");
+    EXPECT_EQ(CMenu::FormatClock(7, 5), "07 : 05");
+    EXPECT_EQ(CMenu::FormatClock(125, 40), "125 : 40");
+}
+
+TEST_F(PanelTest, PictureShowsAndHidesTheSmallPictureBackAtItsPlace)
+{
+    ClickPanel(128 + 10, 569 + 10);
+    EXPECT_TRUE(CMenu::IsShowPicture());
+    EXPECT_TRUE(CMenu::GetPictureToggle().IsToggled());
+    EXPECT_FLOAT_EQ(Game.GetPreviewPos().x, 560);
+    EXPECT_FLOAT_EQ(Game.GetPreviewPos().y, 20);
+    Game.SetPreviewPos(300, 300);  // dragged elsewhere
+    ClickPanel(128 + 10, 569 + 10);
+    EXPECT_FALSE(CMenu::IsShowPicture());
+    EXPECT_FALSE(CMenu::GetPictureToggle().IsToggled());
+    EXPECT_FLOAT_EQ(Game.GetPreviewPos().x, 560);
+}
+
+TEST_F(PanelTest, BorderTogglesTheEdgeFilterAndLoadClearsBothMarks)
+{
+    ClickPanel(8 + 10, 569 + 10);
+    EXPECT_TRUE(CMenu::borderOnly);
+    EXPECT_TRUE(CMenu::GetBorderButton().IsToggled());
+    ClickPanel(128 + 10, 569 + 10);
+    ClickPanel(112 + 10, 0 + 10);  // Load
+    EXPECT_FALSE(CMenu::borderOnly);
+    EXPECT_FALSE(CMenu::showPicture);
+    EXPECT_FALSE(CMenu::GetBorderButton().IsToggled());
+    EXPECT_FALSE(CMenu::GetPictureToggle().IsToggled());
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+}
+
+TEST_F(PanelTest, TheFourColourButtonsSetTheBoardColours)
+{
+    const int x[] = {672, 700, 728, 756};
+    for (int i = 3; i >= 0; --i) {
+        ClickPanel(x[i] + 6, 569 + 6);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(Game.backgroundColor[c], CGame::kBoardColours[i][c]) << i;
+    }
+}
+
+TEST_F(PanelTest, MenuEndsTheGameAndReturnsToThePicturePage)
+{
+    ClickPanel(8 + 10, 569 + 10);  // Border on
+    CMenu::SetPage(MENU_CALCULATE);
+    ClickPanel(0 + 10, 0 + 10);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    EXPECT_FALSE(CMenu::GetBorderButton().IsToggled());
+    EXPECT_EQ(Game.GetPieceCount(), 0);
+    game.RunFrames(2);  // the menu draws and works again
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_FALSE(App.IsQuitPosted());
+}
+
+TEST_F(PanelTest, TheClockIsDrawnOverItsBackground)
+{
+    Surface& back = App.GetBackDC();
+    back.Fill(kBlack);
+    Menu.UpdateGamePanel();
+    bool drewText = false;  // the font writes white
+    for (int y = 5; y < 25 && !drewText; ++y)
+        for (int x = 712; x < 790 && !drewText; ++x) drewText = back.GetPixel(x, y) == kWhite;
+    EXPECT_TRUE(drewText);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// Buttons and sliders inside the running game: strict hit boxes, the toggle's
+// look, one action per press, one hover sound per entry, and the slider's
+// mapping between knob and value.
+#include "ScreensFixture.h"
+
+#include "app/CApp.h"
+#include "screens/CButton.h"
+#include "screens/CSlider.h"
+
+using namespace screens_test;
+
+namespace {
+
+int actionRuns = 0;
+void CountAction() { ++actionRuns; }
+
+class WidgetTest : public ScreensTest {
+protected:
+    void SetUp() override
+    {
+        ScreensTest::SetUp();
+        ToMenu();
+        button.Load(kActive40x20, kNoActive40x20, 100, 50);
+        actionRuns = 0;
+    }
+    void TearDown() override
+    {
+        button.Release();
+        ScreensTest::TearDown();
+    }
+
+    // Updates the button with the cursor at (x, y) and answers the colour it drew inside.
+    Colour DrawnAt(int x, int y)
+    {
+        SetCursor(x, y);
+        button.Update();
+        return App.GetBackDC().GetPixel(120, 60);
+    }
+
+    CButton button;
+};
+
+TEST_F(WidgetTest, TheHitBoxLeavesOutTheFirstRowAndColumnAndTakesInTheLast)
+{
+    struct Case {
+        int x, y;
+        bool over;
+    } cases[] = {{101, 51, true},  {139, 69, true},  {120, 60, true},  {100, 60, false}, {120, 50, false},
+                 {140, 60, false}, {120, 70, false}, {99, 49, false},  {139, 51, true}};
+    for (const Case& c : cases) {
+        SetCursor(c.x, c.y);
+        EXPECT_EQ(button.IsMouseOver(), c.over) << c.x << ", " << c.y;
+    }
+}
+
+TEST_F(WidgetTest, AToggleShowsItsMarkOnlyOnceTheCursorLeaves)
+{
+    button.LoadToggle(kToggle40x20);
+    EXPECT_EQ(DrawnAt(10, 10), kGreen);
+    InputMgr.SetLeftButton(true);
+    EXPECT_EQ(DrawnAt(120, 60), kRed);  // the click itself: hovered look
+    EXPECT_TRUE(button.IsToggled());
+    InputMgr.SetLeftButton(false);
+    EXPECT_EQ(DrawnAt(120, 60), kRed);
+    EXPECT_EQ(DrawnAt(10, 10), kBlue);
+    InputMgr.SetLeftButton(true);
+    DrawnAt(120, 60);
+    InputMgr.SetLeftButton(false);
+    EXPECT_FALSE(button.IsToggled());
+    EXPECT_EQ(DrawnAt(10, 10), kGreen);
+    button.ResetToggle();
+    EXPECT_FALSE(button.IsToggled());
+}
+
+TEST_F(WidgetTest, APressHeldWhileSlidingOntoAButtonFiresItsActionOnceAndIsConsumed)
+{
+    button.SetAction(CountAction);
+    InputMgr.SetLeftButton(true);
+    EXPECT_FALSE((SetCursor(60, 60), button.Update()));
+    EXPECT_TRUE((SetCursor(120, 60), button.Update()));
+    EXPECT_EQ(actionRuns, 1);
+    EXPECT_FALSE(InputMgr.IsLeftButtonDown());
+    for (int frame = 0; frame < 3; ++frame) EXPECT_FALSE(button.Update());
+    EXPECT_EQ(actionRuns, 1);
+    InputMgr.SetLeftButton(true);  // a new press fires again
+    button.Update();
+    EXPECT_EQ(actionRuns, 2);
+}
+
+TEST_F(WidgetTest, AButtonWithoutActionAnswersEveryFrameTheButtonIsHeldOverIt)
+{
+    SetCursor(120, 60);
+    InputMgr.SetLeftButton(true);
+    EXPECT_TRUE(button.Update());
+    EXPECT_TRUE(button.Update());
+    EXPECT_TRUE(InputMgr.IsLeftButtonDown());  // nothing consumed
+    InputMgr.Reset();
+}
+
+TEST_F(WidgetTest, TheHoverSoundPlaysOncePerEntryAndNotWhileResting)
+{
+    if (SoundMgr.IsSilent()) GTEST_SKIP() << "no audio device";
+    auto hoverAt = [&](int x, int y) {
+        SoundMgr.Update();  // starts what earlier updates queued
+        SetCursor(x, y);
+        button.Update();
+        return QueuedHoverSounds();
+    };
+    // Never updated before: the first look under the cursor is silent.
+    EXPECT_EQ(hoverAt(120, 60), 0);
+    EXPECT_EQ(hoverAt(10, 10), 0);
+    EXPECT_EQ(hoverAt(120, 60), 1);
+    EXPECT_EQ(hoverAt(121, 61), 0);
+    EXPECT_EQ(hoverAt(122, 60), 0);
+    EXPECT_EQ(hoverAt(300, 300), 0);
+    EXPECT_EQ(hoverAt(120, 60), 1);
+}
+
+TEST(SliderTest, TheKnobAndTheValueFollowTheLineThroughTheEnds)
+{
+    CSlider slider;
+    slider.SetRangeX(40, 208);
+    slider.SetRange(4, 13);
+    struct Case {
+        float x;
+        int value;
+        float knob;
+    } cases[] = {{40, 4, 40}, {96, 7, 96}, {208, 13, 208}, {300, 13, 208}, {-5, 4, 40}, {114.67f, 8, 114.67f}};
+    for (const Case& c : cases) {
+        slider.SetKnobX(c.x);
+        EXPECT_EQ(slider.GetValue(), c.value) << c.x;
+        EXPECT_FLOAT_EQ(slider.GetKnobX(), c.knob) << c.x;
+    }
+    slider.SetValue(8);
+    EXPECT_NEAR(slider.GetKnobX(), 114.67f, 0.01f);
+    slider.SetValue(20);  // kept as given; the knob stops at the end
+    EXPECT_EQ(slider.GetValue(), 20);
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 208);
+}
+
+TEST(SliderTest, ARangeOfOneValueNeitherDividesByZeroNorLosesTheKnob)
+{
+    CSlider slider;
+    slider.SetRangeX(40, 208);
+    slider.SetRange(5, 5);
+    slider.SetValue(5);
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
+    slider.SetKnobX(150);
+    EXPECT_EQ(slider.GetValue(), 5);
+}
+
+TEST_F(WidgetTest, APressAnywhereAcrossTheTracksBandMovesTheKnobToTheCursor)
+{
+    CSlider slider;
+    slider.Load(kActive40x20, kNoActive40x20);
+    slider.SetRangeX(40, 208);
+    slider.SetRange(4, 13);
+    slider.SetValue(4);
+    InputMgr.SetLeftButton(true);
+    SetCursor(140, 500);  // far below the knob, inside the band
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 120);
+    SetCursor(248, 10);  // band ends at maxX + knob width, strictly
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 120);
+    SetCursor(247, 10);
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 208);
+    EXPECT_EQ(slider.GetValue(), 13);
+    EXPECT_TRUE(InputMgr.IsLeftButtonDown());  // the slider consumes nothing
+    InputMgr.SetLeftButton(false);
+    SetCursor(60, 500);
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 208);
+    slider.Release();
+}
+
+}  // namespace
