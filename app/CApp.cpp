@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "app/CError.h"
 #include "app/CLog.h"
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
@@ -17,6 +19,7 @@
 #include "puzzle/CGame.h"
 #include "resources/CFile.h"
 #include "resources/CFont.h"
+#include "resources/CParser.h"
 #include "resources/ResourceNames.h"
 #include "screens/CLogo.h"
 #include "screens/CMenu.h"
@@ -44,6 +47,8 @@ Colour BoardColour()
 }
 
 int Trunc(float value) { return static_cast<int>(value); }
+
+constexpr const char* kSettingsFile = "conf.pvd";
 
 void LoadWindowIcon(Display& window)
 {
@@ -119,10 +124,48 @@ void CApp::FindProgramFolder()
     }
 }
 
-// The settings file and the run counters arrive with their own change.
-void CApp::ReadSettings() {}
-void CApp::WriteSettings() {}
-void CApp::UpdateRunCounters() {}
+// The two run counters of "conf.pvd": a key token followed by its value. A
+// missing or unreadable file leaves them at 0 without a word.
+void CApp::ReadSettings()
+{
+    std::vector<char> text;
+    if (CParser::ReadFile(kSettingsFile, text) != CParser::ReadResult::Read) return;
+    char* const end = text.data() + (text.size() - CParser::kPadding);
+    char* p = text.data();
+    while (char* token = TheParser.NextToken(p, end)) {
+        p = token + TheParser.GetTokenLength();
+        int* counter = nullptr;
+        if (std::strcmp(token, "NumRunForWeb") == 0) {
+            counter = &NumRunForWeb;
+        } else if (std::strcmp(token, "NumRunForUpdate") == 0) {
+            counter = &NumRunForUpdate;
+        }
+        if (!counter) continue;  // any other word is skipped
+        char* value = TheParser.NextToken(p, end);
+        if (!value) break;
+        // On after the value, however much white space stood before it.
+        p = value + TheParser.GetTokenLength();
+        *counter = std::atoi(value);
+    }
+}
+
+void CApp::WriteSettings()
+{
+    CFile file;
+    if (!file.Open(kSettingsFile, FILE_WRITE_TEXT)) Error.CriticalError("Couldn't save config!\n");
+    file.Printf("NumRunForWeb %i\n", NumRunForWeb);
+    file.Printf("NumRunForUpdate %i\n", NumRunForUpdate);
+    file.Close();
+}
+
+// The game opens no statistics page at the end of a run: there is no
+// publisher's web server for this build, and a browser starting at every exit
+// would be unwelcome.
+void CApp::UpdateRunCounters()
+{
+    NumRunForUpdate += 1;
+    NumRunForWeb = 0;
+}
 
 void CApp::CreateMainWindow()
 {

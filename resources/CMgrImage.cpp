@@ -205,3 +205,29 @@ void CMgrImage::LoadJpegScaled(CImage& target, const char* fileName, float width
     Surface picture = DecodeJpeg(decoder, fileName);
     StretchInto(target, picture, scaledWidth, scaledHeight);
 }
+
+bool CMgrImage::CanLoadImage(const char* fileName)
+{
+    if (!fileName || !*fileName) return false;
+    if (IsBmpName(fileName)) {
+        if (!DataFile.Open(fileName, FILE_READ)) return false;
+        std::vector<unsigned char> bytes(DataFile.GetSize());
+        std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        DataFile.Close();
+        bytes.resize(read);
+        Surface picture;
+        return BmpCodec::Decode(bytes.data(), bytes.size(), picture, nullptr);
+    }
+    JpegDecoder decoder;
+    if (!decoder.Init()) return false;
+    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    if (!decoder.ReadHeader(fileName) && !decoder.ReadHeader(inProgramFolder.c_str())) return false;
+    // Decoded no smaller than the game's largest copy of a picture, so that
+    // what passes here also passes there.
+    constexpr int kLargestCopy = 448;
+    decoder.ScaleToAtLeast(kLargestCopy, kLargestCopy);
+    Surface picture;
+    const bool decoded = decoder.ReadImage(picture);
+    decoder.Free();
+    return decoded;
+}
