@@ -128,6 +128,8 @@ void CApp::FindProgramFolder()
 // missing or unreadable file leaves them at 0 without a word.
 void CApp::ReadSettings()
 {
+    NumRunForWeb = 0;
+    NumRunForUpdate = 0;
     std::vector<char> text;
     if (CParser::ReadFile(kSettingsFile, text) != CParser::ReadResult::Read) return;
     char* const end = text.data() + (text.size() - CParser::kPadding);
