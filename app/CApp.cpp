@@ -1,5 +1,7 @@
 #include "app/CApp.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +51,14 @@ Colour BoardColour()
 int Trunc(float value) { return static_cast<int>(value); }
 
 constexpr const char* kSettingsFile = "conf.pvd";
+
+// The leading decimal number of a value (optional sign and digits; 0 when it
+// starts with neither), held within the range of a counter.
+int LeadingNumber(const char* text)
+{
+    const long long value = std::strtoll(text, nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
 
 void LoadWindowIcon(Display& window)
 {
@@ -147,7 +157,7 @@ void CApp::ReadSettings()
         if (!value) break;
         // On after the value, however much white space stood before it.
         p = value + TheParser.GetTokenLength();
-        *counter = std::atoi(value);
+        *counter = LeadingNumber(value);
     }
 }
 

@@ -452,7 +452,6 @@ void CGame::ClearGroups()
 // saved game at all.
 
 // What the saved game needs beyond the rest of the puzzle.
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -499,12 +498,11 @@ int SavedPosition(float value)
 // A whole decimal number filling the token: optional sign, digits, in range.
 bool ParseInteger(const char* token, int& value)
 {
-    if (!token || !*token) return false;
+    if (!token) return false;
     char* stop = nullptr;
     errno = 0;
     const long parsed = std::strtol(token, &stop, 10);
-    if (*stop != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
-    if (!std::isdigit(static_cast<unsigned char>(stop[-1]))) return false;  // a sign alone
+    if (stop == token || *stop != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
     value = static_cast<int>(parsed);
     return true;
 }
@@ -557,7 +555,8 @@ private:
         if (std::strcmp(keyword, "Border") == 0) {
             const char* value = NextValue();
             if (!value) return Outcome::Ended;
-            game.border = std::atoi(value) == 1;  // any other value is off
+            int on = 0;
+            game.border = ParseInteger(value, on) && on == 1;  // any other value is off
             return Outcome::Read;
         }
         if (std::strcmp(keyword, "SmoothType") == 0) {

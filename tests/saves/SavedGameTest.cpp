@@ -244,6 +244,17 @@ TEST_F(SavedGameTest, AMissingPictureIsReportedAndLeavesAnEmptyPuzzle)
     ExpectEmptyPuzzle();
 }
 
+// Names that are no picture file: a folder, a device that never ends.
+TEST_F(SavedGameTest, ANameThatIsNoPlainFileIsRefusedWithoutReadingIt)
+{
+    program.Write("pics/folder.bmp/inside", "x");
+    LoadFile(SavedFile(0, "pics/folder.bmp", "0.00", 4, 4, JoinedSquareGroups()));
+    ExpectEmptyPuzzle();
+    LoadFile(SavedFile(0, "/dev/zero", "0.00", 4, 4, JoinedSquareGroups()));
+    ExpectEmptyPuzzle();
+    EXPECT_NE(LogText().find("picture /dev/zero of game.pvs can't be loaded"), std::string::npos) << LogText();
+}
+
 // The picture is 448 x 200: no more than 6 pieces down.
 TEST_F(SavedGameTest, ACutFinerThanThePictureTakesIsRefused)
 {
