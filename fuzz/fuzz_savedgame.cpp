@@ -21,7 +21,7 @@ namespace {
 void WriteFile(const std::string& path, const void* data, std::size_t size)
 {
     if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, out);
+        if (size > 0) std::fwrite(data, 1, size, out);
         std::fclose(out);
     }
 }
