@@ -175,7 +175,8 @@ void CApp::WriteSettings()
 // would be unwelcome.
 void CApp::UpdateRunCounters()
 {
-    NumRunForUpdate += 1;
+    // A file that claims the largest count keeps it rather than wrapping round.
+    if (NumRunForUpdate < INT_MAX) NumRunForUpdate += 1;
     NumRunForWeb = 0;
 }
 

@@ -2,6 +2,7 @@
 // run and written back with CR LF line ends.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -80,6 +81,15 @@ TEST_F(SettingsTest, MissingValuesNumbersAndFilesLeaveZero)
     EXPECT_EQ(App.GetNumRunForWeb(), 0);
     EXPECT_EQ(App.GetNumRunForUpdate(), 0);
     EXPECT_FALSE(folder.Exists("debug.log")) << "a missing settings file is not worth a word";
+}
+
+TEST_F(SettingsTest, CountsBeyondACounterAreHeldAtItsLimits)
+{
+    ReadFrom("NumRunForWeb -99999999999\nNumRunForUpdate 99999999999\n");
+    EXPECT_EQ(App.GetNumRunForWeb(), INT_MIN);
+    EXPECT_EQ(App.GetNumRunForUpdate(), INT_MAX);
+    App.UpdateRunCounters();
+    EXPECT_EQ(App.GetNumRunForUpdate(), INT_MAX);
 }
 
 TEST_F(SettingsTest, AFolderThatCannotBeWrittenIsACriticalError)
