@@ -1,9 +1,13 @@
 #include "app/CApp.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "app/CError.h"
 #include "app/CLog.h"
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
@@ -17,6 +21,7 @@
 #include "puzzle/CGame.h"
 #include "resources/CFile.h"
 #include "resources/CFont.h"
+#include "resources/CParser.h"
 #include "resources/ResourceNames.h"
 #include "screens/CLogo.h"
 #include "screens/CMenu.h"
@@ -44,6 +49,16 @@ Colour BoardColour()
 }
 
 int Trunc(float value) { return static_cast<int>(value); }
+
+constexpr const char* kSettingsFile = "conf.pvd";
+
+// The leading decimal number of a value (optional sign and digits; 0 when it
+// starts with neither), held within the range of a counter.
+int LeadingNumber(const char* text)
+{
+    const long long value = std::strtoll(text, nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
 
 void LoadWindowIcon(Display& window)
 {
@@ -119,10 +134,51 @@ void CApp::FindProgramFolder()
     }
 }
 
-// The settings file and the run counters arrive with their own change.
-void CApp::ReadSettings() {}
-void CApp::WriteSettings() {}
-void CApp::UpdateRunCounters() {}
+// The two run counters of "conf.pvd": a key token followed by its value. A
+// missing or unreadable file leaves them at 0 without a word.
+void CApp::ReadSettings()
+{
+    NumRunForWeb = 0;
+    NumRunForUpdate = 0;
+    std::vector<char> text;
+    if (CParser::ReadFile(kSettingsFile, text) != CParser::ReadResult::Read) return;
+    char* const end = text.data() + (text.size() - CParser::kPadding);
+    char* p = text.data();
+    while (char* token = TheParser.NextToken(p, end)) {
+        p = token + TheParser.GetTokenLength();
+        int* counter = nullptr;
+        if (std::strcmp(token, "NumRunForWeb") == 0) {
+            counter = &NumRunForWeb;
+        } else if (std::strcmp(token, "NumRunForUpdate") == 0) {
+            counter = &NumRunForUpdate;
+        }
+        if (!counter) continue;  // any other word is skipped
+        char* value = TheParser.NextToken(p, end);
+        if (!value) break;
+        // On after the value, however much white space stood before it.
+        p = value + TheParser.GetTokenLength();
+        *counter = LeadingNumber(value);
+    }
+}
+
+void CApp::WriteSettings()
+{
+    CFile file;
+    if (!file.Open(kSettingsFile, FILE_WRITE_TEXT)) Error.CriticalError("Couldn't save config!\n");
+    file.Printf("NumRunForWeb %i\n", NumRunForWeb);
+    file.Printf("NumRunForUpdate %i\n", NumRunForUpdate);
+    file.Close();
+}
+
+// The game opens no statistics page at the end of a run: there is no
+// publisher's web server for this build, and a browser starting at every exit
+// would be unwelcome.
+void CApp::UpdateRunCounters()
+{
+    // A file that claims the largest count keeps it rather than wrapping round.
+    if (NumRunForUpdate < INT_MAX) NumRunForUpdate += 1;
+    NumRunForWeb = 0;
+}
 
 void CApp::CreateMainWindow()
 {

@@ -71,6 +71,9 @@ public:
     void SetState(unsigned value) { state = value; }
     unsigned GetState() const { return state; }
     void SetResizePending() { resizePending = true; }
+    // The run counters kept in "conf.pvd".
+    int GetNumRunForWeb() const { return NumRunForWeb; }
+    int GetNumRunForUpdate() const { return NumRunForUpdate; }
     // Frames drawn since start-up.
     long GetFrameCount() const { return frameCount; }
 

@@ -442,11 +442,375 @@ void CGame::ClearGroups()
 }
 
 // ---------------------------------------------------------------------------
-// Saved game "game.pvs" (arrives with the next step of the game).
+// Saved game "game.pvs".
+//
+// A text file of keywords and values: the Border option, the picture's name
+// (spaces written as "_"), the edge style, the size of the cut, and every
+// group's position, members and join candidates. Everything else is rebuilt
+// from the picture and the cut when it is loaded. A file that lies about any
+// of it is refused whole: the puzzle is then left empty, as when there is no
+// saved game at all.
 
-void CGame::SaveGame() {}
+// What the saved game needs beyond the rest of the puzzle.
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <string>
 
-void CGame::LoadGame() {}
+#include "app/CError.h"
+#include "resources/CFile.h"
+#include "resources/CParser.h"
+
+// What a saved game holds, as read and before it is trusted.
+struct SavedGroup {
+    int x = 0;
+    int y = 0;
+    std::vector<int> members;
+    std::vector<int> canJoin;
+};
+
+struct SavedGame {
+    bool border = false;
+    std::string imageName;
+    float smoothType = CCutPreview::kSmoothEasy;
+    int piecesX = 0;
+    int piecesY = 0;
+    std::vector<SavedGroup> groups;
+};
+
+namespace {
+
+constexpr const char* kSavedGameFile = "game.pvs";
+// A picture is cut from its copy of 448 pixels on the longer side, with no
+// cell narrower than 33 pixels: never more than 13 x 13 pieces.
+constexpr int kLargestCut = 13;
+constexpr int kMostPieces = kLargestCut * kLargestCut;
+
+// A whole position for the file; NaN and values beyond any board are held in range.
+int SavedPosition(float value)
+{
+    constexpr float kFar = 1e9f;
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(std::clamp(value, -kFar, kFar));
+}
+
+// A whole decimal number filling the token: optional sign, digits, in range.
+bool ParseInteger(const char* token, int& value)
+{
+    if (!token) return false;
+    char* stop = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(token, &stop, 10);
+    if (stop == token || *stop != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+// The edge style as saved with two decimals: one of the four styles.
+bool ParseSmoothType(const char* token, float& value)
+{
+    char* stop = nullptr;
+    const float parsed = std::strtof(token, &stop);
+    if (stop == token || *stop != '\0') return false;
+    for (float style : {CCutPreview::kSmoothNone, CCutPreview::kSmoothEasy, CCutPreview::kSmoothMedium,
+                        CCutPreview::kSmoothHard}) {
+        if (std::fabs(parsed - style) < 0.005f) {
+            value = style;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the keywords of a saved game in order. A keyword's values follow it
+// on the same line; between entries any white space and "//" comments may
+// stand, and words that are no keyword are skipped one by one.
+class SavedGameReader {
+public:
+    SavedGameReader(char* text, char* end, SavedGame& game) : p(text), end(end), game(game) {}
+
+    // False when the file lies: a value that is no number where a number must
+    // stand, a group that was never counted, a count that is negative or
+    // larger than any cut or than what is left of the file, a name too long.
+    bool Read()
+    {
+        while (char* keyword = TheParser.NextToken(p, end)) {
+            p = keyword + TheParser.GetTokenLength();
+            Outcome outcome = ReadEntry(keyword);
+            if (outcome == Outcome::Lie) return false;
+            if (outcome == Outcome::Ended) break;
+        }
+        return true;
+    }
+
+private:
+    // Ended: the file stops where a keyword's value should be; what was read
+    // so far stands.
+    enum class Outcome { Read, Ended, Lie };
+
+    Outcome ReadEntry(const char* keyword)
+    {
+        if (std::strcmp(keyword, "ImageName") == 0) return ReadImageName();
+        if (std::strcmp(keyword, "Border") == 0) {
+            const char* value = NextValue();
+            if (!value) return Outcome::Ended;
+            int on = 0;
+            game.border = ParseInteger(value, on) && on == 1;  // any other value is off
+            return Outcome::Read;
+        }
+        if (std::strcmp(keyword, "SmoothType") == 0) {
+            const char* value = NextValue();
+            if (!value) return Outcome::Ended;
+            return ParseSmoothType(value, game.smoothType) ? Outcome::Read : Outcome::Lie;
+        }
+        if (std::strcmp(keyword, "NumberOfPiecesX") == 0) return ReadSingle(game.piecesX);
+        if (std::strcmp(keyword, "NumberOfPiecesY") == 0) return ReadSingle(game.piecesY);
+        if (std::strcmp(keyword, "NumberOfGroups") == 0) return ReadGroupCount();
+        if (std::strcmp(keyword, "Group") == 0) return ReadGroupPosition();
+        if (std::strcmp(keyword, "InGroup") == 0) return ReadGroupList(&SavedGroup::members);
+        if (std::strcmp(keyword, "CanJoin") == 0) return ReadGroupList(&SavedGroup::canJoin);
+        return Outcome::Read;  // not a keyword: skipped
+    }
+
+    // The next value token; the scan goes on after it.
+    char* NextValue()
+    {
+        char* value = TheParser.NextToken(p, end);
+        if (value) p = value + TheParser.GetTokenLength();
+        return value;
+    }
+
+    Outcome ReadInteger(int& value)
+    {
+        const char* token = NextValue();
+        if (!token) return Outcome::Ended;
+        return ParseInteger(token, value) ? Outcome::Read : Outcome::Lie;
+    }
+
+    Outcome ReadSingle(int& target)
+    {
+        int value = 0;
+        const Outcome outcome = ReadInteger(value);
+        if (outcome == Outcome::Read) target = value;
+        return outcome;
+    }
+
+    Outcome ReadImageName()
+    {
+        const char* value = NextValue();
+        if (!value) return Outcome::Ended;
+        if (TheParser.GetTokenLength() >= static_cast<std::uint32_t>(kMaxPath)) return Outcome::Lie;
+        game.imageName = value;
+        std::replace(game.imageName.begin(), game.imageName.end(), '_', ' ');
+        return Outcome::Read;
+    }
+
+    // A count of groups, members or candidates: never above the pieces of
+    // the largest cut, and each entry needs at least two characters of file.
+    bool IsPlausibleCount(int count) const { return count >= 0 && count <= kMostPieces && count <= (end - p) / 2 + 1; }
+
+    Outcome ReadGroupCount()
+    {
+        int count = 0;
+        Outcome outcome = ReadInteger(count);
+        if (outcome != Outcome::Read) return outcome;
+        if (!IsPlausibleCount(count)) return Outcome::Lie;
+        game.groups.assign(static_cast<std::size_t>(count), SavedGroup{});  // discards groups read so far
+        return Outcome::Read;
+    }
+
+    Outcome ReadGroupIndex(int& group)
+    {
+        const Outcome outcome = ReadInteger(group);
+        if (outcome == Outcome::Read && (group < 0 || group >= static_cast<int>(game.groups.size())))
+            return Outcome::Lie;
+        return outcome;
+    }
+
+    Outcome ReadGroupPosition()
+    {
+        int group = 0, x = 0, y = 0;
+        Outcome outcome = ReadGroupIndex(group);
+        if (outcome == Outcome::Read) outcome = ReadInteger(x);
+        if (outcome == Outcome::Read) outcome = ReadInteger(y);
+        if (outcome != Outcome::Read) return outcome;
+        game.groups[group].x = x;
+        game.groups[group].y = y;
+        return Outcome::Read;
+    }
+
+    Outcome ReadGroupList(std::vector<int> SavedGroup::*list)
+    {
+        int group = 0, count = 0;
+        Outcome outcome = ReadGroupIndex(group);
+        if (outcome == Outcome::Read) outcome = ReadInteger(count);
+        if (outcome != Outcome::Read) return outcome;
+        if (!IsPlausibleCount(count)) return Outcome::Lie;
+        std::vector<int>& entries = game.groups[group].*list;
+        for (int i = 0; i < count; ++i) {
+            int entry = 0;
+            // A list cut short is a damaged file, not an end of reading.
+            if (ReadInteger(entry) != Outcome::Read) return Outcome::Lie;
+            entries.push_back(entry);
+        }
+        return Outcome::Read;
+    }
+
+    char* p;
+    char* end;
+    SavedGame& game;
+};
+
+// What the picture does not decide: a cut of 1 to 13 pieces each way, every
+// piece in exactly one group, no group without members, every candidate a
+// piece of the cut.
+bool IsConsistent(const SavedGame& game)
+{
+    if (game.piecesX < 1 || game.piecesY < 1 || game.piecesX > kLargestCut || game.piecesY > kLargestCut)
+        return false;
+    const int pieceCount = game.piecesX * game.piecesY;
+    std::vector<bool> placed(static_cast<std::size_t>(pieceCount), false);
+    for (const SavedGroup& group : game.groups) {
+        if (group.members.empty()) return false;
+        for (int member : group.members) {
+            if (member < 0 || member >= pieceCount || placed[member]) return false;
+            placed[member] = true;
+        }
+        for (int candidate : group.canJoin) {
+            if (candidate < 0 || candidate >= pieceCount) return false;
+        }
+    }
+    return std::find(placed.begin(), placed.end(), false) == placed.end();
+}
+
+void ReportDamaged() { Log.Write("CGame: %s is damaged, not loaded\n", kSavedGameFile); }
+
+}  // namespace
+
+void CGame::SaveGame()
+{
+    // With no puzzle in play there is nothing to save, and the saved game on
+    // the disk is worth more than an empty one.
+    if (pieces.empty() || groups.empty()) {
+        Log.Write("CGame: no puzzle in play, %s left as it was\n", kSavedGameFile);
+        return;
+    }
+    CFile file;
+    if (!file.Open(kSavedGameFile, FILE_WRITE_TEXT)) Error.CriticalError("CGame: Couldn't save game!\n");
+    file.Printf("Border %i\n\n", CMenu::IsBorder() ? 1 : 0);
+    // Words are separated by spaces, so a space in the name goes as "_".
+    char name[kMaxPath];
+    std::snprintf(name, sizeof name, "%s", imageName);
+    std::replace(name, name + std::strlen(name), ' ', '_');
+    file.Printf("ImageName %s\n\n", name);
+    file.Printf("SmoothType %.2f\n", CutPreview.GetSmoothType());
+    file.Printf("NumberOfPiecesX %i\n", piecesX);
+    file.Printf("NumberOfPiecesY %i\n\n", piecesY);
+    file.Printf("NumberOfGroups %i\n\n", static_cast<int>(groups.size()));
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        const CGroup& group = groups[g];
+        file.Printf("Group %i %i %i\n", g, SavedPosition(group.x), SavedPosition(group.y));
+        file.Printf("InGroup %i %i", g, static_cast<int>(group.members.size()));
+        for (int member : group.members) file.Printf(" %i", member);
+        file.Printf("\n");
+        file.Printf("CanJoin %i %i", g, static_cast<int>(group.canJoin.size()));
+        for (int candidate : group.canJoin) file.Printf(" %i", candidate);
+        file.Printf("\n\n");
+    }
+    file.Close();
+}
+
+void CGame::LoadGame()
+{
+    // What the file leaves out stays as it was.
+    SavedGame saved;
+    saved.border = CMenu::IsBorder();
+    saved.imageName = imageName;
+    saved.piecesX = piecesX;
+    saved.piecesY = piecesY;
+
+    ClearForLoad();
+    std::vector<char> text;
+    const CParser::ReadResult result = CParser::ReadFile(kSavedGameFile, text);
+    if (result == CParser::ReadResult::Missing) return;  // no saved game: an empty board
+    if (result != CParser::ReadResult::Read) return ReportDamaged();
+    char* const end = text.data() + (text.size() - CParser::kPadding);
+    SavedGameReader reader(text.data(), end, saved);
+    if (!reader.Read() || !IsConsistent(saved)) return ReportDamaged();
+    if (!BuildFromSave(saved)) CutPreview.Release();
+}
+
+// The puzzle released and empty; the play clock, the board colour and the
+// picture window's place stay as they were.
+void CGame::ClearForLoad()
+{
+    ClearGroups();
+    FreePieces();
+    CutPreview.Release();
+    SetSize(0, 0);
+    completed = false;
+    // The groups the mouse held or had selected are gone.
+    holdingGroup = false;
+    draggingPreview = false;
+    selecting = false;
+    movingSelection = false;
+    hasSelection = false;
+}
+
+bool CGame::BuildFromSave(const SavedGame& saved)
+{
+    // A name that holds "_" itself was read back with spaces there; the name
+    // as written is the next best guess. A picture found nowhere is reported
+    // here rather than by the loader, which would end the game.
+    std::string name = saved.imageName;
+    if (!ImageMgr.CanLoadImage(name.c_str())) {
+        std::string written = name;
+        std::replace(written.begin(), written.end(), ' ', '_');
+        if (written == name || !ImageMgr.CanLoadImage(written.c_str())) {
+            Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", name.c_str(), kSavedGameFile);
+            return false;
+        }
+        name = written;
+    }
+    CutPreview.ChoosePictureFile(name.c_str());
+    CutPreview.SetDefaults();  // the picture's largest cut, and the pen of the cut lines
+    if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
+        Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", kSavedGameFile,
+                  saved.piecesX, saved.piecesY);
+        return false;
+    }
+
+    CMenu::SetBorder(saved.border);  // before the lattice: it keeps the ring's lines straight
+    CutPreview.Restore(saved.smoothType, saved.piecesX, saved.piecesY);
+    // Pieces are cut from the unmarked picture, not the copy with the cut lines.
+    const CImage& clean = CutPreview.GetClean();
+    CutPreview.GetWorkSurface().Blit(0, 0, clean.surface.Width(), clean.surface.Height(), clean.surface, 0, 0);
+    SetSize(saved.piecesX, saved.piecesY);
+    AllocatePieces();
+    for (int column = 0; column < piecesX; ++column) {
+        for (int row = 0; row < piecesY; ++row) BuildPiece(column, row);
+    }
+    LinkNeighbours();
+
+    for (const SavedGroup& from : saved.groups) {
+        CGroup group;
+        group.members = from.members;
+        group.canJoin = from.canJoin;
+        group.TidyCanJoin();
+        group.x = static_cast<float>(from.x);
+        group.y = static_cast<float>(from.y);
+        groups.push_back(std::move(group));
+    }
+    SyncInGroup();
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        LayOutGroup(g);
+        drawOrder.push_back(g);
+    }
+    // A solved picture glides to the middle, as in a game started from the menu.
+    sampleTarget = {410.0f - clean.width / 2.0f, 250.0f - clean.height / 2.0f};
+    return true;
+}
 
 // ---------------------------------------------------------------------------
 

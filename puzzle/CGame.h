@@ -14,6 +14,8 @@
 #include "puzzle/CGroup.h"
 #include "puzzle/CPiece.h"
 
+struct SavedGame;
+
 struct FloatPoint {
     float x = 0;
     float y = 0;
@@ -118,6 +120,10 @@ private:
     int ColumnOf(int index) const { return piecesX > 0 ? index % piecesX : 0; }
     int RowOf(int index) const { return piecesX > 0 ? index / piecesX : 0; }
     bool IsRingPiece(int column, int row) const;
+    // Loading a saved game: the puzzle emptied, and rebuilt from a file that
+    // has been read and checked.
+    void ClearForLoad();
+    bool BuildFromSave(const SavedGame& saved);
 
     // The board, one frame at a time.
     void AdvanceClock(float dt);

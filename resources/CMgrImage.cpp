@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -204,4 +205,37 @@ void CMgrImage::LoadJpegScaled(CImage& target, const char* fileName, float width
     decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
     Surface picture = DecodeJpeg(decoder, fileName);
     StretchInto(target, picture, scaledWidth, scaledHeight);
+}
+
+bool CMgrImage::CanLoadImage(const char* fileName)
+{
+    if (!fileName || !*fileName) return false;
+    // Only plain files: reading a folder, a device or a pipe might never end.
+    auto isOther = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error);
+    };
+    if (IsBmpName(fileName)) {
+        if (isOther(std::string(App.GetProgramFolder()) + fileName)) return false;
+        if (!DataFile.Open(fileName, FILE_READ)) return false;
+        std::vector<unsigned char> bytes(DataFile.GetSize());
+        std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        DataFile.Close();
+        bytes.resize(read);
+        Surface picture;
+        return BmpCodec::Decode(bytes.data(), bytes.size(), picture, nullptr);
+    }
+    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    if (isOther(fileName) || isOther(inProgramFolder)) return false;
+    JpegDecoder decoder;
+    if (!decoder.Init()) return false;
+    if (!decoder.ReadHeader(fileName) && !decoder.ReadHeader(inProgramFolder.c_str())) return false;
+    // Decoded no smaller than the game's largest copy of a picture, so that
+    // what passes here also passes there.
+    constexpr int kLargestCopy = 448;
+    decoder.ScaleToAtLeast(kLargestCopy, kLargestCopy);
+    Surface picture;
+    const bool decoded = decoder.ReadImage(picture);
+    decoder.Free();
+    return decoded;
 }

@@ -20,6 +20,10 @@ public:
     void LoadBmpScaled(CImage& target, const char* fileName, float width, float height);
     void LoadJpeg(CImage& target, const char* fileName);
     void LoadJpegScaled(CImage& target, const char* fileName, float width, float height);
+    // Whether the loaders above would load the picture: found where they look
+    // and decoding whole. Never reports an error; a caller checks a name it
+    // did not choose itself (a saved game's) before loading it.
+    bool CanLoadImage(const char* fileName);
 
     // Drawing. Positions are truncated toward zero; black is transparent in
     // every transparent copy. DrawFrame draws with a dashed pen of the width

@@ -1,0 +1,83 @@
+// The saved-game reader over any bytes: whatever "game.pvs" holds, loading it
+// must never crash, index out of range or end the game. A file it refuses
+// leaves an empty puzzle; one it takes leaves every piece in exactly one group.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/CApp.h"
+#include "platform/BmpWriter.h"
+#include "platform/MessageBox.h"
+#include "puzzle/CGame.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+void WriteFile(const std::string& path, const void* data, std::size_t size)
+{
+    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
+        if (size > 0) std::fwrite(data, 1, size, out);
+        std::fclose(out);
+    }
+}
+
+// A small picture saved as a bitmap, as a game's picture would be.
+void WritePicture(const std::string& path, int width, int height)
+{
+    Surface picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) picture.SetPixel(x, y, MakeColour(1 + x % 250, 1 + y % 250, 77));
+    }
+    std::vector<unsigned char> bytes = BmpWriter::Encode(picture);
+    WriteFile(path, bytes.data(), bytes.size());
+}
+
+// The program folder holds the preview frame and the pictures the corpus
+// names: "pic.bmp", square (cuts up to 13 x 13 at the game's 448 pixels),
+// and "wide.bmp", 448 x 134 at the game's size (cuts up to 4 x 4).
+const std::string& Folder()
+{
+    static std::string folder = [] {
+        char pattern[] = "/tmp/pavendra-fuzz-XXXXXX";
+        std::string made = std::string(mkdtemp(pattern) ? pattern : "/tmp") + "/";
+        std::string data = made + "data";
+        mkdir(data.c_str(), 0700);
+        WritePicture(made + res::kPreviewFrame, 40, 30);
+        WritePicture(made + "pic.bmp", 200, 200);
+        WritePicture(made + "wide.bmp", 200, 60);
+        return made;
+    }();
+    return folder;
+}
+
+void CheckPuzzle()
+{
+    std::vector<int> owner(Game.GetPieceCount(), -1);
+    for (int g = 0; g < static_cast<int>(Game.GetGroups().size()); ++g) {
+        for (int m : Game.GetGroups()[g].members) {
+            if (!Game.IsValidPieceIndex(m) || owner[m] != -1) std::abort();
+            owner[m] = g;
+        }
+    }
+    for (int o : owner) {
+        if (o == -1) std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    MessageBox::SendToStandardError(true);
+    App.SetProgramFolder(Folder().c_str());
+    App.SetWriteFolder(Folder().c_str());
+    WriteFile(Folder() + "game.pvs", data, size);
+    Game.LoadGame();
+    CheckPuzzle();
+    return 0;
+}

@@ -1,0 +1,62 @@
+#include "resources/CParser.h"
+
+#include "resources/CFile.h"
+
+CParser TheParser;
+
+bool CParser::IsSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '\0';
+}
+
+char* CParser::NextToken(char* position, const char* end)
+{
+    tokenLength = 0;
+    char* p = position;
+    if (!p || p >= end) return nullptr;
+
+    // Skip separators and comments up to the start of a token.
+    for (;;) {
+        if (IsSeparator(*p)) {
+            if (p >= end) return nullptr;
+            ++p;
+        } else if (p[0] == '/' && p + 1 < end && p[1] == '/') {
+            while (*p != '\n') {
+                if (p >= end) return nullptr;
+                ++p;
+            }
+        } else {
+            break;
+        }
+    }
+    // The zero byte at the end position is a separator, so the scan stops there
+    // at the latest.
+    char* token = p;
+    while (!IsSeparator(*p)) {
+        ++tokenLength;
+        if (p >= end) {
+            tokenLength = 0;
+            return nullptr;
+        }
+        ++p;
+    }
+    *p = '\0';
+    return token;
+}
+
+CParser::ReadResult CParser::ReadFile(const char* name, std::vector<char>& text)
+{
+    text.clear();
+    CFile file;  // the write folder, never the archive
+    if (!file.Open(name, FILE_READ)) return ReadResult::Missing;
+    const std::uint32_t size = file.GetSize();
+    if (size > kLargestFile) return ReadResult::Unreadable;
+    text.assign(size + kPadding, '\0');
+    const std::uint32_t got = size ? file.Read(text.data(), size) : 0;
+    file.Close();
+    if (got != size) {
+        text.clear();
+        return ReadResult::Unreadable;
+    }
+    return ReadResult::Read;
+}
