@@ -388,8 +388,8 @@ void CMenu::OnMenu()
 
 void CMenu::OnSave()
 {
-    Game.SaveGame();
-    Game.ShowSavedBanner(2.0f);
+    // The banner tells the player the game is safe: only when it was written.
+    if (Game.SaveGame()) Game.ShowSavedBanner(2.0f);
 }
 
 void CMenu::OnLoad()

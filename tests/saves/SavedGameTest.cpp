@@ -75,7 +75,7 @@ TEST_P(RoundTripTest, LoadingWhatWasSavedGivesTheSamePuzzle)
     std::vector<Surface> images;
     for (int i = 0; i < Game.GetPieceCount(); ++i) images.push_back(Game.GetPiece(i).image);
 
-    Game.SaveGame();
+    EXPECT_TRUE(Game.SaveGame());
     CMenu::SetBorder(!cut.border);  // the file decides
     Game.LoadGame();
 
@@ -272,7 +272,7 @@ TEST_F(SavedGameTest, SavingWithNoPuzzleLeavesTheSavedGameAlone)
     Game.LoadGame();
     Game.ClearGroups();
     Game.FreePieces();
-    Game.SaveGame();
+    EXPECT_FALSE(Game.SaveGame()) << "nothing was saved, and the caller is told so";
     EXPECT_EQ(SavedText(), JoinedSquareFile());
 }
 
