@@ -304,7 +304,8 @@ void CMenu::OnLoadGame()
 
 void CMenu::OnCustom()
 {
-    FileDialog::Answer answer = FileDialog::OpenFile(kDialogTitle, kDialogFilter, kDialogPatterns);
+    FileDialog::Answer answer;
+    App.RunOutsideDialog([&answer] { answer = FileDialog::OpenFile(kDialogTitle, kDialogFilter, kDialogPatterns); });
     switch (answer.outcome) {
     case FileDialog::Outcome::Chosen: OpenCustomPicture(answer.path); break;
     case FileDialog::Outcome::Cancelled: break;
