@@ -61,6 +61,12 @@ struct Cut {
     bool border;
 };
 
+// Test output names the cut rather than dumping its bytes.
+void PrintTo(const Cut& cut, std::ostream* out)
+{
+    *out << cut.pieces << "x" << cut.pieces << " style " << cut.smooth << (cut.border ? " border" : "");
+}
+
 class RoundTripTest : public SavedGameTest, public ::testing::WithParamInterface<Cut> {};
 
 // Save and load with nothing in between: the same groups in the same order,
@@ -293,6 +299,8 @@ struct Lie {
     std::string from;
     std::string to;
 };
+
+void PrintTo(const Lie& lie, std::ostream* out) { *out << lie.what; }
 
 class LyingFileTest : public SavedGameTest, public ::testing::WithParamInterface<Lie> {};
 
