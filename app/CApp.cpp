@@ -325,6 +325,15 @@ void CApp::ShowMessageBox(const char* caption, const char* text)
     }
 }
 
+void CApp::RunOutsideDialog(const std::function<void()>& dialog)
+{
+    const bool aside = window && window->IsOpen();
+    if (aside) window->StepAside();
+    dialog();
+    if (aside) window->ComeBack();
+    Timer.SkipPause();
+}
+
 void CApp::ReleaseWindow()
 {
     if (!window) return;

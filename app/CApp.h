@@ -2,6 +2,8 @@
 // every screen draws into, the application state and the frame loop.
 #pragma once
 
+#include <functional>
+
 #include "platform/Surface.h"
 
 class Display;
@@ -55,6 +57,10 @@ public:
     // A message box over the game's window (or on its own when there is no
     // window); waits for OK. The game goes on afterwards.
     void ShowMessageBox(const char* caption, const char* text);
+    // Runs a dialog of another program that the game waits for: the window
+    // steps aside while it is open so that it is seen, and the time it takes
+    // is not play time.
+    void RunOutsideDialog(const std::function<void()>& dialog);
 
     // All drawing of a frame goes into this surface.
     Surface& GetBackDC() { return backDC; }

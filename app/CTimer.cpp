@@ -31,4 +31,12 @@ void CTimer::Update()
     elapsed = sinceStart;
 }
 
+void CTimer::SkipPause()
+{
+    if (frequency <= 0) return;  // not started: the first update covers everything anyway
+    double current = ReadSeconds();
+    if (current < startTime) return;  // the counter went back: Update copes with that
+    elapsed = static_cast<float>(current - startTime);
+}
+
 std::uint32_t CTimer::GetMilliseconds() { return Source().Milliseconds(); }

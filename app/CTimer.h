@@ -19,6 +19,10 @@ public:
     // The millisecond clock of the same source (it seeds the random numbers).
     std::uint32_t GetMilliseconds();
 
+    // The time since the last update is not counted: the next delta starts
+    // from now. For a wait outside the game (a dialog of another program).
+    void SkipPause();
+
     // Test hook: the clock to read; nullptr goes back to the system's.
     void SetClock(Clock* clock) { source = clock; }
 

@@ -39,4 +39,10 @@ public:
 
     // A modal message box over the window, waiting for OK.
     virtual void ShowMessageBox(const char* caption, const char* text, bool isError) = 0;
+
+    // Another program's window that the game waits for (the file dialog) must
+    // not open unseen behind a full-screen game: StepAside leaves full screen
+    // and minimises the window, ComeBack restores it as it was. In pairs.
+    virtual void StepAside() = 0;
+    virtual void ComeBack() = 0;
 };

@@ -73,3 +73,12 @@ void HeadlessDisplay::ShowMessageBox(const char* caption, const char* text, bool
     if (boxes.empty() || boxes.back() != '\n') boxes += '\n';
     MessageBox::WriteToStandardError(caption, text);
 }
+
+// Nothing to make room for: the test only learns that the game asked.
+void HeadlessDisplay::StepAside()
+{
+    steppedAside = true;
+    ++stepAsides;
+}
+
+void HeadlessDisplay::ComeBack() { steppedAside = false; }

@@ -26,6 +26,8 @@ public:
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
+    void StepAside() override;
+    void ComeBack() override;
 
     // Test side.
     // The event reaches the game at the next PumpEvents, before the next frame.
@@ -42,12 +44,17 @@ public:
     int OpenCount() const { return opens; }
     // Every message box shown, as "caption: text" lines.
     const std::string& MessageBoxes() const { return boxes; }
+    // Whether the window is stepped aside now, and how often it stepped aside.
+    bool IsSteppedAside() const { return steppedAside; }
+    int StepAsideCount() const { return stepAsides; }
 
 private:
     bool open = false;
     bool fullScreen = false;
     bool failOpen = false;
     bool hasIcon = false;
+    bool steppedAside = false;
+    int stepAsides = 0;
     int width = 0;
     int height = 0;
     int opens = 0;

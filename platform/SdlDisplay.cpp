@@ -271,3 +271,26 @@ void SdlDisplay::ShowMessageBox(const char* caption, const char* text, bool isEr
     Uint32 flags = isError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
     SDL_ShowSimpleMessageBox(flags, caption, text, window);
 }
+
+// A full-screen window stays above every other on most desktops, and without
+// a window manager a new window cannot even be raised over it: a dialog would
+// open unseen behind the game. Leaving full screen as well as minimising
+// makes room for it either way.
+void SdlDisplay::StepAside()
+{
+    if (!window || steppedAside) return;
+    steppedAside = true;
+    fullScreenBeforeStepAside = IsFullScreen();
+    if (fullScreenBeforeStepAside) SetFullScreen(false);
+    SDL_MinimizeWindow(window);
+    SDL_PumpEvents();  // hands the requests to the window system now, before the wait
+}
+
+void SdlDisplay::ComeBack()
+{
+    if (!window || !steppedAside) return;
+    steppedAside = false;
+    SDL_RestoreWindow(window);
+    if (fullScreenBeforeStepAside) SetFullScreen(true);
+    SDL_RaiseWindow(window);
+}

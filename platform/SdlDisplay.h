@@ -33,6 +33,8 @@ public:
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
+    void StepAside() override;
+    void ComeBack() override;
 
 private:
     static bool StartVideo();
@@ -51,5 +53,7 @@ private:
     int width = 0;
     int height = 0;
     char title[256] = {};
+    bool steppedAside = false;
+    bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
 };

@@ -688,13 +688,13 @@ void ReportDamaged() { Log.Write("CGame: %s is damaged, not loaded\n", kSavedGam
 
 }  // namespace
 
-void CGame::SaveGame()
+bool CGame::SaveGame()
 {
     // With no puzzle in play there is nothing to save, and the saved game on
     // the disk is worth more than an empty one.
     if (pieces.empty() || groups.empty()) {
         Log.Write("CGame: no puzzle in play, %s left as it was\n", kSavedGameFile);
-        return;
+        return false;
     }
     CFile file;
     if (!file.Open(kSavedGameFile, FILE_WRITE_TEXT)) Error.CriticalError("CGame: Couldn't save game!\n");
@@ -719,6 +719,7 @@ void CGame::SaveGame()
         file.Printf("\n\n");
     }
     file.Close();
+    return true;
 }
 
 void CGame::LoadGame()

@@ -69,8 +69,9 @@ public:
     // also the ring next to the pre-joined frame), or everything again.
     void FilterEdgePieces(bool on);
 
-    // The saved game "game.pvs".
-    void SaveGame();
+    // The saved game "game.pvs". SaveGame answers whether it wrote the file:
+    // with no puzzle in play there is nothing to save and the file stays as it was.
+    bool SaveGame();
     void LoadGame();
 
     // One frame of play: the clock, the groups, the panel, the mouse.

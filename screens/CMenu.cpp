@@ -304,7 +304,8 @@ void CMenu::OnLoadGame()
 
 void CMenu::OnCustom()
 {
-    FileDialog::Answer answer = FileDialog::OpenFile(kDialogTitle, kDialogFilter, kDialogPatterns);
+    FileDialog::Answer answer;
+    App.RunOutsideDialog([&answer] { answer = FileDialog::OpenFile(kDialogTitle, kDialogFilter, kDialogPatterns); });
     switch (answer.outcome) {
     case FileDialog::Outcome::Chosen: OpenCustomPicture(answer.path); break;
     case FileDialog::Outcome::Cancelled: break;
@@ -388,8 +389,8 @@ void CMenu::OnMenu()
 
 void CMenu::OnSave()
 {
-    Game.SaveGame();
-    Game.ShowSavedBanner(2.0f);
+    // The banner tells the player the game is safe: only when it was written.
+    if (Game.SaveGame()) Game.ShowSavedBanner(2.0f);
 }
 
 void CMenu::OnLoad()

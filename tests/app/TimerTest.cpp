@@ -23,6 +23,19 @@ TEST_F(TimerTest, TimeBeforeTheFirstUpdateIsTheStartTime)
     EXPECT_FLOAT_EQ(timer.GetDelta(), 0.0f);
 }
 
+TEST_F(TimerTest, ASkippedPauseIsLeftOutOfTheNextDeltaOnly)
+{
+    clock.Advance(0.1);
+    timer.SkipPause();  // e.g. a dialog of another program was open
+    clock.Advance(0.25);
+    timer.Update();
+    EXPECT_FLOAT_EQ(timer.GetDelta(), 0.25f);
+    EXPECT_DOUBLE_EQ(timer.GetTime(), 1.35) << "the time itself still runs on";
+    clock.Advance(0.5);
+    timer.Update();
+    EXPECT_FLOAT_EQ(timer.GetDelta(), 0.5f);
+}
+
 TEST_F(TimerTest, DeltaIsTheTimeBetweenTwoUpdates)
 {
     clock.Advance(0.25);

@@ -61,6 +61,12 @@ struct Cut {
     bool border;
 };
 
+// Test output names the cut rather than dumping its bytes.
+void PrintTo(const Cut& cut, std::ostream* out)
+{
+    *out << cut.pieces << "x" << cut.pieces << " style " << cut.smooth << (cut.border ? " border" : "");
+}
+
 class RoundTripTest : public SavedGameTest, public ::testing::WithParamInterface<Cut> {};
 
 // Save and load with nothing in between: the same groups in the same order,
@@ -75,7 +81,7 @@ TEST_P(RoundTripTest, LoadingWhatWasSavedGivesTheSamePuzzle)
     std::vector<Surface> images;
     for (int i = 0; i < Game.GetPieceCount(); ++i) images.push_back(Game.GetPiece(i).image);
 
-    Game.SaveGame();
+    EXPECT_TRUE(Game.SaveGame());
     CMenu::SetBorder(!cut.border);  // the file decides
     Game.LoadGame();
 
@@ -272,7 +278,7 @@ TEST_F(SavedGameTest, SavingWithNoPuzzleLeavesTheSavedGameAlone)
     Game.LoadGame();
     Game.ClearGroups();
     Game.FreePieces();
-    Game.SaveGame();
+    EXPECT_FALSE(Game.SaveGame()) << "nothing was saved, and the caller is told so";
     EXPECT_EQ(SavedText(), JoinedSquareFile());
 }
 
@@ -293,6 +299,8 @@ struct Lie {
     std::string from;
     std::string to;
 };
+
+void PrintTo(const Lie& lie, std::ostream* out) { *out << lie.what; }
 
 class LyingFileTest : public SavedGameTest, public ::testing::WithParamInterface<Lie> {};
 

@@ -211,6 +211,29 @@ TEST_F(MenuTest, LoadGameWithoutASavedGameStillStartsAnEmptyGame)
     EXPECT_EQ(Game.GetPieceCount(), 0);
 }
 
+// A full-screen window would hide the dialog: it steps aside while the dialog
+// is open and comes back as it was; the minute the player spends there is no
+// frame time afterwards.
+TEST_F(MenuTest, TheWindowStepsAsideForTheDialogAndItsTimeIsNotPlayTime)
+{
+    ToMenu();
+    HeadlessDisplay& display = game.Display();
+    const bool fullScreen = display.IsFullScreen();
+    bool asideWhileOpen = false;
+    FileDialog::SetStandIn([&](const std::string&) {
+        asideWhileOpen = display.IsSteppedAside();
+        game.Clock().Advance(60.0);
+        return FileDialog::Answer{FileDialog::Outcome::Cancelled, ""};
+    });
+    Click(kCustom);
+    EXPECT_TRUE(asideWhileOpen);
+    EXPECT_EQ(display.StepAsideCount(), 1);
+    EXPECT_FALSE(display.IsSteppedAside());
+    EXPECT_EQ(display.IsFullScreen(), fullScreen);
+    EXPECT_LT(Timer.GetDelta(), 1.0f);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+}
+
 TEST_F(MenuTest, CancellingTheDialogChangesNothing)
 {
     ToMenu();

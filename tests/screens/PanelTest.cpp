@@ -91,6 +91,13 @@ TEST_F(PanelTest, MenuEndsTheGameAndReturnsToThePicturePage)
     EXPECT_FALSE(App.IsQuitPosted());
 }
 
+TEST_F(PanelTest, SaveWithNoPuzzleInPlayClaimsNothing)
+{
+    ClickPanel(56 + 10, 0 + 10);  // Save
+    EXPECT_FALSE(Game.IsSavedBannerShown()) << "no banner when nothing was saved";
+    EXPECT_FALSE(game.WriteFolder().Exists("game.pvs"));
+}
+
 TEST_F(PanelTest, TheClockIsDrawnOverItsBackground)
 {
     Surface& back = App.GetBackDC();

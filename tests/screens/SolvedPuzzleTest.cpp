@@ -1,0 +1,181 @@
+// The panel of a solved puzzle, played through the running game: the exit
+// line instead of the game's buttons, any press back to the picture page (and
+// no further), a saved game that loads into play again afterwards; and the
+// "GAME SAVED!" banner only for a game that was written.
+#include "ScreensFixture.h"
+
+#include "app/CApp.h"
+#include "platform/VirtualKeys.h"
+
+using namespace screens_test;
+
+namespace {
+
+constexpr int kCustomX = 352 + 10, kCustomY = 512 + 10;
+constexpr int kPlayX = 352 + 10, kPlayY = 512 + 10;
+constexpr int kLoadGameX = 352 + 10, kLoadGameY = 480 + 10;
+constexpr int kSaveX = 56 + 10, kSaveY = 0 + 10;
+// The Arrange button's place in the bottom panel.
+constexpr int kArrangeLeft = 252, kArrangeTop = 569;
+// Where the exit line is written.
+constexpr int kExitLineLeft = 190, kExitLineTop = 540;
+
+class SolvedPuzzleTest : public ScreensTest {
+protected:
+    void SetUp() override
+    {
+        ScreensTest::SetUp();
+        ToMenu();
+        StartSquarePuzzle();
+    }
+
+    // The square picture cut with its defaults, built and in play.
+    void StartSquarePuzzle()
+    {
+        ChooseInDialog(SquareJpeg());
+        game.Click(kCustomX, kCustomY);
+        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+        game.Click(kPlayX, kPlayY);
+        ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
+        ASSERT_GT(Game.GetGroups().size(), 1u);
+        ASSERT_FALSE(Game.IsCompleted());
+    }
+
+    // Every piece joined in one group lying where the finished picture comes
+    // to rest, clear of the panel's buttons and the exit line.
+    static void JoinEverything()
+    {
+        CGroup whole;
+        for (int piece = 0; piece < Game.GetPieceCount(); ++piece) whole.members.push_back(piece);
+        whole.x = Game.GetSampleTarget().x;
+        whole.y = Game.GetSampleTarget().y;
+        Game.TestHookGroups() = {whole};
+        Game.SyncInGroup();
+        Game.LayOutGroup(0);
+    }
+
+    void Solve()
+    {
+        JoinEverything();
+        game.RunFrames(1);
+        ASSERT_TRUE(Game.IsCompleted());
+        game.RunFrames(1);  // the first frame of the solved panel
+    }
+
+    bool AnyWhiteIn(int left, int top, int right, int bottom) const
+    {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (game.Frame().GetPixel(x, y) == kWhite) return true;
+        return false;
+    }
+
+    bool SameIn(const Surface& a, const Surface& b, int left, int top, int right, int bottom) const
+    {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+        return true;
+    }
+
+    static void ExpectBackOnThePicturePage()
+    {
+        EXPECT_EQ(App.GetState(), STATE_MENU);
+        EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+        EXPECT_EQ(Game.GetPieceCount(), 0);
+    }
+};
+
+TEST_F(SolvedPuzzleTest, SaveWritesTheGameAndShowsTheBanner)
+{
+    game.Click(kSaveX, kSaveY);
+    EXPECT_TRUE(Game.IsSavedBannerShown());
+    EXPECT_TRUE(game.WriteFolder().Exists("game.pvs"));
+}
+
+TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
+{
+    game.MoveMouse(400, 300);
+    game.RunFrames(1);
+    const Surface inPlay = game.Frame();
+
+    Solve();
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    EXPECT_TRUE(AnyWhiteIn(kExitLineLeft, kExitLineTop, kExitLineLeft + 300, kExitLineTop + 16))
+        << "PRESS ANY KEY TO EXIT TO THE MAIN MENU";
+    EXPECT_FALSE(SameIn(inPlay, game.Frame(), kArrangeLeft, kArrangeTop, kArrangeLeft + 20, kArrangeTop + 20))
+        << "the Arrange button is no longer drawn";
+    EXPECT_TRUE(SameIn(inPlay, game.Frame(), 0, 0, 20, 20)) << "the Menu button stays";
+}
+
+TEST_F(SolvedPuzzleTest, TheGameButtonsNoLongerActTheClickOnlyLeavesTheGame)
+{
+    Solve();
+    game.Click(kSaveX, kSaveY);
+    ExpectBackOnThePicturePage();
+    EXPECT_FALSE(Game.IsSavedBannerShown());
+    EXPECT_FALSE(game.WriteFolder().Exists("game.pvs")) << "Save is gone from a solved puzzle's panel";
+}
+
+enum class Press { Key, LeftButton, RightButton };
+
+const char* Name(Press press)
+{
+    switch (press) {
+    case Press::Key: return "Key";
+    case Press::LeftButton: return "LeftButton";
+    case Press::RightButton: return "RightButton";
+    }
+    return "Unknown";
+}
+
+// Test output names the press rather than dumping its bytes.
+void PrintTo(Press press, std::ostream* out) { *out << Name(press); }
+
+class AnyPressTest : public SolvedPuzzleTest, public ::testing::WithParamInterface<Press> {};
+
+// The press that leaves the solved puzzle lands on a thumbnail of the picture
+// page, and must not open it.
+TEST_P(AnyPressTest, ReturnsToThePicturePageAndGoesNoFurther)
+{
+    Solve();
+    const CButton& thumbnail = Menu.GetPictureButton(0);
+    const int x = static_cast<int>(thumbnail.GetX() + thumbnail.GetWidth() / 2);
+    const int y = static_cast<int>(thumbnail.GetY() + thumbnail.GetHeight() / 2);
+    switch (GetParam()) {
+    case Press::Key:
+        game.MoveMouse(x, y);
+        game.TapKey(VK_SPACE);
+        break;
+    case Press::LeftButton: game.Click(x, y); break;
+    case Press::RightButton: game.Click(x, y, MouseButton::Right); break;
+    }
+    ExpectBackOnThePicturePage();
+    game.RunFrames(3);
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES) << "the press did not reach the menu";
+    EXPECT_FALSE(App.IsQuitPosted());
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, AnyPressTest,
+                         ::testing::Values(Press::Key, Press::LeftButton, Press::RightButton),
+                         [](const ::testing::TestParamInfo<Press>& info) { return std::string(Name(info.param)); });
+
+TEST_F(SolvedPuzzleTest, AGameSavedBeforeSolvingLoadsIntoPlayAfterwards)
+{
+    game.Click(kSaveX, kSaveY);
+    ASSERT_TRUE(game.WriteFolder().Exists("game.pvs"));
+    const std::size_t groupsSaved = Game.GetGroups().size();
+    Solve();
+    game.TapKey(VK_SPACE);
+    ExpectBackOnThePicturePage();
+
+    game.Click(kLoadGameX, kLoadGameY);
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    EXPECT_EQ(Game.GetGroups().size(), groupsSaved);
+    EXPECT_FALSE(Game.IsCompleted());
+    game.RunFrames(3);
+    EXPECT_FALSE(Game.IsCompleted()) << "the loaded puzzle is in play";
+}
+
+}  // namespace
