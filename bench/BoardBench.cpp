@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "BenchSupport.h"
 #include "platform/Surface.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
@@ -15,44 +16,13 @@
 
 namespace {
 
-using BenchClock = std::chrono::steady_clock;
-
-CImage MakeBoardPicture(int width, int height)
-{
-    CImage picture;
-    picture.width = static_cast<float>(width);
-    picture.height = static_cast<float>(height);
-    picture.surface = Surface(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) picture.surface.SetPixel(x, y, MakeColour(1 + x % 250, 1 + y % 250, 99));
-    }
-    return picture;
-}
-
-// Seconds of one copy of a frame, averaged over about 50 ms of copies.
-double SecondsPerFrameCopy()
-{
-    const Surface frame = MakeBoardPicture(800, 600).surface;
-    Surface copy(800, 600);
-    long calls = 0;
-    const BenchClock::time_point start = BenchClock::now();
-    BenchClock::duration spent{};
-    do {
-        copy.Blit(0, 0, 800, 600, frame, 0, 0);
-        benchmark::DoNotOptimize(copy.Pixels());
-        ++calls;
-        spent = BenchClock::now() - start;
-    } while (spent < std::chrono::milliseconds(50));
-    return std::chrono::duration<double>(spent).count() / static_cast<double>(calls);
-}
-
 // The pre-joined ring of a 13 x 13 Border cut (48 pieces, 40 candidates) is
 // the dropped group; the loose pieces lie in a heap far from it.
 void SetUpRingDrop()
 {
     std::srand(11);
     CMenu::SetBorder(true);
-    CutPreview.TestHookSetPicture(MakeBoardPicture(448, 448));
+    CutPreview.TestHookSetPicture(bench::MakePicture(448, 448));
     CutPreview.SetDefaults();
     CutPreview.SetPieces(13);
     CutPreview.Refresh();
@@ -77,15 +47,8 @@ void BM_DropRingWhereNothingFits13x13(benchmark::State& state)
 {
     SetUpRingDrop();
     const std::size_t groupsBefore = Game.GetGroups().size();
-    const double reference = SecondsPerFrameCopy();
-    long calls = 0;
-    const BenchClock::time_point start = BenchClock::now();
-    for (auto _ : state) {
-        Game.Drop();
-        ++calls;
-    }
-    const double seconds = std::chrono::duration<double>(BenchClock::now() - start).count();
-    state.counters["ratio"] = calls > 0 ? seconds / static_cast<double>(calls) / reference : 0.0;
+    const double reference = bench::CopyOfPicture(800, 600);
+    bench::RunAgainst(state, reference, [] { Game.Drop(); });
     state.counters["candidates"] = static_cast<double>(Game.GetGroups().back().canJoin.size());
     if (Game.GetGroups().size() != groupsBefore) state.SkipWithError("a group joined; the measure is void");
     Game.ClearGroups();

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "BenchSupport.h"
 #include "platform/Surface.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
@@ -14,19 +15,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-CImage MakePicture(int width, int height)
-{
-    CImage picture;
-    picture.width = static_cast<float>(width);
-    picture.height = static_cast<float>(height);
-    picture.surface = Surface(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) picture.surface.SetPixel(x, y, MakeColour(1 + x % 250, 1 + y % 250, 77));
-    }
-    return picture;
-}
+using bench::CopyOfPicture;
+using bench::MakePicture;
+using bench::RunAgainst;
 
 void ChooseCut(int pieces)
 {
@@ -43,46 +34,6 @@ void BuildAllPieces()
     CutPreview.StartBuild();
     while (!CutPreview.BuildStep()) {
     }
-}
-
-// Seconds of one call, averaged over enough calls to take about 50 ms.
-template <class Work>
-double SecondsPerCall(Work&& work)
-{
-    long calls = 0;
-    const Clock::time_point start = Clock::now();
-    Clock::duration spent{};
-    do {
-        work();
-        ++calls;
-        spent = Clock::now() - start;
-    } while (spent < std::chrono::milliseconds(50));
-    return std::chrono::duration<double>(spent).count() / static_cast<double>(calls);
-}
-
-// Runs the benchmark loop over work and reports its time per call against
-// the reference time per call.
-template <class Work>
-void RunAgainst(benchmark::State& state, double reference, Work&& work)
-{
-    long calls = 0;
-    const Clock::time_point start = Clock::now();
-    for (auto _ : state) {
-        work();
-        ++calls;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    state.counters["ratio"] = calls > 0 ? seconds / static_cast<double>(calls) / reference : 0.0;
-}
-
-double CopyOfPicture(int width, int height)
-{
-    const Surface picture = MakePicture(width, height).surface;
-    Surface copy(width, height);
-    return SecondsPerCall([&] {
-        copy.Blit(0, 0, width, height, picture, 0, 0);
-        benchmark::DoNotOptimize(copy.Pixels());
-    });
 }
 
 void BM_CopyPicture448(benchmark::State& state)
