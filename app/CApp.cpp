@@ -13,6 +13,7 @@
 #include "app/CTimer.h"
 #include "platform/InputEvent.h"
 #include "platform/InputHub.h"
+#include "platform/BmpCodec.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/SdlDisplay.h"
@@ -36,8 +37,11 @@ namespace {
 constexpr int kFrameWidth = 5;
 constexpr int kFrameHeight = 35;
 
-// A window icon is a few kilobytes; anything far larger is not one.
+// A window icon is a few kilobytes; anything far larger is not one. Its
+// picture goes through the game's own checked bitmap reader, held to the
+// size of the largest icon a window system shows.
 constexpr std::uint32_t kLargestIcon = 4u << 20;
+constexpr long long kLargestIconPixels = 512 * 512;
 
 constexpr Colour kLogoClear = 0xFFFFFF;
 constexpr Colour kMenuClear = 0x000000;
@@ -72,7 +76,9 @@ void LoadWindowIcon(Display& window)
     std::vector<unsigned char> bytes(size);
     std::uint32_t got = DataFile.Read(bytes.data(), size);
     DataFile.Close();
-    if (got != size || !window.SetIcon(bytes.data(), bytes.size())) {
+    Surface icon;
+    if (got != size || !BmpCodec::Decode(bytes.data(), bytes.size(), icon, nullptr, kLargestIconPixels) ||
+        !window.SetIcon(icon)) {
         Log.Write("--- Window icon %s is not a picture\n", res::kWindowIcon);
     }
 }

@@ -21,6 +21,7 @@ void CError::CriticalError(const char* format, ...)
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
 
+    if (handler) handler(message);
     App.Shutdown();
     Log.Write("%s", message);
     // The window is gone by now: the box stands on its own.

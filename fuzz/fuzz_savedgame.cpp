@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "FuzzHarness.h"
 #include "app/CApp.h"
 #include "platform/BmpWriter.h"
-#include "platform/MessageBox.h"
 #include "puzzle/CGame.h"
 #include "resources/ResourceNames.h"
 
@@ -40,19 +40,17 @@ void WritePicture(const std::string& path, int width, int height)
 // The program folder holds the preview frame and the pictures the corpus
 // names: "pic.bmp", square (cuts up to 13 x 13 at the game's 448 pixels),
 // and "wide.bmp", 448 x 134 at the game's size (cuts up to 4 x 4).
-const std::string& Folder()
+void WritePictures()
 {
-    static std::string folder = [] {
-        char pattern[] = "/tmp/pavendra-fuzz-XXXXXX";
-        std::string made = std::string(mkdtemp(pattern) ? pattern : "/tmp") + "/";
-        std::string data = made + "data";
-        mkdir(data.c_str(), 0700);
-        WritePicture(made + res::kPreviewFrame, 40, 30);
-        WritePicture(made + "pic.bmp", 200, 200);
-        WritePicture(made + "wide.bmp", 200, 60);
-        return made;
+    static const bool written = [] {
+        const std::string& folder = FuzzHarness::Folder();
+        mkdir((folder + "data").c_str(), 0700);
+        WritePicture(folder + res::kPreviewFrame, 40, 30);
+        WritePicture(folder + "pic.bmp", 200, 200);
+        WritePicture(folder + "wide.bmp", 200, 60);
+        return true;
     }();
-    return folder;
+    (void)written;
 }
 
 void CheckPuzzle()
@@ -60,12 +58,12 @@ void CheckPuzzle()
     std::vector<int> owner(Game.GetPieceCount(), -1);
     for (int g = 0; g < static_cast<int>(Game.GetGroups().size()); ++g) {
         for (int m : Game.GetGroups()[g].members) {
-            if (!Game.IsValidPieceIndex(m) || owner[m] != -1) std::abort();
+            if (!Game.IsValidPieceIndex(m) || owner[m] != -1) FuzzHarness::Finding("a piece in two groups");
             owner[m] = g;
         }
     }
     for (int o : owner) {
-        if (o == -1) std::abort();
+        if (o == -1) FuzzHarness::Finding("a piece in no group");
     }
 }
 
@@ -73,11 +71,12 @@ void CheckPuzzle()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    MessageBox::SendToStandardError(true);
-    App.SetProgramFolder(Folder().c_str());
-    App.SetWriteFolder(Folder().c_str());
-    WriteFile(Folder() + "game.pvs", data, size);
-    Game.LoadGame();
-    CheckPuzzle();
+    FuzzHarness::BeginInput();
+    WritePictures();
+    FuzzHarness::WriteFile("game.pvs", data, size);
+    FuzzHarness::Run([] {
+        Game.LoadGame();
+        CheckPuzzle();
+    });
     return 0;
 }

@@ -20,9 +20,9 @@ public:
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 
-    // The window icon from a BMP file in memory; black is transparent. False
-    // when the picture cannot be read (the window then keeps its icon).
-    virtual bool SetIcon(const void* bmpFile, std::size_t size) = 0;
+    // The window icon, decoded by the caller; black is transparent. False
+    // when it cannot be shown (the window then keeps its icon).
+    virtual bool SetIcon(const Surface& icon) = 0;
     virtual void SetTitle(const char* title) = 0;
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual bool IsFullScreen() const = 0;

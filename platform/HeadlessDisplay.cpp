@@ -29,10 +29,9 @@ void HeadlessDisplay::Close()
     queued.clear();
 }
 
-bool HeadlessDisplay::SetIcon(const void* bmpFile, std::size_t size)
+bool HeadlessDisplay::SetIcon(const Surface& icon)
 {
-    // Just enough of a check to tell a bitmap from anything else.
-    hasIcon = bmpFile && size >= 2 && std::memcmp(bmpFile, "BM", 2) == 0;
+    hasIcon = !icon.IsEmpty();
     return hasIcon;
 }
 

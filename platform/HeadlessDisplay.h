@@ -17,7 +17,7 @@ public:
     bool Open(const char* title, int width, int height, bool fullScreen) override;
     void Close() override;
     bool IsOpen() const override { return open; }
-    bool SetIcon(const void* bmpFile, std::size_t size) override;
+    bool SetIcon(const Surface& icon) override;
     void SetTitle(const char* title) override;
     void SetFullScreen(bool fullScreen) override;
     bool IsFullScreen() const override { return fullScreen; }

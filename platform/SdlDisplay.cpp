@@ -103,13 +103,15 @@ void SdlDisplay::Close()
     textureWidth = textureHeight = 0;
 }
 
-bool SdlDisplay::SetIcon(const void* bmpFile, std::size_t size)
+bool SdlDisplay::SetIcon(const Surface& picture)
 {
-    if (!window || !bmpFile || size == 0) return false;
-    SDL_RWops* stream = SDL_RWFromConstMem(bmpFile, static_cast<int>(size));
-    SDL_Surface* icon = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
+    if (!window || picture.IsEmpty()) return false;
+    // SDL copies the pixels; the surface only lends them for the call.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Colour*>(picture.Pixels()), picture.Width(),
+                                                           picture.Height(), 32, picture.Width() * 4,
+                                                           SDL_PIXELFORMAT_XBGR8888);
     if (!icon) return false;
-    if (!SDL_ISPIXELFORMAT_ALPHA(icon->format->format)) SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 0, 0, 0));
+    SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 0, 0, 0));
     SDL_SetWindowIcon(window, icon);
     SDL_FreeSurface(icon);
     return true;

@@ -15,29 +15,25 @@ char* CParser::NextToken(char* position, const char* end)
     char* p = position;
     if (!p || p >= end) return nullptr;
 
-    // Skip separators and comments up to the start of a token.
+    // Skip separators and comments up to the start of a token. Every byte is
+    // read only after its position is known to be before the end.
     for (;;) {
+        if (p >= end) return nullptr;
         if (IsSeparator(*p)) {
-            if (p >= end) return nullptr;
             ++p;
         } else if (p[0] == '/' && p + 1 < end && p[1] == '/') {
-            while (*p != '\n') {
-                if (p >= end) return nullptr;
-                ++p;
-            }
+            while (p < end && *p != '\n') ++p;
+            if (p >= end) return nullptr;  // the file ends inside the comment
         } else {
             break;
         }
     }
-    // The zero byte at the end position is a separator, so the scan stops there
-    // at the latest.
+    // The token runs to the next separator or to the end position, whichever
+    // comes first; the zero byte written after it lands at most on the end
+    // position, which belongs to the caller's buffer.
     char* token = p;
-    while (!IsSeparator(*p)) {
+    while (p < end && !IsSeparator(*p)) {
         ++tokenLength;
-        if (p >= end) {
-            tokenLength = 0;
-            return nullptr;
-        }
         ++p;
     }
     *p = '\0';

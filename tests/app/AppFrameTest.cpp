@@ -193,6 +193,26 @@ TEST(AppFrameTest, AMissingIconIsFineAndABadOneIsLogged)
     EXPECT_EQ(game.RunFrames(1), 1);
 }
 
+// The icon goes through the game's own bitmap reader: a header that claims
+// 60000 x 30000 pixels is refused at once instead of being decoded.
+TEST(AppFrameTest, AnIconClaimingAHugePictureIsRefused)
+{
+    std::string huge = TinyBitmap();
+    const unsigned width = 60000, height = 30000;
+    for (int i = 0; i < 4; ++i) {
+        huge[18 + i] = static_cast<char>((width >> (8 * i)) & 0xFF);
+        huge[22 + i] = static_cast<char>((height >> (8 * i)) & 0xFF);
+    }
+    huge.resize(4096, '\x55');
+    TempFolder program;
+    WriteLogoPictures(program);
+    program.Write("data/icon.bmp", huge);
+    HeadlessGame game(program.Path());
+    game.Start();
+    EXPECT_FALSE(game.Display().HasIcon());
+    EXPECT_NE(game.LogText().find("--- Window icon data/icon.bmp is not a picture\r\n"), std::string::npos);
+}
+
 TEST(AppFrameTest, NoWindowMeansAnErrorBoxAndAFailedExit)
 {
     EXPECT_EXIT(

@@ -1,0 +1,82 @@
+#include "FuzzHarness.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/CApp.h"
+#include "app/CError.h"
+#include "app/CLog.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+[[noreturn]] void Raise(const char* message) { throw FuzzHarness::CriticalErrorRaised{message}; }
+
+// The folder goes with everything in it when the program ends normally
+// (libFuzzer's end of a timed run included).
+class PrivateFolder {
+public:
+    PrivateFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pavendra-fuzz-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path = pattern + "/";
+    }
+    ~PrivateFolder()
+    {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+}  // namespace
+
+const std::string& FuzzHarness::Folder()
+{
+    static PrivateFolder folder;
+    static const bool ready = [] {
+        if (folder.path.empty()) Finding("no temporary folder");
+        MessageBox::SendToStandardError(true);
+        App.SetProgramFolder(folder.path.c_str());
+        App.SetWriteFolder(folder.path.c_str());
+        Error.SetHandler(Raise);
+        return true;
+    }();
+    (void)ready;
+    return folder.path;
+}
+
+void FuzzHarness::WriteFile(const std::string& name, const void* data, std::size_t size)
+{
+    std::string path = Folder() + name;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) Finding("cannot write", path);
+    if (size > 0 && std::fwrite(data, 1, size, out) != size) Finding("cannot write", path);
+    std::fclose(out);
+}
+
+void FuzzHarness::BeginInput()
+{
+    Folder();
+    Log.Restart();
+}
+
+void FuzzHarness::Run(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const CriticalErrorRaised& error) {
+        Finding("critical error", error.message);
+    }
+}
+
+void FuzzHarness::Finding(const char* what, const std::string& detail)
+{
+    std::fprintf(stderr, "==%d== FINDING: %s%s%s\n", static_cast<int>(getpid()), what, detail.empty() ? "" : ": ",
+                 detail.c_str());
+    std::fflush(stderr);
+    std::abort();
+}
