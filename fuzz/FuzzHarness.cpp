@@ -11,6 +11,10 @@
 #include "app/CLog.h"
 #include "platform/MessageBox.h"
 
+// The sanitizers' report line, which reaches the fuzzer's log even when the
+// program's own standard error is closed; absent from the plain replay build.
+extern "C" void __sanitizer_report_error_summary(const char* summary) __attribute__((weak));
+
 namespace {
 
 [[noreturn]] void Raise(const char* message) { throw FuzzHarness::CriticalErrorRaised{message}; }
@@ -75,8 +79,10 @@ void FuzzHarness::Run(const std::function<void()>& work)
 
 void FuzzHarness::Finding(const char* what, const std::string& detail)
 {
-    std::fprintf(stderr, "==%d== FINDING: %s%s%s\n", static_cast<int>(getpid()), what, detail.empty() ? "" : ": ",
-                 detail.c_str());
+    std::string line = "FINDING: " + std::string(what) + (detail.empty() ? "" : ": " + detail);
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    std::fprintf(stderr, "==%d== %s\n", static_cast<int>(getpid()), line.c_str());
     std::fflush(stderr);
+    if (__sanitizer_report_error_summary) __sanitizer_report_error_summary(line.c_str());
     std::abort();
 }

@@ -14,10 +14,15 @@ PAVENDRA_PACKAGES=(
   libstb-dev
   zenity
 )
+# Only for fuzzing (tools/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
+PAVENDRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# pavendra_install_packages [fuzz]: the game's packages, and with "fuzz" the fuzzing ones too.
 pavendra_install_packages() {
+  local wanted=("${PAVENDRA_PACKAGES[@]}")
+  [ "${1:-}" = "fuzz" ] && wanted+=("${PAVENDRA_FUZZ_PACKAGES[@]}")
   local missing=()
-  for package in "${PAVENDRA_PACKAGES[@]}"; do
+  for package in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$package")
     fi
