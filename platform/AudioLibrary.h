@@ -54,7 +54,9 @@ public:
     virtual void SetEffectVolume(int volume) = 0;
     virtual void SetMusicVolume(int volume) = 0;
 
-    // Decodes a sound from memory (the bytes are copied). At most
+    // Decodes a WAVE sound from memory (the bytes are copied); a damaged one,
+    // or one that would decode to more than minutes of sound, is a format
+    // error. At most
     // maxPlaybacks playbacks of it sound at once; one more takes over the
     // playback that started first.
     virtual AudioHandle LoadSample(const void* data, std::size_t length, int maxPlaybacks) = 0;

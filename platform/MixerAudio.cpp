@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/TrackerFormat.h"
+#include "platform/WavFormat.h"
 
 namespace {
 
@@ -108,6 +109,10 @@ void MixerAudio::SetMusicVolume(int volume)
 AudioHandle MixerAudio::LoadSample(const void* data, std::size_t length, int maxPlaybacks)
 {
     if (!open) return Fail(AUDIO_ERROR_NOT_OPEN);
+    // Only whole WAVE files of a sensible size reach the mixer's reader.
+    int rate = 0;
+    Mix_QuerySpec(&rate, nullptr, nullptr);
+    if (!IsPlausibleWav(data, length, rate)) return Fail(AUDIO_ERROR_FORMAT);
     SDL_RWops* source = ReadOnlyMemory(data, length);
     if (!source) return Fail(AUDIO_ERROR_FORMAT);
     Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);

@@ -1,5 +1,6 @@
 // The audio layer against the real mixer on SDL's disk driver.
 #include <cstring>
+#include <string>
 
 #include "SoundTest.h"
 #include "platform/MixerAudio.h"
@@ -37,6 +38,16 @@ TEST_F(MixerAudioTest, RejectsDataThatIsNoSoundAndUnknownHandles)
     Bytes wav = MakeSineWav(440, 50);
     wav.resize(30); // cut inside the header
     EXPECT_EQ(audio.LoadSample(wav.data(), wav.size(), 4), 0u);
+    // A data chunk claiming gigabytes, and a short sound at 1 Hz that would
+    // swell to gigabytes at the output's rate, are refused before decoding.
+    Bytes claims = MakeSineWav(440, 50);
+    const std::size_t data = std::string(claims.begin(), claims.end()).find("data");
+    ASSERT_NE(data, std::string::npos);
+    claims[data + 7] = 0x7F;
+    EXPECT_EQ(audio.LoadSample(claims.data(), claims.size(), 4), 0u);
+    EXPECT_EQ(audio.GetErrorCode(), AUDIO_ERROR_FORMAT);
+    Bytes slow = MakeSineWav(440, 1000 * 1000, 1);  // 1000 samples at 1 Hz: 17 minutes
+    EXPECT_EQ(audio.LoadSample(slow.data(), slow.size(), 4), 0u);
 
     EXPECT_EQ(audio.PlaySample(12345), 0u);
     EXPECT_EQ(audio.GetErrorCode(), AUDIO_ERROR_HANDLE);
