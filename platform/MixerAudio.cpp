@@ -117,6 +117,12 @@ AudioHandle MixerAudio::LoadSample(const void* data, std::size_t length, int max
     if (!source) return Fail(AUDIO_ERROR_FORMAT);
     Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
     if (!chunk) return Fail(AUDIO_ERROR_FORMAT);
+    // A sound that converts to no sample at all would load and then never
+    // play: the mixer refuses to start it.
+    if (chunk->alen == 0) {
+        Mix_FreeChunk(chunk);
+        return Fail(AUDIO_ERROR_FORMAT);
+    }
     samples.push_back(Sample{chunk, std::max(maxPlaybacks, 1)});
     Succeed();
     return AudioHandle(samples.size());
