@@ -235,6 +235,10 @@ void CGame::FinishSelection()
 
     std::vector<CGroup> caught;
     for (CGroup& group : groups) {
+        // A group the edge filter hides is not the player's to move: carried
+        // along unseen it could be left off the board, where nothing brings
+        // a hidden group back.
+        if (group.hidden) continue;
         for (int m : group.members) {
             if (!IsValidPieceIndex(m)) continue;
             const CPiece& piece = pieces[m];
