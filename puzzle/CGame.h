@@ -46,6 +46,10 @@ public:
 
     // Cuts piece (column, row) out of the cut preview's working picture.
     void BuildPiece(int column, int row);
+    // Whether BuildPiece cuts each piece's mask and image (the default). The
+    // saved-game fuzz program turns it off: it checks the puzzle's structure,
+    // which the outline and corners alone decide, thousands of times a second.
+    static void SetCutPieceImages(bool on) { cutPieceImages = on; }
     // Fills the 4-connected region around (x, y) of pixels that do not have
     // the colour yet, inside the width x height top-left part of the surface.
     static void FloodFill(Surface& surface, int x, int y, Colour colour, float width, float height);
@@ -117,6 +121,7 @@ public:
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
 
 private:
+    static inline bool cutPieceImages = true;
     static void FillInside(Surface& mask);
     void ResetPlayState();
     void Shuffle();

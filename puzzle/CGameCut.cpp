@@ -71,6 +71,7 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerTL = outline[0];
     piece.cornerTR = outline[7];
     piece.cornerBL = outline[16];
+    if (!cutPieceImages) return;
 
     piece.mask = Surface(width, height);
     piece.mask.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
