@@ -504,7 +504,7 @@ private:
     void Check()
     {
         if (App.GetState() != STATE_GAME) {
-            outsideFrames = 0;
+            outsideBefore.clear();
             return;
         }
         if (Game.GetPieceCount() > 0) {
@@ -565,27 +565,43 @@ private:
         }
     }
 
-    // The board keeps every visible group on it, once nothing is carried; a
-    // group just dropped is brought back in the next frame.
+    // The board keeps every group on it once nothing is carried (a hidden
+    // group cannot be moved). A group dropped, or arranged, outside it in one
+    // frame is pulled back in the next: a group outside in two frames in a
+    // row at the same place has been left there.
     void CheckOnBoard()
     {
         const bool carrying = Game.IsHoldingGroup() || Game.IsMovingSelection() || Game.IsCompleted();
-        bool outside = false;
-        int which = -1;
+        std::vector<OutsideGroup> outside;
         const auto& groups = Game.GetGroups();
-        for (int g = 0; g < static_cast<int>(groups.size()) && !outside; ++g) {
+        for (int g = 0; g < static_cast<int>(groups.size()) && !carrying; ++g) {
             const CGroup& group = groups[g];
-            if (group.hidden) continue;
+            if (group.members.empty()) continue;
             const bool fitsAcross = group.width <= kBoardRight, fitsDown = group.height <= kBoardBottom;
             if ((fitsAcross && (group.x < -kTolerance || group.x + group.width > kBoardRight + kTolerance)) ||
                 (fitsDown && (group.y < -kTolerance || group.y + group.height > kBoardBottom + kTolerance))) {
-                outside = true;
-                which = g;
+                const OutsideGroup here{group.members.front(), group.x, group.y};
+                if (std::find(outsideBefore.begin(), outsideBefore.end(), here) != outsideBefore.end()) {
+                    std::ostringstream text;
+                    text << "group " << g << " stays outside the board: at " << group.x << "," << group.y << ", "
+                         << group.width << " x " << group.height << ", " << group.members.size() << " pieces"
+                         << (group.hidden ? ", hidden" : "") << (group.selected ? ", selected" : "");
+                    return Fail(text.str());
+                }
+                outside.push_back(here);
             }
         }
-        outsideFrames = carrying || !outside ? 0 : outsideFrames + 1;
-        if (outsideFrames >= 2) Fail("group " + std::to_string(which) + " stays outside the board");
+        outsideBefore = std::move(outside);
     }
+
+    // A group outside the board after a frame: its first piece and its place.
+    struct OutsideGroup {
+        int firstPiece;
+        float x;
+        float y;
+        bool operator==(const OutsideGroup&) const = default;
+    };
+    std::vector<OutsideGroup> outsideBefore;
 
     static constexpr std::size_t kRecentEvents = 24;
     std::deque<std::string> recent;
@@ -594,7 +610,6 @@ private:
     long eventBudget;
     bool running = true;
     bool finished = false;
-    int outsideFrames = 0;
     bool wasCompleted = false;
 };
 
