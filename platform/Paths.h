@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class Paths {
 public:
@@ -18,4 +19,8 @@ public:
     // Copies text into a buffer of `size` bytes; false (and an empty buffer)
     // when it does not fit.
     static bool CopyBounded(char* out, std::size_t size, const char* text);
+    // The file named by what was dropped onto the window: a path as it is, or
+    // the first "file://" address of a list (percent escapes decoded). Empty
+    // when the text names no local file.
+    static std::string FromDroppedText(const std::string& text);
 };

@@ -9,8 +9,11 @@
 
 #include "app/CApp.h"
 #include "app/CError.h"
+#include "app/CLog.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
+#include "platform/PictureDecoder.h"
+#include "platform/PictureFile.h"
 #include "puzzle/CPiece.h"
 #include "resources/CFile.h"
 
@@ -102,7 +105,125 @@ void StretchInto(CImage& target, const Surface& picture, float width, float heig
                                picture.Width(), picture.Height());
 }
 
+// A relative name ending in "bmp" is one of the game's own bitmaps.
+bool IsGameBitmap(const char* fileName) { return fileName[0] != '/' && IsBmpName(fileName); }
+
+std::string Sentence(const char* format, long long a, long long b = 0, long long c = 0)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+constexpr const char* kFormatsLine =
+    "Pictures can be JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIC or AVIF files.";
+
+// A file of the player's read whole and decoded, at the smallest JPEG
+// reduction that still covers workSize. Answers the player's sentence when it
+// cannot be used, empty when `picture` holds it.
+std::string DecodePlayerPicture(const char* fileName, float workSize, float minSide, Surface& picture)
+{
+    std::vector<unsigned char> bytes;
+    long long fileSize = 0;
+    std::string detail;
+    PictureFile::Outcome outcome = PictureFile::Read(fileName, bytes, fileSize, detail);
+    if (outcome == PictureFile::Outcome::Missing && fileName[0] != '/') {
+        std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+        outcome = PictureFile::Read(inProgramFolder, bytes, fileSize, detail);
+    }
+    auto refuse = [&](const std::string& sentence) {
+        Log.Write("CMgrImage: Can't use picture %s: %s\n", fileName, detail.c_str());
+        return sentence;
+    };
+    switch (outcome) {
+    case PictureFile::Outcome::Read: break;
+    case PictureFile::Outcome::Missing:
+        return refuse("The picture file could not be found. It may have been moved or renamed; please choose it again.");
+    case PictureFile::Outcome::Folder:
+        return refuse("This is a folder, not a picture. Please choose a picture file.");
+    case PictureFile::Outcome::NotAFile:
+        return refuse("This is not an ordinary file, so the game cannot open it as a picture. Please choose a picture "
+                      "file.");
+    case PictureFile::Outcome::Unreadable:
+        return refuse("The game could not read this file. Please check that you may read it, or choose another "
+                      "picture.");
+    case PictureFile::Outcome::Empty:
+        return refuse("This file is empty, so there is no picture in it. Please choose another picture.");
+    case PictureFile::Outcome::TooLarge:
+        return refuse(Sentence("This file is too large to be a picture the game can use: %lld MB; picture files up to "
+                               "%lld MB can be used.",
+                               (fileSize + (1 << 20) - 1) >> 20, PictureFile::kMaxBytes >> 20));
+    }
+
+    PictureDecoder decoder;
+    bool usable = decoder.Open(bytes.data(), bytes.size());
+    if (usable) {
+        // Too narrow or too flat: at the largest copy's size the shorter side
+        // would be less than the smallest cut needs.
+        const long long longer = std::max(decoder.Width(), decoder.Height());
+        const long long shorter = std::min(decoder.Width(), decoder.Height());
+        if (static_cast<double>(shorter) * workSize < static_cast<double>(minSide) * static_cast<double>(longer)) {
+            detail = "too narrow to cut";
+            const long long ratio = static_cast<long long>(workSize / std::max(minSide, 1.0f));
+            return refuse(Sentence("This picture is too narrow or too flat to cut into pieces: %lld × %lld pixels. "
+                                   "Please choose one at most %lld times as long as it is wide.",
+                                   decoder.Width(), decoder.Height(), ratio));
+        }
+        float scaledWidth, scaledHeight;
+        ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), workSize, workSize,
+                   scaledWidth, scaledHeight);
+        decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
+        usable = decoder.Decode(picture);
+    }
+    if (usable) return {};
+    detail = std::string(PictureHeader::FormatName(decoder.Format())) + ": " + decoder.Detail();
+    switch (decoder.GetFailure()) {
+    case PictureDecoder::Failure::TooLarge:
+        return refuse(Sentence("This picture is too large: %lld × %lld pixels; pictures up to %lld megapixels can be "
+                               "used.",
+                               decoder.Width(), decoder.Height(), decoder.MaxMegapixels()));
+    case PictureDecoder::Failure::Damaged:
+        return refuse("This picture is damaged or incomplete, so the game cannot show it. Please choose another "
+                      "picture.");
+    case PictureDecoder::Failure::NotAPicture:
+    case PictureDecoder::Failure::None:
+        break;
+    }
+    return refuse(std::string("This file is not a picture the game can open. ") + kFormatsLine);
+}
+
 }  // namespace
+
+bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::string* message)
+{
+    copies.small.Release();
+    copies.work.Release();
+    copies.clean.Release();
+    if (!fileName || !*fileName) {
+        if (!message) Error.CriticalError("CMgrImage: No picture named!\n");
+        *message = "No picture was chosen.";
+        return false;
+    }
+    Surface picture;
+    if (IsGameBitmap(fileName)) {
+        picture = ReadBitmap(fileName);
+    } else {
+        std::string problem = DecodePlayerPicture(fileName, copies.workSize, copies.minSide, picture);
+        if (!problem.empty()) {
+            if (!message) Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
+            *message = problem;
+            return false;
+        }
+    }
+    const float width = static_cast<float>(picture.Width()), height = static_cast<float>(picture.Height());
+    float scaledWidth, scaledHeight;
+    ScaledSize(width, height, copies.workSize, copies.workSize, scaledWidth, scaledHeight);
+    StretchInto(copies.work, picture, scaledWidth, scaledHeight);
+    copies.clean = copies.work;
+    ScaledSize(width, height, copies.smallSize, copies.smallSize, scaledWidth, scaledHeight);
+    StretchInto(copies.small, picture, scaledWidth, scaledHeight);
+    return true;
+}
 
 void CMgrImage::Draw(Surface& dest, const CImage& image, float x, float y)
 {
