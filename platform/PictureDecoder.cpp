@@ -11,9 +11,10 @@
 namespace {
 
 // Bytes a pixel of the whole picture costs while decoding, beyond JPEG's own
-// reckoning: the library's copy and ours (and a turned copy where the picture
-// is turned); libheif also holds the picture's planes before it converts them.
-constexpr long long kSdlBytesPerPixel = 8;
+// reckoning: the library's copy, its copy as red, green, blue and alpha, and
+// ours (and a turned copy where the picture is turned); libheif also holds
+// the picture's planes before it converts them.
+constexpr long long kSdlBytesPerPixel = 12;
 constexpr long long kHeifBytesPerPixel = 12;
 constexpr long long kTurnBytesPerPixel = 4;
 constexpr long long kLargestSide = 1LL << 30;
@@ -74,6 +75,13 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         break;
     default:
         orientation = header.orientation;
+        // The TIFF library mirrors the picture by the orientation itself, and
+        // takes the four quarter turns for the mirrorings only: what is left
+        // to do is a transpose of one kind or the other.
+        if (format == PictureFormat::Tiff) {
+            static constexpr int kLeftToDo[9] = {1, 1, 1, 1, 1, 5, 7, 5, 7};
+            orientation = kLeftToDo[orientation];
+        }
         if (storedWidth <= 0 || storedHeight <= 0) return Fail(Failure::Damaged, "no size in the header");
         if (storedWidth > kLargestSide || storedHeight > kLargestSide) {
             width = static_cast<int>(std::min(storedWidth, kLargestSide));

@@ -39,27 +39,36 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
         if (error.empty()) error = "the picture library could not read it";
         return false;
     }
+    // Every kind of pixel (palettes, a GIF's transparent colour, 16 bits a
+    // channel) as red, green, blue and alpha bytes, then laid over the backdrop.
+    SDL_Surface* rgba = decoded->format->format == SDL_PIXELFORMAT_RGBA32
+                            ? decoded
+                            : SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
     bool done = false;
-    if (decoded->w > 0 && decoded->h > 0) {
-        // Laid straight into the game's surface: the backdrop first, the
-        // picture blended over it (a transparent colour of a GIF is left out).
-        out = Surface(decoded->w, decoded->h);
-        out.Fill(backdrop);
-        SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(out.Pixels(), out.Width(), out.Height(), 32,
-                                                                 out.Width() * 4, SDL_PIXELFORMAT_XBGR8888);
-        if (target) {
-            SDL_SetSurfaceBlendMode(decoded, SDL_BLENDMODE_BLEND);
-            done = SDL_BlitSurface(decoded, nullptr, target, nullptr) == 0;
-            SDL_FreeSurface(target);
-        }
-        if (!done) error = SDL_GetError();
-        // The filler byte may come back set; a colour's top byte is 0.
-        Colour* pixels = out.Pixels();
-        const std::size_t count = static_cast<std::size_t>(out.Width()) * static_cast<std::size_t>(out.Height());
-        for (std::size_t i = 0; i < count; ++i) pixels[i] &= 0xFFFFFF;
-    } else {
+    if (!rgba) {
+        error = SDL_GetError();
+    } else if (rgba->w <= 0 || rgba->h <= 0) {
         error = "empty picture";
+    } else if (SDL_LockSurface(rgba) == 0) {
+        out = Surface(rgba->w, rgba->h);
+        const int r0 = RedOf(backdrop), g0 = GreenOf(backdrop), b0 = BlueOf(backdrop);
+        auto blend = [](int value, int alpha, int under) { return (value * alpha + under * (255 - alpha) + 127) / 255; };
+        for (int y = 0; y < rgba->h; ++y) {
+            const auto* from = static_cast<const Uint8*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
+            Colour* to = out.Row(y);
+            for (int x = 0; x < rgba->w; ++x, from += 4) {
+                const int alpha = from[3];
+                to[x] = alpha == 255 ? MakeColour(from[0], from[1], from[2])
+                                     : MakeColour(blend(from[0], alpha, r0), blend(from[1], alpha, g0),
+                                                  blend(from[2], alpha, b0));
+            }
+        }
+        SDL_UnlockSurface(rgba);
+        done = true;
+    } else {
+        error = SDL_GetError();
     }
+    if (rgba && rgba != decoded) SDL_FreeSurface(rgba);
     SDL_FreeSurface(decoded);
     if (!done) out = Surface();
     return done;
