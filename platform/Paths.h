@@ -3,8 +3,13 @@
 // failure, never a cut path.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <string>
+
+// Longest path the game builds, terminator included: as long as the system
+// takes a path to be.
+constexpr int kMaxPath = PATH_MAX;
 
 class Paths {
 public:

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/CApp.h"
 #include "puzzle/CGame.h"
+#include "puzzle/GameOptions.h"
+#include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
-#include "screens/CMenu.h"
 
 CCutPreview CutPreview;
 
@@ -19,6 +19,8 @@ constexpr float kSmallSize = 224.0f;
 constexpr float kWorkSize = 448.0f;
 // No cell may be narrower than this many pixels.
 constexpr int kMinCellPixels = 33;
+// The fewest pieces a side is cut into.
+constexpr int kMinPieces = 4;
 
 int Trunc(float value) { return static_cast<int>(value); }
 
@@ -31,18 +33,20 @@ void CCutPreview::ChoosePicture(int index)
     ChoosePictureFile(name);
 }
 
-void CCutPreview::ChoosePictureFile(const char* fileName)
+bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
 {
-    LoadPicture(fileName);
-    ImageMgr.LoadImage(frame, res::kPreviewFrame);
-}
-
-void CCutPreview::LoadPicture(const char* fileName)
-{
-    ImageMgr.LoadImageScaled(small, fileName, kSmallSize, kSmallSize);
-    ImageMgr.LoadImageScaled(work, fileName, kWorkSize, kWorkSize);
-    ImageMgr.LoadImageScaled(clean, fileName, kWorkSize, kWorkSize);
+    PictureCopies copies;
+    copies.smallSize = kSmallSize;
+    copies.workSize = kWorkSize;
+    // The smallest cut must fit across the shorter side too.
+    copies.minSide = static_cast<float>(kMinPieces * kMinCellPixels);
+    if (!ImageMgr.LoadPicture(fileName, copies, message)) return false;
+    small = std::move(copies.small);
+    work = std::move(copies.work);
+    clean = std::move(copies.clean);
     Game.SetImageName(fileName);
+    ImageMgr.LoadImage(frame, res::kPreviewFrame);
+    return true;
 }
 
 void CCutPreview::TestHookSetPicture(const CImage& picture)
@@ -59,7 +63,7 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
 void CCutPreview::SetDefaults()
 {
     maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
-    minPieces = 4;
+    minPieces = kMinPieces;
     columns = minPieces + (maxPieces - minPieces) / 2;
     rows = columns;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
@@ -160,7 +164,7 @@ void CCutPreview::DisplaceHorizontalEdges(bool& flip, float& a)
     const int X = columns, Y = rows;
     const float cw = (clean.width - 1.0f) / static_cast<float>(X);
     const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
-    const bool border = CMenu::IsBorder();
+    const bool border = Options.border;
     float b = 0.22f;
     for (int r = 1; r <= Y - 1; ++r) {
         // With the Border option the lines next to the ring stay straight.
@@ -198,7 +202,7 @@ void CCutPreview::DisplaceVerticalEdges(bool& flip)
     const int X = columns, Y = rows;
     const float cw = (clean.width - 1.0f) / static_cast<float>(X);
     const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
-    const bool border = CMenu::IsBorder();
+    const bool border = Options.border;
     float b = 0.22f;
     for (int col = 1; col <= X - 1; ++col) {
         if (border && (col == 1 || col == X - 1)) continue;
@@ -250,7 +254,7 @@ Point CCutPreview::GetPoint(int index) const
 
 bool CCutPreview::IsRingCell(int column, int row) const
 {
-    return CMenu::IsBorder() && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
+    return Options.border && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
 }
 
 void CCutPreview::Redraw()
@@ -276,7 +280,7 @@ void CCutPreview::DrawCell(int column, int row)
 
 void CCutPreview::Draw()
 {
-    ImageMgr.Draw(App.GetBackDC(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
+    ImageMgr.Draw(BackBuffer(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
     SmallFont.Print(210, 310, "%i", GetPieceCount());
 }
 

@@ -48,9 +48,13 @@ CFile::~CFile()
     CloseArchive();
 }
 
+void CFile::SetProgramFolder(const char* folder) { Paths::CopyBounded(programFolder, sizeof programFolder, folder); }
+
+void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder, sizeof writeFolder, folder); }
+
 std::string CFile::BuildPath(const char* name) const
 {
-    const char* folder = root == FileRoot::Program ? App.GetProgramFolder() : App.GetWriteFolder();
+    const char* folder = root == FileRoot::Program ? programFolder : writeFolder;
     return std::string(folder) + name;
 }
 

@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/CApp.h"
 #include "app/CError.h"
 #include "app/CLog.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
 #include "platform/PictureDecoder.h"
 #include "platform/PictureFile.h"
-#include "puzzle/CPiece.h"
 #include "resources/CFile.h"
 
 CMgrImage ImageMgr;
@@ -58,17 +56,27 @@ void ScaledSize(float sourceWidth, float sourceHeight, float width, float height
 // Reads a whole bitmap through DataFile (the archive first, then the disk) and
 // decodes it. A file found nowhere or one that does not decode ends the game
 // with a message naming it.
-Surface ReadBitmap(const char* fileName)
+// With `problem` given, a failure is logged and answered there instead.
+Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
 {
-    if (!DataFile.Open(fileName, FILE_READ)) Error.CriticalError("CMgrImage: Couldn't open image %s!\n", fileName);
+    if (!DataFile.Open(fileName, FILE_READ)) {
+        if (!problem) Error.CriticalError("CMgrImage: Couldn't open image %s!\n", fileName);
+        Log.Write("CMgrImage: Couldn't open image %s\n", fileName);
+        *problem = "The picture file could not be found. It may have been moved or renamed; please choose it again.";
+        return {};
+    }
     std::vector<unsigned char> bytes(DataFile.GetSize());
     std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     DataFile.Close();
     bytes.resize(read);
     Surface picture;
     std::string reason;
-    if (!BmpCodec::Decode(bytes.data(), bytes.size(), picture, &reason))
-        Error.CriticalError("CMgrImage: Damaged image %s (%s)!\n", fileName, reason.c_str());
+    if (!BmpCodec::Decode(bytes.data(), bytes.size(), picture, &reason)) {
+        if (!problem) Error.CriticalError("CMgrImage: Damaged image %s (%s)!\n", fileName, reason.c_str());
+        Log.Write("CMgrImage: Damaged image %s (%s)\n", fileName, reason.c_str());
+        *problem = "This picture is damaged or incomplete, so the game cannot show it. Please choose another picture.";
+        return {};
+    }
     return picture;
 }
 
@@ -78,7 +86,7 @@ void ReadJpegHeader(JpegDecoder& decoder, const char* fileName)
 {
     if (!decoder.Init()) Error.CriticalError("Can't initialize ijl15.lib!");
     if (decoder.ReadHeader(fileName)) return;
-    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
     if (decoder.ReadHeader(inProgramFolder.c_str())) return;
     decoder.Free();
     Error.CriticalError("Can't load file: %s", fileName);
@@ -128,7 +136,7 @@ std::string DecodePlayerPicture(const char* fileName, float workSize, float minS
     std::string detail;
     PictureFile::Outcome outcome = PictureFile::Read(fileName, bytes, fileSize, detail);
     if (outcome == PictureFile::Outcome::Missing && fileName[0] != '/') {
-        std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+        std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
         outcome = PictureFile::Read(inProgramFolder, bytes, fileSize, detail);
     }
     auto refuse = [&](const std::string& sentence) {
@@ -205,15 +213,17 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
         return false;
     }
     Surface picture;
+    std::string problem;
     if (IsGameBitmap(fileName)) {
-        picture = ReadBitmap(fileName);
+        picture = ReadBitmap(fileName, message ? &problem : nullptr);
     } else {
-        std::string problem = DecodePlayerPicture(fileName, copies.workSize, copies.minSide, picture);
-        if (!problem.empty()) {
-            if (!message) Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
-            *message = problem;
-            return false;
-        }
+        problem = DecodePlayerPicture(fileName, copies.workSize, copies.minSide, picture);
+        if (!problem.empty() && !message)
+            Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
+    }
+    if (!problem.empty()) {
+        *message = problem;
+        return false;
     }
     const float width = static_cast<float>(picture.Width()), height = static_cast<float>(picture.Height());
     float scaledWidth, scaledHeight;
@@ -242,14 +252,13 @@ void CMgrImage::DrawStretchedX(Surface& dest, const CImage& image, float x, floa
                      Trunc(image.width), Trunc(image.height));
 }
 
-void CMgrImage::DrawPieceTransparent(Surface& dest, const CPiece& piece, float x, float y)
+void CMgrImage::DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
+                               bool transparent)
 {
-    dest.BlitTransparent(Trunc(x), Trunc(y), Trunc(piece.width), Trunc(piece.height), piece.image, 0, 0);
-}
-
-void CMgrImage::DrawPieceLighten(Surface& dest, const CPiece& piece, float x, float y)
-{
-    dest.Blit(Trunc(x), Trunc(y), Trunc(piece.width), Trunc(piece.height), piece.image, 0, 0, RasterOp::Paint);
+    if (transparent)
+        dest.BlitTransparent(Trunc(x), Trunc(y), Trunc(width), Trunc(height), image, 0, 0);
+    else
+        dest.Blit(Trunc(x), Trunc(y), Trunc(width), Trunc(height), image, 0, 0, RasterOp::Paint);
 }
 
 void CMgrImage::DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth)
@@ -326,37 +335,4 @@ void CMgrImage::LoadJpegScaled(CImage& target, const char* fileName, float width
     decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
     Surface picture = DecodeJpeg(decoder, fileName);
     StretchInto(target, picture, scaledWidth, scaledHeight);
-}
-
-bool CMgrImage::CanLoadImage(const char* fileName)
-{
-    if (!fileName || !*fileName) return false;
-    // Only plain files: reading a folder, a device or a pipe might never end.
-    auto isOther = [](const std::string& path) {
-        std::error_code error;
-        return std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error);
-    };
-    if (IsBmpName(fileName)) {
-        if (isOther(std::string(App.GetProgramFolder()) + fileName)) return false;
-        if (!DataFile.Open(fileName, FILE_READ)) return false;
-        std::vector<unsigned char> bytes(DataFile.GetSize());
-        std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        DataFile.Close();
-        bytes.resize(read);
-        Surface picture;
-        return BmpCodec::Decode(bytes.data(), bytes.size(), picture, nullptr);
-    }
-    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
-    if (isOther(fileName) || isOther(inProgramFolder)) return false;
-    JpegDecoder decoder;
-    if (!decoder.Init()) return false;
-    if (!decoder.ReadHeader(fileName) && !decoder.ReadHeader(inProgramFolder.c_str())) return false;
-    // Decoded no smaller than the game's largest copy of a picture, so that
-    // what passes here also passes there.
-    constexpr int kLargestCopy = 448;
-    decoder.ScaleToAtLeast(kLargestCopy, kLargestCopy);
-    Surface picture;
-    const bool decoded = decoder.ReadImage(picture);
-    decoder.Free();
-    return decoded;
 }

@@ -6,8 +6,6 @@
 #include "platform/Surface.h"
 #include "resources/CImage.h"
 
-struct CPiece;
-
 // The copies of one picture that the cut page keeps: `small` and `work` bound
 // by their longer side to the sizes asked for, `clean` the same as `work`.
 // The picture's shorter side must come to at least minSide pixels in `work`.
@@ -34,10 +32,6 @@ public:
     void LoadBmpScaled(CImage& target, const char* fileName, float width, float height);
     void LoadJpeg(CImage& target, const char* fileName);
     void LoadJpegScaled(CImage& target, const char* fileName, float width, float height);
-    // Whether the loaders above would load the picture: found where they look
-    // and decoding whole. Never reports an error; a caller checks a name it
-    // did not choose itself (a saved game's) before loading it.
-    bool CanLoadImage(const char* fileName);
 
     // Reads a picture once and decodes it once, then makes all its copies.
     // The game's own bitmaps (a relative name ending in "bmp") come from
@@ -56,10 +50,24 @@ public:
     void Draw(Surface& dest, const CImage& image, float x, float y);
     void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
     void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);
-    void DrawPieceTransparent(Surface& dest, const CPiece& piece, float x, float y);
-    void DrawPieceLighten(Surface& dest, const CPiece& piece, float x, float y);
+    // A puzzle piece's image (any piece with an image, a width and a height):
+    // black is transparent, or painted over what lies below for a selected one.
+    template <class Piece>
+    void DrawPieceTransparent(Surface& dest, const Piece& piece, float x, float y)
+    {
+        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, true);
+    }
+    template <class Piece>
+    void DrawPieceLighten(Surface& dest, const Piece& piece, float x, float y)
+    {
+        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, false);
+    }
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
+
+private:
+    void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
+                        bool transparent);
 };
 
 extern CMgrImage ImageMgr;

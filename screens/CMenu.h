@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "puzzle/GameOptions.h"
 #include "resources/CImage.h"
 #include "screens/CButton.h"
 #include "screens/CSlider.h"
@@ -70,17 +71,23 @@ public:
     static const CButton& GetBorderButton() { return borderButton; }
     static const CButton& GetPictureToggle() { return pictureButton; }
 
-    // Game options: class-wide switches read by the puzzle.
+    // Game options: class-wide switches read by the puzzle, which keeps them
+    // (Options); these names refer to them.
     static bool IsBorder() { return border; }
     static void SetBorder(bool value) { border = value; }
     static bool IsShowPicture() { return showPicture; }
 
     // The pre-joined outer ring; set only from a loaded saved game.
-    static bool border;
+    static inline bool& border = Options.border;
     // The in-game edge-pieces filter.
-    static bool borderOnly;
+    static inline bool& borderOnly = Options.borderOnly;
     // The small picture window on the board.
-    static bool showPicture;
+    static inline bool& showPicture = Options.showPicture;
+
+    // The one way a picture of the player's opens on the cut page (Custom, a
+    // drop, the command line): read and decoded once; a file that cannot
+    // become a puzzle costs an in-game message and changes nothing.
+    static void OpenCustomPicture(const std::string& path);
 
 private:
     void LoadButtons();
@@ -88,7 +95,8 @@ private:
     void DrawThumbnailFrame(int index);
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
-    static void OpenCustomPicture(const std::string& path);
+    // A picture file dropped onto the window opens as Custom opens one.
+    static void TakeDroppedPicture();
 
     CImage background;
     CImage background2;

@@ -1,0 +1,141 @@
+// CMenu's first page: the fifteen pictures, the saved game, a picture of the
+// player's own (Custom), and Exit.
+#include "screens/CMenu.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/CLog.h"
+#include "app/CMgrInput.h"
+#include "app/CSystem.h"
+#include "platform/FileDialog.h"
+#include "platform/Paths.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
+#include "resources/BackBuffer.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+constexpr Colour kThumbnailFrameColour = 255;  // red
+constexpr int kThumbnailFramePen = 2;
+constexpr float kThumbnailBox = 128;
+constexpr const char* kDialogTitle = "Select your picture";
+constexpr const char* kDialogFilter = "Pictures";
+// Every format the picture loader reads, in either letter case.
+constexpr const char* kDialogPatterns =
+    "*.jpg *.JPG *.jpeg *.JPEG *.jpe *.JPE *.jfif *.png *.PNG *.webp *.WEBP *.gif *.GIF *.tif *.TIF *.tiff *.TIFF "
+    "*.bmp *.BMP *.tga *.TGA *.heic *.HEIC *.heif *.HEIF *.avif *.AVIF";
+
+// The message for a desktop without a dialog tool.
+std::string NoDialogMessage()
+{
+    return std::string("The game needs the program \"") + FileDialog::kTool + "\" (or \"" + FileDialog::kFallbackTool +
+           "\") to show its file dialog. Please install the package \"" + FileDialog::kPackage +
+           "\", or drop a picture onto the game's window.";
+}
+
+}  // namespace
+
+float CMenu::ThumbnailLeft(int index, float width)
+{
+    return 44 + 144 * static_cast<float>(index % 5) + (kThumbnailBox - width) / 2;
+}
+
+float CMenu::ThumbnailTop(int index, float height)
+{
+    return 48 + 136 * static_cast<float>(index / 5) + (kThumbnailBox - height) / 2;
+}
+
+void CMenu::LoadThumbnails()
+{
+    for (int i = 0; i < kPictureCount; i++) {
+        char path[kMaxPath];
+        std::snprintf(path, sizeof path, res::kPictureFormat, i);
+        CButton& thumbnail = pictureButtons[i];
+        thumbnail.LoadSized(path, path, kThumbnailBox, kThumbnailBox, kThumbnailBox, kThumbnailBox);
+        thumbnail.SetPosition(ThumbnailLeft(i, thumbnail.GetWidth()), ThumbnailTop(i, thumbnail.GetHeight()));
+    }
+}
+
+void CMenu::UpdatePictures()
+{
+    TakeDroppedPicture();
+    if (page != MENU_PICTURES) return;
+    ImageMgr.Draw(BackBuffer(), background, 0, 0);
+    int selected = -1;
+    for (int i = 0; i < kPictureCount; i++) {
+        if (pictureButtons[i].Update()) selected = i;
+        if (pictureButtons[i].IsMouseOver()) DrawThumbnailFrame(i);
+    }
+    loadGameButton.Update();
+    customButton.Update();
+    exitButton.Update();
+    if (selected < 0) return;
+    CutPreview.ChoosePicture(selected);
+    CutPreview.SetDefaults();
+    TakeCutDefaults();
+    SetPage(MENU_CUT);
+    // Consumed: a click lasts several frames, and a press still held on the
+    // cut page would drag the slider (it answers across its whole band) or
+    // press a button there that the player never aimed at.
+    InputMgr.Reset();
+}
+
+void CMenu::DrawThumbnailFrame(int index)
+{
+    const CButton& thumbnail = pictureButtons[index];
+    float w = thumbnail.GetWidth();
+    float h = thumbnail.GetHeight();
+    float left = ThumbnailLeft(index, w);
+    float top = ThumbnailTop(index, h);
+    ImageMgr.DrawFrame(BackBuffer(), static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + w),
+                       static_cast<int>(top + h), kThumbnailFrameColour, kThumbnailFramePen);
+}
+
+void CMenu::OnLoadGame()
+{
+    ResetToggles();
+    Game.LoadGame();
+    System.SetState(STATE_GAME);
+}
+
+void CMenu::OnCustom()
+{
+    FileDialog::Answer answer;
+    System.RunOutsideDialog([&answer] { answer = FileDialog::OpenFile(kDialogTitle, kDialogFilter, kDialogPatterns); });
+    switch (answer.outcome) {
+    case FileDialog::Outcome::Chosen: OpenCustomPicture(answer.path); break;
+    case FileDialog::Outcome::Cancelled: break;
+    case FileDialog::Outcome::Unavailable:
+        Log.Write("CMenu: No file dialog could be shown (is %s installed?)\n", FileDialog::kTool);
+        System.ShowMessage(NoDialogMessage());
+        break;
+    }
+}
+
+void CMenu::OpenCustomPicture(const std::string& path)
+{
+    // Named in full, so that a saved game finds it from anywhere.
+    std::error_code error;
+    std::filesystem::path full = path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
+    std::string problem;
+    if (!CutPreview.ChoosePictureFile(error ? path.c_str() : full.c_str(), &problem)) {
+        System.ShowMessage(problem);
+        return;
+    }
+    CutPreview.SetDefaults();
+    Menu.TakeCutDefaults();
+    SetPage(MENU_CUT);
+}
+
+void CMenu::TakeDroppedPicture()
+{
+    const std::string dropped = System.TakeDroppedFile();
+    if (!dropped.empty()) OpenCustomPicture(dropped);
+}
+
+void CMenu::OnExit() { System.PostQuit(); }
