@@ -273,6 +273,8 @@ void CApp::Frame()
     default:
         break;  // no screen: a black frame
     }
+    // A message shown during this frame keeps the whole frame behind it.
+    Message.KeepBackdrop(BackBuffer());
     Present();
     ++frameCount;
 }

@@ -106,17 +106,21 @@ PixelRect CMessage::OkButton() const
     return {left, bottom - kButtonHeight, left + kButtonWidth, bottom};
 }
 
+void CMessage::KeepBackdrop(const Surface& back)
+{
+    if (!IsShowing() || haveBackdrop) return;
+    // The screen as it was last shown, dimmed to half.
+    backdrop = back;
+    Colour* pixels = backdrop.Pixels();
+    const std::size_t count = static_cast<std::size_t>(backdrop.Width()) * static_cast<std::size_t>(backdrop.Height());
+    for (std::size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] >> 1) & 0x7F7F7F;
+    haveBackdrop = true;
+}
+
 void CMessage::Update(Surface& back)
 {
     if (!IsShowing()) return;
-    if (!haveBackdrop) {
-        // The screen as it was last shown, dimmed to half.
-        backdrop = back;
-        Colour* pixels = backdrop.Pixels();
-        const std::size_t count = static_cast<std::size_t>(backdrop.Width()) * static_cast<std::size_t>(backdrop.Height());
-        for (std::size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] >> 1) & 0x7F7F7F;
-        haveBackdrop = true;
-    }
+    KeepBackdrop(back);
     back.Blit(0, 0, backdrop.Width(), backdrop.Height(), backdrop, 0, 0);
 
     const std::vector<std::string> lines = WrapLines(texts.front(), kBoxWidth - 2 * kMargin);

@@ -24,6 +24,10 @@ public:
     // screen as it last was, dimmed, and the message over it; a click on OK
     // dismisses it, any other click is swallowed.
     void Update(Surface& back);
+    // Keeps the finished frame as the screen behind the message (the frame
+    // calls it before presenting, so a message shown during a frame has the
+    // whole of that frame behind it).
+    void KeepBackdrop(const Surface& back);
     // The OK button on the back buffer.
     PixelRect OkButton() const;
     // Forgets every message (a fresh start).
