@@ -1,6 +1,7 @@
 #include "platform/JpegDecoder.h"
 
 #include "platform/ExifOrientation.h"
+#include "platform/PictureFile.h"
 
 #include <csetjmp>
 #include <cstdint>
@@ -143,15 +144,14 @@ bool JpegDecoder::Init()
 bool JpegDecoder::ReadHeader(const char* path)
 {
     if (!state->created) return state->Fail("not initialised");
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    if (!file) return state->Fail("can't open the file");
+    // Read safely: only a regular file, without waiting on a pipe, and not
+    // beyond the largest picture file there is.
     std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    std::size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + count);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError) return state->Fail("can't read the file");
+    long long size = 0;
+    std::string detail;
+    if (!path || PictureFile::Read(path, bytes, size, detail) != PictureFile::Outcome::Read) {
+        return state->Fail(detail.empty() ? "can't open the file" : detail.c_str());
+    }
     state->bytes = std::move(bytes);
     return ReadHeaderFromMemory(state->bytes.data(), state->bytes.size());
 }

@@ -26,7 +26,7 @@ public:
 
     // Sets up the library state. Fails only when memory runs out.
     bool Init();
-    // Reads the whole file, then its header. Width() and Height() are then
+    // Reads the whole file (a regular file only), then its header. Width() and Height() are then
     // the picture's size as it is meant to be seen: a photograph that its
     // camera marked as turned comes out upright.
     bool ReadHeader(const char* path);
