@@ -14,11 +14,13 @@ struct HeifDecoder::State {
     heif_context* context = nullptr;
     heif_image_handle* handle = nullptr;
     std::string message;
+    bool tooLarge = false;
 
     bool Check(const heif_error& error)
     {
         if (error.code == heif_error_Ok) return true;
         message = error.message ? error.message : "damaged file";
+        tooLarge = error.subcode == heif_suberror_Security_limit_exceeded;
         return false;
     }
 
@@ -39,6 +41,7 @@ bool HeifDecoder::Open(const void* data, std::size_t size)
 {
     State& s = *state;
     s.Close();
+    s.tooLarge = false;
     if (!data || size == 0) {
         s.message = "empty file";
         return false;
@@ -98,3 +101,5 @@ bool HeifDecoder::Decode(Colour backdrop, Surface& out)
 }
 
 const std::string& HeifDecoder::ErrorMessage() const { return state->message; }
+
+bool HeifDecoder::TooLarge() const { return state->tooLarge; }

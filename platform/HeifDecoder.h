@@ -27,6 +27,8 @@ public:
     int Height() const;
     bool Decode(Colour backdrop, Surface& out);
     const std::string& ErrorMessage() const;
+    // The last step failed because the picture is beyond the library's limits.
+    bool TooLarge() const;
 
 private:
     struct State;

@@ -43,6 +43,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
     orientation = 1;
     width = height = 0;
     memoryNeeded = 0;
+    bytesPerPixel = 4;
     failure = Failure::None;
     detail.clear();
     if (!data || count == 0) return Fail(Failure::NotAPicture, "empty file");
@@ -59,21 +60,25 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         width = jpeg->Width();
         height = jpeg->Height();
         memoryNeeded = jpeg->MemoryNeeded();
+        if (width > 0 && height > 0) {
+            const long long pixels = static_cast<long long>(width) * height;
+            bytesPerPixel = (memoryNeeded + pixels - 1) / pixels;
+        }
         break;
     case PictureFormat::Heif:
     case PictureFormat::Avif:
+        bytesPerPixel = kHeifBytesPerPixel;
         heif = std::make_unique<HeifDecoder>();
         if (!heif->Open(data, count)) {
             // The library refuses a picture beyond its largest side itself.
-            const bool tooLarge = heif->ErrorMessage().find("size") != std::string::npos &&
-                                  heif->ErrorMessage().find("exceed") != std::string::npos;
-            return Fail(tooLarge ? Failure::TooLarge : Failure::Damaged, heif->ErrorMessage());
+            return Fail(heif->TooLarge() ? Failure::TooLarge : Failure::Damaged, heif->ErrorMessage());
         }
         width = heif->Width();
         height = heif->Height();
-        memoryNeeded = static_cast<long long>(width) * height * kHeifBytesPerPixel;
+        memoryNeeded = static_cast<long long>(width) * height * bytesPerPixel;
         break;
     default:
+        bytesPerPixel = kSdlBytesPerPixel + (header.orientation != 1 ? kTurnBytesPerPixel : 0);
         orientation = header.orientation;
         // The TIFF library mirrors the picture by the orientation itself, and
         // takes the four quarter turns for the mirrorings only: what is left
@@ -91,7 +96,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         }
         width = static_cast<int>(ExifOrientation::SwapsSides(orientation) ? storedHeight : storedWidth);
         height = static_cast<int>(ExifOrientation::SwapsSides(orientation) ? storedWidth : storedHeight);
-        memoryNeeded = storedWidth * storedHeight * (kSdlBytesPerPixel + (orientation != 1 ? kTurnBytesPerPixel : 0));
+        memoryNeeded = storedWidth * storedHeight * bytesPerPixel;
         break;
     }
     if (width <= 0 || height <= 0) return Fail(Failure::Damaged, "empty picture");
@@ -99,12 +104,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
     return true;
 }
 
-long long PictureDecoder::MaxMegapixels() const
-{
-    const long long pixels = std::max(1LL, static_cast<long long>(width) * height);
-    const long long perPixel = std::max(4LL, (memoryNeeded + pixels - 1) / pixels);
-    return kMemoryBudget / perPixel / 1000000;
-}
+long long PictureDecoder::MaxMegapixels() const { return kMemoryBudget / std::max(4LL, bytesPerPixel) / 1000000; }
 
 void PictureDecoder::ScaleToAtLeast(int minWidth, int minHeight)
 {

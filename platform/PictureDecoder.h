@@ -68,6 +68,7 @@ private:
     int width = 0;
     int height = 0;
     long long memoryNeeded = 0;
+    long long bytesPerPixel = 4;  // of the whole picture while decoding, for its kind
     Failure failure = Failure::None;
     std::string detail;
 };

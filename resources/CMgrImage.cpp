@@ -187,6 +187,9 @@ std::string DecodePlayerPicture(const char* fileName, float workSize, float minS
     detail = std::string(PictureHeader::FormatName(decoder.Format())) + ": " + decoder.Detail();
     switch (decoder.GetFailure()) {
     case PictureDecoder::Failure::TooLarge:
+        if (decoder.Width() <= 0 || decoder.Height() <= 0)
+            return refuse(Sentence("This picture is too large; pictures up to %lld megapixels can be used.",
+                                   decoder.MaxMegapixels()));
         return refuse(Sentence("This picture is too large: %lld × %lld pixels; pictures up to %lld megapixels can be "
                                "used.",
                                decoder.Width(), decoder.Height(), decoder.MaxMegapixels()));
