@@ -10,13 +10,12 @@
 
 namespace {
 
-// Bytes a pixel of the whole picture costs while decoding, beyond JPEG's own
-// reckoning: the library's copy, its copy as red, green, blue and alpha, and
-// ours (and a turned copy where the picture is turned); libheif also holds
-// the picture's planes before it converts them.
+// Bytes a pixel of the whole picture costs at the peak of decoding, beyond
+// JPEG's own reckoning: the library's copy, its copy as red, green, blue and
+// alpha, and ours (a turned copy is made after the library's are gone);
+// libheif holds the picture's planes and its converted copy beside ours.
 constexpr long long kSdlBytesPerPixel = 12;
 constexpr long long kHeifBytesPerPixel = 12;
-constexpr long long kTurnBytesPerPixel = 4;
 constexpr long long kLargestSide = 1LL << 30;
 
 }  // namespace
@@ -78,7 +77,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         memoryNeeded = static_cast<long long>(width) * height * bytesPerPixel;
         break;
     default:
-        bytesPerPixel = kSdlBytesPerPixel + (header.orientation != 1 ? kTurnBytesPerPixel : 0);
+        bytesPerPixel = kSdlBytesPerPixel;
         orientation = header.orientation;
         // The TIFF library mirrors the picture by the orientation itself, and
         // takes the four quarter turns for the mirrorings only: what is left
