@@ -63,10 +63,16 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$findings" "$scratch"
   log="$build/logs/$target.log"
   mkdir -p "$(dirname "$log")"
+  # The player's pictures are decoded within the game's memory budget
+  # (PictureDecoder::kMemoryBudget, 640 MB): one allocation beyond it is a finding.
+  limits=()
+  case "$target" in
+    picture | heif) limits=(-malloc_limit_mb=640) ;;
+  esac
   dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
   TMPDIR="$scratch" "$program" "${dirs[@]}" -max_total_time="$seconds" -print_final_stats=1 \
-    -close_fd_mask=3 -rss_limit_mb=2560 -timeout=20 -artifact_prefix="$findings/" >"$log" 2>&1
+    -close_fd_mask=3 -rss_limit_mb=2560 "${limits[@]}" -timeout=20 -artifact_prefix="$findings/" >"$log" 2>&1
   status=$?
   rm -rf "$scratch"
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
