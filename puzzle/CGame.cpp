@@ -133,5 +133,8 @@ void CGame::FilterEdgePieces(bool on)
                 break;
             }
         }
+        // A selected group that goes out of sight leaves the selection: moved
+        // along unseen it could be left off the board.
+        if (group.hidden) group.selected = false;
     }
 }

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdarg>
 #include <cstring>
+#include <filesystem>
 
 #include "app/CError.h"
 #include "app/CLog.h"
@@ -32,8 +33,10 @@ bool IsTextMode(int mode) { return mode >= FILE_READ_TEXT; }
 constexpr ZPOS64_T kMostDeflateRatio = 1032;
 constexpr ZPOS64_T kDeflateSlack = 1024;
 
-bool IsPlausibleSize(const unz_file_info64& info)
+// No entry's packed data can be longer than the archive that holds it.
+bool IsPlausibleSize(const unz_file_info64& info, std::uint64_t archiveBytes)
 {
+    if (info.compressed_size > archiveBytes) return false;
     if (info.compression_method == 0) return info.uncompressed_size == info.compressed_size;
     return info.uncompressed_size <= info.compressed_size * kMostDeflateRatio + kDeflateSlack;
 }
@@ -62,7 +65,11 @@ bool CFile::OpenArchive(const char* name)
 {
     CloseArchive();
     archiveName = name;
-    archive = unzOpen64(BuildPath(name).c_str());
+    const std::string path = BuildPath(name);
+    archive = unzOpen64(path.c_str());
+    std::error_code unknown;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, unknown);
+    archiveBytes = unknown ? 0 : static_cast<std::uint64_t>(bytes);
     if (archive) {
         Log.Write("--- Opened data file %s\n", name);
     } else {
@@ -102,7 +109,7 @@ std::uint32_t CFile::GetSize()
     if (archive && inArchive) {
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-            !IsPlausibleSize(info)) {
+            !IsPlausibleSize(info, archiveBytes)) {
             Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName.c_str());
         }
         return static_cast<std::uint32_t>(std::min<ZPOS64_T>(info.uncompressed_size, UINT32_MAX));

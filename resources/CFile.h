@@ -69,6 +69,7 @@ private:
     std::FILE* diskStream = nullptr;
     void* archive = nullptr;  // minizip unzFile
     std::string archiveName;
+    std::uint64_t archiveBytes = 0;  // the archive file's length
     bool inArchive = false;
     bool textMode = false;
     std::string openName;  // for messages about the open file

@@ -269,6 +269,14 @@ TEST_F(DragJoinTest, ASelectionLeavesGroupsTheEdgeFilterHides)
     Release(620, 420);
     EXPECT_TRUE(GroupOf(0).selected);
     EXPECT_FALSE(GroupOf(1).selected);
+
+    // Nor does a selection keep a group the filter hides after it was made.
+    StartPuzzle(300, 300, 3);
+    for (int k = 0; k < 9; ++k) GroupOf(k).selected = true;
+    Game.FilterEdgePieces(true);
+    EXPECT_TRUE(GroupOf(4).hidden);
+    EXPECT_FALSE(GroupOf(4).selected);
+    EXPECT_TRUE(GroupOf(0).selected);
 }
 
 TEST_F(DragJoinTest, AMovedSelectionDoesNotJoinButALaterDropDoes)
