@@ -110,6 +110,7 @@ private:
     char writeFolder[kMaxPath] = {};
 
     bool quitPosted = false;
+    bool musicKeyHeld = false;
     bool programFolderGiven = false;
     bool writeFolderGiven = false;
     bool shuttingDown = false;
