@@ -1,7 +1,7 @@
 #include "screens/CSlider.h"
 
-#include "app/CApp.h"
 #include "app/CMgrInput.h"
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "screens/CButton.h"
 
@@ -80,7 +80,7 @@ bool CSlider::IsMouseOverTrack() const
 
 void CSlider::Update()
 {
-    Surface& back = App.GetBackDC();
+    Surface& back = BackBuffer();
     float cx = static_cast<float>(CMgrInput::GetCursor().x);
     float w = activeImage.width;
     bool over = IsMouseOver();
