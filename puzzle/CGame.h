@@ -145,6 +145,8 @@ private:
     void DrawSavedBanner(float dt);
     void UpdatePictureWindow();
     void UpdateSelectionRectangle(float dt);
+    // The pulse of the selection rectangle and of the selected pieces' edges.
+    void AdvancePulse(float dt);
     void MoveSelection();
     // Whether the cursor lies on a visible pixel of the piece, a member of the
     // group; the offset of the cursor inside the piece's image comes back.

@@ -56,6 +56,7 @@ void CGame::Update()
         CompletePuzzle();
         return;
     }
+    if (hasSelection || movingSelection) AdvancePulse(dt);
     DrawGroups();
     DrawPanel();
     DrawSavedBanner(dt);
@@ -115,6 +116,8 @@ void CGame::DrawGroups()
     // While something is carried nothing else moves under the player's hand.
     const bool keepOnBoard = !holdingGroup && !movingSelection;
     Surface& back = BackBuffer();
+    // Selected pieces glow with the selection rectangle's pulse.
+    const float glow = 0.5f + 0.5f * std::sin(selectionPulse * 3.14f / 180.0f);
     for (int g : drawOrder) {
         if (!IsValidGroupIndex(g)) continue;
         CGroup& group = groups[g];
@@ -124,7 +127,7 @@ void CGame::DrawGroups()
             if (!IsValidPieceIndex(*m)) continue;
             const CPiece& piece = pieces[*m];
             if (group.selected)
-                ImageMgr.DrawPieceLighten(back, piece, group.x + piece.x, group.y + piece.y);
+                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y, glow);
             else
                 ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
         }
@@ -163,6 +166,11 @@ void CGame::UpdateSelectionRectangle(float dt)
     const int green = static_cast<int>(std::sin(selectionPulse * 3.14f / 180.0f) * 25.0f + 230.0f);
     ImageMgr.DrawFrame(BackBuffer(), selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y,
                        MakeColour(0, green, 0), 1);
+    AdvancePulse(dt);
+}
+
+void CGame::AdvancePulse(float dt)
+{
     // A whole turn changes nothing; wrapping keeps the angle precise in long games.
     selectionPulse = std::fmod(selectionPulse + dt * kPulseSpeed, 360.0f);
 }
