@@ -18,7 +18,10 @@ namespace {
 
 constexpr float kArrangeLeft = 20.0f;
 constexpr float kArrangeTop = 50.0f;
-constexpr float kArrangeRight = 750.0f;
+// Between two arranged pieces' boxes, and how far in each new layer starts.
+constexpr float kArrangeGap = 4.0f;
+constexpr float kLayerShift = 12.0f;
+constexpr int kLayerShifts = 4;
 
 }  // namespace
 
@@ -54,24 +57,40 @@ void CGame::SetImageName(const char* fileName)
     std::snprintf(imageName, sizeof imageName, "%s", fileName);
 }
 
+// Rows are wrapped by the pieces' real boxes, tabs and all, so that none
+// reaches past the board's right edge; rows that would reach below the board
+// start a new layer.
 void CGame::ArrangePieces()
 {
     movingSelection = false;
     holdingGroup = false;
     hasSelection = false;
     DeselectAll();
-    const float stepAcross = 1.5f * CutPreview.GetCellWidth();
-    const float stepDown = 1.5f * CutPreview.GetCellHeight();
+    int layer = 0;
+    float rowLeft = kArrangeLeft;
     FloatPoint cursor{kArrangeLeft, kArrangeTop};
+    float rowHeight = 0;
+    bool firstRow = true;
     for (CGroup& group : groups) {
-        if (group.members.size() > 1 || group.hidden) continue;
-        group.x = cursor.x;
-        group.y = cursor.y;
-        cursor.x += stepAcross;
-        if (cursor.x >= kArrangeRight) {
-            cursor.x = kArrangeLeft;
-            cursor.y += stepDown;
+        if (group.members.size() != 1 || group.hidden || !IsValidPieceIndex(group.members.front())) continue;
+        const CPiece& piece = pieces[group.members.front()];
+        if (cursor.x > rowLeft && cursor.x + piece.width > kBoardRight) {
+            cursor.x = rowLeft;
+            cursor.y += rowHeight + kArrangeGap;
+            rowHeight = 0;
+            firstRow = false;
         }
+        if (!firstRow && cursor.y + piece.height > kBoardBottom) {
+            layer = (layer + 1) % kLayerShifts;
+            rowLeft = kArrangeLeft + static_cast<float>(layer) * kLayerShift;
+            cursor = {rowLeft, kArrangeTop + static_cast<float>(layer) * kLayerShift};
+            rowHeight = 0;
+            firstRow = true;
+        }
+        group.x = cursor.x - piece.x;
+        group.y = cursor.y - piece.y;
+        cursor.x += piece.width + kArrangeGap;
+        rowHeight = std::max(rowHeight, piece.height);
     }
 }
 

@@ -79,6 +79,10 @@ void CFont::Print(int x, int y, const char* format, ...)
     font->Draw(BackBuffer(), x, y, text, 0xFFFFFF);
 }
 
+int CFont::TextWidth(const char* text) const { return font ? font->TextWidth(text) : 0; }
+
+int CFont::CellHeight() const { return font ? font->CellHeight() : 0; }
+
 void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
 {
     if (!font) return;

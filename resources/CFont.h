@@ -35,6 +35,11 @@ public:
     void PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
+    // The width of the text and the height of its character cell, in pixels;
+    // 0 without a face.
+    int TextWidth(const char* text) const;
+    int CellHeight() const;
+
     // Whether a face was found; for tests and the log.
     bool IsLoaded() const { return font != nullptr; }
 
