@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/CLog.h"
 #include "app/CSystem.h"
@@ -18,10 +19,8 @@ namespace {
 
 constexpr float kArrangeLeft = 20.0f;
 constexpr float kArrangeTop = 50.0f;
-// Between two arranged pieces' boxes, and how far in each new layer starts.
+// Between two arranged pieces' boxes.
 constexpr float kArrangeGap = 4.0f;
-constexpr float kLayerShift = 12.0f;
-constexpr int kLayerShifts = 4;
 
 }  // namespace
 
@@ -58,39 +57,46 @@ void CGame::SetImageName(const char* fileName)
 }
 
 // Rows are wrapped by the pieces' real boxes, tabs and all, so that none
-// reaches past the board's right edge; rows that would reach below the board
-// start a new layer.
+// reaches past the board's right edge. When the rows would reach below the
+// board they are drawn closer together, each overlapping the one before by
+// the same share, so that every piece stays on the board and partly in view.
 void CGame::ArrangePieces()
 {
     movingSelection = false;
     holdingGroup = false;
     hasSelection = false;
     DeselectAll();
-    int layer = 0;
-    float rowLeft = kArrangeLeft;
-    FloatPoint cursor{kArrangeLeft, kArrangeTop};
-    float rowHeight = 0;
-    bool firstRow = true;
+    struct Placed {
+        CGroup* group;
+        float x;
+        int row;
+    };
+    std::vector<Placed> placed;
+    std::vector<float> rowTop{kArrangeTop}, rowHeight{0};
+    float x = kArrangeLeft;
     for (CGroup& group : groups) {
         if (group.members.size() != 1 || group.hidden || !IsValidPieceIndex(group.members.front())) continue;
         const CPiece& piece = pieces[group.members.front()];
-        if (cursor.x > rowLeft && cursor.x + piece.width > kBoardRight) {
-            cursor.x = rowLeft;
-            cursor.y += rowHeight + kArrangeGap;
-            rowHeight = 0;
-            firstRow = false;
+        if (x > kArrangeLeft && x + piece.width > kBoardRight) {
+            x = kArrangeLeft;
+            rowTop.push_back(rowTop.back() + rowHeight.back() + kArrangeGap);
+            rowHeight.push_back(0);
         }
-        if (!firstRow && cursor.y + piece.height > kBoardBottom) {
-            layer = (layer + 1) % kLayerShifts;
-            rowLeft = kArrangeLeft + static_cast<float>(layer) * kLayerShift;
-            cursor = {rowLeft, kArrangeTop + static_cast<float>(layer) * kLayerShift};
-            rowHeight = 0;
-            firstRow = true;
-        }
-        group.x = cursor.x - piece.x;
-        group.y = cursor.y - piece.y;
-        cursor.x += piece.width + kArrangeGap;
-        rowHeight = std::max(rowHeight, piece.height);
+        placed.push_back({&group, x, static_cast<int>(rowTop.size()) - 1});
+        x += piece.width + kArrangeGap;
+        rowHeight.back() = std::max(rowHeight.back(), piece.height);
+    }
+    const float lastTop = rowTop.back();
+    const float room = kBoardBottom - rowHeight.back() - kArrangeTop;
+    const float squeeze = lastTop > kArrangeTop && lastTop - kArrangeTop > room ? room / (lastTop - kArrangeTop) : 1.0f;
+    for (std::size_t r = 0; r < rowTop.size(); ++r) {
+        rowTop[r] = kArrangeTop + (rowTop[r] - kArrangeTop) * squeeze;
+        rowTop[r] = std::max(kArrangeTop, std::min(rowTop[r], kBoardBottom - rowHeight[r]));
+    }
+    for (const Placed& p : placed) {
+        const CPiece& piece = pieces[p.group->members.front()];
+        p.group->x = p.x - piece.x;
+        p.group->y = rowTop[static_cast<std::size_t>(p.row)] - piece.y;
     }
 }
 

@@ -66,8 +66,8 @@ public:
     void LayOutGroup(int group);
 
     // Lays the loose single pieces out in rows, each wholly on the board
-    // below the top bars; when the board is full the next layer starts a
-    // little further in, over the first.
+    // below the top bars; when there are more rows than the board holds,
+    // the rows overlap.
     void ArrangePieces();
     void SyncInGroup();
     void DeselectAll();
