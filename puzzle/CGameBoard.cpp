@@ -156,7 +156,7 @@ void CGame::DrawSavedBanner(float dt)
     if (savedBannerTime <= 0) savedBanner = false;
     // White on a dark plate reads on every board colour.
     static constexpr const char* kBanner = "GAME SAVED!";
-    const int width = SmallFont.TextWidth(kBanner), height = SmallFont.CellHeight();
+    const int width = SmallFont.TextWidth(kBanner), height = SmallFont.LineHeight();
     Surface& back = BackBuffer();
     back.FillRect(kBannerX - kBannerMargin, kBannerY - kBannerMargin / 2, width + 2 * kBannerMargin,
                   height + kBannerMargin, kBannerPlate);

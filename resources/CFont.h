@@ -35,10 +35,9 @@ public:
     void PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
-    // The width of the text and the height of its character cell, in pixels;
-    // 0 without a face.
+    // Width in pixels of one line of text, and the height of a line; 0 when no face was found.
     int TextWidth(const char* text) const;
-    int CellHeight() const;
+    int LineHeight() const;
 
     // Whether a face was found; for tests and the log.
     bool IsLoaded() const { return font != nullptr; }
