@@ -64,7 +64,7 @@ constexpr Point kPanelPicture{138, 579};
 constexpr Point kPanelArrange{262, 579};
 constexpr Point kPanelColours[] = {{682, 579}, {710, 579}, {738, 579}, {766, 579}};
 // The board as the game keeps groups on it.
-constexpr float kBoardRight = 790.0f, kBoardBottom = 560.0f;
+constexpr float kBoardRight = CGame::kBoardRight, kBoardBottom = CGame::kBoardBottom;
 constexpr float kTolerance = 0.01f;
 
 long EnvironmentNumber(const char* name, long fallback)
@@ -577,9 +577,18 @@ private:
         for (int g = 0; g < static_cast<int>(groups.size()) && !carrying; ++g) {
             const CGroup& group = groups[g];
             if (group.members.empty()) continue;
-            const bool fitsAcross = group.width <= kBoardRight, fitsDown = group.height <= kBoardBottom;
-            if ((fitsAcross && (group.x < -kTolerance || group.x + group.width > kBoardRight + kTolerance)) ||
-                (fitsDown && (group.y < -kTolerance || group.y + group.height > kBoardBottom + kTolerance))) {
+            // What the board keeps on it: the box of the pieces' images.
+            float left = 1e30f, top = 1e30f, right = -1e30f, bottom = -1e30f;
+            for (int m : group.members) {
+                const CPiece& piece = Game.GetPiece(m);
+                left = std::min(left, group.x + piece.x);
+                top = std::min(top, group.y + piece.y);
+                right = std::max(right, group.x + piece.x + piece.width);
+                bottom = std::max(bottom, group.y + piece.y + piece.height);
+            }
+            const bool fitsAcross = right - left <= kBoardRight, fitsDown = bottom - top <= kBoardBottom;
+            if ((fitsAcross && (left < -kTolerance || right > kBoardRight + kTolerance)) ||
+                (fitsDown && (top < -kTolerance || bottom > kBoardBottom + kTolerance))) {
                 const OutsideGroup here{group.members.front(), group.x, group.y};
                 if (std::find(outsideBefore.begin(), outsideBefore.end(), here) != outsideBefore.end()) {
                     std::ostringstream text;
