@@ -114,7 +114,7 @@ void CApp::SetDefaults()
     std::snprintf(title, sizeof title, "%s", "Pavendra");
     width = kClientWidth + kFrameWidth;
     height = kClientHeight + kFrameHeight;
-    fullScreen = true;
+    fullScreen = !startWindowed;
     resizePending = false;
 }
 

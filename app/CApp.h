@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/Surface.h"
 
@@ -91,6 +92,12 @@ public:
     void SetWriteFolder(const char* folder);
     void UseDisplay(Display* display) { testDisplay = display; }
 
+    // From the command line, before StartUp: start in the 800 x 600 window
+    // instead of full screen; a picture the menu opens on the cut page as
+    // soon as it comes up (empty: none).
+    void StartWindowed(bool windowed) { startWindowed = windowed; }
+    void OpenPictureAtStart(const std::string& path) { startPicture = path; }
+
 private:
     void ReleaseWindow();
 
@@ -115,6 +122,8 @@ private:
     bool shuttingDown = false;
     long frameCount = 0;
     Display* testDisplay = nullptr;
+    bool startWindowed = false;
+    std::string startPicture;
 };
 
 extern CApp App;

@@ -1,0 +1,103 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+#include <cstring>
+
+#ifndef PAVENDRA_VERSION
+#define PAVENDRA_VERSION "1.0"
+#endif
+
+namespace {
+
+// The compiler's "Mmm dd yyyy" as "yyyy-mm-dd".
+std::string BuildDate()
+{
+    static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    const char* date = __DATE__;
+    const char* month = std::strstr(kMonths, std::string(date, 3).c_str());
+    int monthNumber = month ? static_cast<int>(month - kMonths) / 3 + 1 : 0;
+    int day = (date[4] == ' ' ? 0 : date[4] - '0') * 10 + (date[5] - '0');
+    char monthAndDay[8];
+    std::snprintf(monthAndDay, sizeof monthAndDay, "-%02d-%02d", monthNumber % 100, day % 100);
+    return std::string(date + 7, 4) + monthAndDay;
+}
+
+}  // namespace
+
+CommandLine CommandLine::Parse(int argc, const char* const* argv)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    auto fail = [&line](const std::string& why) {
+        line.action = Action::Mistake;
+        line.mistake = why;
+        return line;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i] ? argv[i] : "";
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            if (argument == "--help") {
+                line.action = Action::Help;
+            } else if (argument == "--version") {
+                if (line.action != Action::Help) line.action = Action::Version;
+            } else if (argument == "--windowed") {
+                line.windowed = true;
+            } else {
+                return fail("unknown option '" + argument + "'");
+            }
+        } else if (argument.empty()) {
+            return fail("an empty picture name");
+        } else if (!line.picture.empty()) {
+            return fail("one picture at a time");
+        } else {
+            line.picture = argument;
+        }
+    }
+    return line;
+}
+
+std::string CommandLine::HelpText()
+{
+    return "Usage: pavendra [--windowed] [PICTURE]\n"
+           "A jigsaw-puzzle game: a picture is cut into pieces that you put together again.\n"
+           "\n"
+           "  PICTURE      cut this picture (JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIF or AVIF)\n"
+           "               into a puzzle: the game starts with it on the cut page\n"
+           "  --windowed   start in an 800 x 600 window instead of full screen\n"
+           "  --help       show this help and end\n"
+           "  --version    show the version and the date of the build and end\n"
+           "\n"
+           "In the game, Escape quits and Alt+Enter switches between full screen and a window.\n"
+           "Settings, the saved game and the log are kept beside the game, or in\n"
+           "~/.local/share/pavendra/ when the game's folder is read-only.\n";
+}
+
+std::string CommandLine::VersionText() { return "Pavendra " PAVENDRA_VERSION " (built " + BuildDate() + ")\n"; }
+
+std::string CommandLine::UsageLine(const std::string& mistake)
+{
+    return "pavendra: " + mistake + "; usage: pavendra [--help] [--version] [--windowed] [PICTURE]\n";
+}
+
+bool CommandLine::Answer(int& exitCode) const
+{
+    switch (action) {
+    case Action::Play:
+        return true;
+    case Action::Help:
+        std::fputs(HelpText().c_str(), stdout);
+        exitCode = 0;
+        return false;
+    case Action::Version:
+        std::fputs(VersionText().c_str(), stdout);
+        exitCode = 0;
+        return false;
+    case Action::Mistake:
+        break;
+    }
+    std::fputs(UsageLine(mistake).c_str(), stderr);
+    exitCode = kMistakeExitCode;
+    return false;
+}
