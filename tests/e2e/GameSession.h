@@ -35,8 +35,13 @@ public:
     // test's own) here before Launch.
     const TempFolder& Folder() const { return folder; }
     // Starts the screen (first time) and the game, with the shipped archive
-    // copied in unless withShippedData is false or the folder has one already.
-    bool Launch(bool withShippedData = true);
+    // copied in unless withShippedData is false or the folder has one already,
+    // and the command-line arguments given.
+    bool Launch(bool withShippedData = true, const std::vector<std::string>& arguments = {});
+    // Starts the screen (first time) and any command on it, its output in the
+    // session's folder as the game's is: an installed copy of the game.
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+    bool Start(const std::vector<std::string>& command, const Environment& environment = {});
 
     // Waits for a visible window whose title is exactly `title`; answers its id.
     std::optional<std::string> WaitForWindow(const std::string& title, double seconds = kStartSeconds);
