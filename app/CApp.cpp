@@ -253,6 +253,12 @@ void CApp::Frame()
         Logo.Update();
         break;
     case STATE_MENU:
+        if (!startPicture.empty()) {
+            // The picture of the command line, once, the way Custom opens one.
+            std::string picture;
+            picture.swap(startPicture);
+            Menu.OpenCustomPicture(picture);
+        }
         Menu.Update();
         break;
     case STATE_GAME:
