@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
-#include <cstring>
 
 #ifndef PAVENDRA_VERSION
 #define PAVENDRA_VERSION "1.0"
@@ -9,17 +8,17 @@
 
 namespace {
 
-// The compiler's "Mmm dd yyyy" as "yyyy-mm-dd".
+// The compiler's "Mmm dd yyyy" (the day padded with a space) as "yyyy-mm-dd".
 std::string BuildDate()
 {
-    static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
-    const char* date = __DATE__;
-    const char* month = std::strstr(kMonths, std::string(date, 3).c_str());
-    int monthNumber = month ? static_cast<int>(month - kMonths) / 3 + 1 : 0;
-    int day = (date[4] == ' ' ? 0 : date[4] - '0') * 10 + (date[5] - '0');
-    char monthAndDay[8];
-    std::snprintf(monthAndDay, sizeof monthAndDay, "-%02d-%02d", monthNumber % 100, day % 100);
-    return std::string(date + 7, 4) + monthAndDay;
+    static const std::string kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    const std::string date = __DATE__;
+    const std::size_t found = kMonths.find(date.substr(0, 3));
+    const int month = found == std::string::npos ? 0 : static_cast<int>(found) / 3 + 1;
+    std::string day = date.substr(4, 2);
+    if (day[0] == ' ') day[0] = '0';
+    const char monthDigits[] = {static_cast<char>('0' + month / 10), static_cast<char>('0' + month % 10), '\0'};
+    return date.substr(7, 4) + "-" + monthDigits + "-" + day;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 720;
+// A spot of the picture page clear of every widget, left of the thumbnails.
+constexpr int kBackgroundX = 20, kBackgroundY = 300;
 
 int Channel(Colour colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
 
@@ -29,6 +32,18 @@ bool Near(Colour a, Colour b, int tolerance = 24)
     for (int shift : {0, 8, 16})
         if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
     return true;
+}
+
+// A pixel of the menu's background picture, read from the shipped archive.
+Colour MenuBackgroundAt(int x, int y)
+{
+    App.SetProgramFolder(PAVENDRA_BIN_DIR "/");
+    EXPECT_TRUE(DataFile.OpenArchive("data.000"));
+    CImage background;
+    ImageMgr.LoadImage(background, res::kMenuBackground);
+    DataFile.CloseArchive();
+    App.SetProgramFolder(nullptr);
+    return background.surface.GetPixel(x, y);
 }
 
 std::size_t CountLines(const std::string& text)
@@ -143,20 +158,21 @@ protected:
         command.insert(command.end(), arguments.begin(), arguments.end());
         return session.RunOnScreen(command).exitCode == 0;
     }
-    // Starts the game with the picture, waits for the logo and leaves it
-    // with a key held until the logo has gone.
-    void StartPastTheLogo(const std::string& picture)
+    // Starts the game with the picture and waits for the logo.
+    void StartWith(const std::string& picture)
     {
         ASSERT_TRUE(session.Launch(true, {picture}));
         window = session.WaitForWindow("Pavendra");
         ASSERT_TRUE(window) << session.ErrorOutput();
         ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }))
             << "no logo";
-        ASSERT_TRUE(Xdotool({"windowfocus", *window}));
-        ASSERT_TRUE(Xdotool({"keydown", "a"}));
-        bool left = session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) != kWhite; });
-        ASSERT_TRUE(Xdotool({"keyup", "a"}));
-        ASSERT_TRUE(left) << "the logo stayed";
+    }
+    // Leaves the logo with a key held until the game shows it went on.
+    bool LeaveLogoUntil(const std::function<bool(const Screenshot&)>& seen)
+    {
+        if (!Xdotool({"windowfocus", *window}) || !Xdotool({"keydown", "a"})) return false;
+        bool result = session.WaitForScreen(seen);
+        return Xdotool({"keyup", "a"}) && result;
     }
     void QuitWithEscape()
     {
@@ -177,9 +193,9 @@ TEST_F(PictureArgumentTest, APictureOpensOnTheCutPage)
     Subprocess::Result made = Subprocess::Run({"convert", "-size", "600x400", "xc:#2E8B57", picture}, {}, 30);
     ASSERT_EQ(made.exitCode, 0) << "ImageMagick could not make the picture";
 
-    ASSERT_NO_FATAL_FAILURE(StartPastTheLogo(picture));
+    ASSERT_NO_FATAL_FAILURE(StartWith(picture));
     // The cut page shows the picture 448 wide round (512, 272), cut lines over it.
-    EXPECT_TRUE(session.WaitForScreen([&](const Screenshot& shot) {
+    EXPECT_TRUE(LeaveLogoUntil([&](const Screenshot& shot) {
         int green_ = 0, samples = 0;
         for (int y = 180; y <= 360; y += 12)
             for (int x = 320; x <= 700; x += 12, ++samples) green_ += Near(FrameAt(shot, x, y), green);
@@ -187,6 +203,32 @@ TEST_F(PictureArgumentTest, APictureOpensOnTheCutPage)
     })) << "no cut page with the picture";
     QuitWithEscape();
     EXPECT_NE(session.Log().find("=== App was shutdown successfully"), std::string::npos) << session.Log();
+}
+
+TEST_F(PictureArgumentTest, AMissingPictureIsReportedAndThePicturePageShowsWithNothingLost)
+{
+    // A saved game and settings of earlier runs, which must come through.
+    const TempFolder& folder = session.Folder();
+    const std::string saved = TempFolder::ReadFile(PAVENDRA_SOURCE_DIR "/fuzz/corpus/savedgame/singles-4x4.pvs");
+    ASSERT_FALSE(saved.empty());
+    folder.Write("game.pvs", saved);
+    folder.Write("conf.pvd", "NumRunForWeb 0\r\nNumRunForUpdate 7\r\n");
+    const std::string missing = folder / "gone/holiday.jpg";
+    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+
+    ASSERT_NO_FATAL_FAILURE(StartWith(missing));
+    // The picture page, as if nothing had been asked for, and the game's
+    // word on what went wrong (the box shows it on standard error too).
+    EXPECT_TRUE(LeaveLogoUntil(
+        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); }))
+        << "no picture page";
+    EXPECT_NE(session.ErrorOutput().find("Pavendra: The picture could not be read"), std::string::npos)
+        << session.ErrorOutput();
+    EXPECT_NE(session.ErrorOutput().find(missing), std::string::npos) << session.ErrorOutput();
+    EXPECT_TRUE(session.IsRunning());
+    QuitWithEscape();
+    EXPECT_EQ(folder.Read("game.pvs"), saved);
+    EXPECT_EQ(folder.Read("conf.pvd"), "NumRunForWeb 0\r\nNumRunForUpdate 8\r\n");
 }
 
 }  // namespace
