@@ -16,7 +16,7 @@ public:
         Play,     // start the game
         Help,     // print the help text, exit 0
         Version,  // print the version and build date, exit 0
-        Mistake,  // print Usage() with the reason on standard error, exit 2
+        Mistake,  // print UsageLine() with the reason on standard error, exit 2
     };
 
     static constexpr int kMistakeExitCode = 2;
