@@ -101,22 +101,6 @@ std::set<std::string> SplitList(const std::string& list)
     return items;
 }
 
-// A PNG's width, height and colour type from its header.
-struct PngHeader {
-    int width = -1, height = -1, colourType = -1;
-};
-PngHeader ReadPngHeader(const std::string& bytes)
-{
-    if (bytes.size() < 26 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
-        return {};
-    auto be32 = [&](std::size_t at) {
-        int value = 0;
-        for (int i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-        return value;
-    };
-    return {be32(16), be32(20), static_cast<unsigned char>(bytes[25])};
-}
-
 TEST(InstallTest, TheInstallTreeUnderAnyPrefixHoldsTheGameAndPassesTheDesktopsValidators)
 {
     TempFolder stage;
@@ -135,13 +119,10 @@ TEST(InstallTest, TheInstallTreeUnderAnyPrefixHoldsTheGameAndPassesTheDesktopsVa
     for (int size : kIconSizes) {
         std::string theme = std::to_string(size) + "x" + std::to_string(size);
         fs::path icon = root / "share/icons/hicolor" / theme / "apps" / (kAppId + ".png");
-        PngHeader header = ReadPngHeader(TempFolder::ReadFile(icon));
-        EXPECT_EQ(header.width, size) << icon;
-        EXPECT_EQ(header.height, size) << icon;
-        EXPECT_EQ(header.colourType, 6) << icon << ": not RGBA";
-        Subprocess::Result alpha = RunCommand({"convert", icon, "-alpha", "extract", "-format",
-                                        "%[fx:p{0,0}] %[fx:p{w/2,h/2}]", "info:"});
-        EXPECT_EQ(alpha.output, "0 1") << icon;
+        Subprocess::Result seen = RunCommand(
+            {"convert", icon, "-format", "%m %w %h %[channels] %[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]", "info:"});
+        const std::string side = std::to_string(size);
+        EXPECT_EQ(seen.output, "PNG " + side + " " + side + " srgba 0 1") << icon;
     }
 
     const fs::path entry = root / "share/applications" / (kAppId + ".desktop");
