@@ -135,8 +135,7 @@ TEST(CommandLineTest, WindowedStartsInAWindowOfTheFramesSize)
         return at && shot.IsAll(at->x, at->y, kClientWidth, 4, kWhite) &&
                shot.IsAll(at->x, at->y + kClientHeight - 4, kClientWidth, 4, kWhite);
     }));
-    ASSERT_TRUE(session.PressKey("Escape", *window));
-    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
 }
 
 // The game started with a picture, full screen on a 1280 x 720 screen.
@@ -176,8 +175,7 @@ protected:
     }
     void QuitWithEscape()
     {
-        ASSERT_TRUE(session.PressKey("Escape", *window));
-        EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+        EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     }
 
     GameSession session{kScreenWidth, kScreenHeight};
