@@ -13,7 +13,7 @@ PAVENDRA_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick
   libstb-dev
   zenity
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 pavendra_install_packages() {
