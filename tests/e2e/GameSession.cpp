@@ -55,7 +55,7 @@ bool GameSession::Launch(bool withShippedData, const std::vector<std::string>& a
     return Start(command);
 }
 
-bool GameSession::Start(const std::vector<std::string>& command, const Environment& environment)
+bool GameSession::Start(const std::vector<std::string>& command)
 {
     if (!screenStarted && !(screenStarted = screen.Start())) return false;
     Subprocess::Options options;

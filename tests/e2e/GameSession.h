@@ -40,8 +40,9 @@ public:
     bool Launch(bool withShippedData = true, const std::vector<std::string>& arguments = {});
     // Starts the screen (first time) and any command on it, its output in the
     // session's folder as the game's is: an installed copy of the game.
-    using Environment = std::vector<std::pair<std::string, std::string>>;
-    bool Start(const std::vector<std::string>& command, const Environment& environment = {});
+    bool Start(const std::vector<std::string>& command);
+    // An environment variable the game is started with (set before Launch or Start).
+    void SetEnvironment(const std::string& name, const std::string& value) { environment.emplace_back(name, value); }
 
     // Waits for a window on the screen (mapped, so that it can take keys)
     // whose title is exactly `title`; answers its id. Gives up at once when
@@ -97,4 +98,5 @@ private:
     bool screenStarted = false;
     TempFolder folder;
     Subprocess game;
+    std::vector<std::pair<std::string, std::string>> environment;
 };

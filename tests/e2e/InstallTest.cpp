@@ -28,7 +28,7 @@ const std::set<std::string> kPictureTypes = {"image/jpeg", "image/png",   "image
                                              "image/tiff", "image/bmp",   "image/x-tga", "image/heif",
                                              "image/heic", "image/avif"};
 
-Subprocess::Result RunCommand(const std::vector<std::string>& command, const GameSession::Environment& environment = {},
+Subprocess::Result RunCommand(const std::vector<std::string>& command, const std::vector<std::pair<std::string, std::string>>& environment = {},
                        double seconds = 120)
 {
     Subprocess::Options options;
@@ -207,7 +207,9 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
         command.insert(command.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
     }
     GameSession session;
-    ASSERT_TRUE(session.Start(command, {{"HOME", home}, {"XDG_DATA_HOME", home / "data"}}));
+    session.SetEnvironment("HOME", home);
+    session.SetEnvironment("XDG_DATA_HOME", home / "data");
+    ASSERT_TRUE(session.Start(command));
     std::optional<std::string> window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
     ScreenRect frame = Letterbox(kClientWidth, kClientHeight, 1280, 720).Target();
