@@ -189,7 +189,7 @@ TEST_F(PictureArgumentTest, APictureOpensOnTheCutPage)
 {
     // A picture of one colour, with a space in its name as file managers pass them.
     const Colour green = MakeColour(0x2E, 0x8B, 0x57);
-    const std::string picture = session.Folder() / "my picture.jpg";
+    const std::string picture = session.Folder() / "my picture.png";
     Subprocess::Result made = Subprocess::Run({"convert", "-size", "600x400", "xc:#2E8B57", picture}, {}, 30);
     ASSERT_EQ(made.exitCode, 0) << "ImageMagick could not make the picture";
 

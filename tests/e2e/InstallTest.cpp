@@ -177,7 +177,8 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
 
     // Its dependencies come from the libraries the game links against.
     Subprocess::Result depends = RunCommand({"dpkg-deb", "--field", deb, "Depends"});
-    for (const char* library : {"libc6", "libsdl2-2.0-0", "libsdl2-mixer-2.0-0", "libsdl2-ttf-2.0-0", "libminizip1"})
+    for (const char* library : {"libc6", "libsdl2-2.0-0", "libsdl2-mixer-2.0-0", "libsdl2-ttf-2.0-0", "libsdl2-image-2.0-0",
+                                "libheif1", "libjpeg62-turbo", "libminizip1"})
         EXPECT_NE(depends.output.find(library), std::string::npos) << library << " in " << depends.output;
 
     const fs::path root = work / "root";
