@@ -15,6 +15,7 @@
 #include "platform/InputHub.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "platform/ProcessTimes.h"
 #include "platform/SdlDisplay.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
@@ -249,6 +250,9 @@ void CApp::Frame()
         break;  // no screen: a black frame
     }
     Present();
+    if (frameCount == 0)
+        Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
+                  ProcessTimes::WallClock());
     ++frameCount;
 }
 

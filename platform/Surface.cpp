@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -58,11 +59,82 @@ void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, lo
         if (from[i] != key) to[i] = from[i];
 }
 
+// A source is worth recording once it was copied from unchanged this often:
+// a surface drawn once after each change (a picture being built) never pays
+// for a record it would not use.
+constexpr int kCopiesBeforeRecording = 2;
+
+bool plainCopies = false;
+
 // Floor and ceiling of a / b for b > 0.
 __int128 FloorDiv(__int128 a, __int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
+
+// Each row's runs of pixels that are not the key, left to right: a transparent
+// copy is then one plain copy per run, and an OR copy one OR loop per run.
+struct Surface::OpaqueRuns {
+    struct Run {
+        int begin;  // first pixel of the run
+        int end;    // just past its last pixel
+    };
+    Colour key = kBlack;
+    std::vector<std::uint32_t> rowFirst;  // runs of row y: [rowFirst[y], rowFirst[y + 1])
+    std::vector<Run> runs;
+
+    OpaqueRuns(const Surface& surface, Colour key_) : key(key_)
+    {
+        rowFirst.reserve(static_cast<std::size_t>(surface.height_) + 1);
+        for (int y = 0; y < surface.height_; ++y) {
+            rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
+            const Colour* line = surface.Row(y);
+            int x = 0;
+            while (x < surface.width_) {
+                while (x < surface.width_ && line[x] == key) ++x;
+                if (x == surface.width_) break;
+                const int begin = x;
+                while (x < surface.width_ && line[x] != key) ++x;
+                runs.push_back({begin, x});
+            }
+        }
+        rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
+        runs.shrink_to_fit();
+    }
+
+    // Calls copy(to, from, count) for every part of a run inside the clipped
+    // transfer of src to dest.
+    template <class CopyRun>
+    void ForEachRun(Surface& dest, const Surface& src, long long x, long long y, long long width, long long height,
+                    long long srcX, long long srcY, CopyRun copy) const
+    {
+        const long long srcEnd = srcX + width;
+        for (long long row = 0; row < height; ++row) {
+            const std::size_t sourceRow = static_cast<std::size_t>(srcY + row);
+            const Run* run = runs.data() + rowFirst[sourceRow];
+            const Run* last = runs.data() + rowFirst[sourceRow + 1];
+            if (run == last) continue;
+            const Colour* from = src.Row(static_cast<int>(sourceRow));
+            Colour* to = dest.RowOf(static_cast<int>(y + row)) + x - srcX;
+            for (; run != last; ++run) {
+                const long long begin = std::max<long long>(run->begin, srcX);
+                const long long end = std::min<long long>(run->end, srcEnd);
+                if (begin < end) copy(to + begin, from + begin, end - begin);
+            }
+        }
+    }
+};
+
+const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
+{
+    if (plainCopies) return nullptr;
+    if (runs_ && runs_->key == key) return runs_.get();
+    if (++unchangedCopies_ < kCopiesBeforeRecording) return nullptr;
+    runs_ = std::make_shared<const OpaqueRuns>(*this, key);
+    return runs_.get();
+}
+
+void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
 
 Surface::Surface(int width, int height)
 {
@@ -82,11 +154,13 @@ Colour Surface::GetPixel(int x, int y) const
 void Surface::SetPixel(int x, int y, Colour colour)
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    Row(y)[x] = colour & 0xFFFFFF;
+    Changed();
+    RowOf(y)[x] = colour & 0xFFFFFF;
 }
 
 void Surface::Fill(Colour colour)
 {
+    Changed();
     std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
 }
 
@@ -96,8 +170,9 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
     long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
     long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
     if (x0 >= x1) return;
+    Changed();
     for (long long row = y0; row < y1; ++row) {
-        Colour* line = Row(static_cast<int>(row));
+        Colour* line = RowOf(static_cast<int>(row));
         std::fill(line + x0, line + x1, colour & 0xFFFFFF);
     }
 }
@@ -111,9 +186,20 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
     }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    Changed();
+    // OR with black changes nothing: only the source's runs of other pixels count.
+    if (op == RasterOp::Paint) {
+        if (const OpaqueRuns* runs = src.RunsFor(kBlack)) {
+            runs->ForEachRun(*this, src, t.x, t.y, t.width, t.height, t.srcX, t.srcY,
+                             [](Colour* __restrict to, const Colour* __restrict from, long long count) {
+                                 for (long long i = 0; i < count; ++i) to[i] |= from[i];
+                             });
+            return;
+        }
+    }
     for (long long row = 0; row < t.height; ++row) {
         const Colour* from = src.Row(static_cast<int>(t.srcY + row)) + t.srcX;
-        Colour* to = Row(static_cast<int>(t.y + row)) + t.x;
+        Colour* to = RowOf(static_cast<int>(t.y + row)) + t.x;
         switch (op) {
         case RasterOp::Copy:
             std::copy(from, from + t.width, to);
@@ -138,8 +224,16 @@ void Surface::BlitTransparent(int x, int y, int width, int height, const Surface
     }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    Changed();
+    if (const OpaqueRuns* runs = src.RunsFor(key)) {
+        runs->ForEachRun(*this, src, t.x, t.y, t.width, t.height, t.srcX, t.srcY,
+                         [](Colour* __restrict to, const Colour* __restrict from, long long count) {
+                             for (long long i = 0; i < count; ++i) to[i] = from[i];
+                         });
+        return;
+    }
     for (long long row = 0; row < t.height; ++row)
-        CopyRowTransparent(Row(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
+        CopyRowTransparent(RowOf(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
                            t.width, key);
 }
 
@@ -158,6 +252,7 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
     const long long firstRow = std::max(0LL, -static_cast<long long>(y));
     const long long endRow = std::min(static_cast<long long>(height), static_cast<long long>(height_) - y);
     if (firstCol >= endCol || firstRow >= endRow) return;
+    Changed();
 
     std::vector<long long> sourceColumn(static_cast<std::size_t>(endCol - firstCol));
     for (long long col = firstCol; col < endCol; ++col)
@@ -166,7 +261,7 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
         long long sy = srcY + (2 * row + 1) * srcHeight / (2LL * height);
         if (sy < 0 || sy >= src.height_) continue;
         const Colour* from = src.Row(static_cast<int>(sy));
-        Colour* to = Row(static_cast<int>(y + row));
+        Colour* to = RowOf(static_cast<int>(y + row));
         for (long long col = firstCol; col < endCol; ++col) {
             long long sx = sourceColumn[col - firstCol];
             if (sx >= 0 && sx < src.width_) to[x + col] = from[sx];
@@ -197,7 +292,10 @@ void Surface::PlotPen(long long x, long long y, long long phase)
 {
     if (pen_.width <= 1) {
         bool on = pen_.style != PenStyle::Dash || phase % kDashPeriod < kDashOn;
-        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) Row(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
+        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) {
+            Changed();
+            RowOf(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
+        }
         return;
     }
     // Wide pens are solid squares centred on the path.
@@ -205,9 +303,10 @@ void Surface::PlotPen(long long x, long long y, long long phase)
     long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
     long long x1 = std::min(static_cast<long long>(width_), x + low + pen_.width);
     long long y1 = std::min(static_cast<long long>(height_), y + low + pen_.width);
-    if (x0 >= x1) return;
+    if (x0 >= x1 || y0 >= y1) return;
+    Changed();
     for (long long row = y0; row < y1; ++row) {
-        Colour* line = Row(static_cast<int>(row));
+        Colour* line = RowOf(static_cast<int>(row));
         std::fill(line + x0, line + x1, pen_.colour & 0xFFFFFF);
     }
 }

@@ -36,6 +36,9 @@ void CLogo::End()
 {
     // The logo drawn above stays on screen while everything loads.
     Menu.LoadResources();
+    // The logo screen never comes back: its pictures are not kept.
+    logo.Release();
+    siteLogo.Release();
     App.SetState(STATE_MENU);
     // The press that ended the logo must not click anything on the menu.
     InputMgr.Reset();
