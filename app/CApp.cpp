@@ -196,17 +196,27 @@ void CApp::CreateMainWindow()
     CreateBackBuffer();
 }
 
+// What the first frame (the logo on white) needs; the sound device and the
+// fonts are started right after it is on screen (InitAfterFirstFrame), so
+// that the window shows something as early as it can.
 void CApp::InitSubsystems()
 {
     Timer.Init();
-    SoundMgr.Init();
-    SmallFont.CreateDefault();
-    LargeFont.Create(30, "Arial");
     InputMgr.Init();
     Logo.Init();
     SetState(STATE_LOGO);
     Logo.SetStartTime(static_cast<float>(Timer.GetTime()));
     std::srand(Timer.GetMilliseconds());
+    lateStarted = false;
+}
+
+void CApp::InitAfterFirstFrame()
+{
+    if (lateStarted) return;
+    lateStarted = true;
+    SoundMgr.Init();
+    SmallFont.CreateDefault();
+    LargeFont.Create(30, "Arial");
 }
 
 void CApp::Run()
@@ -234,6 +244,8 @@ void CApp::Frame()
     }
     Timer.Update();
     if (window) window->SetTitle(title);
+    // The logo's first frame needs neither sound nor text; every other frame may.
+    if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     switch (state) {
     case STATE_LOGO:
@@ -250,9 +262,10 @@ void CApp::Frame()
         break;  // no screen: a black frame
     }
     Present();
-    if (frameCount == 0)
+    if (frameCount == 0) {
         Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
                   ProcessTimes::WallClock());
+    }
     ++frameCount;
 }
 

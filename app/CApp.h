@@ -35,6 +35,10 @@ public:
     void UpdateRunCounters();
     void CreateMainWindow();
     void InitSubsystems();
+    // The rest of start-up, which the first frame does not need: the sound
+    // device and the fonts. Runs once: in the second frame, or sooner when
+    // the first frame leaves the logo screen or shows another.
+    void InitAfterFirstFrame();
     // Frames until the quit message.
     void Run();
     // One turn of the loop: hands the waiting input to the game, then draws one
@@ -113,6 +117,7 @@ private:
     bool programFolderGiven = false;
     bool writeFolderGiven = false;
     bool shuttingDown = false;
+    bool lateStarted = false;
     long frameCount = 0;
     Display* testDisplay = nullptr;
 };

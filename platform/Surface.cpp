@@ -336,6 +336,15 @@ void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
     const long long margin = std::max(pen_.width, 1);  // a wide pen reaches past its centre
     const long long majorSize = xMajor ? width_ : height_, minorSize = xMajor ? height_ : width_;
 
+    // A line whose ends both lie where its pen can touch the surface lies
+    // there whole (the curves of a piece's outline are hundreds of such short
+    // lines): every step is walked without clipping.
+    const auto reaches = [margin](long long v, long long size) { return v >= -margin && v <= size - 1 + margin; };
+    if (reaches(x0, width_) && reaches(x1, width_) && reaches(y0, height_) && reaches(y1, height_)) {
+        WalkLine(major0, minor0, majorStep, minorStep, xMajor, n, shorter, 0, pixels - 1, 0, n, startPhase);
+        return;
+    }
+
     // Steps i in [first, last] whose major coordinate lies on the surface.
     __int128 first = 0, last = pixels - 1;
     const long long majorLow = -margin, majorHigh = majorSize - 1 + margin;
@@ -361,11 +370,21 @@ void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
     if (first > last) return;
 
     // Walk from the first visible step with the offset's remainder as the error term.
-    const long long twiceN = 2 * n;
     const __int128 numerator = 2 * first * shorter + n;
-    long long offset = static_cast<long long>(numerator / twiceN);
-    long long remainder = static_cast<long long>(numerator % twiceN);
-    for (long long i = static_cast<long long>(first); i <= static_cast<long long>(last); ++i) {
+    WalkLine(major0, minor0, majorStep, minorStep, xMajor, n, shorter, static_cast<long long>(first),
+             static_cast<long long>(last), static_cast<long long>(numerator / (2 * n)),
+             static_cast<long long>(numerator % (2 * n)), startPhase);
+}
+
+// Plots steps first..last of a line of n steps along its major axis, from the
+// first step's minor offset and error term (the quotient and remainder of
+// 2 first shorter + n by 2n).
+void Surface::WalkLine(long long major0, long long minor0, long long majorStep, long long minorStep, bool xMajor,
+                       long long n, long long shorter, long long first, long long last, long long offset,
+                       long long remainder, long long startPhase)
+{
+    const long long twiceN = 2 * n;
+    for (long long i = first; i <= last; ++i) {
         long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
         PlotPen(xMajor ? major : minor, xMajor ? minor : major, startPhase + i);
         remainder += 2 * shorter;

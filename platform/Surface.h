@@ -142,6 +142,9 @@ private:
     // A line of the current pen, clipped to the surface; pixel i of the line
     // lies dashPhase_ + i pixels along the path, and dashPhase_ moves on.
     void DrawLine(int x0, int y0, int x1, int y1, bool includeEnd);
+    void WalkLine(long long major0, long long minor0, long long majorStep, long long minorStep, bool xMajor,
+                  long long n, long long shorter, long long first, long long last, long long offset,
+                  long long remainder, long long startPhase);
 
     int width_ = 0;
     int height_ = 0;

@@ -34,7 +34,9 @@ bool CLogo::ShouldEnd() const
 
 void CLogo::End()
 {
-    // The logo drawn above stays on screen while everything loads.
+    // The logo drawn above stays on screen while everything loads; when that
+    // is its very first frame, the sound and the fonts are started first.
+    App.InitAfterFirstFrame();
     Menu.LoadResources();
     // The logo screen never comes back: its pictures are not kept.
     logo.Release();
