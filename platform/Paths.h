@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+// Longest path the game builds, terminator included.
+constexpr int kMaxPath = 260;
+
 class Paths {
 public:
     // The folder of the running executable.

@@ -48,9 +48,13 @@ CFile::~CFile()
     CloseArchive();
 }
 
+void CFile::SetProgramFolder(const char* folder) { Paths::CopyBounded(programFolder, sizeof programFolder, folder); }
+
+void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder, sizeof writeFolder, folder); }
+
 bool CFile::BuildPath(const char* name, char* path) const
 {
-    const char* folder = root == FileRoot::Program ? App.GetProgramFolder() : App.GetWriteFolder();
+    const char* folder = root == FileRoot::Program ? programFolder : writeFolder;
     int length = std::snprintf(path, kMaxPath, "%s%s", folder, name);
     return length >= 0 && length < kMaxPath;
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/CApp.h"
+#include "platform/Paths.h"
 
 // Open modes of CFile::Open.
 enum FileMode : int {
@@ -50,6 +50,15 @@ public:
     // Test hook: forgets the archive (closing it), as in a run without one.
     void CloseArchive();
 
+    // The two roots, each ending with "/": the program folder, where
+    // "data.000" lies, and the folder the game writes into. The application
+    // finds them at start-up (CApp::FindProgramFolder) and hands them here; a
+    // folder that does not fit leaves the root empty.
+    static void SetProgramFolder(const char* folder);
+    static void SetWriteFolder(const char* folder);
+    static const char* GetProgramFolder() { return programFolder; }
+    static const char* GetWriteFolder() { return writeFolder; }
+
 private:
     bool BuildPath(const char* name, char* path) const;
     void WriteText(const char* text);
@@ -62,6 +71,9 @@ private:
     bool inArchive = false;
     bool textMode = false;
     char openName[kMaxPath] = {};  // for messages about the open file
+
+    static inline char programFolder[kMaxPath] = {};
+    static inline char writeFolder[kMaxPath] = {};
 };
 
 // Every game resource is read through this one, archive first.

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/CApp.h"
 #include "app/CMgrInput.h"
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 #include "sound/CMgrSound.h"
@@ -58,7 +58,7 @@ bool CButton::IsMouseOver() const
 
 bool CButton::Update()
 {
-    Surface& back = App.GetBackDC();
+    Surface& back = BackBuffer();
     if (!IsMouseOver()) {
         hoverArmed = true;
         ImageMgr.Draw(back, toggled ? toggleImage : NoActive(), x, y);
