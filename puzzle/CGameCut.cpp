@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "puzzle/CCutPreview.h"
@@ -77,9 +78,18 @@ void CGame::BuildPiece(int column, int row)
     DrawOutline(piece.mask, outline);
     FillInside(piece.mask);
 
+    // The picture where the mask is white, black elsewhere and off the picture:
+    // a copy and an AND with the mask in one pass.
     piece.image = Surface(width, height);
-    piece.image.Blit(0, 0, width, height, CutPreview.GetWorkSurface(), minX, minY);
-    piece.image.Blit(0, 0, width, height, piece.mask, 0, 0, RasterOp::And);
+    const Surface& work = CutPreview.GetWorkSurface();
+    const int fromX = std::max(0, -minX), toX = std::min(width, work.Width() - minX);
+    const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
+    for (int y = fromY; y < toY; ++y) {
+        const Colour* picture = work.Row(minY + y);
+        const Colour* inside = std::as_const(piece.mask).Row(y);
+        Colour* line = piece.image.Row(y);
+        for (int x = fromX; x < toX; ++x) line[x] = picture[minX + x] & inside[x];
+    }
 
     // The pre-joined ring of a Border cut shows as one piece: no outline.
     if (IsRingPiece(column, row)) return;
@@ -128,22 +138,40 @@ void CGame::FloodFill(Surface& surface, int x, int y, Colour colour, float width
 void CGame::FillInside(Surface& mask)
 {
     const int width = mask.Width(), height = mask.Height();
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    // What the outside reaches turns white on a copy; the outline stops it.
-    Surface outside = mask;
+    if (width <= 0 || height <= 0) return;
+    // What the outside reaches, filled from every border pixel at once, span
+    // by span; the white outline stops it.
+    std::vector<unsigned char> reached(static_cast<std::size_t>(width) * height, 0);
+    auto at = [&](int x, int y) -> unsigned char& { return reached[static_cast<std::size_t>(y) * width + x]; };
+    auto open = [&](int x, int y) { return !at(x, y) && std::as_const(mask).Row(y)[x] != kWhite; };
+    std::vector<Point> pending;
     for (int x = 0; x < width; ++x) {
-        FloodFill(outside, x, 0, kWhite, w, h);
-        FloodFill(outside, x, height - 1, kWhite, w, h);
+        pending.push_back({x, 0});
+        pending.push_back({x, height - 1});
     }
     for (int y = 0; y < height; ++y) {
-        FloodFill(outside, 0, y, kWhite, w, h);
-        FloodFill(outside, width - 1, y, kWhite, w, h);
+        pending.push_back({0, y});
+        pending.push_back({width - 1, y});
+    }
+    while (!pending.empty()) {
+        const Point seed = pending.back();
+        pending.pop_back();
+        if (!open(seed.x, seed.y)) continue;
+        int left = seed.x, last = seed.x;
+        while (left > 0 && open(left - 1, seed.y)) --left;
+        while (last + 1 < width && open(last + 1, seed.y)) ++last;
+        for (int x = left; x <= last; ++x) at(x, seed.y) = 1;
+        for (int ny : {seed.y - 1, seed.y + 1}) {
+            if (ny < 0 || ny >= height) continue;
+            for (int nx = left; nx <= last; ++nx) {
+                if (open(nx, ny) && (nx == left || !open(nx - 1, ny))) pending.push_back({nx, ny});
+            }
+        }
     }
     for (int y = 0; y < height; ++y) {
-        const Colour* reached = outside.Row(y);
         Colour* line = mask.Row(y);
         for (int x = 0; x < width; ++x) {
-            if (reached[x] != kWhite) line[x] = kWhite;
+            if (!at(x, y)) line[x] = kWhite;
         }
     }
 }

@@ -17,6 +17,8 @@ CButton CMenu::borderButton;
 CButton CMenu::pictureButton;
 CImage CMenu::progressBar;
 float CMenu::holdTime = 0;
+double CMenu::buildStart = 0;
+int CMenu::buildFrames = 0;
 
 namespace {
 

@@ -21,6 +21,8 @@ public:
     static constexpr int kColourCount = 4;
     // Seconds the finished bar stays on screen before play starts.
     static constexpr float kHoldSeconds = 1.0f;
+    // The time each frame of the progress page may spend cutting pieces.
+    static constexpr double kBuildBudgetSeconds = 0.010;
 
     // Loads every picture, widget and the music of the menus and the panel.
     void LoadResources();
@@ -121,6 +123,8 @@ private:
     static CButton pictureButton;
     static CImage progressBar;
     static float holdTime;
+    static double buildStart;  // when the progress page began cutting
+    static int buildFrames;    // frames it has cut in; -1 once the cut was logged
 };
 
 extern CMenu Menu;
