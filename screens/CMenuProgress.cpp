@@ -23,8 +23,10 @@ void CMenu::UpdateCalculate()
     // As many pieces as fit in the frame's budget: the wait is what the
     // cutting costs, and the bar still moves on a slow machine.
     const double start = Timer.ReadNow();
-    if (buildFrames == 0) buildStart = start;
-    ++buildFrames;
+    if (buildFrames >= 0) {
+        if (buildFrames == 0) buildStart = start;
+        ++buildFrames;
+    }
     bool done = false;
     do {
         done = CutPreview.BuildStep();
