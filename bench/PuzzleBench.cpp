@@ -14,9 +14,7 @@
 
 namespace {
 
-using bench::CopyOfPicture;
 using bench::MakePicture;
-using bench::RunAgainst;
 
 void ChooseCut(int pieces)
 {
@@ -51,8 +49,7 @@ void BM_BuildAllPieces(benchmark::State& state)
 {
     const int pieces = static_cast<int>(state.range(0));
     ChooseCut(pieces);
-    const double reference = CopyOfPicture(448, 448);
-    RunAgainst(state, reference, [] { BuildAllPieces(); });
+    bench::RunBesideCopy(state, 448, 448, [] { BuildAllPieces(); });
     state.counters["pieces"] = pieces * pieces;
     Game.FreePieces();
     CutPreview.Release();

@@ -59,6 +59,43 @@ void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, lo
         if (from[i] != key) to[i] = from[i];
 }
 
+// One run of a recorded copy, four pixels at a time, inline: runs are short
+// (a piece's row), so a call per run would cost as much as the copy. The last
+// four pixels are copied as a block that may overlap the previous one, which
+// writes the same values again (and ORs them again, which changes nothing).
+inline void CopyRun(Colour* __restrict to, const Colour* __restrict from, long long count)
+{
+#if defined(__SSE2__)
+    if (count >= 4) {
+        auto copyFour = [&](long long i) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        };
+        for (long long i = 0; i + 4 < count; i += 4) copyFour(i);
+        copyFour(count - 4);
+        return;
+    }
+#endif
+    for (long long i = 0; i < count; ++i) to[i] = from[i];
+}
+
+inline void OrRun(Colour* __restrict to, const Colour* __restrict from, long long count)
+{
+#if defined(__SSE2__)
+    if (count >= 4) {
+        auto orFour = [&](long long i) {
+            __m128i* target = reinterpret_cast<__m128i*>(to + i);
+            _mm_storeu_si128(target, _mm_or_si128(_mm_loadu_si128(target),
+                                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i))));
+        };
+        for (long long i = 0; i + 4 < count; i += 4) orFour(i);
+        orFour(count - 4);
+        return;
+    }
+#endif
+    for (long long i = 0; i < count; ++i) to[i] |= from[i];
+}
+
 // A source is worth recording once it was copied from unchanged this often:
 // a surface drawn once after each change (a picture being built) never pays
 // for a record it would not use.
@@ -74,14 +111,20 @@ __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 // Each row's runs of pixels that are not the key, left to right: a transparent
 // copy is then one plain copy per run, and an OR copy one OR loop per run.
+// Each row's runs of pixels that are not the key, left to right, with their
+// pixels packed one run after the other: a transparent copy is then one plain
+// copy per run from memory read straight through, and an OR copy one OR loop
+// per run.
 struct Surface::OpaqueRuns {
     struct Run {
-        int begin;  // first pixel of the run
-        int end;    // just past its last pixel
+        int begin;             // first pixel of the run in its row
+        int end;               // just past its last pixel
+        std::uint32_t packed;  // where its pixels start in `pixels`
     };
     Colour key = kBlack;
     std::vector<std::uint32_t> rowFirst;  // runs of row y: [rowFirst[y], rowFirst[y + 1])
     std::vector<Run> runs;
+    std::vector<Colour> pixels;
 
     OpaqueRuns(const Surface& surface, Colour key_) : key(key_)
     {
@@ -95,18 +138,20 @@ struct Surface::OpaqueRuns {
                 if (x == surface.width_) break;
                 const int begin = x;
                 while (x < surface.width_ && line[x] != key) ++x;
-                runs.push_back({begin, x});
+                runs.push_back({begin, x, static_cast<std::uint32_t>(pixels.size())});
+                pixels.insert(pixels.end(), line + begin, line + x);
             }
         }
         rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
         runs.shrink_to_fit();
+        pixels.shrink_to_fit();
     }
 
     // Calls copy(to, from, count) for every part of a run inside the clipped
-    // transfer of src to dest.
+    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
     template <class CopyRun>
-    void ForEachRun(Surface& dest, const Surface& src, long long x, long long y, long long width, long long height,
-                    long long srcX, long long srcY, CopyRun copy) const
+    void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
+                    long long srcY, CopyRun copy) const
     {
         const long long srcEnd = srcX + width;
         for (long long row = 0; row < height; ++row) {
@@ -114,12 +159,11 @@ struct Surface::OpaqueRuns {
             const Run* run = runs.data() + rowFirst[sourceRow];
             const Run* last = runs.data() + rowFirst[sourceRow + 1];
             if (run == last) continue;
-            const Colour* from = src.Row(static_cast<int>(sourceRow));
             Colour* to = dest.RowOf(static_cast<int>(y + row)) + x - srcX;
             for (; run != last; ++run) {
                 const long long begin = std::max<long long>(run->begin, srcX);
                 const long long end = std::min<long long>(run->end, srcEnd);
-                if (begin < end) copy(to + begin, from + begin, end - begin);
+                if (begin < end) copy(to + begin, pixels.data() + run->packed + (begin - run->begin), end - begin);
             }
         }
     }
@@ -190,10 +234,7 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
     // OR with black changes nothing: only the source's runs of other pixels count.
     if (op == RasterOp::Paint) {
         if (const OpaqueRuns* runs = src.RunsFor(kBlack)) {
-            runs->ForEachRun(*this, src, t.x, t.y, t.width, t.height, t.srcX, t.srcY,
-                             [](Colour* __restrict to, const Colour* __restrict from, long long count) {
-                                 for (long long i = 0; i < count; ++i) to[i] |= from[i];
-                             });
+            runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, OrRun);
             return;
         }
     }
@@ -226,10 +267,7 @@ void Surface::BlitTransparent(int x, int y, int width, int height, const Surface
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
     Changed();
     if (const OpaqueRuns* runs = src.RunsFor(key)) {
-        runs->ForEachRun(*this, src, t.x, t.y, t.width, t.height, t.srcX, t.srcY,
-                         [](Colour* __restrict to, const Colour* __restrict from, long long count) {
-                             for (long long i = 0; i < count; ++i) to[i] = from[i];
-                         });
+        runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, CopyRun);
         return;
     }
     for (long long row = 0; row < t.height; ++row)

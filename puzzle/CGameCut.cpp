@@ -33,6 +33,68 @@ void DrawOutline(Surface& surface, const Point outline[CCutPreview::kOutlinePoin
     }
 }
 
+// What ReachFromBorder finds for each pixel of a mask.
+constexpr unsigned char kUnreached = 0;
+constexpr unsigned char kOutlinePixel = 1;  // white on the mask: the fill stops there
+constexpr unsigned char kOutside = 2;       // reached from the border
+
+// Every pixel of the mask that a 4-connected fill from any border pixel
+// reaches without crossing a white one, found span by span in one pass (the
+// same pixels as filling from each border pixel in turn). The answer is kept
+// for the next piece, so that cutting does not allocate it every time.
+const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
+{
+    static std::vector<unsigned char> state;
+    static std::vector<Point> pending;
+    const int width = mask.Width(), height = mask.Height();
+    state.assign(static_cast<std::size_t>(std::max(0, width)) * std::max(0, height), kUnreached);
+    if (width <= 0 || height <= 0) return state;
+    for (int y = 0; y < height; ++y) {
+        const Colour* line = mask.Row(y);
+        unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) row[x] = line[x] == kWhite ? kOutlinePixel : kUnreached;
+    }
+    auto row = [&](int y) { return state.data() + static_cast<std::size_t>(y) * width; };
+    pending.clear();
+    for (int x = 0; x < width; ++x) {
+        pending.push_back({x, 0});
+        pending.push_back({x, height - 1});
+    }
+    for (int y = 0; y < height; ++y) {
+        pending.push_back({0, y});
+        pending.push_back({width - 1, y});
+    }
+    while (!pending.empty()) {
+        const Point seed = pending.back();
+        pending.pop_back();
+        unsigned char* line = row(seed.y);
+        if (line[seed.x] != kUnreached) continue;
+        int left = seed.x, last = seed.x;
+        while (left > 0 && line[left - 1] == kUnreached) --left;
+        while (last + 1 < width && line[last + 1] == kUnreached) ++last;
+        std::fill(line + left, line + last + 1, kOutside);
+        for (int ny : {seed.y - 1, seed.y + 1}) {
+            if (ny < 0 || ny >= height) continue;
+            const unsigned char* next = row(ny);
+            for (int nx = left; nx <= last; ++nx) {
+                if (next[nx] == kUnreached && (nx == left || next[nx - 1] != kUnreached)) pending.push_back({nx, ny});
+            }
+        }
+    }
+    return state;
+}
+
+// White wherever the outside did not reach.
+void MarkInside(Surface& mask, const std::vector<unsigned char>& reach)
+{
+    for (int y = 0; y < mask.Height(); ++y) {
+        const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * mask.Width();
+        Colour* line = mask.Row(y);
+        for (int x = 0; x < mask.Width(); ++x)
+            if (state[x] != kOutside) line[x] = kWhite;
+    }
+}
+
 }  // namespace
 
 void CGame::BuildPiece(int column, int row)
@@ -73,29 +135,41 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerTR = outline[7];
     piece.cornerBL = outline[16];
 
+    // The outline is drawn once, in white on the mask; the same pixels are
+    // the image's outline.
     piece.mask = Surface(width, height);
     piece.mask.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
     DrawOutline(piece.mask, outline);
-    FillInside(piece.mask);
+    const std::vector<unsigned char>& reach = ReachFromBorder(piece.mask);
 
-    // The picture where the mask is white, black elsewhere and off the picture:
-    // a copy and an AND with the mask in one pass.
+    // One pass over the box: the mask white wherever the outside did not
+    // reach; the image the picture there (black elsewhere and off the
+    // picture), with the outline's pixels in the outline's grey, except on
+    // the pre-joined ring of a Border cut, which shows as one piece.
+    const bool outlined = !IsRingPiece(column, row);
     piece.image = Surface(width, height);
     const Surface& work = CutPreview.GetWorkSurface();
-    const int fromX = std::max(0, -minX), toX = std::min(width, work.Width() - minX);
+    const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
-    for (int y = fromY; y < toY; ++y) {
-        const Colour* picture = work.Row(minY + y);
-        const Colour* inside = std::as_const(piece.mask).Row(y);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * width;
+        Colour* maskLine = piece.mask.Row(y);
         Colour* line = piece.image.Row(y);
-        for (int x = fromX; x < toX; ++x) line[x] = picture[minX + x] & inside[x];
+        const bool pictureRow = y >= fromY && y < toY;
+        const Colour* picture = pictureRow ? work.Row(minY + y) + (minX + fromX) : nullptr;
+        auto cut = [&](int begin, int end, const Colour* from) {
+            for (int x = begin; x < end; ++x) {
+                const bool inside = state[x] != kOutside;
+                const bool grey = outlined && state[x] == kOutlinePixel;
+                const Colour colour = from && inside ? from[x - begin] : kBlack;
+                maskLine[x] = inside ? kWhite : kBlack;
+                line[x] = grey ? kOutlineColour : colour;
+            }
+        };
+        cut(0, fromX, nullptr);
+        cut(fromX, toX, picture);
+        cut(toX, width, nullptr);
     }
-
-    // The pre-joined ring of a Border cut shows as one piece: no outline.
-    if (IsRingPiece(column, row)) return;
-    const Pen previous = piece.image.SelectPen(Pen{kOutlineColour, 1, PenStyle::Solid});
-    DrawOutline(piece.image, outline);
-    piece.image.SelectPen(previous);
 }
 
 // A scanline fill with an explicit stack: the same pixels as filling each
@@ -135,43 +209,4 @@ void CGame::FloodFill(Surface& surface, int x, int y, Colour colour, float width
 // on small cells the tabs of two edges can cross and shut in a larger patch.
 // No piece's fill from its centre reaches those, so the finished picture
 // would show holes there.
-void CGame::FillInside(Surface& mask)
-{
-    const int width = mask.Width(), height = mask.Height();
-    if (width <= 0 || height <= 0) return;
-    // What the outside reaches, filled from every border pixel at once, span
-    // by span; the white outline stops it.
-    std::vector<unsigned char> reached(static_cast<std::size_t>(width) * height, 0);
-    auto at = [&](int x, int y) -> unsigned char& { return reached[static_cast<std::size_t>(y) * width + x]; };
-    auto open = [&](int x, int y) { return !at(x, y) && std::as_const(mask).Row(y)[x] != kWhite; };
-    std::vector<Point> pending;
-    for (int x = 0; x < width; ++x) {
-        pending.push_back({x, 0});
-        pending.push_back({x, height - 1});
-    }
-    for (int y = 0; y < height; ++y) {
-        pending.push_back({0, y});
-        pending.push_back({width - 1, y});
-    }
-    while (!pending.empty()) {
-        const Point seed = pending.back();
-        pending.pop_back();
-        if (!open(seed.x, seed.y)) continue;
-        int left = seed.x, last = seed.x;
-        while (left > 0 && open(left - 1, seed.y)) --left;
-        while (last + 1 < width && open(last + 1, seed.y)) ++last;
-        for (int x = left; x <= last; ++x) at(x, seed.y) = 1;
-        for (int ny : {seed.y - 1, seed.y + 1}) {
-            if (ny < 0 || ny >= height) continue;
-            for (int nx = left; nx <= last; ++nx) {
-                if (open(nx, ny) && (nx == left || !open(nx - 1, ny))) pending.push_back({nx, ny});
-            }
-        }
-    }
-    for (int y = 0; y < height; ++y) {
-        Colour* line = mask.Row(y);
-        for (int x = 0; x < width; ++x) {
-            if (!at(x, y)) line[x] = kWhite;
-        }
-    }
-}
+void CGame::FillInside(Surface& mask) { MarkInside(mask, ReachFromBorder(mask)); }
