@@ -14,6 +14,7 @@
 #include "platform/InputEvent.h"
 #include "platform/InputHub.h"
 #include "platform/MessageBox.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
 #include "platform/ProcessTimes.h"
 #include "platform/SdlDisplay.h"
@@ -276,6 +277,11 @@ void CApp::Frame()
         break;  // no screen: a black frame
     }
     Present();
+    // A new screen came after loading: what loading freed goes back to the system.
+    if (state != shownState) {
+        Memory::ReturnFreeMemory();
+        shownState = state;
+    }
     if (frameCount == 0) {
         Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
                   ProcessTimes::WallClock());

@@ -111,6 +111,7 @@ private:
     bool writeFolderGiven = false;
     bool shuttingDown = false;
     bool lateStarted = false;
+    unsigned shownState = STATE_LOGO;  // the state of the last frame, to notice a change
     long frameCount = 0;
     Display* testDisplay = nullptr;
 };

@@ -6,7 +6,7 @@
 // it really waits, otherwise by a timed wait.
 #pragma once
 
-#include <vector>
+#include <cstdint>
 
 #include "platform/Display.h"
 #include "platform/FramePacer.h"
@@ -60,8 +60,9 @@ private:
     bool steppedAside = false;
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
-    std::vector<Colour> shown;  // the frame last sent to the screen
+    std::uint64_t shownFingerprint = 0;  // of the frame last sent to the screen
     int shownWidth = 0;
+    int shownHeight = 0;
     bool mustShow = true;  // the window needs a frame whatever it shows
     bool fullScreenPending = false;  // full screen asked for, not yet requested of the window manager
 };

@@ -135,40 +135,41 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerTR = outline[7];
     piece.cornerBL = outline[16];
 
-    // The outline is drawn once, in white on the mask; the same pixels are
-    // the image's outline.
-    piece.mask = Surface(width, height);
-    piece.mask.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
-    DrawOutline(piece.mask, outline);
-    const std::vector<unsigned char>& reach = ReachFromBorder(piece.mask);
+    // The outline is drawn once, in white; the fill from the border stops at
+    // it, and the same pixels are the image's outline.
+    Surface outlined(width, height);
+    outlined.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    DrawOutline(outlined, outline);
+    const std::vector<unsigned char>& reach = ReachFromBorder(outlined);
+    piece.mask = PieceMask(width, height);
 
-    // One pass over the box: the mask white wherever the outside did not
-    // reach; the image the picture there (black elsewhere and off the
-    // picture), with the outline's pixels in the outline's grey, except on
-    // the pre-joined ring of a Border cut, which shows as one piece.
-    const bool outlined = !IsRingPiece(column, row);
+    // One pass over the box: the mask is wherever the outside did not reach;
+    // the image the picture there (black elsewhere and off the picture), with
+    // the outline's pixels in the outline's grey, except on the pre-joined
+    // ring of a Border cut, which shows as one piece.
+    const bool withOutline = !IsRingPiece(column, row);
     piece.image = Surface(width, height);
     const Surface& work = CutPreview.GetWorkSurface();
     const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
     for (int y = 0; y < height; ++y) {
         const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * width;
-        Colour* maskLine = piece.mask.Row(y);
         Colour* line = piece.image.Row(y);
-        const bool pictureRow = y >= fromY && y < toY;
-        const Colour* picture = pictureRow ? work.Row(minY + y) + (minX + fromX) : nullptr;
-        auto cut = [&](int begin, int end, const Colour* from) {
-            for (int x = begin; x < end; ++x) {
-                const bool inside = state[x] != kOutside;
-                const bool grey = outlined && state[x] == kOutlinePixel;
-                const Colour colour = from && inside ? from[x - begin] : kBlack;
-                maskLine[x] = inside ? kWhite : kBlack;
-                line[x] = grey ? kOutlineColour : colour;
-            }
-        };
-        cut(0, fromX, nullptr);
-        cut(fromX, toX, picture);
-        cut(toX, width, nullptr);
+        if (y >= fromY && y < toY) {  // the new surface is black elsewhere
+            const Colour* picture = work.Row(minY + y);
+            for (int x = fromX; x < toX; ++x)
+                line[x] = picture[minX + x] & (state[x] != kOutside ? 0xFFFFFFFFu : 0u);
+        }
+        if (withOutline) {
+            for (int x = 0; x < width; ++x)
+                if (state[x] == kOutlinePixel) line[x] = kOutlineColour;
+        }
+        for (int x = 0; x < width;) {  // the mask: the row's runs of inside pixels
+            while (x < width && state[x] == kOutside) ++x;
+            const int begin = x;
+            while (x < width && state[x] != kOutside) ++x;
+            piece.mask.AddRun(y, begin, x);
+        }
     }
 }
 

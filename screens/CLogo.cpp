@@ -38,10 +38,10 @@ void CLogo::End()
     // The logo drawn above stays on screen while everything loads; when that
     // is its very first frame, the sound and the fonts are started first.
     System.InitAfterFirstFrame();
-    Menu.LoadResources();
-    // The logo screen never comes back: its pictures are not kept.
+    // The logo screen never comes back: its pictures (already drawn) are not kept.
     logo.Release();
     siteLogo.Release();
+    Menu.LoadResources();
     System.SetState(STATE_MENU);
     // The press that ended the logo must not click anything on the menu.
     InputMgr.Reset();

@@ -30,6 +30,7 @@ public:
     void UpdatePictures();
     void UpdateCut();
     void UpdateCalculate();
+    void ReleaseMenuPictures();
     // The in-game panel, drawn over the board each frame of play.
     void UpdateGamePanel();
     void Release();
@@ -122,6 +123,7 @@ private:
     static CButton borderButton;
     static CButton pictureButton;
     static CImage progressBar;
+    bool picturesLetGo = false;  // ReleaseMenuPictures ran; the menu loads them again
     static float holdTime;
     static double buildStart;  // when the progress page began cutting
     static int buildFrames;    // frames it has cut in; -1 once the cut was logged

@@ -41,6 +41,7 @@ void CMenu::UpdateCalculate()
     if (holdTime < kHoldSeconds) return;
     holdTime = 0;
     buildFrames = 0;
+    ReleaseMenuPictures();
     System.SetState(STATE_GAME);
     Game.StartGame();
     CutPreview.FreePoints();

@@ -130,6 +130,7 @@ xdotool windowfocus "$window" 2>/dev/null || true
 xdotool key a  # ends the logo screen
 sleep 2
 menu_cpu="$(idle_cpu)"
+menu_private="$(private_kb "$GAME_PID")"
 
 # The menu's LoadGame button, held for a few frames: the board comes up.
 xdotool mousemove 372 490 mousedown 1
@@ -146,6 +147,7 @@ case "$pixel" in
 esac
 board_cpu="$(idle_cpu)"
 board_heap="$(heap_kb "$GAME_PID")"
+board_private="$(private_kb "$GAME_PID")"
 kill "$SAMPLER_PID" 2>/dev/null || true
 wait "$SAMPLER_PID" 2>/dev/null || true
 SAMPLER_PID=""
@@ -157,4 +159,6 @@ printf '%-52s %7.3f s   <= 0.15 s\n' "Start to the first frame on screen (median
 printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on the menu, all threads, 10 s" "$menu_cpu"
 printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on a resting 13 x 13 board, all threads, 10 s" "$board_cpu"
 printf '%-52s %6.1f MB   <= 40 MB\n' "Peak private memory (to the 13 x 13 board)" "$(echo "$peak / 1024" | bc -l)"
-printf '%-52s %6.1f MB\n' "Heap on the 13 x 13 board" "$(echo "$board_heap / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "Private memory on the menu" "$(echo "$menu_private / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "Private memory on the resting 13 x 13 board" "$(echo "$board_private / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "  of it the heap" "$(echo "$board_heap / 1024" | bc -l)"
