@@ -121,8 +121,7 @@ TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)
     // Play's press is consumed by the button, so holding it on into the game is harmless.
     EXPECT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, boardShown)) << "no board";
 
-    ASSERT_TRUE(session.PressKey("Escape", *window));
-    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     std::string log = session.Log();
     EXPECT_NE(log.find("=== App was shutdown successfully"), std::string::npos) << log;
 }

@@ -1,0 +1,26 @@
+// Every test program's tests share one process: after each test the game's
+// global objects that a test may leave changed go back to the state a fresh
+// process starts in, so that no test depends on which ran before it.
+#include <gtest/gtest.h>
+
+#include "app/CApp.h"
+#include "puzzle/GameOptions.h"
+
+namespace {
+
+class FreshGlobals : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        // A game that ran leaves the application shut down (a critical error
+        // would then skip the shutdown) with its state and quit flag set.
+        App = CApp();
+        Options = GameOptions();
+    }
+};
+
+const bool registered = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshGlobals);
+    return true;
+}();
+
+}  // namespace
