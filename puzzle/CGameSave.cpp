@@ -83,19 +83,19 @@ void CGame::ClearForLoad()
 bool CGame::BuildFromSave(const SavedGame& saved)
 {
     // A name that holds "_" itself was read back with spaces there; the name
-    // as written is the next best guess. A picture found nowhere is reported
-    // here rather than by the loader, which would end the game.
+    // as written is the next best guess. A picture that can't be used is
+    // reported here (read and decoded once), not as the end of the game.
     std::string name = saved.imageName;
-    if (!ImageMgr.CanLoadImage(name.c_str())) {
+    std::string problem;
+    if (!CutPreview.ChoosePictureFile(name.c_str(), &problem)) {
         std::string written = name;
         std::replace(written.begin(), written.end(), ' ', '_');
-        if (written == name || !ImageMgr.CanLoadImage(written.c_str())) {
+        if (written == name || !CutPreview.ChoosePictureFile(written.c_str(), &problem)) {
             Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", name.c_str(), kSavedGameFile);
             return false;
         }
         name = written;
     }
-    CutPreview.ChoosePictureFile(name.c_str());
     CutPreview.SetDefaults();  // the picture's largest cut, and the pen of the cut lines
     if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
         Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", kSavedGameFile,

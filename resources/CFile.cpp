@@ -52,19 +52,17 @@ void CFile::SetProgramFolder(const char* folder) { Paths::CopyBounded(programFol
 
 void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder, sizeof writeFolder, folder); }
 
-bool CFile::BuildPath(const char* name, char* path) const
+std::string CFile::BuildPath(const char* name) const
 {
     const char* folder = root == FileRoot::Program ? programFolder : writeFolder;
-    int length = std::snprintf(path, kMaxPath, "%s%s", folder, name);
-    return length >= 0 && length < kMaxPath;
+    return std::string(folder) + name;
 }
 
 bool CFile::OpenArchive(const char* name)
 {
     CloseArchive();
-    std::snprintf(archiveName, sizeof archiveName, "%s", name);
-    char path[kMaxPath];
-    if (BuildPath(name, path)) archive = unzOpen64(path);
+    archiveName = name;
+    archive = unzOpen64(BuildPath(name).c_str());
     if (archive) {
         Log.Write("--- Opened data file %s\n", name);
     } else {
@@ -85,19 +83,17 @@ bool CFile::Open(const char* name, int mode)
 {
     if (mode < 0 || mode >= kModeCount) return false;
     Close();
-    std::snprintf(openName, sizeof openName, "%s", name);
+    openName = name;
     if (archive && mode == FILE_READ && unzLocateFile(Zip(archive), name, kCaseInsensitive) == UNZ_OK) {
         if (unzOpenCurrentFile(Zip(archive)) != UNZ_OK) {
-            Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName);
+            Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName.c_str());
         }
         inArchive = true;
         return true;
     }
     inArchive = false;
     textMode = IsTextMode(mode);
-    char path[kMaxPath];
-    if (!BuildPath(name, path)) return false;  // too long to be a path of ours
-    diskStream = std::fopen(path, kStreamModes[mode]);
+    diskStream = std::fopen(BuildPath(name).c_str(), kStreamModes[mode]);
     return diskStream != nullptr;
 }
 
@@ -107,7 +103,7 @@ std::uint32_t CFile::GetSize()
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
             !IsPlausibleSize(info)) {
-            Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName);
+            Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName.c_str());
         }
         return static_cast<std::uint32_t>(std::min<ZPOS64_T>(info.uncompressed_size, UINT32_MAX));
     }
@@ -128,7 +124,7 @@ std::uint32_t CFile::Read(void* buffer, std::uint32_t count)
             unsigned chunk = std::min<std::uint32_t>(count - total, INT_MAX);
             int got = unzReadCurrentFile(Zip(archive), bytes + total, chunk);
             if (got < 0) {
-                Log.Write("CFile: Couldn't read file %s in %s file!\n", openName, archiveName);
+                Log.Write("CFile: Couldn't read file %s in %s file!\n", openName.c_str(), archiveName.c_str());
                 break;
             }
             if (got == 0) break;
@@ -193,7 +189,7 @@ void CFile::Close()
     if (archive && inArchive) {
         // The entry's checksum is checked when it is closed.
         if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR) {
-            Log.Write("CFile: File %s in %s file is damaged\n", openName, archiveName);
+            Log.Write("CFile: File %s in %s file is damaged\n", openName.c_str(), archiveName.c_str());
         }
         inArchive = false;
         return;

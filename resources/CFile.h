@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/Paths.h"
 
@@ -38,8 +39,8 @@ public:
     // A missing archive is no error. Answers whether it opened.
     bool OpenArchive(const char* name);
     // Opens a file by its name relative to the root folder. A file still open
-    // is closed first. False for an unknown mode, a missing file or a path of
-    // kMaxPath characters or more.
+    // is closed first. False for an unknown mode or a missing file; paths of
+    // any length the system takes are fine.
     bool Open(const char* name, int mode);
     std::uint32_t GetSize();
     std::uint32_t Read(void* buffer, std::uint32_t count);
@@ -60,17 +61,17 @@ public:
     static const char* GetWriteFolder() { return writeFolder; }
 
 private:
-    bool BuildPath(const char* name, char* path) const;
+    std::string BuildPath(const char* name) const;
     void WriteText(const char* text);
     std::uint32_t ReadText(unsigned char* buffer, std::uint32_t count);
 
     FileRoot root;
     std::FILE* diskStream = nullptr;
     void* archive = nullptr;  // minizip unzFile
-    char archiveName[kMaxPath] = {};
+    std::string archiveName;
     bool inArchive = false;
     bool textMode = false;
-    char openName[kMaxPath] = {};  // for messages about the open file
+    std::string openName;  // for messages about the open file
 
     static inline char programFolder[kMaxPath] = {};
     static inline char writeFolder[kMaxPath] = {};

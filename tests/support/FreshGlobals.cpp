@@ -5,6 +5,7 @@
 
 #include "app/CApp.h"
 #include "puzzle/GameOptions.h"
+#include "screens/CMessage.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         // would then skip the shutdown) with its state and quit flag set.
         App = CApp();
         Options = GameOptions();
+        Message = CMessage();
     }
 };
 
