@@ -43,6 +43,9 @@ constexpr int kFrameHeight = 35;
 constexpr std::uint32_t kLargestIcon = 4u << 20;
 
 constexpr Colour kLogoClear = 0xFFFFFF;
+
+// Switches the music on or off on every screen.
+constexpr int kMusicKey = 'M';
 constexpr Colour kMenuClear = 0x000000;
 
 Colour BoardColour()
@@ -103,6 +106,7 @@ void CApp::SetWriteFolder(const char* folder)
 void CApp::StartUp()
 {
     quitPosted = false;
+    musicKeyHeld = false;
     shuttingDown = false;
     frameCount = 0;
     SetDefaults();
@@ -211,12 +215,14 @@ void CApp::CreateMainWindow()
     CreateBackBuffer();
 }
 
-// What the first frame (the logo on white) needs; the sound device and the
-// fonts are started right after it is on screen (InitAfterFirstFrame), so
-// that the window shows something as early as it can.
+// What the first frame (the logo on white) needs, and the sound device, which
+// the puzzle may use before any frame; the fonts are started right after that
+// frame is on screen (InitAfterFirstFrame), so that the window shows
+// something as early as it can.
 void CApp::InitSubsystems()
 {
     Timer.Init();
+    SoundMgr.Init();
     InputMgr.Init();
     Logo.Init();
     Game.SetPanel([] { Menu.UpdateGamePanel(); });
@@ -230,7 +236,6 @@ void CApp::InitAfterFirstFrame()
 {
     if (lateStarted) return;
     lateStarted = true;
-    SoundMgr.Init();
     SmallFont.CreateDefault();
     LargeFont.Create(30, "Arial");
 }
@@ -299,6 +304,8 @@ void CApp::Frame()
         Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
                   ProcessTimes::WallClock());
     }
+    // Presses released before this frame saw them have now had their frame.
+    InputMgr.EndFrame();
     ++frameCount;
 }
 
@@ -353,18 +360,26 @@ void CApp::OnInput(const InputEvent& event)
         SetResizePending();
         break;
     case InputEventType::KeyDown:
-        InputMgr.KeyDown(event.key);
+    case InputEventType::KeyUp: {
+        const bool down = event.type == InputEventType::KeyDown;
+        // The music key belongs to no screen: it works everywhere and is
+        // never taken for "any key".
+        if (event.key == kMusicKey) {
+            // Held down, the key repeats; only a fresh press switches.
+            if (down && !musicKeyHeld) SoundMgr.SetMusicOn(!SoundMgr.IsMusicOn());
+            musicKeyHeld = down;
+            return;
+        }
+        InputMgr.OnKey(event.key, down);
         break;
-    case InputEventType::KeyUp:
-        InputMgr.KeyUp(event.key);
-        break;
+    }
     case InputEventType::ButtonDown:
     case InputEventType::ButtonUp: {
         bool down = event.type == InputEventType::ButtonDown;
         if (event.button == MouseButton::Left) {
-            InputMgr.SetLeftButton(down);
+            InputMgr.OnLeftButton(down);
         } else {
-            InputMgr.SetRightButton(down);
+            InputMgr.OnRightButton(down);
         }
         break;
     }

@@ -30,9 +30,9 @@ public:
     void UpdateRunCounters();
     void CreateMainWindow();
     void InitSubsystems();
-    // The rest of start-up, which the first frame does not need: the sound
-    // device and the fonts. Runs once: in the second frame, or sooner when
-    // the first frame leaves the logo screen or shows another.
+    // The rest of start-up, which the first frame does not need: the fonts.
+    // Runs once: in the second frame, or sooner when the first frame leaves
+    // the logo screen or shows another.
     void InitAfterFirstFrame();
     // Frames until the quit message.
     void Run();
@@ -116,6 +116,7 @@ private:
     unsigned state = STATE_LOGO;
 
     bool quitPosted = false;
+    bool musicKeyHeld = false;
     std::string droppedFile;
     bool programFolderGiven = false;
     bool writeFolderGiven = false;

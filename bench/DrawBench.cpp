@@ -7,7 +7,7 @@
 //   fill           the board colour's fill alone / one frame copy
 //   sdl_key_speedup, sdl_rle_speedup   SDL's frame / ours (above 1: ours is faster)
 // All in processor time of the thread, which other programs do not inflate.
-// The selected board (every group selected, drawn lightened) has no SDL
+// The selected board (every group selected: lightened inside a glowing edge) has no SDL
 // counterpart and is reported against the frame copy only.
 #include <benchmark/benchmark.h>
 
@@ -87,7 +87,7 @@ void DrawOurs(Surface& back, const std::vector<Placed>& placed, bool selected)
     back.Fill(BoardColour());
     for (const Placed& p : placed) {
         if (selected)
-            ImageMgr.DrawPieceLighten(back, *p.piece, static_cast<float>(p.x), static_cast<float>(p.y));
+            ImageMgr.DrawPieceSelected(back, *p.piece, static_cast<float>(p.x), static_cast<float>(p.y), 0.5f);
         else
             ImageMgr.DrawPieceTransparent(back, *p.piece, static_cast<float>(p.x), static_cast<float>(p.y));
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Surface.h"
 #include "resources/CImage.h"
@@ -50,24 +51,45 @@ public:
     void Draw(Surface& dest, const CImage& image, float x, float y);
     void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
     void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);
-    // A puzzle piece's image (any piece with an image, a width and a height):
-    // black is transparent, or painted over what lies below for a selected one.
+    // A puzzle piece's image (any piece with an image, a mask, a width and a
+    // height): black is transparent.
     template <class Piece>
     void DrawPieceTransparent(Surface& dest, const Piece& piece, float x, float y)
     {
         DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, true);
     }
+    // A selected piece: its picture lightened, so that it still shows, inside
+    // a glowing edge that pulses between gold and white (glow 0 to 1), with a
+    // dark line just outside it, so that it stands out on any board colour.
     template <class Piece>
-    void DrawPieceLighten(Surface& dest, const Piece& piece, float x, float y)
+    void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
-        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, false);
+        // The mask (white inside), read once into one byte a pixel.
+        const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
+        selectedInside.assign(static_cast<std::size_t>(maskWidth) * static_cast<std::size_t>(maskHeight), 0);
+        for (int py = 0; py < maskHeight; ++py)
+            for (int px = 0; px < maskWidth; ++px)
+                selectedInside[static_cast<std::size_t>(py) * maskWidth + px] = piece.mask.GetPixel(px, py) == kWhite;
+        DrawSelectedImage(dest, piece.image, maskWidth, maskHeight, piece.width, piece.height, x, y, glow);
     }
+    // The colours of a selected piece: a pixel of its picture lightened, its
+    // edge at a glow from 0 to 1, and the line around it.
+    static Colour SelectedLight(Colour picture);
+    static Colour SelectedEdge(float glow);
+    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);
+    // How far in from the outline the glowing edge reaches, in pixels.
+    static constexpr int kSelectedEdgeWidth = 2;
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
 
 private:
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
+    // Draws with the mask read into selectedInside (maskWidth x maskHeight).
+    void DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
+                           float height, float x, float y, float glow);
+
+    std::vector<unsigned char> selectedInside;
 };
 
 extern CMgrImage ImageMgr;

@@ -36,7 +36,7 @@ bool CLogo::ShouldEnd() const
 void CLogo::End()
 {
     // The logo drawn above stays on screen while everything loads; when that
-    // is its very first frame, the sound and the fonts are started first.
+    // is its very first frame, the fonts are started first.
     System.InitAfterFirstFrame();
     // The logo screen never comes back: its pictures (already drawn) are not kept.
     logo.Release();
