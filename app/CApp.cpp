@@ -14,7 +14,9 @@
 #include "platform/InputEvent.h"
 #include "platform/InputHub.h"
 #include "platform/MessageBox.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
+#include "platform/ProcessTimes.h"
 #include "platform/SdlDisplay.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
@@ -213,18 +215,29 @@ void CApp::CreateMainWindow()
     CreateBackBuffer();
 }
 
+// What the first frame (the logo on white) needs, and the sound device, which
+// the puzzle may use before any frame; the fonts are started right after that
+// frame is on screen (InitAfterFirstFrame), so that the window shows
+// something as early as it can.
 void CApp::InitSubsystems()
 {
     Timer.Init();
     SoundMgr.Init();
-    SmallFont.CreateDefault();
-    LargeFont.Create(30, "Arial");
     InputMgr.Init();
     Logo.Init();
     Game.SetPanel([] { Menu.UpdateGamePanel(); });
     SetState(STATE_LOGO);
     Logo.SetStartTime(static_cast<float>(Timer.GetTime()));
     std::srand(Timer.GetMilliseconds());
+    lateStarted = false;
+}
+
+void CApp::InitAfterFirstFrame()
+{
+    if (lateStarted) return;
+    lateStarted = true;
+    SmallFont.CreateDefault();
+    LargeFont.Create(30, "Arial");
 }
 
 void CApp::Run()
@@ -262,6 +275,8 @@ void CApp::Frame()
     }
     Timer.Update();
     if (window) window->SetTitle(title);
+    // The logo's first frame needs neither sound nor text; every other frame may.
+    if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     switch (state) {
     case STATE_LOGO:
@@ -286,6 +301,15 @@ void CApp::Frame()
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
     Present();
+    // A new screen came after loading: what loading freed goes back to the system.
+    if (state != shownState) {
+        Memory::ReturnFreeMemory();
+        shownState = state;
+    }
+    if (frameCount == 0) {
+        Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
+                  ProcessTimes::WallClock());
+    }
     // Presses released before this frame saw them have now had their frame.
     InputMgr.EndFrame();
     ++frameCount;

@@ -30,6 +30,10 @@ public:
     void UpdateRunCounters();
     void CreateMainWindow();
     void InitSubsystems();
+    // The rest of start-up, which the first frame does not need: the fonts.
+    // Runs once: in the second frame, or sooner when the first frame leaves
+    // the logo screen or shows another.
+    void InitAfterFirstFrame();
     // Frames until the quit message.
     void Run();
     // One turn of the loop: hands the waiting input to the game, then draws one
@@ -123,6 +127,8 @@ private:
     bool programFolderGiven = false;
     bool writeFolderGiven = false;
     bool shuttingDown = false;
+    bool lateStarted = false;
+    unsigned shownState = STATE_LOGO;  // the state of the last frame, to notice a change
     long frameCount = 0;
     Display* testDisplay = nullptr;
     bool startWindowed = false;

@@ -21,6 +21,8 @@ public:
     static constexpr int kColourCount = 4;
     // Seconds the finished bar stays on screen before play starts.
     static constexpr float kHoldSeconds = 1.0f;
+    // The time each frame of the progress page may spend cutting pieces.
+    static constexpr double kBuildBudgetSeconds = 0.010;
 
     // Loads every picture, widget and the music of the menus and the panel.
     void LoadResources();
@@ -28,6 +30,7 @@ public:
     void UpdatePictures();
     void UpdateCut();
     void UpdateCalculate();
+    void ReleaseMenuPictures();
     // The in-game panel, drawn over the board each frame of play.
     void UpdateGamePanel();
     void Release();
@@ -123,7 +126,10 @@ private:
     static CButton borderButton;
     static CButton pictureButton;
     static CImage progressBar;
+    bool picturesLetGo = false;  // ReleaseMenuPictures ran; the menu loads them again
     static float holdTime;
+    static double buildStart;  // when the progress page began cutting
+    static int buildFrames;    // frames it has cut in; -1 once the cut was logged
 };
 
 extern CMenu Menu;

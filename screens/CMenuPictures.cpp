@@ -99,6 +99,7 @@ void CMenu::DrawThumbnailFrame(int index)
 void CMenu::OnLoadGame()
 {
     ResetToggles();
+    Menu.ReleaseMenuPictures();  // before the pieces are built, so that both are never held at once
     Game.LoadGame();
     System.SetState(STATE_GAME);
 }
