@@ -127,6 +127,7 @@ bool CFile::OpenEntry(const char* name)
     entryCrc = info.crc;
     entryRead = 0;
     readCrc = crc32(0L, Z_NULL, 0);
+    entryDamaged = false;
     return true;
 }
 
@@ -207,6 +208,7 @@ std::uint32_t CFile::ReadEntry(unsigned char* bytes, std::uint32_t count)
     if (total < count && entryRead < entrySize) damaged = true;  // ended early
     if (entryRead == entrySize && readCrc != entryCrc) damaged = true;
     if (damaged) {
+        entryDamaged = true;
         Log.Write("CFile: File %s in %s file is damaged\n", openName, archiveName);
         return 0;
     }
@@ -273,7 +275,7 @@ bool CFile::Close()
 {
     if (archive && inArchive) {
         // minizip checks the checksum too, when the whole entry was read.
-        if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR) {
+        if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR && !entryDamaged) {
             Log.Write("CFile: File %s in %s file is damaged\n", openName, archiveName);
         }
         inArchive = false;

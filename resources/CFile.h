@@ -87,6 +87,7 @@ private:
     std::uint64_t entryRead = 0;
     unsigned long entryCrc = 0;
     unsigned long readCrc = 0;
+    bool entryDamaged = false;  // already reported
     void* archive = nullptr;  // minizip unzFile
     char archiveName[kMaxPath] = {};
     bool inArchive = false;
