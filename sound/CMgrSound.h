@@ -50,6 +50,9 @@ public:
     int GetCurrentMusic() const { return currentMusic; }
     int GetSoundVolume() const { return soundVolume; }
     int GetMusicVolume() const { return musicVolume; }
+    // The player's music switch (kept in the settings file).
+    bool IsMusicOn() const { return musicOn; }
+    void SetMusicOn(bool on) { musicOn = on; }
 
 private:
     // One loaded file; the record stays (its handle 0 once freed) so that
@@ -76,6 +79,7 @@ private:
     int mixRate = 44100;
     int soundVolume = 100;
     int musicVolume = 90;
+    bool musicOn = true;
 };
 
 extern CMgrSound SoundMgr;
