@@ -1,6 +1,7 @@
 #include "GameSession.h"
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -156,3 +157,5 @@ bool GameSession::Click(int x, int y, int button)
 }
 
 std::optional<int> GameSession::WaitForExit(double seconds) { return game.WaitForExit(seconds); }
+
+bool GameSession::Signal(int signal) { return game.Pid() > 0 && ::kill(game.Pid(), signal) == 0; }
