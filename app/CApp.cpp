@@ -80,14 +80,22 @@ void LoadWindowIcon(Display& window)
 
 }  // namespace
 
+// The folders themselves belong to the files (CFile). An empty or missing
+// folder leaves the root as it was; one too long to keep leaves it empty.
 void CApp::SetProgramFolder(const char* folder)
 {
-    programFolderGiven = folder && *folder && Paths::CopyBounded(programFolder, sizeof programFolder, folder);
+    programFolderGiven = folder && *folder;
+    if (!programFolderGiven) return;
+    CFile::SetProgramFolder(folder);
+    programFolderGiven = *CFile::GetProgramFolder() != '\0';
 }
 
 void CApp::SetWriteFolder(const char* folder)
 {
-    writeFolderGiven = folder && *folder && Paths::CopyBounded(writeFolder, sizeof writeFolder, folder);
+    writeFolderGiven = folder && *folder;
+    if (!writeFolderGiven) return;
+    CFile::SetWriteFolder(folder);
+    writeFolderGiven = *CFile::GetWriteFolder() != '\0';
 }
 
 void CApp::StartUp()
@@ -121,6 +129,8 @@ void CApp::SetDefaults()
 
 void CApp::FindProgramFolder()
 {
+    char programFolder[kMaxPath];
+    Paths::CopyBounded(programFolder, sizeof programFolder, CFile::GetProgramFolder());
     if (!programFolderGiven && !Paths::ExecutableFolder(programFolder, sizeof programFolder)) {
         // The executable's folder is unknown or too long to build paths on:
         // the current folder stands in for it.
@@ -128,11 +138,14 @@ void CApp::FindProgramFolder()
             Paths::CopyBounded(programFolder, sizeof programFolder, "./");
         }
     }
+    CFile::SetProgramFolder(programFolder);
     if (writeFolderGiven) return;
     // An installed, read-only copy of the game still saves: into the player's own folder.
+    char writeFolder[kMaxPath];
     if (Paths::IsWritableFolder(programFolder) || !Paths::UserDataFolder(writeFolder, sizeof writeFolder)) {
         Paths::CopyBounded(writeFolder, sizeof writeFolder, programFolder);
     }
+    CFile::SetWriteFolder(writeFolder);
 }
 
 // "conf.pvd": keys, each followed by its value. The two run counters, and
@@ -242,6 +255,7 @@ void CApp::InitSubsystems()
     LargeFont.Create(30, "Arial");
     InputMgr.Init();
     Logo.Init();
+    Game.SetPanel([] { Menu.UpdateGamePanel(); });
     SetState(STATE_LOGO);
     Logo.SetStartTime(static_cast<float>(Timer.GetTime()));
     std::srand(Timer.GetMilliseconds());
@@ -291,11 +305,11 @@ void CApp::Frame()
     ++frameCount;
 }
 
-void CApp::Clear(Colour colour) { backDC.FillRect(0, 0, Trunc(backWidth), Trunc(backHeight), colour); }
+void CApp::Clear(Colour colour) { BackBuffer().FillRect(0, 0, Trunc(backWidth), Trunc(backHeight), colour); }
 
 void CApp::Present()
 {
-    if (window) window->Present(backDC);
+    if (window) window->Present(BackBuffer());
 }
 
 void CApp::CreateBackBuffer()
@@ -304,8 +318,8 @@ void CApp::CreateBackBuffer()
     int clientHeight = window ? window->ClientHeight() : kClientHeight;
     backWidth = static_cast<float>(clientWidth);
     backHeight = static_cast<float>(clientHeight);
-    backDC = Surface(clientWidth, clientHeight);
-    backDC.Fill(kWhite);
+    BackBuffer() = Surface(clientWidth, clientHeight);
+    BackBuffer().Fill(kWhite);
 }
 
 void CApp::OnResize()
@@ -389,7 +403,7 @@ void CApp::Shutdown()
     Menu.Release();
     CutPreview.Release();
     Game.FreePieces();
-    backDC = Surface();
+    BackBuffer() = Surface();
     backWidth = 0;
     backHeight = 0;
     SoundMgr.Shutdown();

@@ -4,21 +4,15 @@
 
 #include <functional>
 
+#include "app/CSystem.h"
+#include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFile.h"
 
 class Display;
 struct InputEvent;
 
-constexpr unsigned STATE_LOGO = 0;
-constexpr unsigned STATE_MENU = 1;
-constexpr unsigned STATE_GAME = 3;
-
-// Longest path the game builds, terminator included.
-constexpr int kMaxPath = 260;
-
-// The frame every screen draws: the client area in back-buffer pixels.
-constexpr int kClientWidth = 800;
-constexpr int kClientHeight = 600;
 
 class CApp {
 public:
@@ -62,14 +56,16 @@ public:
     // is not play time.
     void RunOutsideDialog(const std::function<void()>& dialog);
 
-    // All drawing of a frame goes into this surface.
-    Surface& GetBackDC() { return backDC; }
+    // All drawing of a frame goes into this surface (the back buffer the
+    // resources keep, so that the screens and the puzzle draw without the
+    // application).
+    Surface& GetBackDC() { return BackBuffer(); }
     Display* GetWindow() { return window; }
     // The folder of the executable, where "data.000" lies; ends with "/".
-    const char* GetProgramFolder() const { return programFolder; }
+    const char* GetProgramFolder() const { return CFile::GetProgramFolder(); }
     // Where the game writes its files: the program folder when it is writable,
     // otherwise the user's data folder. Ends with "/".
-    const char* GetWriteFolder() const { return writeFolder; }
+    const char* GetWriteFolder() const { return CFile::GetWriteFolder(); }
     // The window's outer size in back-buffer pixels: the client area plus the
     // frame of a window (805 x 635); the logo screen centres on it.
     int GetWidth() const { return width; }
@@ -103,13 +99,10 @@ private:
     int height = 635;
     bool fullScreen = true;
     Display* window = nullptr;
-    Surface backDC;
     float backWidth = 0;
     float backHeight = 0;
     bool resizePending = false;
     unsigned state = STATE_LOGO;
-    char programFolder[kMaxPath] = {};
-    char writeFolder[kMaxPath] = {};
 
     bool quitPosted = false;
     bool programFolderGiven = false;

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <string>
 
+// Longest path the game builds, terminator included.
+constexpr int kMaxPath = 260;
+
 class Paths {
 public:
     // The folder of the running executable.

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/CApp.h"
 #include "puzzle/CGame.h"
+#include "puzzle/GameOptions.h"
+#include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
-#include "screens/CMenu.h"
 
 CCutPreview CutPreview;
 
@@ -168,7 +168,7 @@ void CCutPreview::DisplaceHorizontalEdges(bool& flip, float& a)
     const int X = columns, Y = rows;
     const float cw = (clean.width - 1.0f) / static_cast<float>(X);
     const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
-    const bool border = CMenu::IsBorder();
+    const bool border = Options.border;
     float b = 0.22f;
     for (int r = 1; r <= Y - 1; ++r) {
         // With the Border option the lines next to the ring stay straight.
@@ -206,7 +206,7 @@ void CCutPreview::DisplaceVerticalEdges(bool& flip)
     const int X = columns, Y = rows;
     const float cw = (clean.width - 1.0f) / static_cast<float>(X);
     const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
-    const bool border = CMenu::IsBorder();
+    const bool border = Options.border;
     float b = 0.22f;
     for (int col = 1; col <= X - 1; ++col) {
         if (border && (col == 1 || col == X - 1)) continue;
@@ -258,7 +258,7 @@ Point CCutPreview::GetPoint(int index) const
 
 bool CCutPreview::IsRingCell(int column, int row) const
 {
-    return CMenu::IsBorder() && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
+    return Options.border && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
 }
 
 void CCutPreview::Redraw()
@@ -284,7 +284,7 @@ void CCutPreview::DrawCell(int column, int row)
 
 void CCutPreview::Draw()
 {
-    ImageMgr.Draw(App.GetBackDC(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
+    ImageMgr.Draw(BackBuffer(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
     SmallFont.Print(210, 310, "%i", GetPieceCount());
 }
 

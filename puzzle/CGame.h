@@ -2,6 +2,9 @@
 // the ordered list of groups of joined pieces, the play clock and the state of
 // the mouse interaction.
 //
+// The class spans one file per role: CGame.cpp (the model), CGameCut.cpp,
+// CGameStart.cpp, CGameSave.cpp, CGameBoard.cpp and CGameHand.cpp.
+//
 // Invariants during play: every piece is a member of exactly one group and its
 // inGroup names that group; no group's canJoin holds one of its own members;
 // the puzzle is solved exactly when one group is left.
@@ -9,7 +12,7 @@
 
 #include <vector>
 
-#include "app/CApp.h"
+#include "platform/Paths.h"
 #include "platform/Surface.h"
 #include "puzzle/CGroup.h"
 #include "puzzle/CPiece.h"
@@ -76,6 +79,9 @@ public:
 
     // One frame of play: the clock, the groups, the panel, the mouse.
     void Update();
+    // The in-game panel that Update draws over the groups each frame (the
+    // screens own it; the application hands it over at start-up).
+    void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
     // The player's hand on the board, called from Update.
     void HandleMouse();
     void PickUp();
@@ -127,6 +133,10 @@ private:
     bool BuildFromSave(const SavedGame& saved);
 
     // The board, one frame at a time.
+    void DrawPanel() const
+    {
+        if (panel) panel();
+    }
     void AdvanceClock(float dt);
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
@@ -172,6 +182,7 @@ private:
     int clockSeconds = 0;
     // Angle in degrees of the selection rectangle's pulsing green.
     float selectionPulse = 0;
+    void (*panel)() = nullptr;
 };
 
 extern CGame Game;

@@ -3,6 +3,9 @@
 
 #include "platform/Surface.h"
 
+// The four sides of a piece, the order of its neighbour entries.
+enum Side { kLeft, kRight, kUp, kDown };
+
 struct CPiece {
     Surface image;  // the piece's picture; black outside the piece
     Surface mask;   // white inside the piece, black outside

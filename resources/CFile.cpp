@@ -53,10 +53,11 @@ CFile::~CFile()
     CloseArchive();
 }
 
-const char* CFile::RootFolder() const
-{
-    return root == FileRoot::Program ? App.GetProgramFolder() : App.GetWriteFolder();
-}
+void CFile::SetProgramFolder(const char* folder) { Paths::CopyBounded(programFolder, sizeof programFolder, folder); }
+
+void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder, sizeof writeFolder, folder); }
+
+const char* CFile::RootFolder() const { return root == FileRoot::Program ? programFolder : writeFolder; }
 
 bool CFile::BuildPath(const char* folder, const char* name, char* path) const
 {
@@ -137,8 +138,8 @@ bool CFile::OpenEntry(const char* name)
 bool CFile::OpenForReading(const char* name)
 {
     const char* folders[2] = {RootFolder(), nullptr};
-    if (root == FileRoot::Writable && std::strcmp(App.GetWriteFolder(), App.GetProgramFolder()) != 0) {
-        folders[1] = App.GetProgramFolder();
+    if (root == FileRoot::Writable && std::strcmp(writeFolder, programFolder) != 0) {
+        folders[1] = programFolder;
     }
     for (const char* folder : folders) {
         if (!folder) break;

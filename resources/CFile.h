@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CApp.h"
 #include "platform/AtomicFile.h"
+#include "platform/Paths.h"
 
 // Open modes of CFile::Open.
 enum FileMode : int {
@@ -67,6 +67,15 @@ public:
     // Test hook: forgets the archive (closing it), as in a run without one.
     void CloseArchive();
 
+    // The two roots, each ending with "/": the program folder, where
+    // "data.000" lies, and the folder the game writes into. The application
+    // finds them at start-up (CApp::FindProgramFolder) and hands them here; a
+    // folder that does not fit leaves the root empty.
+    static void SetProgramFolder(const char* folder);
+    static void SetWriteFolder(const char* folder);
+    static const char* GetProgramFolder() { return programFolder; }
+    static const char* GetWriteFolder() { return writeFolder; }
+
 private:
     bool BuildPath(const char* folder, const char* name, char* path) const;
     const char* RootFolder() const;
@@ -93,6 +102,9 @@ private:
     bool inArchive = false;
     bool textMode = false;
     char openName[kMaxPath] = {};  // for messages about the open file
+
+    static inline char programFolder[kMaxPath] = {};
+    static inline char writeFolder[kMaxPath] = {};
 };
 
 // Every game resource is read through this one, archive first.

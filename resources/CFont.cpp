@@ -8,9 +8,9 @@
 
 #include <strings.h>
 
-#include "app/CApp.h"
 #include "app/CLog.h"
 #include "platform/FontFace.h"
+#include "resources/BackBuffer.h"
 #include "resources/CFile.h"
 #include "resources/ResourceNames.h"
 
@@ -76,7 +76,7 @@ void CFont::Print(int x, int y, const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    font->Draw(App.GetBackDC(), x, y, text, 0xFFFFFF);
+    font->Draw(BackBuffer(), x, y, text, 0xFFFFFF);
 }
 
 void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
@@ -89,7 +89,7 @@ void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
     va_end(args);
 
     const PixelRect clip{rect.left, rect.top, rect.right, rect.bottom};
-    Surface& back = App.GetBackDC();
+    Surface& back = BackBuffer();
     long long y = rect.top;
     for (char* line = text; line && y < rect.bottom;) {
         char* next = std::strchr(line, '\n');

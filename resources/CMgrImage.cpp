@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/CApp.h"
 #include "app/CError.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
-#include "puzzle/CPiece.h"
 #include "resources/CFile.h"
 
 CMgrImage ImageMgr;
@@ -75,7 +73,7 @@ void ReadJpegHeader(JpegDecoder& decoder, const char* fileName)
 {
     if (!decoder.Init()) Error.CriticalError("Can't initialize ijl15.lib!");
     if (decoder.ReadHeader(fileName)) return;
-    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
     if (decoder.ReadHeader(inProgramFolder.c_str())) return;
     decoder.Free();
     Error.CriticalError("Can't load file: %s", fileName);
@@ -121,14 +119,13 @@ void CMgrImage::DrawStretchedX(Surface& dest, const CImage& image, float x, floa
                      Trunc(image.width), Trunc(image.height));
 }
 
-void CMgrImage::DrawPieceTransparent(Surface& dest, const CPiece& piece, float x, float y)
+void CMgrImage::DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
+                               bool transparent)
 {
-    dest.BlitTransparent(Trunc(x), Trunc(y), Trunc(piece.width), Trunc(piece.height), piece.image, 0, 0);
-}
-
-void CMgrImage::DrawPieceLighten(Surface& dest, const CPiece& piece, float x, float y)
-{
-    dest.Blit(Trunc(x), Trunc(y), Trunc(piece.width), Trunc(piece.height), piece.image, 0, 0, RasterOp::Paint);
+    if (transparent)
+        dest.BlitTransparent(Trunc(x), Trunc(y), Trunc(width), Trunc(height), image, 0, 0);
+    else
+        dest.Blit(Trunc(x), Trunc(y), Trunc(width), Trunc(height), image, 0, 0, RasterOp::Paint);
 }
 
 void CMgrImage::DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth)
@@ -216,7 +213,7 @@ bool CMgrImage::CanLoadImage(const char* fileName)
         return std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error);
     };
     if (IsBmpName(fileName)) {
-        if (isOther(std::string(App.GetProgramFolder()) + fileName)) return false;
+        if (isOther(std::string(CFile::GetProgramFolder()) + fileName)) return false;
         if (!DataFile.Open(fileName, FILE_READ)) return false;
         std::vector<unsigned char> bytes(DataFile.GetSize());
         std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -225,7 +222,7 @@ bool CMgrImage::CanLoadImage(const char* fileName)
         Surface picture;
         return BmpCodec::Decode(bytes.data(), bytes.size(), picture, nullptr);
     }
-    std::string inProgramFolder = std::string(App.GetProgramFolder()) + "/" + fileName;
+    std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
     if (isOther(fileName) || isOther(inProgramFolder)) return false;
     JpegDecoder decoder;
     if (!decoder.Init()) return false;

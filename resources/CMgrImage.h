@@ -4,8 +4,6 @@
 #include "platform/Surface.h"
 #include "resources/CImage.h"
 
-struct CPiece;
-
 class CMgrImage {
 public:
     // Loaders. The extension decides: "bmp" after the first "." loads a BMP
@@ -32,10 +30,24 @@ public:
     void Draw(Surface& dest, const CImage& image, float x, float y);
     void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
     void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);
-    void DrawPieceTransparent(Surface& dest, const CPiece& piece, float x, float y);
-    void DrawPieceLighten(Surface& dest, const CPiece& piece, float x, float y);
+    // A puzzle piece's image (any piece with an image, a width and a height):
+    // black is transparent, or painted over what lies below for a selected one.
+    template <class Piece>
+    void DrawPieceTransparent(Surface& dest, const Piece& piece, float x, float y)
+    {
+        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, true);
+    }
+    template <class Piece>
+    void DrawPieceLighten(Surface& dest, const Piece& piece, float x, float y)
+    {
+        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, false);
+    }
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
+
+private:
+    void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
+                        bool transparent);
 };
 
 extern CMgrImage ImageMgr;

@@ -1,7 +1,7 @@
 #include "screens/CButton.h"
 
-#include "app/CApp.h"
 #include "app/CMgrInput.h"
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 #include "sound/CMgrSound.h"
@@ -50,7 +50,7 @@ bool CButton::IsMouseOver() const
 
 bool CButton::Update()
 {
-    Surface& back = App.GetBackDC();
+    Surface& back = BackBuffer();
     if (!IsMouseOver()) {
         hoverArmed = true;
         ImageMgr.Draw(back, toggled ? toggleImage : noActiveImage, x, y);

@@ -1,8 +1,9 @@
 #include "screens/CLogo.h"
 
-#include "app/CApp.h"
 #include "app/CMgrInput.h"
+#include "app/CSystem.h"
 #include "app/CTimer.h"
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 #include "screens/CMenu.h"
@@ -18,9 +19,9 @@ void CLogo::Init()
 void CLogo::Update()
 {
     // Centred on the window's outer size; the divisor lifts the logo above the middle.
-    float width = static_cast<float>(App.GetWidth());
-    float height = static_cast<float>(App.GetHeight());
-    Surface& back = App.GetBackDC();
+    float width = static_cast<float>(System.GetWidth());
+    float height = static_cast<float>(System.GetHeight());
+    Surface& back = BackBuffer();
     ImageMgr.Draw(back, logo, width / 2 - logo.width / 2, height / 2 - logo.height / 1.3f);
     ImageMgr.Draw(back, siteLogo, width / 2 - siteLogo.width / 2, height - 2 * siteLogo.height);
     if (ShouldEnd()) End();
@@ -36,7 +37,7 @@ void CLogo::End()
 {
     // The logo drawn above stays on screen while everything loads.
     Menu.LoadResources();
-    App.SetState(STATE_MENU);
+    System.SetState(STATE_MENU);
     // The press that ended the logo must not click anything on the menu.
     InputMgr.Reset();
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "puzzle/GameOptions.h"
 #include "resources/CImage.h"
 #include "screens/CButton.h"
 #include "screens/CSlider.h"
@@ -70,17 +71,22 @@ public:
     static const CButton& GetBorderButton() { return borderButton; }
     static const CButton& GetPictureToggle() { return pictureButton; }
 
-    // Game options: class-wide switches read by the puzzle.
+    // Game options: class-wide switches read by the puzzle, which keeps them
+    // (Options); these names refer to them.
     static bool IsBorder() { return border; }
     static void SetBorder(bool value) { border = value; }
     static bool IsShowPicture() { return showPicture; }
 
     // The pre-joined outer ring; set only from a loaded saved game.
-    static bool border;
+    static inline bool& border = Options.border;
     // The in-game edge-pieces filter.
-    static bool borderOnly;
+    static inline bool& borderOnly = Options.borderOnly;
     // The small picture window on the board.
-    static bool showPicture;
+    static inline bool& showPicture = Options.showPicture;
+
+    // Opens a picture of the player's on the cut page; a file that cannot
+    // become a puzzle costs a message box and changes nothing.
+    static void OpenCustomPicture(const std::string& path);
 
 private:
     void LoadButtons();
@@ -88,7 +94,6 @@ private:
     void DrawThumbnailFrame(int index);
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
-    static void OpenCustomPicture(const std::string& path);
 
     CImage background;
     CImage background2;

@@ -1,7 +1,7 @@
 #include "screens/CSlider.h"
 
-#include "app/CApp.h"
 #include "app/CMgrInput.h"
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "screens/CButton.h"
 
@@ -72,7 +72,7 @@ bool CSlider::IsMouseOver() const
 
 void CSlider::Update()
 {
-    Surface& back = App.GetBackDC();
+    Surface& back = BackBuffer();
     float cx = static_cast<float>(CMgrInput::GetCursor().x);
     float w = activeImage.width;
     if (IsMouseOver()) {

@@ -1,0 +1,186 @@
+// CGame's board: one frame of play. The clock, the groups drawn and kept on
+// the board, the panel, the saved banner, the picture window, the selection
+// rectangle, and the finished picture gliding to the middle.
+#include "puzzle/CGame.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/CMgrInput.h"
+#include "app/CTimer.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/GameOptions.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFont.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+#include "sound/CMgrSound.h"
+
+namespace {
+
+// Groups are kept inside this part of the board, clear of the panel.
+constexpr float kBoardRight = 790.0f;
+constexpr float kBoardBottom = 560.0f;
+// The finished picture glides to its resting place at this speed per axis.
+constexpr float kSampleSpeed = 150.0f;
+constexpr float kSecondsPerClockStep = 1.0f;
+constexpr int kClockMinutesWrap = 10000;
+// The selection rectangle's green pulses at this many degrees per second.
+constexpr float kPulseSpeed = 250.0f;
+FloatPoint ToFloat(Point p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+
+void PlaySound(const char* fileName)
+{
+    SoundMgr.PlaySample(SoundMgr.LoadSample(fileName));
+}
+
+// One axis of the finished picture's glide: toward the target, never past it.
+float StepToward(float value, float target, float step)
+{
+    if (value > target) return std::max(target, value - step);
+    if (value < target) return std::min(target, value + step);
+    return value;
+}
+
+}  // namespace
+
+void CGame::Update()
+{
+    const float dt = Timer.GetDelta();
+    if (completed) {
+        ShowFinishedPicture(dt);
+        return;
+    }
+    AdvanceClock(dt);
+    if (groups.size() == 1) {
+        CompletePuzzle();
+        return;
+    }
+    DrawGroups();
+    DrawPanel();
+    DrawSavedBanner(dt);
+    if (hasSelection && InputMgr.IsLeftButtonDown()) GrabSelection();
+    HandleMouse();
+    UpdatePictureWindow();
+    UpdateSelectionRectangle(dt);
+    MoveSelection();
+}
+
+// Whole seconds only: what is left over a second is dropped, so a long frame
+// moves the clock by one second.
+void CGame::AdvanceClock(float dt)
+{
+    clockFraction += dt;
+    if (clockFraction < kSecondsPerClockStep) return;
+    clockFraction = 0;
+    if (++clockSeconds < 60) return;
+    clockSeconds = 0;
+    if (++clockMinutes > kClockMinutesWrap) clockMinutes = 0;
+}
+
+void CGame::CompletePuzzle()
+{
+    samplePos = {groups.front().x, groups.front().y};
+    completed = true;
+    PlaySound(res::kSoundLevelDone);
+    // The press that made the last join does nothing more.
+    InputMgr.Reset();
+}
+
+void CGame::ShowFinishedPicture(float dt)
+{
+    DrawPanel();
+    ImageMgr.Draw(BackBuffer(), CutPreview.GetClean(), samplePos.x, samplePos.y);
+    const float step = dt * kSampleSpeed;
+    samplePos.x = StepToward(samplePos.x, sampleTarget.x, step);
+    samplePos.y = StepToward(samplePos.y, sampleTarget.y, step);
+}
+
+// The right and bottom edges first: a group larger than the board ends up at
+// a negative position, its top-left part out of sight.
+void CGame::KeepOnBoard(CGroup& group)
+{
+    if (group.x + group.width > kBoardRight)
+        group.x = kBoardRight - group.width;
+    else if (group.x < 0)
+        group.x = 0;
+    if (group.y + group.height > kBoardBottom)
+        group.y = kBoardBottom - group.height;
+    else if (group.y < 0)
+        group.y = 0;
+}
+
+void CGame::DrawGroups()
+{
+    // While something is carried nothing else moves under the player's hand.
+    const bool keepOnBoard = !holdingGroup && !movingSelection;
+    Surface& back = BackBuffer();
+    for (int g : drawOrder) {
+        if (!IsValidGroupIndex(g)) continue;
+        CGroup& group = groups[g];
+        if (group.hidden) continue;
+        if (keepOnBoard) KeepOnBoard(group);
+        for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
+            if (!IsValidPieceIndex(*m)) continue;
+            const CPiece& piece = pieces[*m];
+            if (group.selected)
+                ImageMgr.DrawPieceLighten(back, piece, group.x + piece.x, group.y + piece.y);
+            else
+                ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
+        }
+    }
+}
+
+// Shown in every frame of its time, the one in which the time runs out too.
+void CGame::DrawSavedBanner(float dt)
+{
+    if (!savedBanner) return;
+    savedBannerTime -= dt;
+    if (savedBannerTime <= 0) savedBanner = false;
+    SmallFont.Print(350, 10, "GAME SAVED!");
+}
+
+void CGame::UpdatePictureWindow()
+{
+    if (!Options.showPicture) return;
+    if (draggingPreview) {
+        const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+        previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
+    }
+    ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
+    ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
+}
+
+void CGame::UpdateSelectionRectangle(float dt)
+{
+    if (!selecting) return;
+    if (!InputMgr.IsLeftButtonDown()) {
+        selecting = false;
+        FinishSelection();
+        return;
+    }
+    selectionEnd = CMgrInput::GetCursor();
+    const int green = static_cast<int>(std::sin(selectionPulse * 3.14f / 180.0f) * 25.0f + 230.0f);
+    ImageMgr.DrawFrame(BackBuffer(), selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y,
+                       MakeColour(0, green, 0), 1);
+    // A whole turn changes nothing; wrapping keeps the angle precise in long games.
+    selectionPulse = std::fmod(selectionPulse + dt * kPulseSpeed, 360.0f);
+}
+
+// A moved selection never snaps or joins; it is kept on the board from the
+// next frame on.
+void CGame::MoveSelection()
+{
+    if (!movingSelection) return;
+    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+    if (!InputMgr.IsLeftButtonDown()) {
+        movingSelection = false;
+        DeselectAll();
+        return;
+    }
+    for (CGroup& group : groups) {
+        if (!group.selected) continue;
+        group.x = cursor.x - group.grabX;
+        group.y = cursor.y - group.grabY;
+    }
+}

@@ -1,0 +1,285 @@
+// CGame's hand: what the player's mouse does on the board. Picking a group
+// up, carrying and dropping it, joining it to the groups it fits, dragging
+// the picture window, and selecting groups with a rectangle to move together.
+#include "puzzle/CGame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <numeric>
+
+#include "app/CMgrInput.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/GameOptions.h"
+#include "resources/ResourceNames.h"
+#include "sound/CMgrSound.h"
+
+namespace {
+
+// Along a join a neighbour fits within this share of its offset; across it
+// within these many pixels.
+constexpr float kAlongTolerance = 0.25f;
+constexpr float kAcrossSideways = 15.0f;
+constexpr float kAcrossUpDown = 20.0f;
+
+FloatPoint ToFloat(Point p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+
+// Strictly between target - tolerance and target + tolerance; a tolerance of
+// 0 or less leaves no room at all.
+bool StrictlyNear(float value, float target, float tolerance)
+{
+    return value > target - tolerance && value < target + tolerance;
+}
+
+void PlaySound(const char* fileName)
+{
+    SoundMgr.PlaySample(SoundMgr.LoadSample(fileName));
+}
+
+}  // namespace
+
+// Strict on the left and top, inclusive on the right and bottom, and only
+// where the mask is exactly white: a click on a transparent corner of the box
+// falls through to whatever lies below.
+bool CGame::IsPieceUnderCursor(const CGroup& group, int index, Point cursor, FloatPoint* offset) const
+{
+    if (!IsValidPieceIndex(index)) return false;
+    const CPiece& piece = pieces[index];
+    const float px = group.x + piece.x, py = group.y + piece.y;
+    const FloatPoint c = ToFloat(cursor);
+    if (!(px < c.x && c.x <= px + piece.width && py < c.y && c.y <= py + piece.height)) return false;
+    // Outside the mask GetPixel answers a value that is never white.
+    if (piece.mask.GetPixel(static_cast<int>(c.x - px), static_cast<int>(c.y - py)) != kWhite) return false;
+    if (offset) *offset = {c.x - px, c.y - py};
+    return true;
+}
+
+bool CGame::IsInsidePictureWindow(Point cursor) const
+{
+    const CImage& frame = CutPreview.GetFrame();
+    const FloatPoint c = ToFloat(cursor);
+    return previewPos.x < c.x && c.x < previewPos.x + frame.width && previewPos.y < c.y &&
+           c.y < previewPos.y + frame.height;
+}
+
+void CGame::HandleMouse()
+{
+    if (movingSelection) return;
+    const bool down = InputMgr.IsLeftButtonDown();
+    if (draggingPreview && !down) {
+        Drop();
+        return;
+    }
+    if (holdingGroup) {
+        // The panel may have replaced the puzzle under the carried group.
+        if (groups.empty() || !IsValidPieceIndex(heldPiece)) {
+            holdingGroup = false;
+            return;
+        }
+        const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+        CGroup& carried = groups.back();
+        carried.x = cursor.x - grabOffset.x - pieces[heldPiece].x;
+        carried.y = cursor.y - grabOffset.y - pieces[heldPiece].y;
+        if (!down) {
+            holdingGroup = false;
+            Drop();
+        }
+    } else if (down && !draggingPreview && !selecting) {
+        PickUp();
+    }
+}
+
+void CGame::PickUp()
+{
+    const Point cursor = CMgrInput::GetCursor();
+    if (Options.showPicture && IsInsidePictureWindow(cursor)) {
+        grabOffset = {cursor.x - previewPos.x, cursor.y - previewPos.y};
+        draggingPreview = true;
+        return;
+    }
+
+    int hitGroup = -1;
+    for (auto g = drawOrder.rbegin(); g != drawOrder.rend() && hitGroup < 0; ++g) {
+        if (!IsValidGroupIndex(*g) || groups[*g].hidden) continue;
+        for (int m : groups[*g].members) {
+            if (!IsPieceUnderCursor(groups[*g], m, cursor, &grabOffset)) continue;
+            hitGroup = *g;
+            heldPiece = m;
+            break;
+        }
+    }
+    if (hitGroup < 0) {
+        selecting = true;
+        selectionStart = cursor;
+        DeselectAll();
+        return;
+    }
+
+    selecting = false;
+    holdingGroup = true;
+    // The carried group goes last, so that it is drawn on top.
+    CGroup carried = std::move(groups[hitGroup]);
+    groups.erase(groups.begin() + hitGroup);
+    groups.push_back(std::move(carried));
+    SyncInGroup();
+}
+
+bool CGame::FitsOnSide(int side, const CPiece& q, FloatPoint atQ, FloatPoint atNeighbour)
+{
+    const float dx = q.neighbourDX[side], dy = q.neighbourDY[side];
+    switch (side) {
+    case kLeft:
+        return StrictlyNear(atNeighbour.x, atQ.x - dx, kAlongTolerance * dx) &&
+               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+    case kRight:
+        return StrictlyNear(atNeighbour.x, atQ.x + dx, kAlongTolerance * dx) &&
+               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+    case kUp:
+        return StrictlyNear(atNeighbour.y, atQ.y - dy, kAlongTolerance * dy) &&
+               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+    default:
+        return StrictlyNear(atNeighbour.y, atQ.y + dy, kAlongTolerance * dy) &&
+               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+    }
+}
+
+// Walks the dropped group's candidates: a candidate's group fits when one of
+// the candidate's neighbours that belongs to the dropped group lies at its
+// place beside it. Membership is read exactly from the pieces' groups, so a
+// piece of a third group is never taken for one of the dropped group's.
+std::vector<int> CGame::CollectFittingGroups() const
+{
+    const int h = static_cast<int>(groups.size()) - 1;
+    const CGroup& dropped = groups[h];
+    std::vector<int> joining;
+    for (int q : dropped.canJoin) {
+        if (!IsValidPieceIndex(q)) continue;
+        const CPiece& candidate = pieces[q];
+        const int g = candidate.inGroup;
+        // A candidate of the dropped group itself would join the group to itself.
+        if (!IsValidGroupIndex(g) || g == h || groups[g].hidden) continue;
+        if (std::find(joining.begin(), joining.end(), g) != joining.end()) continue;
+        const FloatPoint atQ{groups[g].x + candidate.x, groups[g].y + candidate.y};
+        for (int side = kLeft; side <= kDown; ++side) {
+            const int nb = candidate.neighbour[side];
+            if (!IsValidPieceIndex(nb) || pieces[nb].inGroup != h) continue;
+            const FloatPoint atNeighbour{dropped.x + pieces[nb].x, dropped.y + pieces[nb].y};
+            if (FitsOnSide(side, candidate, atQ, atNeighbour)) {
+                joining.push_back(g);
+                break;
+            }
+        }
+    }
+    return joining;
+}
+
+void CGame::Drop()
+{
+    if (draggingPreview) {
+        draggingPreview = false;
+        return;
+    }
+    if (groups.empty()) return;
+    const std::vector<int> joining = CollectFittingGroups();
+    if (!joining.empty()) JoinGroups(joining);
+}
+
+// The dropped group stays where it was dropped, anchored by its first piece;
+// the joining groups' pieces jump into their places in the picture beside it.
+void CGame::JoinGroups(const std::vector<int>& joining)
+{
+    const int h = static_cast<int>(groups.size()) - 1;
+    CGroup joined = groups[h];
+    for (int g : joining) {
+        const CGroup& other = groups[g];
+        joined.members.insert(joined.members.end(), other.members.begin(), other.members.end());
+        joined.canJoin.insert(joined.canJoin.end(), other.canJoin.begin(), other.canJoin.end());
+    }
+    joined.TidyCanJoin();
+
+    const int anchor = groups[h].members.empty() ? -1 : groups[h].members.front();
+    const FloatPoint anchorBefore = IsValidPieceIndex(anchor) ? FloatPoint{pieces[anchor].x, pieces[anchor].y}
+                                                              : FloatPoint{};
+
+    groups[h].mergeMark = true;
+    for (int g : joining) groups[g].mergeMark = true;
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const CGroup& group) { return group.mergeMark; }),
+                 groups.end());
+    groups.push_back(std::move(joined));
+    SyncInGroup();
+
+    const int n = static_cast<int>(groups.size()) - 1;
+    CGroup& result = groups[n];
+    std::sort(result.members.begin(), result.members.end(), std::greater<int>());
+    LayOutGroup(n);
+    if (IsValidPieceIndex(anchor)) {
+        result.x -= pieces[anchor].x - anchorBefore.x;
+        result.y -= pieces[anchor].y - anchorBefore.y;
+    }
+
+    drawOrder.resize(groups.size());
+    std::iota(drawOrder.begin(), drawOrder.end(), 0);
+    PlaySound(res::kSoundPieceConnection);
+}
+
+void CGame::FinishSelection()
+{
+    movingSelection = false;
+    DeselectAll();
+    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+    const float left = static_cast<float>(std::min(selectionStart.x, selectionEnd.x));
+    const float right = static_cast<float>(std::max(selectionStart.x, selectionEnd.x));
+    const float top = static_cast<float>(std::min(selectionStart.y, selectionEnd.y));
+    const float bottom = static_cast<float>(std::max(selectionStart.y, selectionEnd.y));
+    auto inside = [&](float x, float y) { return left <= x && x <= right && top <= y && y <= bottom; };
+
+    std::vector<CGroup> caught;
+    for (CGroup& group : groups) {
+        for (int m : group.members) {
+            if (!IsValidPieceIndex(m)) continue;
+            const CPiece& piece = pieces[m];
+            const float px = group.x + piece.x, py = group.y + piece.y;
+            if (!inside(px, py) && !inside(px + piece.width, py + piece.height)) continue;
+            hasSelection = true;
+            group.selected = true;
+            group.grabX = cursor.x - group.x;
+            group.grabY = cursor.y - group.y;
+            caught.push_back(group);
+            break;
+        }
+    }
+    if (caught.empty()) return;
+    // The selection goes last, in the order caught, so that it is drawn on top.
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const CGroup& group) { return group.selected; }),
+                 groups.end());
+    groups.insert(groups.end(), std::make_move_iterator(caught.begin()), std::make_move_iterator(caught.end()));
+    SyncInGroup();
+}
+
+void CGame::GrabSelection()
+{
+    const Point cursor = CMgrInput::GetCursor();
+    bool hit = false;
+    for (const CGroup& group : groups) {
+        if (!group.selected) continue;
+        for (int m : group.members) {
+            if (IsPieceUnderCursor(group, m, cursor, nullptr)) {
+                hit = true;
+                break;
+            }
+        }
+        if (hit) break;
+    }
+    hasSelection = false;
+    if (!hit) {
+        DeselectAll();
+        return;
+    }
+    movingSelection = true;
+    const FloatPoint c = ToFloat(cursor);
+    for (CGroup& group : groups) {
+        if (!group.selected) continue;
+        group.grabX = c.x - group.x;
+        group.grabY = c.y - group.y;
+    }
+}

@@ -1,0 +1,54 @@
+// The saved game's file "game.pvs", read and written as text.
+//
+// A text file of keywords and values: the Border option, the picture's name
+// (spaces written as "_"), the edge style, the size of the cut, and every
+// group's position, members and join candidates. Everything else is rebuilt
+// from the picture and the cut when it is loaded. A file that lies about any
+// of it is refused whole.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "puzzle/CCutPreview.h"
+
+// What a saved game holds, as read and before it is trusted.
+struct SavedGroup {
+    int x = 0;
+    int y = 0;
+    std::vector<int> members;
+    std::vector<int> canJoin;
+};
+
+struct SavedGame {
+    bool border = false;
+    std::string imageName;
+    float smoothType = CCutPreview::kSmoothEasy;
+    int piecesX = 0;
+    int piecesY = 0;
+    std::vector<SavedGroup> groups;
+};
+
+class SavedGameFile {
+public:
+    static constexpr const char* kName = "game.pvs";
+    // A picture is cut from its copy of 448 pixels on the longer side, with no
+    // cell narrower than 33 pixels: never more than 13 x 13 pieces.
+    static constexpr int kLargestCut = 13;
+
+    // Damaged: the file could not be read, lies, or does not describe one
+    // whole cut (every piece in exactly one group).
+    enum class ReadResult { Read, Missing, Damaged };
+
+    // Reads the file in the write folder into `game`; what the file leaves
+    // out stays as it was in `game`.
+    static ReadResult Read(const char* fileName, SavedGame& game);
+    // The reader itself, on text that ends at `end` followed by
+    // CParser::kPadding zero bytes: false when the text lies or the game it
+    // describes is not consistent.
+    static bool Parse(char* text, char* end, SavedGame& game);
+    // Writes the game; false when the file cannot be created.
+    static bool Write(const char* fileName, const SavedGame& game);
+    // A whole position for the file; NaN and values beyond any board are held in range.
+    static int Position(float value);
+};

@@ -1,0 +1,9 @@
+#include "resources/BackBuffer.h"
+
+namespace {
+
+Surface back;
+
+}  // namespace
+
+Surface& BackBuffer() { return back; }

@@ -1,0 +1,96 @@
+// CMenu's second page: the cut of the chosen picture, pieces per side on the
+// slider and the edge style with the arrows, on a preview; Play and Back.
+#include "screens/CMenu.h"
+
+#include "app/CMgrInput.h"
+#include "puzzle/CCutPreview.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFont.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+constexpr float kProgressBarWidth = 196;
+constexpr float kProgressBarHeight = 28;
+
+}  // namespace
+
+void CMenu::TakeCutDefaults()
+{
+    countSlider.SetRange(CutPreview.GetMinPieces(), CutPreview.GetMaxPieces());
+    countSlider.SetValue(CutPreview.GetColumns());
+}
+
+const char* CMenu::SmoothLabel(float smooth)
+{
+    if (smooth == CCutPreview::kSmoothNone) return "none";
+    if (smooth == CCutPreview::kSmoothEasy) return "easy";
+    if (smooth == CCutPreview::kSmoothMedium) return "medium";
+    if (smooth == CCutPreview::kSmoothHard) return "hard";
+    return nullptr;
+}
+
+void CMenu::UpdateCut()
+{
+    ImageMgr.Draw(BackBuffer(), background2, 0, 0);
+    CutPreview.Draw();
+    playButton.Update();
+    backButton.Update();
+    arrowLeftButton.Update();
+    if (const char* label = SmoothLabel(CutPreview.GetSmoothType()))
+        LargeFont.PrintInRect(TextRect{55, 412, 216, 440}, TEXT_CENTER, "%s", label);
+    arrowRightButton.Update();
+    countSlider.Update();
+    // Back may have released the picture in this frame; then there is nothing to cut.
+    if (page != MENU_CUT) return;
+    if (countSlider.GetValue() != CutPreview.GetColumns()) {
+        CutPreview.SetPieces(countSlider.GetValue());
+        CutPreview.Refresh();
+    }
+}
+
+void CMenu::OnPlay()
+{
+    showPicture = false;
+    borderOnly = false;
+    CutPreview.StartBuild();
+    SetPage(MENU_CALCULATE);
+    progressBar.Release();
+    ImageMgr.LoadImageScaled(progressBar, res::kProgressBar, kProgressBarWidth, kProgressBarHeight);
+}
+
+void CMenu::OnBack()
+{
+    CutPreview.Release();
+    SetPage(MENU_PICTURES);
+    InputMgr.Reset();
+}
+
+void CMenu::OnSmoothLeft()
+{
+    float smooth = CutPreview.GetSmoothType();
+    if (smooth == CCutPreview::kSmoothNone)
+        smooth = CCutPreview::kSmoothHard;
+    else if (smooth == CCutPreview::kSmoothEasy)
+        smooth = CCutPreview::kSmoothNone;
+    else if (smooth == CCutPreview::kSmoothMedium)
+        smooth = CCutPreview::kSmoothEasy;
+    else if (smooth == CCutPreview::kSmoothHard)
+        smooth = CCutPreview::kSmoothMedium;
+    CutPreview.SetSmoothType(smooth);
+}
+
+void CMenu::OnSmoothRight()
+{
+    float smooth = CutPreview.GetSmoothType();
+    if (smooth == CCutPreview::kSmoothNone)
+        smooth = CCutPreview::kSmoothEasy;
+    else if (smooth == CCutPreview::kSmoothEasy)
+        smooth = CCutPreview::kSmoothMedium;
+    else if (smooth == CCutPreview::kSmoothMedium)
+        smooth = CCutPreview::kSmoothHard;
+    else if (smooth == CCutPreview::kSmoothHard)
+        smooth = CCutPreview::kSmoothNone;
+    CutPreview.SetSmoothType(smooth);
+}

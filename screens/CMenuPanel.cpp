@@ -1,0 +1,113 @@
+// CMenu's in-game panel, drawn over the board in every frame of play: the
+// play clock, Menu, Save and Load, the edge-pieces filter, the picture window,
+// Arrange and the four board colours.
+#include "screens/CMenu.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/CMgrInput.h"
+#include "app/CSystem.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFont.h"
+#include "resources/CMgrImage.h"
+
+namespace {
+
+constexpr const char* kExitLine = "PRESS ANY KEY TO EXIT TO THE MAIN MENU";
+
+std::string ClockPart(int value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, value < 10 ? "0%i" : "%i", value);
+    return text;
+}
+
+bool AnyPress()
+{
+    return InputMgr.AnyKeyDown() || InputMgr.IsLeftButtonDown() || InputMgr.IsRightButtonDown();
+}
+
+}  // namespace
+
+std::string CMenu::FormatClock(int minutes, int seconds)
+{
+    return ClockPart(minutes) + " : " + ClockPart(seconds);
+}
+
+void CMenu::UpdateGamePanel()
+{
+    Surface& back = BackBuffer();
+    ImageMgr.DrawTransparent(back, panelTop, 0, 0);
+    ImageMgr.Draw(back, panelBottom, 0, 563);
+    if (Game.IsCompleted()) {
+        SmallFont.Print(190, 540, "%s", kExitLine);
+        if (AnyPress()) {
+            OnMenu();
+            InputMgr.Reset();
+        }
+    } else {
+        borderButton.Update();
+        pictureButton.Update();
+        arrangeButton.Update();
+        for (CButton& colour : colourButtons) colour.Update();
+        saveButton.Update();
+        loadButton.Update();
+    }
+    menuButton.Update();
+    std::string clock = FormatClock(Game.GetClockMinutes(), Game.GetClockSeconds());
+    ImageMgr.DrawTransparent(back, timerImage, 672, 0);
+    SmallFont.Print(712, 5, "%s", clock.c_str());
+}
+
+void CMenu::ResetToggles()
+{
+    borderButton.ResetToggle();
+    pictureButton.ResetToggle();
+    borderOnly = false;
+    showPicture = false;
+}
+
+void CMenu::OnMenu()
+{
+    Game.ClearGroups();
+    Game.FreePieces();
+    CutPreview.Release();
+    System.SetState(STATE_MENU);
+    SetPage(MENU_PICTURES);
+    borderButton.ResetToggle();
+    pictureButton.ResetToggle();
+}
+
+void CMenu::OnSave()
+{
+    // The banner tells the player the game is safe: only when it was written.
+    if (Game.SaveGame()) Game.ShowSavedBanner(2.0f);
+}
+
+void CMenu::OnLoad()
+{
+    ResetToggles();
+    Game.LoadGame();
+}
+
+void CMenu::OnArrange() { Game.ArrangePieces(); }
+
+void CMenu::OnBack1() { Game.SetBackgroundColor(127, 154, 168); }
+void CMenu::OnBack2() { Game.SetBackgroundColor(0, 122, 183); }
+void CMenu::OnBack3() { Game.SetBackgroundColor(242, 205, 186); }
+void CMenu::OnBack4() { Game.SetBackgroundColor(170, 103, 103); }
+
+void CMenu::OnBorder()
+{
+    borderOnly = !borderOnly;
+    Game.FilterEdgePieces(borderOnly);
+}
+
+void CMenu::OnPicture()
+{
+    showPicture = !showPicture;
+    Game.SetPreviewPos(560, 20);
+}
