@@ -111,8 +111,11 @@ void CApp::StartUp()
     InitSubsystems();
 }
 
+// Every way out of the loop (Escape, the window's close button, the
+// session's end) leaves the puzzle in play saved: LOAD GAME resumes it.
 void CApp::CloseDown()
 {
+    if (state == STATE_GAME) Game.AutoSave();
     UpdateRunCounters();
     WriteSettings();
     Shutdown();

@@ -137,7 +137,7 @@ void CGame::DrawSavedBanner(float dt)
     if (!savedBanner) return;
     savedBannerTime -= dt;
     if (savedBannerTime <= 0) savedBanner = false;
-    SmallFont.Print(350, 10, "GAME SAVED!");
+    SmallFont.Print(350, 10, "%s", bannerText);
 }
 
 void CGame::UpdatePictureWindow()

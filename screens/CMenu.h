@@ -36,6 +36,13 @@ public:
     static int GetPage() { return page; }
     // Clears both toggle marks and the options they stand for.
     static void ResetToggles();
+    // A line on the picture page, just above LOAD GAME, for some seconds:
+    // what became of a saved game ("NO SAVED GAME", "SAVE FAILED!", ...).
+    static void ShowMessage(const char* text, float seconds);
+    // The line shown now; nullptr when none.
+    static const char* GetMessage() { return messageTime > 0 ? message : nullptr; }
+    // Seconds the lines about saved games stay on screen.
+    static constexpr float kMessageSeconds = 2.0f;
 
     // Actions of the menu pages.
     static void OnLoadGame();
@@ -92,6 +99,7 @@ private:
     void LoadButtons();
     void LoadThumbnails();
     void DrawThumbnailFrame(int index);
+    void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
 
@@ -121,6 +129,8 @@ private:
     static CButton pictureButton;
     static CImage progressBar;
     static float holdTime;
+    static inline const char* message = nullptr;
+    static inline float messageTime = 0;
 };
 
 extern CMenu Menu;

@@ -41,7 +41,7 @@ bool WaitForSaves(int pipe, int count)
     CGroup& moving = Game.TestHookGroups()[0];
     for (;;) {
         moving.x += 1;
-        if (!Game.SaveGame()) ::_exit(3);
+        if (Game.SaveGame() != CGame::SaveResult::Saved) ::_exit(3);
         if (::write(pipe, "s", 1) != 1) ::_exit(4);
     }
 }
@@ -52,7 +52,7 @@ TEST_F(SavedGameTest, AKilledSaveLeavesTheOldOrTheNewFileWhole)
     CGroup& moving = Game.TestHookGroups()[0];
     moving.x = 100;
     moving.y = 200;
-    ASSERT_TRUE(Game.SaveGame());
+    ASSERT_EQ(Game.SaveGame(), CGame::SaveResult::Saved);
     // Every version differs from the first in the moving group's line only.
     const std::string first = SavedText();
     const std::string firstLine = "Group 0 100 200\r\n";
@@ -103,7 +103,7 @@ TEST_F(SavedGameTest, AKilledSaveLeavesTheOldOrTheNewFileWhole)
         }
     }
     // What is left still loads.
-    Game.LoadGame();
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Loaded);
     EXPECT_EQ(Game.GetPieceCount(), 100);
     RecordProperty("kills_after_the_rename", underWay);
 }
