@@ -71,60 +71,126 @@ protected:
         return Xdotool({"mouseup", "1"}) && result;
     }
 
+    // A key held until the menu shows.
+    void PassTheLogo(const std::string& window)
+    {
+        static const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+        ASSERT_TRUE(Xdotool({"windowfocus", window}));
+        ASSERT_TRUE(Xdotool({"keydown", "a"}));
+        bool menuShown = session.WaitForScreen(
+            [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+        ASSERT_TRUE(Xdotool({"keyup", "a"}));
+        ASSERT_TRUE(menuShown) << session.ErrorOutput();
+        menu = session.TakeScreenshot();
+        ASSERT_TRUE(menu);
+    }
+
+    // The first thumbnail (the cut page replaces the thumbnails with the
+    // preview), then Play: the pieces are built, then the board shows.
+    void PlayTheFirstPicture()
+    {
+        auto pageChangedAround = [&](int frameX, int frameY) {
+            return [&, frameX, frameY](const Screenshot& shot) {
+                int differing = 0;
+                for (int dy = -40; dy <= 40; dy += 8)
+                    for (int dx = -40; dx <= 40; dx += 8)
+                        differing +=
+                            !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
+                return differing > 40;
+            };
+        };
+        ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
+        // Play's press is consumed by the button, so holding it on into the game is harmless.
+        ASSERT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    }
+
+    std::function<bool(const Screenshot&)> BoardShown()
+    {
+        return [this](const Screenshot& shot) {
+            const Colour board =
+                MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+            const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
+            for (Point spot : spots)
+                if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
+            return false;
+        };
+    }
+
+    // A spot of the picture page clear of every widget, left of the thumbnails.
+    static constexpr int kBackgroundX = 20, kBackgroundY = 300;
     GameSession session{kScreenWidth, kScreenHeight};
     Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
+    std::optional<Screenshot> menu;
 };
 
 TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)
 {
-    // A spot of the picture page clear of every widget, left of the thumbnails.
-    constexpr int kBackgroundX = 20, kBackgroundY = 300;
-    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
-
     ASSERT_TRUE(session.Launch());
     std::optional<std::string> window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
     ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }))
         << "no logo";
-
-    // A key held until the menu shows.
-    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
-    ASSERT_TRUE(Xdotool({"keydown", "a"}));
-    bool menuShown = session.WaitForScreen(
-        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
-    ASSERT_TRUE(Xdotool({"keyup", "a"}));
-    ASSERT_TRUE(menuShown) << session.ErrorOutput();
-    std::optional<Screenshot> menu = session.TakeScreenshot();
-    ASSERT_TRUE(menu);
-
-    // The first thumbnail: the cut page replaces the thumbnails with the preview.
-    auto pageChangedAround = [&](int frameX, int frameY) {
-        return [&, frameX, frameY](const Screenshot& shot) {
-            int differing = 0;
-            for (int dy = -40; dy <= 40; dy += 8)
-                for (int dx = -40; dx <= 40; dx += 8)
-                    differing += !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
-            return differing > 40;
-        };
-    };
-    ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
-
-    // Play: the pieces are built, then the board shows in its colour.
-    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-    auto boardShown = [&](const Screenshot& shot) {
-        const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
-        for (Point spot : spots)
-            if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
-        return false;
-    };
-    // Play's press is consumed by the button, so holding it on into the game is harmless.
-    EXPECT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, boardShown)) << "no board";
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
 
     ASSERT_TRUE(session.PressKey("Escape", *window));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
     std::string log = session.Log();
     EXPECT_NE(log.find("=== App was shutdown successfully"), std::string::npos) << log;
 }
+
+// The saved game without its last line, the play time; and the play time.
+std::string WithoutTime(const std::string& text) { return text.substr(0, text.rfind("Time ")); }
+float PlayTime(const std::string& text)
+{
+    const std::size_t at = text.rfind("Time ");
+    return at == std::string::npos ? -1.0f : std::strtof(text.c_str() + at + 5, nullptr);
+}
+
+class ResumeTest : public PlayThroughTest, public ::testing::WithParamInterface<const char*> {};
+
+// A puzzle left half done, by Escape or by the window's close button, comes
+// back with the next run's LOAD GAME: the same groups at the same places, and
+// the clock goes on from where it stood.
+TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
+{
+    const std::string wayOut = GetParam();
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+    EXPECT_FALSE(session.Folder().Exists("game.pvs"));
+    if (wayOut == "Escape") {
+        ASSERT_TRUE(session.PressKey("Escape", *window));
+    } else {
+        ASSERT_TRUE(session.RequestClose(*window));
+    }
+    ASSERT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    const std::string left = session.ReadFile("game.pvs");
+    ASSERT_NE(left.find("NumberOfGroups"), std::string::npos) << session.Log();
+    const float leftAt = PlayTime(left);
+    EXPECT_GE(leftAt, 0.0f) << left;
+
+    // The next run: LOAD GAME, then SAVE writes what was loaded.
+    ASSERT_TRUE(session.Launch());
+    window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    EXPECT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    EXPECT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
+        return session.ReadFile("game.pvs") != left;
+    })) << "SAVE wrote nothing";
+    const std::string resumed = session.ReadFile("game.pvs");
+    EXPECT_EQ(WithoutTime(resumed), WithoutTime(left));
+    EXPECT_GE(PlayTime(resumed), leftAt);
+    EXPECT_LT(PlayTime(resumed), leftAt + 120.0f) << "the clock went on from " << leftAt;
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, ResumeTest, ::testing::Values("Escape", "CloseButton"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
