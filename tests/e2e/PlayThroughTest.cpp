@@ -159,6 +159,7 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     ASSERT_TRUE(session.Launch());
     std::optional<std::string> window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
     ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
     EXPECT_FALSE(session.Folder().Exists("game.pvs"));
@@ -167,7 +168,7 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     } else {
         ASSERT_TRUE(session.RequestClose(*window));
     }
-    ASSERT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    ASSERT_EQ(session.WaitForExit(), 0) << session.ErrorOutput() << session.Log();
     const std::string left = session.ReadFile("game.pvs");
     ASSERT_NE(left.find("NumberOfGroups"), std::string::npos) << session.Log();
     const float leftAt = PlayTime(left);
@@ -177,6 +178,7 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     ASSERT_TRUE(session.Launch());
     window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
     EXPECT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
     EXPECT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
