@@ -168,7 +168,7 @@ bool GameSession::RequestClose(const std::string& windowId)
     if (!display) return false;
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = static_cast<Window>(std::stoul(windowId));
+    event.xclient.window = static_cast<Window>(std::stoul(windowId, nullptr, 0));  // decimal or 0x...
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));

@@ -2,6 +2,7 @@
 // picture page, the cut page, the build, the board, and Escape.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -150,7 +151,8 @@ float PlayTime(const std::string& text)
 
 class ResumeTest : public PlayThroughTest, public ::testing::WithParamInterface<const char*> {};
 
-// A puzzle left half done, by Escape or by the window's close button, comes
+// A puzzle left half done, by Escape, the window's close button or the end of
+// the session (SIGTERM), comes
 // back with the next run's LOAD GAME: the same groups at the same places, and
 // the clock goes on from where it stood.
 TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
@@ -165,8 +167,10 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     EXPECT_FALSE(session.Folder().Exists("game.pvs"));
     if (wayOut == "Escape") {
         ASSERT_TRUE(session.PressKey("Escape", *window));
-    } else {
+    } else if (wayOut == "CloseButton") {
         ASSERT_TRUE(session.RequestClose(*window));
+    } else {
+        ASSERT_TRUE(session.Signal(SIGTERM));  // the session ends
     }
     ASSERT_EQ(session.WaitForExit(), 0) << session.ErrorOutput() << session.Log();
     const std::string left = session.ReadFile("game.pvs");
@@ -192,7 +196,7 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
 
-INSTANTIATE_TEST_SUITE_P(WaysOut, ResumeTest, ::testing::Values("Escape", "CloseButton"),
+INSTANTIATE_TEST_SUITE_P(WaysOut, ResumeTest, ::testing::Values("Escape", "CloseButton", "SessionEnd"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
