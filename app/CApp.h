@@ -13,7 +13,6 @@
 class Display;
 struct InputEvent;
 
-
 class CApp {
 public:
     // The whole start-up, in order: defaults, program folder, settings, data

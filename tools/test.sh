@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game twice (plain, and with the address
-# and undefined-behaviour sanitizers) and runs every test in both builds, then
-# runs the benchmarks once to report their ratios.
+# and undefined-behaviour sanitizers) and runs every test in both builds (and
+# each plain test program as one process), then runs the benchmarks once to
+# report their ratios.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 pavendra_install_packages
@@ -12,6 +13,12 @@ echo "=== Build"
 pavendra_build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAVENDRA_WERROR=ON
 echo "=== Tests"
 (cd "$PAVENDRA_ROOT/build-test" && ctest --output-on-failure -j "$jobs")
+# ctest runs every test in a process of its own; each program must also pass
+# with all its tests in one process, where one test's leftovers meet the next.
+echo "=== Each test program as one process"
+for program in "$PAVENDRA_ROOT"/build-test/bin/test_*; do
+  (cd "$PAVENDRA_ROOT/build-test" && "$program" --gtest_brief=1)
+done
 
 echo "=== Build with sanitizers"
 pavendra_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPAVENDRA_WERROR=ON -DPAVENDRA_SANITIZE=ON -DPAVENDRA_BENCH=OFF

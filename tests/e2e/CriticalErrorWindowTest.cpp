@@ -23,9 +23,7 @@ TEST(CriticalErrorWindowTest, ADamagedArchiveEntryShowsTheMessageBoxAndEndsWithM
     std::optional<std::string> box = session.WaitForWindow("Critical Error");
     ASSERT_TRUE(box) << session.ErrorOutput();
     EXPECT_TRUE(session.IsRunning());  // waiting for the player
-    ASSERT_TRUE(session.PressKey("Return", *box));
-
-    EXPECT_EQ(session.WaitForExit(), 255) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Return", *box), 255) << session.ErrorOutput();
     const std::string message = "CFile: Couldn't open file data/icon.bmp in data.000 file!";
     std::string log = session.Log();
     std::string expectedEnd = "\r\n=== App was shutdown successfully\r\n" + message + "\r\n";

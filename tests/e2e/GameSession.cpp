@@ -1,5 +1,6 @@
 #include "GameSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -70,10 +71,20 @@ std::optional<std::string> GameSession::WaitForWindow(const std::string& title, 
         std::istringstream ids(found.output);
         std::string id;
         if (found.exitCode == 0 && ids >> id) return id;
-        if (std::optional<std::string> listed = FindInWindowTree(title)) return listed;
+        // The tree lists windows from their creation on, before they are
+        // mapped: a key sent to such a window is lost.
+        std::optional<std::string> listed = FindInWindowTree(title);
+        if (listed && IsViewable(*listed)) return listed;
+        if (!game.IsRunning()) return std::nullopt;
         std::this_thread::sleep_for(kPollInterval);
     } while (Clock::now() < deadline);
     return std::nullopt;
+}
+
+bool GameSession::IsViewable(const std::string& windowId)
+{
+    Subprocess::Result info = RunOnScreen({"xwininfo", "-id", windowId});
+    return info.exitCode == 0 && info.output.find("Map State: IsViewable") != std::string::npos;
 }
 
 std::optional<std::string> GameSession::FindInWindowTree(const std::string& title)
@@ -146,6 +157,27 @@ bool GameSession::PressKey(const std::string& keys, const std::string& windowId)
 {
     if (!windowId.empty() && RunOnScreen({"xdotool", "windowfocus", windowId}).exitCode != 0) return false;
     return RunOnScreen({"xdotool", "key", keys}).exitCode == 0;
+}
+
+bool GameSession::PressKeyUntil(const std::string& keys, const std::string& windowId,
+                                const std::function<bool()>& reached, double seconds)
+{
+    auto deadline = DeadlineIn(seconds);
+    do {
+        PressKey(keys, windowId);  // a window gone meanwhile fails the focus; the state tells
+        auto retry = std::min(deadline, DeadlineIn(kRetrySeconds));
+        do {
+            if (reached()) return true;
+            std::this_thread::sleep_for(kPollInterval);
+        } while (Clock::now() < retry);
+    } while (Clock::now() < deadline);
+    return reached();
+}
+
+std::optional<int> GameSession::PressKeyUntilExit(const std::string& keys, const std::string& windowId)
+{
+    PressKeyUntil(keys, windowId, [this] { return !game.IsRunning(); });
+    return WaitForExit(0);
 }
 
 bool GameSession::MoveMouse(int x, int y)

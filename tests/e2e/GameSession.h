@@ -38,7 +38,9 @@ public:
     // copied in unless withShippedData is false or the folder has one already.
     bool Launch(bool withShippedData = true);
 
-    // Waits for a visible window whose title is exactly `title`; answers its id.
+    // Waits for a window on the screen (mapped, so that it can take keys)
+    // whose title is exactly `title`; answers its id. Gives up at once when
+    // the game has ended: the window can no longer come.
     std::optional<std::string> WaitForWindow(const std::string& title, double seconds = kStartSeconds);
     // The whole screen, now.
     std::optional<Screenshot> TakeScreenshot();
@@ -55,6 +57,14 @@ public:
     // Keys by xdotool's names ("Escape", "alt+Return", "a"), to the focused
     // window (given: focused first).
     bool PressKey(const std::string& keys, const std::string& windowId = "");
+    // Presses the keys on the window until the state is reached: a press
+    // that the window was not yet ready for is lost, so after kRetrySeconds
+    // without the state the keys go again. Answers whether it was reached.
+    static constexpr double kRetrySeconds = 3;
+    bool PressKeyUntil(const std::string& keys, const std::string& windowId, const std::function<bool()>& reached,
+                       double seconds = kExitSeconds);
+    // Presses the keys until the game ends; answers its exit code.
+    std::optional<int> PressKeyUntilExit(const std::string& keys, const std::string& windowId);
     // A click at screen pixel (x, y); button 1 left, 3 right.
     bool Click(int x, int y, int button = 1);
     bool MoveMouse(int x, int y);
@@ -80,6 +90,8 @@ private:
     // Windows whose title xdotool cannot read (a UTF-8 WM_NAME, as on SDL's
     // message boxes) are found in the window tree.
     std::optional<std::string> FindInWindowTree(const std::string& title);
+    // Whether the window is mapped and everything above it too.
+    bool IsViewable(const std::string& windowId);
 
     VirtualScreen screen;
     bool screenStarted = false;

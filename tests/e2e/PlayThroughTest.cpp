@@ -135,8 +135,7 @@ TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)
     ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
     ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
 
-    ASSERT_TRUE(session.PressKey("Escape", *window));
-    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     std::string log = session.Log();
     EXPECT_NE(log.find("=== App was shutdown successfully"), std::string::npos) << log;
 }

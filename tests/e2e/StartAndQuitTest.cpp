@@ -41,8 +41,7 @@ TEST(StartAndQuitTest, TheLogoFrameIsWhiteAndEscapeEndsTheRun)
     EXPECT_TRUE(session.WaitForWindowSize(*window, 1280, 720));  // the whole screen
     EXPECT_TRUE(session.WaitForScreen(ShowsWhiteLogoFrame)) << session.ErrorOutput();
 
-    ASSERT_TRUE(session.PressKey("Escape", *window));
-    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     std::string log = session.Log();
     EXPECT_EQ(log.rfind(" ========== Debug Log File ========== \r\n\r\nVersion 1.0\r\nExe: ", 0), 0u) << log;
     EXPECT_TRUE(EndsWith(log, "\r\n=== App was shutdown successfully\r\n")) << log;
@@ -73,6 +72,7 @@ TEST(StartAndQuitTest, AltEnterSwitchesToAPlainWindowOfTheFramesSizeAndBack)
     ASSERT_TRUE(window) << session.ErrorOutput();
     ASSERT_TRUE(session.WaitForWindowSize(*window, 1280, 720));
 
+    // A switch, not a state: pressed once (a second press would switch back).
     ASSERT_TRUE(session.PressKey("alt+Return", *window));
     EXPECT_TRUE(session.WaitForWindowSize(*window, 800, 600));
     // Unscaled now: the window shows the frame pixel for pixel.
@@ -85,8 +85,7 @@ TEST(StartAndQuitTest, AltEnterSwitchesToAPlainWindowOfTheFramesSizeAndBack)
     EXPECT_TRUE(session.WaitForWindowSize(*window, 1280, 720));
     EXPECT_TRUE(session.IsRunning());  // Alt+Enter is no Escape
 
-    ASSERT_TRUE(session.PressKey("Escape", *window));
-    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
 }
 
 TEST(StartAndQuitTest, WithoutADisplayTheGameSaysSoAndEndsWithoutHanging)
