@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include <X11/Xlib.h>
+#include "CloseRequest.h"
 
 namespace {
 
@@ -196,17 +196,5 @@ bool GameSession::Signal(int signal) { return game.Pid() > 0 && ::kill(game.Pid(
 
 bool GameSession::RequestClose(const std::string& windowId)
 {
-    ::Display* display = XOpenDisplay(screen.Name().c_str());
-    if (!display) return false;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = static_cast<Window>(std::stoul(windowId, nullptr, 0));  // decimal or 0x...
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    const bool sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event) != 0;
-    XFlush(display);
-    XCloseDisplay(display);
-    return sent;
+    return SendCloseRequest(screen.Name(), windowId);
 }
