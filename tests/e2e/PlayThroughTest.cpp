@@ -2,9 +2,11 @@
 // picture page, the cut page, the build, the board, and Escape.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <vector>
 #include <string>
 
@@ -197,5 +199,56 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
 
 INSTANTIATE_TEST_SUITE_P(WaysOut, ResumeTest, ::testing::Values("Escape", "CloseButton", "SessionEnd"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+// The real game killed (SIGKILL) at random moments while the player clicks
+// SAVE as fast as the game takes it: what is on the disk afterwards is always
+// one whole saved game, never one cut short, and what a kill leaves behind
+// does not stand in the next run's way. (A save is short beside the time
+// between clicks; the many kills inside saves are the saved-game tests'.)
+TEST_F(PlayThroughTest, KilledWhileSavingTheSavedGameIsAlwaysWhole)
+{
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+    ASSERT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    // Saves of an untouched puzzle differ in their play time only.
+    const std::string puzzle = WithoutTime(session.ReadFile("game.pvs"));
+    ASSERT_NE(puzzle.find("NumberOfGroups"), std::string::npos);
+
+    std::mt19937 random(7);
+    constexpr int kKills = 4;
+    for (int kill = 0; kill < kKills; ++kill) {
+        const Point save = OnScreen(56 + 10, 0 + 10);
+        ASSERT_TRUE(session.MoveMouse(save.x, save.y));
+        Subprocess clicks;
+        Subprocess::Options options;
+        options.environment = {{"DISPLAY", session.Screen().Name()}};
+        ASSERT_TRUE(clicks.Start({"xdotool", "click", "--repeat", "400", "--delay", "20", "1"}, options));
+        // A random moment among the saves.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100 + random() % 1500);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        ASSERT_TRUE(session.Signal(SIGKILL));
+        EXPECT_EQ(session.WaitForExit(), 128 + SIGKILL);
+        clicks.Stop();
+        const std::string onDisk = session.ReadFile("game.pvs");
+        ASSERT_EQ(WithoutTime(onDisk), puzzle) << "kill " << kill << " left " << onDisk.size() << " bytes";
+        EXPECT_GE(PlayTime(onDisk), 0.0f);
+        EXPECT_EQ(onDisk.substr(onDisk.size() - 2), "\r\n");
+
+        // Back into the puzzle for the next round.
+        ASSERT_TRUE(session.Launch());
+        window = session.WaitForWindow("Pavendra");
+        ASSERT_TRUE(window) << session.ErrorOutput();
+        ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+        ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+        ASSERT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    }
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
 
 }  // namespace
