@@ -26,6 +26,7 @@
 #include "resources/ResourceNames.h"
 #include "screens/CLogo.h"
 #include "screens/CMenu.h"
+#include "screens/CMessage.h"
 #include "sound/CMgrSound.h"
 
 CApp App;
@@ -282,6 +283,16 @@ bool CApp::Step()
 void CApp::Frame()
 {
     if (resizePending) OnResize();
+    if (Message.IsShowing()) {
+        // The screen below stands still until the message is dismissed.
+        Timer.Update();
+        if (window) window->SetTitle(title);
+        SoundMgr.Update();
+        Message.Update(BackBuffer());
+        Present();
+        ++frameCount;
+        return;
+    }
     if (state == STATE_LOGO) {
         Clear(kLogoClear);
     } else if (state != STATE_GAME) {
@@ -304,6 +315,8 @@ void CApp::Frame()
     default:
         break;  // no screen: a black frame
     }
+    // A message shown during this frame keeps the whole frame behind it.
+    Message.KeepBackdrop(BackBuffer());
     Present();
     ++frameCount;
 }
@@ -339,7 +352,19 @@ void CApp::OnResize()
 
 void CApp::OnInput(const InputEvent& event)
 {
+    // Enter and Escape answer a message on screen; Escape then does not quit.
+    if (event.type == InputEventType::KeyDown && Message.OnKeyDown(event.key)) return;
     switch (event.type) {
+    case InputEventType::Drop:
+        // Only the menu's picture and cut pages take a picture; a drop during
+        // play, on the logo or behind a message is ignored.
+        droppedFile.clear();
+        if (state == STATE_MENU && !Message.IsShowing() &&
+            (CMenu::GetPage() == MENU_PICTURES || CMenu::GetPage() == MENU_CUT)) {
+            droppedFile = Paths::FromDroppedText(event.text);
+            if (droppedFile.empty()) Log.Write("CApp: Dropped text names no file: %s\n", event.text.c_str());
+        }
+        return;
     case InputEventType::Close:
         PostQuit();
         break;
@@ -381,6 +406,23 @@ void CApp::ShowMessageBox(const char* caption, const char* text)
     }
 }
 
+void CApp::ShowMessage(const std::string& text)
+{
+    if (window && window->IsOpen()) {
+        Message.Show(text);
+    } else {
+        Log.Write("Message: %s\n", text.c_str());
+        MessageBox::Show("Pavendra", text.c_str());
+    }
+}
+
+std::string CApp::TakeDroppedFile()
+{
+    std::string taken;
+    taken.swap(droppedFile);
+    return taken;
+}
+
 void CApp::RunOutsideDialog(const std::function<void()>& dialog)
 {
     const bool aside = window && window->IsOpen();
@@ -403,6 +445,8 @@ void CApp::Shutdown()
     // A critical error raised while shutting down must not start it again.
     if (shuttingDown) return;
     shuttingDown = true;
+    Message.Clear();
+    droppedFile.clear();
     Menu.Release();
     CutPreview.Release();
     Game.FreePieces();

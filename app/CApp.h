@@ -2,7 +2,9 @@
 // every screen draws into, the application state and the frame loop.
 #pragma once
 
+#include <climits>
 #include <functional>
+#include <string>
 
 #include "app/CSystem.h"
 #include "platform/Paths.h"
@@ -50,6 +52,14 @@ public:
     // A message box over the game's window (or on its own when there is no
     // window); waits for OK. The game goes on afterwards.
     void ShowMessageBox(const char* caption, const char* text);
+    // A message for the player: one or two sentences saying what happened and
+    // what to do. Inside the game's window (drawn by the game, OK to dismiss,
+    // the game goes on beneath) when there is one; before the window exists a
+    // system box (or the desktop's dialog tool, or standard error).
+    void ShowMessage(const std::string& text);
+    // The file last dropped onto the window and not yet taken; a screen that
+    // takes drops answers it with TakeDroppedFile (empty when none).
+    std::string TakeDroppedFile();
     // Runs a dialog of another program that the game waits for: the window
     // steps aside while it is open so that it is seen, and the time it takes
     // is not play time.
@@ -104,6 +114,7 @@ private:
     unsigned state = STATE_LOGO;
 
     bool quitPosted = false;
+    std::string droppedFile;
     bool programFolderGiven = false;
     bool writeFolderGiven = false;
     bool shuttingDown = false;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 constexpr unsigned STATE_LOGO = 0;
 constexpr unsigned STATE_MENU = 1;
@@ -19,6 +20,13 @@ public:
     void PostQuit();
     // A message box over the game's window; waits for OK.
     void ShowMessageBox(const char* caption, const char* text);
+    // A message for the player (sentences saying what happened and what to
+    // do), drawn by the game in its window with an OK button; the game goes
+    // on beneath once it is dismissed. See CApp::ShowMessage.
+    void ShowMessage(const std::string& text);
+    // The picture file last dropped onto the window on a menu page, once;
+    // empty when none is waiting.
+    std::string TakeDroppedFile();
     // Runs a dialog of another program with the window stepped aside; its
     // time is not play time.
     void RunOutsideDialog(const std::function<void()>& dialog);

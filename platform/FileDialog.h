@@ -1,7 +1,7 @@
 // The desktop's file-open dialog, for the player's own picture. Linux has no
-// dialog of its own, so the desktop's dialog tool (zenity) runs as a child
-// process and the game waits for it. Without the tool nothing is shown and
-// the caller is told so.
+// dialog of its own, so a dialog tool of the desktop (zenity, else kdialog)
+// runs as a child process and the game waits for it. Without either nothing
+// is shown and the caller is told so.
 #pragma once
 
 #include <functional>
@@ -17,14 +17,17 @@ public:
     };
 
     // Modal: returns once the player chose a file or cancelled.
-    // filterName is what the player reads ("JPG (*.jpg)"); patterns are
-    // shell patterns separated by blanks ("*.jpg *.JPG").
+    // filterName is what the player reads ("Pictures"); patterns are shell
+    // patterns separated by blanks ("*.jpg *.JPG").
     static Answer OpenFile(const std::string& title, const std::string& filterName, const std::string& patterns);
 
     // Tests answer in place of the player; an empty function restores the tool.
     using StandIn = std::function<Answer(const std::string& title)>;
     static void SetStandIn(StandIn standIn);
 
-    // The program that shows the dialog (looked up on PATH).
+    // The programs that show the dialog (looked up on PATH), in the order tried,
+    // and the package a player installs to get the first.
     static constexpr const char* kTool = "zenity";
+    static constexpr const char* kFallbackTool = "kdialog";
+    static constexpr const char* kPackage = "zenity";
 };

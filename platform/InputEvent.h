@@ -3,6 +3,8 @@
 // turn what they see into these and hand every one to InputHub::Deliver.
 #pragma once
 
+#include <string>
+
 enum class InputEventType {
     KeyDown,          // key: a Windows virtual-key code below 256; auto-repeat sends it again
     KeyUp,            // key
@@ -12,6 +14,7 @@ enum class InputEventType {
     Close,            // the window's close box, or the system asking the game to quit
     Resize,           // the window changed size; x, y hold its new size in screen pixels
     ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
+    Drop,             // text: a file (its path) or text dropped onto the window
 };
 
 enum class MouseButton { Left, Right };
@@ -25,18 +28,24 @@ struct InputEvent {
     MouseButton button = MouseButton::Left;
     int x = 0;
     int y = 0;
+    std::string text;
 
-    static InputEvent KeyDown(int key) { return {InputEventType::KeyDown, key, MouseButton::Left, 0, 0}; }
-    static InputEvent KeyUp(int key) { return {InputEventType::KeyUp, key, MouseButton::Left, 0, 0}; }
+    static InputEvent KeyDown(int key) { return {InputEventType::KeyDown, key, MouseButton::Left, 0, 0, {}}; }
+    static InputEvent KeyUp(int key) { return {InputEventType::KeyUp, key, MouseButton::Left, 0, 0, {}}; }
     static InputEvent ButtonDown(MouseButton button, int x, int y)
     {
-        return {InputEventType::ButtonDown, 0, button, x, y};
+        return {InputEventType::ButtonDown, 0, button, x, y, {}};
     }
-    static InputEvent ButtonUp(MouseButton button, int x, int y) { return {InputEventType::ButtonUp, 0, button, x, y}; }
-    static InputEvent MouseMove(int x, int y) { return {InputEventType::MouseMove, 0, MouseButton::Left, x, y}; }
-    static InputEvent Close() { return {InputEventType::Close, 0, MouseButton::Left, 0, 0}; }
-    static InputEvent Resize(int width, int height) { return {InputEventType::Resize, 0, MouseButton::Left, width, height}; }
-    static InputEvent ToggleFullScreen() { return {InputEventType::ToggleFullScreen, 0, MouseButton::Left, 0, 0}; }
+    static InputEvent ButtonUp(MouseButton button, int x, int y) { return {InputEventType::ButtonUp, 0, button, x, y, {}}; }
+    static InputEvent MouseMove(int x, int y) { return {InputEventType::MouseMove, 0, MouseButton::Left, x, y, {}}; }
+    static InputEvent Close() { return {InputEventType::Close, 0, MouseButton::Left, 0, 0, {}}; }
+    static InputEvent Resize(int width, int height) { return {InputEventType::Resize, 0, MouseButton::Left, width, height, {}}; }
+    static InputEvent ToggleFullScreen() { return {InputEventType::ToggleFullScreen, 0, MouseButton::Left, 0, 0, {}}; }
+    // A path, or a "file://" address as file managers drop it.
+    static InputEvent Drop(const std::string& dropped)
+    {
+        return {InputEventType::Drop, 0, MouseButton::Left, 0, 0, dropped};
+    }
 
     bool operator==(const InputEvent&) const = default;
 };

@@ -1,5 +1,8 @@
 #include "platform/JpegDecoder.h"
 
+#include "platform/ExifOrientation.h"
+#include "platform/PictureFile.h"
+
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +18,6 @@ namespace {
 // A progressive file may legitimately hold a few dozen scans; thousands of
 // them only make a damaged or hostile file take minutes to decode.
 constexpr int kMaxScans = 1000;
-constexpr int kExifOrientationTag = 0x0112;
 
 // The library reports fatal errors through error_exit, which must not return:
 // it jumps back to the step that called into the library.
@@ -55,65 +57,19 @@ void OnProgress(j_common_ptr cinfo)
     }
 }
 
-// Reads the orientation a camera wrote into the Exif block (1 = upright,
-// 2..8 = mirrored and/or turned); 1 when there is none or it makes no sense.
+// The orientation a camera wrote into the Exif block; 1 when there is none.
 int ReadExifOrientation(const jpeg_decompress_struct& cinfo)
 {
     for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
         if (marker->marker != JPEG_APP0 + 1 || marker->data_length < 14) continue;
-        const JOCTET* data = marker->data;
-        if (std::memcmp(data, "Exif\0\0", 6) != 0) continue;
-        const JOCTET* tiff = data + 6;
-        std::size_t size = marker->data_length - 6;
-        bool little = tiff[0] == 'I' && tiff[1] == 'I';
-        if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) continue;
-        auto u16 = [&](std::size_t at) -> unsigned {
-            return little ? tiff[at] | tiff[at + 1] << 8 : tiff[at] << 8 | tiff[at + 1];
-        };
-        auto u32 = [&](std::size_t at) -> std::size_t {
-            return little ? u16(at) | static_cast<std::size_t>(u16(at + 2)) << 16
-                          : static_cast<std::size_t>(u16(at)) << 16 | u16(at + 2);
-        };
-        std::size_t directory = u32(4);
-        if (directory > size || size - directory < 2) continue;
-        unsigned entries = u16(directory);
-        for (unsigned i = 0; i < entries; ++i) {
-            std::size_t entry = directory + 2 + 12 * static_cast<std::size_t>(i);
-            if (entry + 12 > size) break;
-            if (u16(entry) != kExifOrientationTag) continue;
-            unsigned value = u16(entry + 8);
-            return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
-        }
+        if (std::memcmp(marker->data, "Exif\0\0", 6) != 0) continue;
+        int orientation = ExifOrientation::FromExif(marker->data, marker->data_length);
+        if (orientation != 1) return orientation;
     }
     return 1;
 }
 
-// Orientations 5 to 8 turn the picture by a quarter: width and height swap.
-bool SwapsSides(int orientation) { return orientation >= 5; }
-
-// Copies a picture as decoded into its upright form.
-void ApplyOrientation(const Surface& raw, int orientation, Surface& out)
-{
-    const int w = raw.Width(), h = raw.Height();
-    out = SwapsSides(orientation) ? Surface(h, w) : Surface(w, h);
-    for (int y = 0; y < out.Height(); ++y) {
-        Colour* to = out.Row(y);
-        for (int x = 0; x < out.Width(); ++x) {
-            int sx = x, sy = y;
-            switch (orientation) {
-            case 2: sx = w - 1 - x; break;
-            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-            case 4: sy = h - 1 - y; break;
-            case 5: sx = y; sy = x; break;
-            case 6: sx = y; sy = h - 1 - x; break;
-            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
-            case 8: sx = w - 1 - y; sy = x; break;
-            default: break;
-            }
-            to[x] = raw.Row(sy)[sx];
-        }
-    }
-}
+bool SwapsSides(int orientation) { return ExifOrientation::SwapsSides(orientation); }
 
 // CMYK as Photoshop writes it (with its Adobe marker) is stored inverted.
 Colour CmykToColour(const JOCTET* cmyk, bool inverted)
@@ -179,6 +135,8 @@ bool JpegDecoder::Init()
     s.progress.progress_monitor = OnProgress;
     if (!s.Guarded([&s] { jpeg_create_decompress(&s.cinfo); })) return false;
     s.created = true;
+    // The library's own bound: whatever a header claims, it allocates no more.
+    s.cinfo.mem->max_memory_to_use = static_cast<long>(kMemoryBudget);
     s.cinfo.progress = &s.progress;
     return true;
 }
@@ -186,15 +144,14 @@ bool JpegDecoder::Init()
 bool JpegDecoder::ReadHeader(const char* path)
 {
     if (!state->created) return state->Fail("not initialised");
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    if (!file) return state->Fail("can't open the file");
+    // Read safely: only a regular file, without waiting on a pipe, and not
+    // beyond the largest picture file there is.
     std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    std::size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + count);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError) return state->Fail("can't read the file");
+    long long size = 0;
+    std::string detail;
+    if (!path || PictureFile::Read(path, bytes, size, detail) != PictureFile::Outcome::Read) {
+        return state->Fail(detail.empty() ? "can't open the file" : detail.c_str());
+    }
     state->bytes = std::move(bytes);
     return ReadHeaderFromMemory(state->bytes.data(), state->bytes.size());
 }
@@ -255,6 +212,28 @@ void JpegDecoder::ScaleToAtLeast(int minWidth, int minHeight)
     });
 }
 
+long long JpegDecoder::MemoryNeeded() const
+{
+    const State& s = *state;
+    if (!s.headerRead) return 0;
+    const auto& c = s.cinfo;
+    // The whole picture at four bytes a pixel, however far it is reduced.
+    long long bytes = static_cast<long long>(c.image_width) * c.image_height * 4;
+    // A progressive picture keeps every coefficient of the whole source until
+    // its last scan: 64 of two bytes for each block of 8 x 8 samples.
+    if (c.progressive_mode || c.buffered_image) {
+        for (int i = 0; i < c.num_components; ++i) {
+            const jpeg_component_info& component = c.comp_info[i];
+            auto roundUp = [](long long value, long long step) { return step > 0 ? (value + step - 1) / step * step : value; };
+            bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                     roundUp(component.height_in_blocks, component.v_samp_factor) * static_cast<long long>(sizeof(JBLOCK));
+        }
+    }
+    return bytes;
+}
+
+bool JpegDecoder::IsProgressive() const { return state->headerRead && state->cinfo.progressive_mode; }
+
 int JpegDecoder::OutputWidth() const
 {
     if (!state->headerRead) return 0;
@@ -278,6 +257,7 @@ bool JpegDecoder::ReadImage(Surface& out)
     const long long width = s.cinfo.output_width, height = s.cinfo.output_height;
     if (width <= 0 || height <= 0) return s.Fail("empty picture");
     if (width * height > s.maxPixels) return s.Fail("picture too large");
+    if (MemoryNeeded() > kMemoryBudget) return s.Fail("picture needs more memory than allowed");
 
     // Each decoded row lands straight in a surface row: four bytes a pixel,
     // red, green, blue and a filler byte, or cyan, magenta, yellow and black.
@@ -310,7 +290,7 @@ bool JpegDecoder::ReadImage(Surface& out)
     if (s.orientation == 1)
         out = std::move(raw);
     else
-        ApplyOrientation(raw, s.orientation, out);
+        ExifOrientation::Apply(raw, s.orientation, out);
     return true;
 }
 

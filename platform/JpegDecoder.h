@@ -15,6 +15,9 @@ class JpegDecoder {
 public:
     // Largest decoded picture accepted by default: 120 megapixels.
     static constexpr long long kMaxPixels = 120LL << 20;
+    // The most memory one picture may take to decode (the library is held to
+    // it as well, so no header can talk it into more).
+    static constexpr long long kMemoryBudget = 640LL << 20;
 
     JpegDecoder();
     ~JpegDecoder();
@@ -23,7 +26,7 @@ public:
 
     // Sets up the library state. Fails only when memory runs out.
     bool Init();
-    // Reads the whole file, then its header. Width() and Height() are then
+    // Reads the whole file (a regular file only), then its header. Width() and Height() are then
     // the picture's size as it is meant to be seen: a photograph that its
     // camera marked as turned comes out upright.
     bool ReadHeader(const char* path);
@@ -36,6 +39,10 @@ public:
     // 2/8, ... 8/8, done while decoding, so much faster than shrinking
     // afterwards) whose result is still at least minWidth x minHeight.
     void ScaleToAtLeast(int minWidth, int minHeight);
+    // Bytes decoding needs at most, known from the header: the source pixels,
+    // and for a progressive picture the coefficients it keeps until its last scan.
+    long long MemoryNeeded() const;
+    bool IsProgressive() const;
     // The size ReadImage produces.
     int OutputWidth() const;
     int OutputHeight() const;

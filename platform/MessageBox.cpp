@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "platform/ChildProcess.h"
 
 namespace {
 
@@ -15,6 +18,18 @@ Uint32 SdlFlags(MessageBoxIcon icon)
 }
 
 }  // namespace
+
+bool MessageBox::ShowWithTool(const char* caption, const char* text, MessageBoxIcon icon)
+{
+    const bool error = icon == MessageBoxIcon::Error;
+    if (ChildProcess::IsInstalled("zenity"))
+        return ChildProcess::Run({"zenity", error ? "--error" : "--info", "--no-markup", std::string("--title=") + caption,
+                                  std::string("--text=") + text},
+                                 nullptr) >= 0;
+    if (ChildProcess::IsInstalled("kdialog"))
+        return ChildProcess::Run({"kdialog", "--title", caption, error ? "--error" : "--msgbox", text}, nullptr) >= 0;
+    return false;
+}
 
 void MessageBox::SendToStandardError(bool onlyThere) { onlyStandardError = onlyThere; }
 bool MessageBox::IsSentToStandardError() { return onlyStandardError; }
@@ -28,10 +43,11 @@ void MessageBox::WriteToStandardError(const char* caption, const char* text)
     std::fflush(stderr);
 }
 
-void MessageBox::Show(const char* caption, const char* text, MessageBoxIcon icon)
+bool MessageBox::Show(const char* caption, const char* text, MessageBoxIcon icon)
 {
+    // Standard error always has it, whatever else can be shown.
     WriteToStandardError(caption, text);
-    if (onlyStandardError) return;
-    // Without a display SDL answers with an error at once; the text is already out.
-    SDL_ShowSimpleMessageBox(SdlFlags(icon), caption, text, nullptr);
+    if (onlyStandardError) return false;
+    if (SDL_ShowSimpleMessageBox(SdlFlags(icon), caption, text, nullptr) == 0) return true;
+    return ShowWithTool(caption, text, icon);
 }

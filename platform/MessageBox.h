@@ -8,10 +8,16 @@ enum class MessageBoxIcon { Error, Information };
 
 class MessageBox {
 public:
-    // Shows a modal box with an OK button and waits until it is dismissed.
-    // Where no box can be shown (no display, or boxes sent to standard error)
-    // it returns at once.
-    static void Show(const char* caption, const char* text, MessageBoxIcon icon = MessageBoxIcon::Error);
+    // Shows a modal box with an OK button and waits until it is dismissed:
+    // SDL's own box, else the desktop's dialog tool (zenity, kdialog). Where
+    // none can be shown (no display, or boxes sent to standard error) it
+    // returns false at once; the text is on standard error in any case.
+    static bool Show(const char* caption, const char* text, MessageBoxIcon icon = MessageBoxIcon::Error);
+
+    // The desktop's dialog tool (zenity, else kdialog) with an error or an
+    // information box; false when neither is there. For where SDL cannot show
+    // a box (some displays have no message system).
+    static bool ShowWithTool(const char* caption, const char* text, MessageBoxIcon icon);
 
     // Tests turn boxes off so that nothing waits for a click: every box then
     // only goes to standard error.

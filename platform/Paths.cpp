@@ -103,3 +103,34 @@ bool Paths::FindWithSpacesAsUnderscores(const char* base, const std::string& wri
     *found = name;
     return true;
 }
+
+std::string Paths::FromDroppedText(const std::string& text)
+{
+    // The first line that is not empty.
+    std::size_t start = text.find_first_not_of("\r\n \t");
+    if (start == std::string::npos) return {};
+    std::size_t end = text.find_first_of("\r\n", start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line[0] == '/') return line;
+    constexpr const char* kScheme = "file://";
+    if (line.compare(0, std::strlen(kScheme), kScheme) != 0) return {};
+    std::string rest = line.substr(std::strlen(kScheme));
+    // "file:///path" or "file://localhost/path"; another host is not ours.
+    std::size_t slash = rest.find('/');
+    if (slash == std::string::npos) return {};
+    std::string host = rest.substr(0, slash);
+    if (!host.empty() && host != "localhost") return {};
+    std::string path;
+    for (std::size_t i = slash; i < rest.size(); ++i) {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        };
+        if (rest[i] == '%' && i + 2 < rest.size() && hex(rest[i + 1]) >= 0 && hex(rest[i + 2]) >= 0) {
+            path.push_back(static_cast<char>(hex(rest[i + 1]) * 16 + hex(rest[i + 2])));
+            i += 2;
+        } else {
+            path.push_back(rest[i]);
+        }
+    }
+    return path.find('\0') == std::string::npos ? path : std::string();
+}

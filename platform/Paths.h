@@ -3,11 +3,13 @@
 // failure, never a cut path.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <string>
 
-// Longest path the game builds, terminator included.
-constexpr int kMaxPath = 260;
+// Longest path the game builds, terminator included: as long as the system
+// takes a path to be.
+constexpr int kMaxPath = PATH_MAX;
 
 class Paths {
 public:
@@ -28,4 +30,8 @@ public:
     // Copies text into a buffer of `size` bytes; false (and an empty buffer)
     // when it does not fit.
     static bool CopyBounded(char* out, std::size_t size, const char* text);
+    // The file named by what was dropped onto the window: a path as it is, or
+    // the first "file://" address of a list (percent escapes decoded). Empty
+    // when the text names no local file.
+    static std::string FromDroppedText(const std::string& text);
 };

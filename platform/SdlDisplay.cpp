@@ -214,6 +214,13 @@ void SdlDisplay::TranslateEvent(const SDL_Event& event)
                                                             : InputEvent::ButtonUp(button, at.x, at.y));
         break;
     }
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+        if (event.drop.file) {
+            InputHub::Deliver(InputEvent::Drop(event.drop.file));
+            SDL_free(event.drop.file);
+        }
+        break;
     default:
         break;
     }
@@ -274,7 +281,11 @@ void SdlDisplay::ShowMessageBox(const char* caption, const char* text, bool isEr
     MessageBox::WriteToStandardError(caption, text);
     if (MessageBox::IsSentToStandardError()) return;
     Uint32 flags = isError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    SDL_ShowSimpleMessageBox(flags, caption, text, window);
+    if (SDL_ShowSimpleMessageBox(flags, caption, text, window) == 0) return;
+    // Some X servers have no box for a parent window: try without one, then
+    // the desktop's tools (the text is on standard error already).
+    if (SDL_ShowSimpleMessageBox(flags, caption, text, nullptr) == 0) return;
+    MessageBox::ShowWithTool(caption, text, isError ? MessageBoxIcon::Error : MessageBoxIcon::Information);
 }
 
 // A full-screen window stays above every other on most desktops, and without

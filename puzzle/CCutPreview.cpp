@@ -19,6 +19,8 @@ constexpr float kSmallSize = 224.0f;
 constexpr float kWorkSize = 448.0f;
 // No cell may be narrower than this many pixels.
 constexpr int kMinCellPixels = 33;
+// The fewest pieces a side is cut into.
+constexpr int kMinPieces = 4;
 
 int Trunc(float value) { return static_cast<int>(value); }
 
@@ -31,18 +33,20 @@ void CCutPreview::ChoosePicture(int index)
     ChoosePictureFile(name);
 }
 
-void CCutPreview::ChoosePictureFile(const char* fileName)
+bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
 {
-    LoadPicture(fileName);
-    ImageMgr.LoadImage(frame, res::kPreviewFrame);
-}
-
-void CCutPreview::LoadPicture(const char* fileName)
-{
-    ImageMgr.LoadImageScaled(small, fileName, kSmallSize, kSmallSize);
-    ImageMgr.LoadImageScaled(work, fileName, kWorkSize, kWorkSize);
-    ImageMgr.LoadImageScaled(clean, fileName, kWorkSize, kWorkSize);
+    PictureCopies copies;
+    copies.smallSize = kSmallSize;
+    copies.workSize = kWorkSize;
+    // The smallest cut must fit across the shorter side too.
+    copies.minSide = static_cast<float>(kMinPieces * kMinCellPixels);
+    if (!ImageMgr.LoadPicture(fileName, copies, message)) return false;
+    small = std::move(copies.small);
+    work = std::move(copies.work);
+    clean = std::move(copies.clean);
     Game.SetImageName(fileName);
+    ImageMgr.LoadImage(frame, res::kPreviewFrame);
+    return true;
 }
 
 void CCutPreview::TestHookSetPicture(const CImage& picture)
@@ -59,7 +63,7 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
 void CCutPreview::SetDefaults()
 {
     maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
-    minPieces = 4;
+    minPieces = kMinPieces;
     columns = minPieces + (maxPieces - minPieces) / 2;
     rows = columns;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});

@@ -9,6 +9,7 @@
 // five sub-rows of X + 1 points, one on each vertical cut line.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/Surface.h"
@@ -28,8 +29,12 @@ public:
 
     // Choosing a picture: loads it at 224 (small) and twice at 448 (work and
     // clean) on its longer side, names it to the game, loads the preview frame.
+    // The file is read once and decoded once for all three copies. A file
+    // that is no usable picture (not found, no picture, too large, too narrow
+    // to cut) leaves everything as it was and answers false, with a sentence
+    // for the player in `message`; without `message` that is a critical error.
     void ChoosePicture(int index);
-    void ChoosePictureFile(const char* fileName);
+    bool ChoosePictureFile(const char* fileName, std::string* message = nullptr);
     // The default cut of a freshly chosen picture.
     void SetDefaults();
     void SetPieces(int count);
@@ -84,7 +89,6 @@ public:
     void TestHookSetPicture(const CImage& picture);
 
 private:
-    void LoadPicture(const char* fileName);
     void CopyCleanOntoWork();
     void LayGrid();
     void DisplaceHorizontalEdges(bool& flip, float& a);

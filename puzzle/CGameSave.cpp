@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/CError.h"
 #include "app/CLog.h"
@@ -21,29 +22,24 @@ namespace {
 constexpr const char* kSavedGameFile = SavedGameFile::kName;
 
 // The picture a saved game names. The file holds the name with every space
-// written as "_", so the name as written is tried first, then every file
-// whose name, with its spaces written as "_", is the one in the file (beside
-// the current folder, then in the program folder), and last the name with
-// every "_" read as a space.
-bool FindPicture(const SavedGame& saved, std::string* name)
+// written as "_", so the name as written comes first, then the file whose
+// name, with its spaces written as "_", is the one in the file (beside the
+// current folder, then in the program folder), and last the name with every
+// "_" read as a space.
+std::vector<std::string> PictureCandidates(const SavedGame& saved)
 {
     const std::string& written = saved.writtenName.empty() ? saved.imageName : saved.writtenName;
-    if (ImageMgr.CanLoadImage(written.c_str())) {
-        *name = written;
-        return true;
-    }
+    std::vector<std::string> names{written};
     std::string found;
     for (const char* base : {"", CFile::GetProgramFolder()}) {
-        if (Paths::FindWithSpacesAsUnderscores(base, written, &found) && ImageMgr.CanLoadImage(found.c_str())) {
-            *name = found;
-            return true;
-        }
+        if (Paths::FindWithSpacesAsUnderscores(base, written, &found)) names.push_back(found);
     }
-    if (ImageMgr.CanLoadImage(saved.imageName.c_str())) {
-        *name = saved.imageName;
-        return true;
+    names.push_back(saved.imageName);
+    std::vector<std::string> unique;
+    for (const std::string& name : names) {
+        if (!name.empty() && std::find(unique.begin(), unique.end(), name) == unique.end()) unique.push_back(name);
     }
-    return false;
+    return unique;
 }
 
 }  // namespace
@@ -135,16 +131,6 @@ CGame::LoadResult CGame::LoadGame()
         return LoadResult::Damaged;
     case SavedGameFile::ReadResult::Read: break;
     }
-    // A picture found nowhere is reported here rather than by the loader,
-    // which would end the game.
-    std::string picture;
-    if (!FindPicture(saved, &picture)) {
-        Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", saved.imageName.c_str(),
-                  kSavedGameFile);
-        return LoadResult::Damaged;
-    }
-    saved.imageName = picture;
-
     // The puzzle in play is kept aside until the saved one stands.
     CGame before = *this;
     CCutPreview previewBefore = CutPreview;
@@ -181,8 +167,21 @@ void CGame::ClearForLoad()
 
 bool CGame::BuildFromSave(const SavedGame& saved)
 {
-    const std::string& name = saved.imageName;
-    CutPreview.ChoosePictureFile(name.c_str());
+    // A picture that can't be used is reported here (read and decoded once),
+    // not as the end of the game.
+    std::string name;
+    std::string problem;
+    for (const std::string& candidate : PictureCandidates(saved)) {
+        if (CutPreview.ChoosePictureFile(candidate.c_str(), &problem)) {
+            name = candidate;
+            break;
+        }
+    }
+    if (name.empty()) {
+        Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", saved.imageName.c_str(),
+                  kSavedGameFile);
+        return false;
+    }
     CutPreview.SetDefaults();  // the picture's largest cut, and the pen of the cut lines
     if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
         Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", kSavedGameFile,

@@ -59,19 +59,15 @@ void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder,
 
 const char* CFile::RootFolder() const { return root == FileRoot::Program ? programFolder : writeFolder; }
 
-bool CFile::BuildPath(const char* folder, const char* name, char* path) const
-{
-    int length = std::snprintf(path, kMaxPath, "%s%s", folder, name);
-    return length >= 0 && length < kMaxPath;
-}
+std::string CFile::BuildPath(const char* folder, const char* name) const { return std::string(folder) + name; }
 
 bool CFile::OpenArchive(const char* name)
 {
     CloseArchive();
-    std::snprintf(archiveName, sizeof archiveName, "%s", name);
-    char path[kMaxPath];
+    archiveName = name;
+    const std::string path = BuildPath(RootFolder(), name);
     // A FIFO or a folder of that name would hang or fool the ZIP reader.
-    if (BuildPath(RootFolder(), name, path) && RegularFile::IsRegular(path)) archive = unzOpen64(path);
+    if (RegularFile::IsRegular(path.c_str())) archive = unzOpen64(path.c_str());
     if (archive) {
         Log.Write("--- Opened data file %s\n", name);
     } else {
@@ -93,25 +89,21 @@ bool CFile::Open(const char* name, int mode)
     if (mode < 0 || mode >= kModeCount) return false;
     Close();
     error.clear();
-    std::snprintf(openName, sizeof openName, "%s", name);
+    openName = name;
     if (archive && mode == FILE_READ && unzLocateFile(Zip(archive), name, kCaseInsensitive) == UNZ_OK) {
         return OpenEntry(name);
     }
     inArchive = false;
     textMode = IsTextMode(mode);
     if (IsReadMode(mode)) return OpenForReading(name);
-    char path[kMaxPath];
-    if (!BuildPath(RootFolder(), name, path)) {  // too long to be a path of ours
-        error = "path too long";
-        return false;
-    }
+    const std::string path = BuildPath(RootFolder(), name);
     if (IsWriteMode(mode)) {
-        if (writer.Begin(path)) return true;
+        if (writer.Begin(path.c_str())) return true;
         error = writer.Error();
         return false;
     }
     appendFailed = false;
-    if (RegularFile::OpenForAppending(path, &diskStream, &error) == RegularFile::Result::Opened) return true;
+    if (RegularFile::OpenForAppending(path.c_str(), &diskStream, &error) == RegularFile::Result::Opened) return true;
     diskStream = nullptr;
     return false;
 }
@@ -121,7 +113,7 @@ bool CFile::OpenEntry(const char* name)
     unz_file_info64 info;
     if (unzOpenCurrentFile(Zip(archive)) != UNZ_OK ||
         unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-        Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName);
+        Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName.c_str());
     }
     inArchive = true;
     entrySize = info.uncompressed_size;
@@ -143,20 +135,16 @@ bool CFile::OpenForReading(const char* name)
     }
     for (const char* folder : folders) {
         if (!folder) break;
-        char path[kMaxPath];
-        if (!BuildPath(folder, name, path)) {
-            error = "path too long";
-            return false;
-        }
-        const RegularFile::Result result = RegularFile::OpenForReading(path, &diskStream, &error);
+        const std::string path = BuildPath(folder, name);
+        const RegularFile::Result result = RegularFile::OpenForReading(path.c_str(), &diskStream, &error);
         if (result == RegularFile::Result::Opened) return true;
         diskStream = nullptr;
         if (result == RegularFile::Result::NotRegular) {
-            Log.Write("CFile: %s is not a regular file, not read\n", path);
+            Log.Write("CFile: %s is not a regular file, not read\n", path.c_str());
             return false;
         }
         if (result == RegularFile::Result::Failed) {
-            Log.Write("CFile: Couldn't open %s (%s)\n", path, error.c_str());
+            Log.Write("CFile: Couldn't open %s (%s)\n", path.c_str(), error.c_str());
             return false;
         }
     }
@@ -169,7 +157,7 @@ std::uint32_t CFile::GetSize()
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
             !IsPlausibleSize(info)) {
-            Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName);
+            Error.CriticalError("CFile: Couldn't get size of file in %s file!\n", archiveName.c_str());
         }
         return static_cast<std::uint32_t>(std::min<ZPOS64_T>(info.uncompressed_size, UINT32_MAX));
     }
@@ -210,7 +198,7 @@ std::uint32_t CFile::ReadEntry(unsigned char* bytes, std::uint32_t count)
     if (entryRead == entrySize && readCrc != entryCrc) damaged = true;
     if (damaged) {
         entryDamaged = true;
-        Log.Write("CFile: File %s in %s file is damaged\n", openName, archiveName);
+        Log.Write("CFile: File %s in %s file is damaged\n", openName.c_str(), archiveName.c_str());
         return 0;
     }
     return total;
@@ -277,7 +265,7 @@ bool CFile::Close()
     if (archive && inArchive) {
         // minizip checks the checksum too, when the whole entry was read.
         if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR && !entryDamaged) {
-            Log.Write("CFile: File %s in %s file is damaged\n", openName, archiveName);
+            Log.Write("CFile: File %s in %s file is damaged\n", openName.c_str(), archiveName.c_str());
         }
         inArchive = false;
         return true;

@@ -42,7 +42,7 @@ public:
     // Opens a file by its name relative to the root folder. A file still open
     // is closed first. False for an unknown mode, a missing file, anything
     // that is not a plain file (a folder, a FIFO, a device: refused without
-    // waiting, with a log line) or a path of kMaxPath characters or more.
+    // waiting, with a log line); paths of any length the system takes are fine.
     //
     // Reads in the write folder fall back to the program folder when the
     // write folder has no such file, so that the files of an installed copy
@@ -77,7 +77,7 @@ public:
     static const char* GetWriteFolder() { return writeFolder; }
 
 private:
-    bool BuildPath(const char* folder, const char* name, char* path) const;
+    std::string BuildPath(const char* folder, const char* name) const;
     const char* RootFolder() const;
     bool OpenForReading(const char* name);
     bool OpenEntry(const char* name);
@@ -98,10 +98,10 @@ private:
     unsigned long readCrc = 0;
     bool entryDamaged = false;  // already reported
     void* archive = nullptr;  // minizip unzFile
-    char archiveName[kMaxPath] = {};
+    std::string archiveName;
     bool inArchive = false;
     bool textMode = false;
-    char openName[kMaxPath] = {};  // for messages about the open file
+    std::string openName;  // for messages about the open file
 
     static inline char programFolder[kMaxPath] = {};
     static inline char writeFolder[kMaxPath] = {};

@@ -68,6 +68,10 @@ void CFont::Create(float height, const char* faceName)
     if (!font) Log.Write("CFont: Couldn't load font %s, text won't be drawn\n", resourceName);
 }
 
+int CFont::TextWidth(const char* text) const { return font && text ? font->TextWidth(text) : 0; }
+
+int CFont::LineHeight() const { return font ? font->CellHeight() : 0; }
+
 void CFont::Print(int x, int y, const char* format, ...)
 {
     if (!font) return;

@@ -35,6 +35,10 @@ public:
     void PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
+    // Width in pixels of one line of text, and the height of a line; 0 when no face was found.
+    int TextWidth(const char* text) const;
+    int LineHeight() const;
+
     // Whether a face was found; for tests and the log.
     bool IsLoaded() const { return font != nullptr; }
 

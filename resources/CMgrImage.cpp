@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "app/CError.h"
+#include "app/CLog.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
+#include "platform/PictureDecoder.h"
+#include "platform/PictureFile.h"
 #include "resources/CFile.h"
 
 CMgrImage ImageMgr;
@@ -53,17 +56,27 @@ void ScaledSize(float sourceWidth, float sourceHeight, float width, float height
 // Reads a whole bitmap through DataFile (the archive first, then the disk) and
 // decodes it. A file found nowhere or one that does not decode ends the game
 // with a message naming it.
-Surface ReadBitmap(const char* fileName)
+// With `problem` given, a failure is logged and answered there instead.
+Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
 {
-    if (!DataFile.Open(fileName, FILE_READ)) Error.CriticalError("CMgrImage: Couldn't open image %s!\n", fileName);
+    if (!DataFile.Open(fileName, FILE_READ)) {
+        if (!problem) Error.CriticalError("CMgrImage: Couldn't open image %s!\n", fileName);
+        Log.Write("CMgrImage: Couldn't open image %s\n", fileName);
+        *problem = "The picture file could not be found. It may have been moved or renamed; please choose it again.";
+        return {};
+    }
     std::vector<unsigned char> bytes(DataFile.GetSize());
     std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     DataFile.Close();
     bytes.resize(read);
     Surface picture;
     std::string reason;
-    if (!BmpCodec::Decode(bytes.data(), bytes.size(), picture, &reason))
-        Error.CriticalError("CMgrImage: Damaged image %s (%s)!\n", fileName, reason.c_str());
+    if (!BmpCodec::Decode(bytes.data(), bytes.size(), picture, &reason)) {
+        if (!problem) Error.CriticalError("CMgrImage: Damaged image %s (%s)!\n", fileName, reason.c_str());
+        Log.Write("CMgrImage: Damaged image %s (%s)\n", fileName, reason.c_str());
+        *problem = "This picture is damaged or incomplete, so the game cannot show it. Please choose another picture.";
+        return {};
+    }
     return picture;
 }
 
@@ -100,7 +113,130 @@ void StretchInto(CImage& target, const Surface& picture, float width, float heig
                                picture.Width(), picture.Height());
 }
 
+// A relative name ending in "bmp" is one of the game's own bitmaps.
+bool IsGameBitmap(const char* fileName) { return fileName[0] != '/' && IsBmpName(fileName); }
+
+std::string Sentence(const char* format, long long a, long long b = 0, long long c = 0)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+constexpr const char* kFormatsLine =
+    "Pictures can be JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIC or AVIF files.";
+
+// A file of the player's read whole and decoded, at the smallest JPEG
+// reduction that still covers workSize. Answers the player's sentence when it
+// cannot be used, empty when `picture` holds it.
+std::string DecodePlayerPicture(const char* fileName, float workSize, float minSide, Surface& picture)
+{
+    std::vector<unsigned char> bytes;
+    long long fileSize = 0;
+    std::string detail;
+    PictureFile::Outcome outcome = PictureFile::Read(fileName, bytes, fileSize, detail);
+    if (outcome == PictureFile::Outcome::Missing && fileName[0] != '/') {
+        std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
+        outcome = PictureFile::Read(inProgramFolder, bytes, fileSize, detail);
+    }
+    auto refuse = [&](const std::string& sentence) {
+        Log.Write("CMgrImage: Can't use picture %s: %s\n", fileName, detail.c_str());
+        return sentence;
+    };
+    switch (outcome) {
+    case PictureFile::Outcome::Read: break;
+    case PictureFile::Outcome::Missing:
+        return refuse("The picture file could not be found. It may have been moved or renamed; please choose it again.");
+    case PictureFile::Outcome::Folder:
+        return refuse("This is a folder, not a picture. Please choose a picture file.");
+    case PictureFile::Outcome::NotAFile:
+        return refuse("This is not an ordinary file, so the game cannot open it as a picture. Please choose a picture "
+                      "file.");
+    case PictureFile::Outcome::Unreadable:
+        return refuse("The game could not read this file. Please check that you may read it, or choose another "
+                      "picture.");
+    case PictureFile::Outcome::Empty:
+        return refuse("This file is empty, so there is no picture in it. Please choose another picture.");
+    case PictureFile::Outcome::TooLarge:
+        return refuse(Sentence("This file is too large to be a picture the game can use: %lld MB; picture files up to "
+                               "%lld MB can be used.",
+                               (fileSize + (1 << 20) - 1) >> 20, PictureFile::kMaxBytes >> 20));
+    }
+
+    PictureDecoder decoder;
+    bool usable = decoder.Open(bytes.data(), bytes.size());
+    if (usable) {
+        // Too narrow or too flat: at the largest copy's size the shorter side
+        // would be less than the smallest cut needs.
+        const long long longer = std::max(decoder.Width(), decoder.Height());
+        const long long shorter = std::min(decoder.Width(), decoder.Height());
+        if (static_cast<double>(shorter) * workSize < static_cast<double>(minSide) * static_cast<double>(longer)) {
+            detail = "too narrow to cut";
+            const long long ratio = static_cast<long long>(workSize / std::max(minSide, 1.0f));
+            return refuse(Sentence("This picture is too narrow or too flat to cut into pieces: %lld × %lld pixels. "
+                                   "Please choose one at most %lld times as long as it is wide.",
+                                   decoder.Width(), decoder.Height(), ratio));
+        }
+        float scaledWidth, scaledHeight;
+        ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), workSize, workSize,
+                   scaledWidth, scaledHeight);
+        decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
+        usable = decoder.Decode(picture);
+    }
+    if (usable) return {};
+    detail = std::string(PictureHeader::FormatName(decoder.Format())) + ": " + decoder.Detail();
+    switch (decoder.GetFailure()) {
+    case PictureDecoder::Failure::TooLarge:
+        if (decoder.Width() <= 0 || decoder.Height() <= 0)
+            return refuse(Sentence("This picture is too large; pictures up to %lld megapixels can be used.",
+                                   decoder.MaxMegapixels()));
+        return refuse(Sentence("This picture is too large: %lld × %lld pixels; pictures up to %lld megapixels can be "
+                               "used.",
+                               decoder.Width(), decoder.Height(), decoder.MaxMegapixels()));
+    case PictureDecoder::Failure::Damaged:
+        return refuse("This picture is damaged or incomplete, so the game cannot show it. Please choose another "
+                      "picture.");
+    case PictureDecoder::Failure::NotAPicture:
+    case PictureDecoder::Failure::None:
+        break;
+    }
+    return refuse(std::string("This file is not a picture the game can open. ") + kFormatsLine);
+}
+
 }  // namespace
+
+bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::string* message)
+{
+    copies.small.Release();
+    copies.work.Release();
+    copies.clean.Release();
+    if (!fileName || !*fileName) {
+        if (!message) Error.CriticalError("CMgrImage: No picture named!\n");
+        *message = "No picture was chosen.";
+        return false;
+    }
+    Surface picture;
+    std::string problem;
+    if (IsGameBitmap(fileName)) {
+        picture = ReadBitmap(fileName, message ? &problem : nullptr);
+    } else {
+        problem = DecodePlayerPicture(fileName, copies.workSize, copies.minSide, picture);
+        if (!problem.empty() && !message)
+            Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
+    }
+    if (!problem.empty()) {
+        *message = problem;
+        return false;
+    }
+    const float width = static_cast<float>(picture.Width()), height = static_cast<float>(picture.Height());
+    float scaledWidth, scaledHeight;
+    ScaledSize(width, height, copies.workSize, copies.workSize, scaledWidth, scaledHeight);
+    StretchInto(copies.work, picture, scaledWidth, scaledHeight);
+    copies.clean = copies.work;
+    ScaledSize(width, height, copies.smallSize, copies.smallSize, scaledWidth, scaledHeight);
+    StretchInto(copies.small, picture, scaledWidth, scaledHeight);
+    return true;
+}
 
 void CMgrImage::Draw(Surface& dest, const CImage& image, float x, float y)
 {
@@ -202,37 +338,4 @@ void CMgrImage::LoadJpegScaled(CImage& target, const char* fileName, float width
     decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
     Surface picture = DecodeJpeg(decoder, fileName);
     StretchInto(target, picture, scaledWidth, scaledHeight);
-}
-
-bool CMgrImage::CanLoadImage(const char* fileName)
-{
-    if (!fileName || !*fileName) return false;
-    // Only plain files: reading a folder, a device or a pipe might never end.
-    auto isOther = [](const std::string& path) {
-        std::error_code error;
-        return std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error);
-    };
-    if (IsBmpName(fileName)) {
-        if (isOther(std::string(CFile::GetProgramFolder()) + fileName)) return false;
-        if (!DataFile.Open(fileName, FILE_READ)) return false;
-        std::vector<unsigned char> bytes(DataFile.GetSize());
-        std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        DataFile.Close();
-        bytes.resize(read);
-        Surface picture;
-        return BmpCodec::Decode(bytes.data(), bytes.size(), picture, nullptr);
-    }
-    std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
-    if (isOther(fileName) || isOther(inProgramFolder)) return false;
-    JpegDecoder decoder;
-    if (!decoder.Init()) return false;
-    if (!decoder.ReadHeader(fileName) && !decoder.ReadHeader(inProgramFolder.c_str())) return false;
-    // Decoded no smaller than the game's largest copy of a picture, so that
-    // what passes here also passes there.
-    constexpr int kLargestCopy = 448;
-    decoder.ScaleToAtLeast(kLargestCopy, kLargestCopy);
-    Surface picture;
-    const bool decoded = decoder.ReadImage(picture);
-    decoder.Free();
-    return decoded;
 }

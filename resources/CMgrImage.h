@@ -1,8 +1,22 @@
 // Loads pictures into CImages and draws them: the game's image manager.
 #pragma once
 
+#include <string>
+
 #include "platform/Surface.h"
 #include "resources/CImage.h"
+
+// The copies of one picture that the cut page keeps: `small` and `work` bound
+// by their longer side to the sizes asked for, `clean` the same as `work`.
+// The picture's shorter side must come to at least minSide pixels in `work`.
+struct PictureCopies {
+    float smallSize = 224;
+    float workSize = 448;
+    float minSide = 0;
+    CImage small;
+    CImage work;
+    CImage clean;
+};
 
 class CMgrImage {
 public:
@@ -18,10 +32,16 @@ public:
     void LoadBmpScaled(CImage& target, const char* fileName, float width, float height);
     void LoadJpeg(CImage& target, const char* fileName);
     void LoadJpegScaled(CImage& target, const char* fileName, float width, float height);
-    // Whether the loaders above would load the picture: found where they look
-    // and decoding whole. Never reports an error; a caller checks a name it
-    // did not choose itself (a saved game's) before loading it.
-    bool CanLoadImage(const char* fileName);
+
+    // Reads a picture once and decodes it once, then makes all its copies.
+    // The game's own bitmaps (a relative name ending in "bmp") come from
+    // DataFile; any other name is a picture file on the disk in any format
+    // the game reads (JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIC/HEIF, AVIF),
+    // tried as named and then within the program folder. When it cannot be
+    // used, the copies are left empty and `message` says why in a sentence
+    // for the player (the library's words go to the log); without `message`
+    // that is a critical error.
+    bool LoadPicture(const char* fileName, PictureCopies& copies, std::string* message);
 
     // Drawing. Positions are truncated toward zero; black is transparent in
     // every transparent copy. DrawFrame draws with a dashed pen of the width

@@ -91,8 +91,9 @@ public:
     // The small picture window on the board.
     static inline bool& showPicture = Options.showPicture;
 
-    // Opens a picture of the player's on the cut page; a file that cannot
-    // become a puzzle costs a message box and changes nothing.
+    // The one way a picture of the player's opens on the cut page (Custom, a
+    // drop, the command line): read and decoded once; a file that cannot
+    // become a puzzle costs an in-game message and changes nothing.
     static void OpenCustomPicture(const std::string& path);
 
 private:
@@ -102,6 +103,8 @@ private:
     void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
+    // A picture file dropped onto the window opens as Custom opens one.
+    static void TakeDroppedPicture();
 
     CImage background;
     CImage background2;

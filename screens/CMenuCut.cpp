@@ -33,6 +33,7 @@ const char* CMenu::SmoothLabel(float smooth)
 
 void CMenu::UpdateCut()
 {
+    TakeDroppedPicture();
     ImageMgr.Draw(BackBuffer(), background2, 0, 0);
     CutPreview.Draw();
     playButton.Update();

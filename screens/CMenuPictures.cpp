@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/CLog.h"
@@ -11,7 +12,6 @@
 #include "app/CSystem.h"
 #include "app/CTimer.h"
 #include "platform/FileDialog.h"
-#include "platform/JpegDecoder.h"
 #include "platform/Paths.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
@@ -25,32 +25,19 @@ namespace {
 constexpr Colour kThumbnailFrameColour = 255;  // red
 constexpr int kThumbnailFramePen = 2;
 constexpr float kThumbnailBox = 128;
-constexpr const char* kDialogTitle = "Select your image (.jpg)";
-constexpr const char* kDialogFilter = "JPG (*.jpg)";
-constexpr const char* kDialogPatterns = "*.jpg *.JPG *.jpeg *.JPEG";
+constexpr const char* kDialogTitle = "Select your picture";
+constexpr const char* kDialogFilter = "Pictures";
+// Every format the picture loader reads, in either letter case.
+constexpr const char* kDialogPatterns =
+    "*.jpg *.JPG *.jpeg *.JPEG *.jpe *.JPE *.jfif *.png *.PNG *.webp *.WEBP *.gif *.GIF *.tif *.TIF *.tiff *.TIFF "
+    "*.bmp *.BMP *.tga *.TGA *.heic *.HEIC *.heif *.HEIF *.avif *.AVIF";
 
-// Why the player's file cannot become a puzzle, or empty when it can. The
-// picture loader treats a file it cannot read as the end of the game, so a
-// file the player picked is decoded once here first: a wrong pick must only
-// cost a message.
-std::string WhyPictureIsUnusable(const std::string& path)
+// The message for a desktop without a dialog tool.
+std::string NoDialogMessage()
 {
-    if (path.size() >= static_cast<std::size_t>(kMaxPath)) return "The path of the picture is too long.";
-    // The loader reads names whose extension (after the first ".") is "bmp"
-    // as the game's own bitmaps; a picture of the player's is always a JPEG.
-    const char* dot = std::strchr(path.c_str(), '.');
-    if (dot && std::strcmp(dot + 1, "bmp") == 0) return "Only JPEG pictures (.jpg) can be chosen.";
-    JpegDecoder decoder;
-    if (!decoder.Init()) return "There is not enough memory to open the picture.";
-    Surface decoded;
-    bool readable = decoder.ReadHeader(path.c_str()) && decoder.Width() > 0 && decoder.Height() > 0;
-    if (readable) {
-        decoder.ScaleToAtLeast(1, 1);  // every byte is still decoded, only faster
-        readable = decoder.ReadImage(decoded);
-    }
-    if (readable) return {};
-    std::string reason = decoder.ErrorMessage();
-    return "The picture could not be read" + (reason.empty() ? std::string(".") : " (" + reason + ").");
+    return std::string("The game needs the program \"") + FileDialog::kTool + "\" (or \"" + FileDialog::kFallbackTool +
+           "\") to show its file dialog. Please install the package \"" + FileDialog::kPackage +
+           "\", or drop a picture onto the game's window.";
 }
 
 }  // namespace
@@ -78,6 +65,8 @@ void CMenu::LoadThumbnails()
 
 void CMenu::UpdatePictures()
 {
+    TakeDroppedPicture();
+    if (page != MENU_PICTURES) return;
     ImageMgr.Draw(BackBuffer(), background, 0, 0);
     int selected = -1;
     for (int i = 0; i < kPictureCount; i++) {
@@ -147,22 +136,30 @@ void CMenu::OnCustom()
     case FileDialog::Outcome::Cancelled: break;
     case FileDialog::Outcome::Unavailable:
         Log.Write("CMenu: No file dialog could be shown (is %s installed?)\n", FileDialog::kTool);
+        System.ShowMessage(NoDialogMessage());
         break;
     }
 }
 
 void CMenu::OpenCustomPicture(const std::string& path)
 {
-    std::string problem = WhyPictureIsUnusable(path);
-    if (!problem.empty()) {
-        Log.Write("CMenu: Can't use picture %s: %s\n", path.c_str(), problem.c_str());
-        System.ShowMessageBox("Pavendra", (problem + "\n\n" + path).c_str());
+    // Named in full, so that a saved game finds it from anywhere.
+    std::error_code error;
+    std::filesystem::path full = path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
+    std::string problem;
+    if (!CutPreview.ChoosePictureFile(error ? path.c_str() : full.c_str(), &problem)) {
+        System.ShowMessage(problem);
         return;
     }
-    CutPreview.ChoosePictureFile(path.c_str());
     CutPreview.SetDefaults();
     Menu.TakeCutDefaults();
     SetPage(MENU_CUT);
+}
+
+void CMenu::TakeDroppedPicture()
+{
+    const std::string dropped = System.TakeDroppedFile();
+    if (!dropped.empty()) OpenCustomPicture(dropped);
 }
 
 void CMenu::OnExit() { System.PostQuit(); }

@@ -56,6 +56,7 @@ bool GameSession::Launch(bool withShippedData)
     }
     Subprocess::Options options;
     options.environment = {{"DISPLAY", screen.Name()}};
+    options.environment.insert(options.environment.end(), environment.begin(), environment.end());
     options.workingFolder.assign(1, '/');  // the root: the game must not depend on where it was started from
     options.outputFile = folder / "stdout.txt";
     options.errorFile = folder / "stderr.txt";

@@ -37,6 +37,8 @@ public:
     // Starts the screen (first time) and the game, with the shipped archive
     // copied in unless withShippedData is false or the folder has one already.
     bool Launch(bool withShippedData = true);
+    // An environment variable the game is started with (set before Launch).
+    void SetEnvironment(const std::string& name, const std::string& value) { environment.emplace_back(name, value); }
 
     // Waits for a window on the screen (mapped, so that it can take keys)
     // whose title is exactly `title`; answers its id. Gives up at once when
@@ -97,4 +99,5 @@ private:
     bool screenStarted = false;
     TempFolder folder;
     Subprocess game;
+    std::vector<std::pair<std::string, std::string>> environment;
 };

@@ -16,6 +16,7 @@ const char* TypeName(InputEventType type)
     case InputEventType::Close: return "Close";
     case InputEventType::Resize: return "Resize";
     case InputEventType::ToggleFullScreen: return "ToggleFullScreen";
+    case InputEventType::Drop: return "Drop";
     }
     return "?";
 }
@@ -24,7 +25,7 @@ bool TypeFromName(const std::string& name, InputEventType& type)
 {
     for (InputEventType t : {InputEventType::KeyDown, InputEventType::KeyUp, InputEventType::ButtonDown,
                              InputEventType::ButtonUp, InputEventType::MouseMove, InputEventType::Close,
-                             InputEventType::Resize, InputEventType::ToggleFullScreen}) {
+                             InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop}) {
         if (name == TypeName(t)) {
             type = t;
             return true;
@@ -66,6 +67,12 @@ std::string ParseLine(const std::string& line, RecordedEvent& out)
     if (HasPosition(type)) {
         if (!(in >> out.event.x >> out.event.y)) return "missing position";
     }
+    if (type == InputEventType::Drop) {
+        // The dropped text is the rest of the line, after one space.
+        std::getline(in, out.event.text);
+        if (!out.event.text.empty() && out.event.text.front() == ' ') out.event.text.erase(0, 1);
+        return out.event.text.empty() ? "nothing dropped" : "";
+    }
     std::string rest;
     if (in >> rest) return "unexpected text after the event";
     return {};
@@ -91,6 +98,7 @@ std::string InputRecording::ToText() const
         if (IsKey(type)) out << ' ' << e.event.key;
         if (IsButton(type)) out << ' ' << (e.event.button == MouseButton::Left ? "Left" : "Right");
         if (HasPosition(type)) out << ' ' << e.event.x << ' ' << e.event.y;
+        if (type == InputEventType::Drop) out << ' ' << e.event.text;
         out << '\n';
     }
     return out.str();

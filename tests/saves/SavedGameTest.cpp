@@ -395,7 +395,8 @@ TEST_P(LyingFileTest, IsRefusedWhole)
     ExpectPlayable();
 }
 
-const std::string kLongName(300, 'a');
+// Longer than any path the system takes.
+const std::string kLongName(kMaxPath + 10, 'a');
 
 INSTANTIATE_TEST_SUITE_P(
     Lies, LyingFileTest,

@@ -62,4 +62,21 @@ TEST_F(FileDialogTest, CancellingAndAMissingToolAreToldApart)
     EXPECT_EQ(Open().outcome, FileDialog::Outcome::Unavailable);
 }
 
+TEST_F(FileDialogTest, WithoutZenityKdialogAsks)
+{
+    tools.Write("output", "/home/player/photo.heic\n");
+    tools.Write(FileDialog::kFallbackTool, "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" +
+                                               (tools / "arguments") + "'\n/bin/cat '" + (tools / "output") + "'\n");
+    chmod((tools / FileDialog::kFallbackTool).c_str(), 0755);
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    setenv("HOME", "/home/player", 1);
+    FileDialog::Answer answer = FileDialog::OpenFile("Select your picture", "Pictures", "*.png *.heic");
+    setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_EQ(answer.outcome, FileDialog::Outcome::Chosen);
+    EXPECT_EQ(answer.path, "/home/player/photo.heic");
+    EXPECT_EQ(tools.Read("arguments"),
+              "--title\nSelect your picture\n--getopenfilename\n/home/player\nPictures (*.png *.heic)\n");
+}
+
 }  // namespace

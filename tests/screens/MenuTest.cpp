@@ -3,9 +3,14 @@
 // picture of the player's own that cannot be used.
 #include "ScreensFixture.h"
 
+#include <filesystem>
+
 #include "app/CApp.h"
+#include "app/CSystem.h"
+#include "puzzle/CGame.h"
 #include "app/CTimer.h"
 #include "platform/VirtualKeys.h"
+#include "screens/CMessage.h"
 
 using namespace screens_test;
 
@@ -258,15 +263,19 @@ TEST_F(MenuTest, CancellingTheDialogChangesNothing)
 {
     ToMenu();
     FileDialog::SetStandIn([](const std::string& title) {
-        EXPECT_EQ(title, "Select your image (.jpg)");
+        EXPECT_EQ(title, "Select your picture");
         return FileDialog::Answer{FileDialog::Outcome::Cancelled, ""};
     });
     Click(kCustom);
     EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    EXPECT_FALSE(Message.IsShowing());
+    // Without a dialog tool the player is told what to install, and of drops.
     FileDialog::SetStandIn([](const std::string&) { return FileDialog::Answer{}; });
     Click(kCustom);
     EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
     EXPECT_NE(game.LogText().find("No file dialog could be shown"), std::string::npos);
+    EXPECT_EQ(Message.GetText(), "The game needs the program \"zenity\" (or \"kdialog\") to show its file dialog. "
+                                 "Please install the package \"zenity\", or drop a picture onto the game's window.");
 }
 
 TEST_F(MenuTest, APictureThatWillNotDecodeGivesAMessageAndTheMenuCarriesOn)
@@ -276,16 +285,58 @@ TEST_F(MenuTest, APictureThatWillNotDecodeGivesAMessageAndTheMenuCarriesOn)
     const std::string unusable[] = {CorpusJpeg("header-only.jpg"), programFolder / "notapicture.jpg",
                                     programFolder / "missing.jpg", programFolder / "drawing.bmp",
                                     std::string(300, 'a') + ".jpg"};
+    int dismissKey = VK_RETURN;
     for (const std::string& path : unusable) {
         ChooseInDialog(path);
         Click(kCustom);
         EXPECT_EQ(App.GetState(), STATE_MENU) << path;
         EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES) << path;
+        // The game's own message, until Enter or Escape; neither ends the game.
+        ASSERT_TRUE(Message.IsShowing()) << path;
+        EXPECT_EQ(Message.GetText().back(), '.') << path;
+        game.TapKey(dismissKey);
+        dismissKey = dismissKey == VK_RETURN ? VK_ESCAPE : VK_RETURN;
+        game.RunFrames(1);
+        EXPECT_FALSE(Message.IsShowing()) << path;
         EXPECT_FALSE(App.IsQuitPosted());
     }
-    EXPECT_NE(game.LogText().find("CMenu: Can't use picture"), std::string::npos);
+    EXPECT_NE(game.LogText().find("CMgrImage: Can't use picture"), std::string::npos);
     // And a good one still works afterwards.
     ChooseSquarePicture();
+}
+
+TEST_F(MenuTest, ADroppedPictureOpensOnTheCutPageButNotDuringPlay)
+{
+    ToMenu();
+    // As a file manager drops it: an address with escapes, in a folder with a space.
+    const std::string picture = programFolder / "my pictures/square.jpg";
+    std::filesystem::create_directories(programFolder / "my pictures");
+    std::filesystem::copy_file(SquareJpeg(), picture);
+    game.Queue(InputEvent::Drop("file://" + std::string(programFolder / "my%20pictures/square.jpg") + "\r\n"));
+    game.RunFrames(2);
+    ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_EQ(std::string(Game.GetImageName()), picture);
+
+    // A bad file dropped on the cut page: the message, dismissed by a click on
+    // OK, and the cut page as it was.
+    programFolder.Write("words.png", "words");
+    game.Queue(InputEvent::Drop(programFolder / "words.png"));
+    game.RunFrames(2);
+    ASSERT_TRUE(Message.IsShowing());
+    const PixelRect ok = Message.OkButton();
+    game.Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    game.RunFrames(1);
+    EXPECT_FALSE(Message.IsShowing());
+    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_EQ(std::string(Game.GetImageName()), picture);
+
+    // During play a drop is ignored.
+    Click(kPlay);
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
+    game.Queue(InputEvent::Drop(picture));
+    game.RunFrames(2);
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    EXPECT_TRUE(System.TakeDroppedFile().empty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "screens/CMenu.h"
+#include "screens/CMessage.h"
 #include "sound/CMgrSound.h"
 
 namespace {
@@ -18,6 +19,7 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         // would then skip the shutdown) with its state and quit flag set.
         App = CApp();
         Options = GameOptions();
+        Message = CMessage();
         // The player's choices kept in the settings, and the menu's line.
         CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
         SoundMgr.SetMusicOn(true);

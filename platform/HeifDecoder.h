@@ -1,0 +1,36 @@
+// Decodes HEIC/HEIF and AVIF pictures held in memory, through libheif. The
+// size is known before anything is decoded; the picture comes out turned as
+// the file says and opaque (transparent parts over a backdrop colour).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/Surface.h"
+
+class HeifDecoder {
+public:
+    // Wider or higher than this many pixels is refused by the library itself.
+    static constexpr int kMaxSide = 32768;
+
+    HeifDecoder();
+    ~HeifDecoder();
+    HeifDecoder(const HeifDecoder&) = delete;
+    HeifDecoder& operator=(const HeifDecoder&) = delete;
+
+    // Reads the file's structure and its main picture's size. The bytes must
+    // stay until Decode.
+    bool Open(const void* data, std::size_t size);
+    // The upright size.
+    int Width() const;
+    int Height() const;
+    bool Decode(Colour backdrop, Surface& out);
+    const std::string& ErrorMessage() const;
+    // The last step failed because the picture is beyond the library's limits.
+    bool TooLarge() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};

@@ -1,0 +1,75 @@
+#include "platform/SdlPictureDecoder.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <climits>
+
+namespace {
+
+const char* TypeName(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Png: return "PNG";
+    case PictureFormat::Webp: return "WEBP";
+    case PictureFormat::Gif: return "GIF";
+    case PictureFormat::Tiff: return "TIF";
+    case PictureFormat::Bmp: return "BMP";
+    case PictureFormat::Tga: return "TGA";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
+
+bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
+                               std::string& error)
+{
+    const char* type = TypeName(format);
+    if (!type || !data || size == 0 || size > static_cast<std::size_t>(INT_MAX)) {
+        error = "not a format of the picture library";
+        return false;
+    }
+    SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
+    SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, type) : nullptr;
+    if (!decoded) {
+        error = IMG_GetError();
+        if (error.empty()) error = "the picture library could not read it";
+        return false;
+    }
+    // Every kind of pixel (palettes, a GIF's transparent colour, 16 bits a
+    // channel) as red, green, blue and alpha bytes, then laid over the backdrop.
+    SDL_Surface* rgba = decoded->format->format == SDL_PIXELFORMAT_RGBA32
+                            ? decoded
+                            : SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+    bool done = false;
+    if (!rgba) {
+        error = SDL_GetError();
+    } else if (rgba->w <= 0 || rgba->h <= 0) {
+        error = "empty picture";
+    } else if (SDL_LockSurface(rgba) == 0) {
+        out = Surface(rgba->w, rgba->h);
+        const int r0 = RedOf(backdrop), g0 = GreenOf(backdrop), b0 = BlueOf(backdrop);
+        auto blend = [](int value, int alpha, int under) { return (value * alpha + under * (255 - alpha) + 127) / 255; };
+        for (int y = 0; y < rgba->h; ++y) {
+            const auto* from = static_cast<const Uint8*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
+            Colour* to = out.Row(y);
+            for (int x = 0; x < rgba->w; ++x, from += 4) {
+                const int alpha = from[3];
+                to[x] = alpha == 255 ? MakeColour(from[0], from[1], from[2])
+                                     : MakeColour(blend(from[0], alpha, r0), blend(from[1], alpha, g0),
+                                                  blend(from[2], alpha, b0));
+            }
+        }
+        SDL_UnlockSurface(rgba);
+        done = true;
+    } else {
+        error = SDL_GetError();
+    }
+    if (rgba && rgba != decoded) SDL_FreeSurface(rgba);
+    SDL_FreeSurface(decoded);
+    if (!done) out = Surface();
+    return done;
+}

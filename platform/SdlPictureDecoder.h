@@ -1,0 +1,19 @@
+// Decodes PNG, WebP, GIF (its first frame), TIFF, BMP and TGA pictures held in
+// memory, through the SDL picture library. Transparent parts are laid over a
+// backdrop colour, so the picture comes out opaque. Fails with the library's
+// own words, never ends the program.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/PictureHeader.h"
+#include "platform/Surface.h"
+
+class SdlPictureDecoder {
+public:
+    // True for the formats this decoder reads.
+    static bool Reads(PictureFormat format);
+    static bool Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
+                       std::string& error);
+};
