@@ -42,6 +42,9 @@ constexpr int kFrameHeight = 35;
 constexpr std::uint32_t kLargestIcon = 4u << 20;
 
 constexpr Colour kLogoClear = 0xFFFFFF;
+
+// Switches the music on or off on every screen.
+constexpr int kMusicKey = 'M';
 constexpr Colour kMenuClear = 0x000000;
 
 Colour BoardColour()
@@ -102,6 +105,7 @@ void CApp::SetWriteFolder(const char* folder)
 void CApp::StartUp()
 {
     quitPosted = false;
+    musicKeyHeld = false;
     shuttingDown = false;
     frameCount = 0;
     SetDefaults();
@@ -318,6 +322,8 @@ void CApp::Frame()
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
     Present();
+    // Presses released before this frame saw them have now had their frame.
+    InputMgr.EndFrame();
     ++frameCount;
 }
 
@@ -372,18 +378,26 @@ void CApp::OnInput(const InputEvent& event)
         SetResizePending();
         break;
     case InputEventType::KeyDown:
-        InputMgr.KeyDown(event.key);
+    case InputEventType::KeyUp: {
+        const bool down = event.type == InputEventType::KeyDown;
+        // The music key belongs to no screen: it works everywhere and is
+        // never taken for "any key".
+        if (event.key == kMusicKey) {
+            // Held down, the key repeats; only a fresh press switches.
+            if (down && !musicKeyHeld) SoundMgr.SetMusicOn(!SoundMgr.IsMusicOn());
+            musicKeyHeld = down;
+            return;
+        }
+        InputMgr.OnKey(event.key, down);
         break;
-    case InputEventType::KeyUp:
-        InputMgr.KeyUp(event.key);
-        break;
+    }
     case InputEventType::ButtonDown:
     case InputEventType::ButtonUp: {
         bool down = event.type == InputEventType::ButtonDown;
         if (event.button == MouseButton::Left) {
-            InputMgr.SetLeftButton(down);
+            InputMgr.OnLeftButton(down);
         } else {
-            InputMgr.SetRightButton(down);
+            InputMgr.OnRightButton(down);
         }
         break;
     }

@@ -114,6 +114,7 @@ private:
     unsigned state = STATE_LOGO;
 
     bool quitPosted = false;
+    bool musicKeyHeld = false;
     std::string droppedFile;
     bool programFolderGiven = false;
     bool writeFolderGiven = false;

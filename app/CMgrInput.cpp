@@ -31,6 +31,51 @@ void CMgrInput::Reset()
     std::fill(std::begin(keys), std::end(keys), 0u);
     leftButton = false;
     rightButton = false;
+    std::fill(std::begin(unseen), std::end(unseen), false);
+    std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
+}
+
+bool CMgrInput::HoldBackRelease(int slot, bool down)
+{
+    if (down) {
+        unseen[slot] = true;
+        releaseAtFrameEnd[slot] = false;  // pressed again before the frame: down it stays
+        return false;
+    }
+    releaseAtFrameEnd[slot] = unseen[slot];
+    return releaseAtFrameEnd[slot];
+}
+
+void CMgrInput::OnKey(int key, bool down)
+{
+    if (!IsKeyCode(key) || HoldBackRelease(key, down)) return;
+    keys[key] = down ? 1 : 0;
+}
+
+void CMgrInput::OnLeftButton(bool down)
+{
+    if (!HoldBackRelease(kLeftSlot, down)) leftButton = down;
+}
+
+void CMgrInput::OnRightButton(bool down)
+{
+    if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
+}
+
+void CMgrInput::EndFrame()
+{
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (releaseAtFrameEnd[slot]) {
+            if (slot == kLeftSlot)
+                leftButton = false;
+            else if (slot == kRightSlot)
+                rightButton = false;
+            else
+                keys[slot] = 0;
+        }
+        releaseAtFrameEnd[slot] = false;
+        unseen[slot] = false;
+    }
 }
 
 bool CMgrInput::AnyKeyDown() const

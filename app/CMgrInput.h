@@ -19,6 +19,17 @@ public:
     bool IsKeyDown(int key) const;
     void SetLeftButton(bool down) { leftButton = down; }
     void SetRightButton(bool down) { rightButton = down; }
+    // What the window procedure reports, as it arrives. A press sets its flag
+    // at once. A release clears it at once too, unless no frame has seen the
+    // press yet: a tap (a touchpad's, a remote desktop's, a quick click) comes
+    // as press and release together, and is then down for one whole frame and
+    // released when that frame ends.
+    void OnKey(int key, bool down);
+    void OnLeftButton(bool down);
+    void OnRightButton(bool down);
+    // The end of every frame: what was down has now been seen, and the
+    // releases held back take effect.
+    void EndFrame();
     bool IsLeftButtonDown() const { return leftButton; }
     bool IsRightButtonDown() const { return rightButton; }
     // Every key flag and both buttons back to 0.
@@ -31,9 +42,21 @@ public:
     static Point GetCursor();
 
 private:
+    // Where the held-back state of the two buttons follows the keys'.
+    static constexpr int kLeftSlot = kKeyCount;
+    static constexpr int kRightSlot = kKeyCount + 1;
+    static constexpr int kSlotCount = kKeyCount + 2;
+
+    // Answers whether the release has to wait for the end of the frame.
+    bool HoldBackRelease(int slot, bool down);
+
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
     bool rightButton = false;
+    // Pressed since the last frame ended: no frame has seen it yet.
+    bool unseen[kSlotCount] = {};
+    // Released before any frame saw the press: cleared at the end of the frame.
+    bool releaseAtFrameEnd[kSlotCount] = {};
 };
 
 extern CMgrInput InputMgr;

@@ -71,6 +71,9 @@ public:
     // Gets the start of the music ready so that playing it does not stutter.
     virtual bool PrepareMusic(AudioHandle music) = 0;
     virtual bool PlayMusic(AudioHandle music) = 0;
+    // Holds the music where it is, and lets it go on from there.
+    virtual void PauseMusic() = 0;
+    virtual void ResumeMusic() = 0;
     virtual void FreeMusic(AudioHandle music) = 0;
 
     // Silences every channel and the music.

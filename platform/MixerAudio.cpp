@@ -191,6 +191,26 @@ bool MixerAudio::PlayMusic(AudioHandle handle)
     return Succeed();
 }
 
+void MixerAudio::PauseMusic()
+{
+    if (!open) {
+        Fail(AUDIO_ERROR_NOT_OPEN);
+        return;
+    }
+    Mix_PauseMusic();
+    Succeed();
+}
+
+void MixerAudio::ResumeMusic()
+{
+    if (!open) {
+        Fail(AUDIO_ERROR_NOT_OPEN);
+        return;
+    }
+    Mix_ResumeMusic();
+    Succeed();
+}
+
 void MixerAudio::FreeMusic(AudioHandle handle)
 {
     Music* music = FindMusic(handle);

@@ -33,6 +33,8 @@ public:
     AudioHandle LoadMusic(const void* data, std::size_t length) override;
     bool PrepareMusic(AudioHandle music) override;
     bool PlayMusic(AudioHandle music) override;
+    void PauseMusic() override;
+    void ResumeMusic() override;
     void FreeMusic(AudioHandle music) override;
     void Stop() override;
     void Free() override;

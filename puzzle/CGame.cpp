@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/CLog.h"
 #include "app/CSystem.h"
@@ -18,7 +19,8 @@ namespace {
 
 constexpr float kArrangeLeft = 20.0f;
 constexpr float kArrangeTop = 50.0f;
-constexpr float kArrangeRight = 750.0f;
+// Between two arranged pieces' boxes.
+constexpr float kArrangeGap = 4.0f;
 
 }  // namespace
 
@@ -54,24 +56,47 @@ void CGame::SetImageName(const char* fileName)
     std::snprintf(imageName, sizeof imageName, "%s", fileName);
 }
 
+// Rows are wrapped by the pieces' real boxes, tabs and all, so that none
+// reaches past the board's right edge. When the rows would reach below the
+// board they are drawn closer together, each overlapping the one before by
+// the same share, so that every piece stays on the board and partly in view.
 void CGame::ArrangePieces()
 {
     movingSelection = false;
     holdingGroup = false;
     hasSelection = false;
     DeselectAll();
-    const float stepAcross = 1.5f * CutPreview.GetCellWidth();
-    const float stepDown = 1.5f * CutPreview.GetCellHeight();
-    FloatPoint cursor{kArrangeLeft, kArrangeTop};
+    struct Placed {
+        CGroup* group;
+        float x;
+        int row;
+    };
+    std::vector<Placed> placed;
+    std::vector<float> rowTop{kArrangeTop}, rowHeight{0};
+    float x = kArrangeLeft;
     for (CGroup& group : groups) {
-        if (group.members.size() > 1 || group.hidden) continue;
-        group.x = cursor.x;
-        group.y = cursor.y;
-        cursor.x += stepAcross;
-        if (cursor.x >= kArrangeRight) {
-            cursor.x = kArrangeLeft;
-            cursor.y += stepDown;
+        if (group.members.size() != 1 || group.hidden || !IsValidPieceIndex(group.members.front())) continue;
+        const CPiece& piece = pieces[group.members.front()];
+        if (x > kArrangeLeft && x + piece.width > kBoardRight) {
+            x = kArrangeLeft;
+            rowTop.push_back(rowTop.back() + rowHeight.back() + kArrangeGap);
+            rowHeight.push_back(0);
         }
+        placed.push_back({&group, x, static_cast<int>(rowTop.size()) - 1});
+        x += piece.width + kArrangeGap;
+        rowHeight.back() = std::max(rowHeight.back(), piece.height);
+    }
+    const float lastTop = rowTop.back();
+    const float room = kBoardBottom - rowHeight.back() - kArrangeTop;
+    const float squeeze = lastTop > kArrangeTop && lastTop - kArrangeTop > room ? room / (lastTop - kArrangeTop) : 1.0f;
+    for (std::size_t r = 0; r < rowTop.size(); ++r) {
+        rowTop[r] = kArrangeTop + (rowTop[r] - kArrangeTop) * squeeze;
+        rowTop[r] = std::max(kArrangeTop, std::min(rowTop[r], kBoardBottom - rowHeight[r]));
+    }
+    for (const Placed& p : placed) {
+        const CPiece& piece = pieces[p.group->members.front()];
+        p.group->x = p.x - piece.x;
+        p.group->y = rowTop[static_cast<std::size_t>(p.row)] - piece.y;
     }
 }
 

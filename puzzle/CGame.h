@@ -31,6 +31,11 @@ public:
     static constexpr int kBoardColours[4][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};
     // Grey of the outline drawn around each piece's image.
     static constexpr Colour kOutlineColour = MakeColour(85, 85, 85);
+    // Groups at rest are kept inside this part of the board, clear of the
+    // bottom panel; the top bars end at kTopBarsBottom.
+    static constexpr float kBoardRight = 790.0f;
+    static constexpr float kBoardBottom = 560.0f;
+    static constexpr float kTopBarsBottom = 34.0f;
 
     // Index of the piece at (column, row) of a columns x rows cut. A cell
     // outside the cut is a program fault: it is reported, the game is asked to
@@ -61,7 +66,9 @@ public:
     // corners, so that neighbouring images meet exactly, and sets its extent.
     void LayOutGroup(int group);
 
-    // Lays the loose single pieces out in rows.
+    // Lays the loose single pieces out in rows, each wholly on the board
+    // below the top bars; when there are more rows than the board holds,
+    // the rows overlap.
     void ArrangePieces();
     void SyncInGroup();
     void DeselectAll();
@@ -167,13 +174,19 @@ private:
     void DrawSavedBanner(float dt);
     void UpdatePictureWindow();
     void UpdateSelectionRectangle(float dt);
+    // The pulse of the selection rectangle and of the selected pieces' edges.
+    void AdvancePulse(float dt);
     void MoveSelection();
     // Whether the cursor lies on a visible pixel of the piece, a member of the
     // group; the offset of the cursor inside the piece's image comes back.
     bool IsPieceUnderCursor(const CGroup& group, int piece, Point cursor, FloatPoint* offset) const;
     bool IsInsidePictureWindow(Point cursor) const;
     // Whether the neighbour's image, seen from q's, lies at its place on the side.
-    static bool FitsOnSide(int side, const CPiece& q, FloatPoint atQ, FloatPoint atNeighbour);
+    static bool FitsOnSide(int side, const CPiece& q, const CPiece& neighbour, FloatPoint atQ,
+                           FloatPoint atNeighbour);
+    // Where the neighbour on that side of q lies in the finished picture,
+    // relative to q's image.
+    static FloatPoint PlaceBeside(const CPiece& q, int side, const CPiece& neighbour);
     // The groups of the dropped group's candidates that fit against it.
     std::vector<int> CollectFittingGroups() const;
     void JoinGroups(const std::vector<int>& joining);

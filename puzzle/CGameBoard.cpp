@@ -18,13 +18,13 @@
 
 namespace {
 
-// Groups are kept inside this part of the board, clear of the panel.
-constexpr float kBoardRight = 790.0f;
-constexpr float kBoardBottom = 560.0f;
 // The finished picture glides to its resting place at this speed per axis.
 constexpr float kSampleSpeed = 150.0f;
 constexpr float kSecondsPerClockStep = 1.0f;
 constexpr int kClockMinutesWrap = 10000;
+// The saved banner: its text's place, and the plate behind it.
+constexpr int kBannerX = 350, kBannerY = 10, kBannerMargin = 8;
+constexpr Colour kBannerPlate = MakeColour(34, 30, 28);
 // The selection rectangle's green pulses at this many degrees per second.
 constexpr float kPulseSpeed = 250.0f;
 FloatPoint ToFloat(Point p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
@@ -56,6 +56,7 @@ void CGame::Update()
         CompletePuzzle();
         return;
     }
+    if (hasSelection || movingSelection) AdvancePulse(dt);
     DrawGroups();
     DrawPanel();
     DrawSavedBanner(dt);
@@ -96,18 +97,32 @@ void CGame::ShowFinishedPicture(float dt)
     samplePos.y = StepToward(samplePos.y, sampleTarget.y, step);
 }
 
-// The right and bottom edges first: a group larger than the board ends up at
-// a negative position, its top-left part out of sight.
+// By where the group's images reach, tabs and all, so that no part of a
+// resting group lies off the board or under the bottom panel. The right and
+// bottom edges first: a group larger than the board ends up with its
+// top-left part out of sight.
 void CGame::KeepOnBoard(CGroup& group)
 {
-    if (group.x + group.width > kBoardRight)
-        group.x = kBoardRight - group.width;
-    else if (group.x < 0)
-        group.x = 0;
-    if (group.y + group.height > kBoardBottom)
-        group.y = kBoardBottom - group.height;
-    else if (group.y < 0)
-        group.y = 0;
+    bool any = false;
+    float left = 0, top = 0, right = 0, bottom = 0;
+    for (int m : group.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        const CPiece& p = pieces[m];
+        left = any ? std::min(left, p.x) : p.x;
+        top = any ? std::min(top, p.y) : p.y;
+        right = any ? std::max(right, p.x + p.width) : p.x + p.width;
+        bottom = any ? std::max(bottom, p.y + p.height) : p.y + p.height;
+        any = true;
+    }
+    if (!any) return;
+    if (group.x + right > kBoardRight)
+        group.x = kBoardRight - right;
+    else if (group.x + left < 0)
+        group.x = -left;
+    if (group.y + bottom > kBoardBottom)
+        group.y = kBoardBottom - bottom;
+    else if (group.y + top < 0)
+        group.y = -top;
 }
 
 void CGame::DrawGroups()
@@ -115,6 +130,8 @@ void CGame::DrawGroups()
     // While something is carried nothing else moves under the player's hand.
     const bool keepOnBoard = !holdingGroup && !movingSelection;
     Surface& back = BackBuffer();
+    // Selected pieces glow with the selection rectangle's pulse.
+    const float glow = 0.5f + 0.5f * std::sin(selectionPulse * 3.14f / 180.0f);
     for (int g : drawOrder) {
         if (!IsValidGroupIndex(g)) continue;
         CGroup& group = groups[g];
@@ -124,7 +141,7 @@ void CGame::DrawGroups()
             if (!IsValidPieceIndex(*m)) continue;
             const CPiece& piece = pieces[*m];
             if (group.selected)
-                ImageMgr.DrawPieceLighten(back, piece, group.x + piece.x, group.y + piece.y);
+                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y, glow);
             else
                 ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
         }
@@ -137,15 +154,25 @@ void CGame::DrawSavedBanner(float dt)
     if (!savedBanner) return;
     savedBannerTime -= dt;
     if (savedBannerTime <= 0) savedBanner = false;
-    SmallFont.Print(350, 10, "%s", bannerText);
+    // White on a dark plate reads on every board colour.
+    const int width = SmallFont.TextWidth(bannerText), height = SmallFont.LineHeight();
+    Surface& back = BackBuffer();
+    back.FillRect(kBannerX - kBannerMargin, kBannerY - kBannerMargin / 2, width + 2 * kBannerMargin,
+                  height + kBannerMargin, kBannerPlate);
+    SmallFont.Print(kBannerX, kBannerY, "%s", bannerText);
 }
 
 void CGame::UpdatePictureWindow()
 {
     if (!Options.showPicture) return;
     if (draggingPreview) {
+        // The window stays wholly on the screen, wherever the cursor goes.
         const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
-        previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
+        const CImage& frame = CutPreview.GetFrame();
+        const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
+        const float bottom = std::max(0.0f, static_cast<float>(kClientHeight) - frame.height);
+        previewPos = {std::clamp(cursor.x - grabOffset.x, 0.0f, right),
+                      std::clamp(cursor.y - grabOffset.y, 0.0f, bottom)};
     }
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
     ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
@@ -163,6 +190,11 @@ void CGame::UpdateSelectionRectangle(float dt)
     const int green = static_cast<int>(std::sin(selectionPulse * 3.14f / 180.0f) * 25.0f + 230.0f);
     ImageMgr.DrawFrame(BackBuffer(), selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y,
                        MakeColour(0, green, 0), 1);
+    AdvancePulse(dt);
+}
+
+void CGame::AdvancePulse(float dt)
+{
     // A whole turn changes nothing; wrapping keeps the angle precise in long games.
     selectionPulse = std::fmod(selectionPulse + dt * kPulseSpeed, 360.0f);
 }
@@ -179,7 +211,7 @@ void CGame::MoveSelection()
         return;
     }
     for (CGroup& group : groups) {
-        if (!group.selected) continue;
+        if (!group.selected || group.hidden) continue;
         group.x = cursor.x - group.grabX;
         group.y = cursor.y - group.grabY;
     }

@@ -124,23 +124,41 @@ void CGame::PickUp()
     SyncInGroup();
 }
 
-bool CGame::FitsOnSide(int side, const CPiece& q, FloatPoint atQ, FloatPoint atNeighbour)
+// Where the neighbour's image lies beside q's in the finished picture: the
+// offsets LayOutGroup gives two neighbouring pieces, from their shared corners.
+FloatPoint CGame::PlaceBeside(const CPiece& q, int side, const CPiece& neighbour)
 {
-    const float dx = q.neighbourDX[side], dy = q.neighbourDY[side];
+    Point offset;
     switch (side) {
     case kLeft:
-        return StrictlyNear(atNeighbour.x, atQ.x - dx, kAlongTolerance * dx) &&
-               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+        offset = {q.cornerTL.x - neighbour.cornerTR.x, q.cornerTL.y - neighbour.cornerTR.y};
+        break;
     case kRight:
-        return StrictlyNear(atNeighbour.x, atQ.x + dx, kAlongTolerance * dx) &&
-               std::fabs(atQ.y - atNeighbour.y) < kAcrossSideways;
+        offset = {q.cornerTR.x - neighbour.cornerTL.x, q.cornerTR.y - neighbour.cornerTL.y};
+        break;
     case kUp:
-        return StrictlyNear(atNeighbour.y, atQ.y - dy, kAlongTolerance * dy) &&
-               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+        offset = {q.cornerTL.x - neighbour.cornerBL.x, q.cornerTL.y - neighbour.cornerBL.y};
+        break;
     default:
-        return StrictlyNear(atNeighbour.y, atQ.y + dy, kAlongTolerance * dy) &&
-               std::fabs(atQ.x - atNeighbour.x) < kAcrossUpDown;
+        offset = {q.cornerBL.x - neighbour.cornerTL.x, q.cornerBL.y - neighbour.cornerTL.y};
+        break;
     }
+    return ToFloat(offset);
+}
+
+// The window is centred on the neighbour's place in the picture. Along the
+// join it reaches a quarter of the neighbour offset each way, across it 15
+// pixels for a left or right neighbour and 20 for an upper or lower one,
+// all exclusive.
+bool CGame::FitsOnSide(int side, const CPiece& q, const CPiece& neighbour, FloatPoint atQ, FloatPoint atNeighbour)
+{
+    const FloatPoint place = PlaceBeside(q, side, neighbour);
+    const float dx = atNeighbour.x - (atQ.x + place.x);
+    const float dy = atNeighbour.y - (atQ.y + place.y);
+    const bool sideways = side == kLeft || side == kRight;
+    const float along = kAlongTolerance * (sideways ? q.neighbourDX[side] : q.neighbourDY[side]);
+    const float across = sideways ? kAcrossSideways : kAcrossUpDown;
+    return StrictlyNear(sideways ? dx : dy, 0, along) && std::fabs(sideways ? dy : dx) < across;
 }
 
 // Walks the dropped group's candidates: a candidate's group fits when one of
@@ -164,7 +182,7 @@ std::vector<int> CGame::CollectFittingGroups() const
             const int nb = candidate.neighbour[side];
             if (!IsValidPieceIndex(nb) || pieces[nb].inGroup != h) continue;
             const FloatPoint atNeighbour{dropped.x + pieces[nb].x, dropped.y + pieces[nb].y};
-            if (FitsOnSide(side, candidate, atQ, atNeighbour)) {
+            if (FitsOnSide(side, candidate, pieces[nb], atQ, atNeighbour)) {
                 joining.push_back(g);
                 break;
             }
@@ -235,6 +253,8 @@ void CGame::FinishSelection()
 
     std::vector<CGroup> caught;
     for (CGroup& group : groups) {
+        // Only what the player sees is taken.
+        if (group.hidden) continue;
         for (int m : group.members) {
             if (!IsValidPieceIndex(m)) continue;
             const CPiece& piece = pieces[m];
@@ -261,7 +281,7 @@ void CGame::GrabSelection()
     const Point cursor = CMgrInput::GetCursor();
     bool hit = false;
     for (const CGroup& group : groups) {
-        if (!group.selected) continue;
+        if (!group.selected || group.hidden) continue;
         for (int m : group.members) {
             if (IsPieceUnderCursor(group, m, cursor, nullptr)) {
                 hit = true;

@@ -50,24 +50,36 @@ public:
     void Draw(Surface& dest, const CImage& image, float x, float y);
     void DrawTransparent(Surface& dest, const CImage& image, float x, float y);
     void DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor);
-    // A puzzle piece's image (any piece with an image, a width and a height):
-    // black is transparent, or painted over what lies below for a selected one.
+    // A puzzle piece's image (any piece with an image, a mask, a width and a
+    // height): black is transparent.
     template <class Piece>
     void DrawPieceTransparent(Surface& dest, const Piece& piece, float x, float y)
     {
         DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, true);
     }
+    // A selected piece: its picture lightened, so that it still shows, inside
+    // a glowing edge that pulses between gold and white (glow 0 to 1), with a
+    // dark line just outside it, so that it stands out on any board colour.
     template <class Piece>
-    void DrawPieceLighten(Surface& dest, const Piece& piece, float x, float y)
+    void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
-        DrawPieceImage(dest, piece.image, piece.width, piece.height, x, y, false);
+        DrawSelectedImage(dest, piece.image, piece.mask, piece.width, piece.height, x, y, glow);
     }
+    // The colours of a selected piece: a pixel of its picture lightened, its
+    // edge at a glow from 0 to 1, and the line around it.
+    static Colour SelectedLight(Colour picture);
+    static Colour SelectedEdge(float glow);
+    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);
+    // How far in from the outline the glowing edge reaches, in pixels.
+    static constexpr int kSelectedEdgeWidth = 2;
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
 
 private:
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
+    void DrawSelectedImage(Surface& dest, const Surface& image, const Surface& mask, float width, float height,
+                           float x, float y, float glow);
 };
 
 extern CMgrImage ImageMgr;

@@ -17,6 +17,10 @@
 namespace {
 
 constexpr const char* kExitLine = "PRESS ANY KEY TO EXIT TO THE MAIN MENU";
+constexpr int kBottomBarY = 563;
+// The right part of the bottom bar holds the board colours and their label;
+// a solved puzzle shows it plain, painted from the bar's last column.
+constexpr int kColoursPartLeft = 540;
 
 std::string ClockPart(int value)
 {
@@ -41,8 +45,11 @@ void CMenu::UpdateGamePanel()
 {
     Surface& back = BackBuffer();
     ImageMgr.DrawTransparent(back, panelTop, 0, 0);
-    ImageMgr.Draw(back, panelBottom, 0, 563);
+    ImageMgr.Draw(back, panelBottom, 0, kBottomBarY);
     if (Game.IsCompleted()) {
+        const int plain = panelBottom.surface.Width() - 1;
+        for (int x = kColoursPartLeft; plain > kColoursPartLeft && x < kClientWidth; ++x)
+            back.Blit(x, kBottomBarY, 1, panelBottom.surface.Height(), panelBottom.surface, plain, 0);
         SmallFont.Print(190, 540, "%s", kExitLine);
         if (AnyPress()) {
             OnMenu();

@@ -83,7 +83,7 @@ void CMenu::UpdatePictures()
     TakeCutDefaults();
     SetPage(MENU_CUT);
     // Consumed: a click lasts several frames, and a press still held on the
-    // cut page would drag the slider (it answers across its whole band) or
+    // cut page would drag the slider (when it lies over the track) or
     // press a button there that the player never aimed at.
     InputMgr.Reset();
 }

@@ -70,25 +70,38 @@ bool CSlider::IsMouseOver() const
     return knobX < cx && cx < knobX + activeImage.width && knobY < cy && cy < knobY + activeImage.height;
 }
 
+bool CSlider::IsMouseOverTrack() const
+{
+    Point cursor = CMgrInput::GetCursor();
+    float cx = static_cast<float>(cursor.x);
+    float cy = static_cast<float>(cursor.y);
+    return minX < cx && cx < maxX + activeImage.width && knobY < cy && cy < knobY + activeImage.height;
+}
+
 void CSlider::Update()
 {
     Surface& back = BackBuffer();
     float cx = static_cast<float>(CMgrInput::GetCursor().x);
     float w = activeImage.width;
-    if (IsMouseOver()) {
+    bool over = IsMouseOver();
+    if (over) {
         ImageMgr.Draw(back, activeImage, knobX, knobY);
         if (hoverArmed) {
             hoverArmed = false;
             PlayWidgetHoverSound();
         }
-        if (InputMgr.IsLeftButtonDown()) SetKnobX(cx - w / 2);
+    } else {
+        hoverArmed = true;
+        ImageMgr.Draw(back, noActiveImage, knobX, knobY);
+    }
+    if (!InputMgr.IsLeftButtonDown()) {
+        dragging = false;
         return;
     }
-    hoverArmed = true;
-    ImageMgr.Draw(back, noActiveImage, knobX, knobY);
-    // Only the band across the track counts, at any height: a drag that slips
-    // off the knob vertically keeps moving it.
-    if (InputMgr.IsLeftButtonDown() && minX < cx && cx < maxX + w) SetKnobX(cx - w / 2);
+    // Only a press on the knob or the track takes hold; once held, a drag that
+    // slips off the track keeps moving the knob.
+    if (!dragging && (over || IsMouseOverTrack())) dragging = true;
+    if (dragging) SetKnobX(cx - w / 2);
 }
 
 void CSlider::Release()

@@ -23,8 +23,13 @@ public:
     float GetMaxX() const { return maxX; }
 
     bool IsMouseOver() const;
-    // Draws the knob and follows the left button: a press on the knob or
-    // anywhere across the track's band moves the knob to the cursor.
+    // Whether the cursor lies on the track: the knob's row, from the left end
+    // of its path to the right end of the knob at its rightmost place.
+    bool IsMouseOverTrack() const;
+    bool IsDragging() const { return dragging; }
+    // Draws the knob and follows the left button: a press on the knob or the
+    // track moves the knob to the cursor, and the knob follows the cursor's x
+    // until the button is released, wherever the cursor goes meanwhile.
     void Update();
     void Release();
 
@@ -43,4 +48,5 @@ private:
     float knobX = 50;
     float knobY = 332;
     int value = 5;
+    bool dragging = false;
 };

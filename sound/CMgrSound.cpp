@@ -175,16 +175,41 @@ void CMgrSound::PlayMusic(int index)
 {
     if (silent || (index != -1 && !IsMusic(index))) return;
     currentMusic = index;
-    if (index == -1) return;
-    AudioHandle handle = musics[std::size_t(index)].handle;
-    if (handle != 0 && !library.PlayMusic(handle))
-        Error.CriticalError("CMgrSound:PlayMusic error %i\n", library.GetErrorCode());
+    musicStarted = false;
+    if (index == -1 || !musicOn) return;  // switched off: it starts when switched on
+    StartCurrentMusic();
+}
+
+void CMgrSound::StartCurrentMusic()
+{
+    AudioHandle handle = musics[std::size_t(currentMusic)].handle;
+    if (handle == 0) return;
+    if (!library.PlayMusic(handle)) Error.CriticalError("CMgrSound:PlayMusic error %i\n", library.GetErrorCode());
+    musicStarted = true;
+}
+
+// Kept also without a device, so that the choice is remembered either way.
+void CMgrSound::SetMusicOn(bool on)
+{
+    if (on == musicOn) return;
+    musicOn = on;
+    if (silent || !open || !IsMusic(currentMusic)) return;
+    if (!on) {
+        if (musicStarted) library.PauseMusic();
+    } else if (musicStarted) {
+        library.ResumeMusic();
+    } else {
+        StartCurrentMusic();
+    }
 }
 
 void CMgrSound::FreeMusic(int index)
 {
     if (silent || !IsMusic(index)) return;
-    if (currentMusic == index) currentMusic = -1;
+    if (currentMusic == index) {
+        currentMusic = -1;
+        musicStarted = false;
+    }
     Record& record = musics[std::size_t(index)];
     if (record.handle != 0) library.FreeMusic(record.handle);
     record = Record{};

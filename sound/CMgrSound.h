@@ -42,7 +42,11 @@ public:
 
     int FindMusic(const char* fileName) const;
     int LoadMusic(const char* fileName);
+    // Starts the music; while the music is switched off it waits, paused.
     void PlayMusic(int index);
+    // The player's switch for the music (the key M); the effects stay on.
+    bool IsMusicOn() const { return musicOn; }
+    void SetMusicOn(bool on);
     void FreeMusic(int index);
 
     bool IsSilent() const { return silent; }
@@ -50,9 +54,6 @@ public:
     int GetCurrentMusic() const { return currentMusic; }
     int GetSoundVolume() const { return soundVolume; }
     int GetMusicVolume() const { return musicVolume; }
-    // The player's music switch (kept in the settings file).
-    bool IsMusicOn() const { return musicOn; }
-    void SetMusicOn(bool on) { musicOn = on; }
 
 private:
     // One loaded file; the record stays (its handle 0 once freed) so that
@@ -65,6 +66,7 @@ private:
     static int FindRecord(const std::vector<Record>& records, const char* fileName);
     std::vector<unsigned char> ReadWholeFile(const char* fileName);
     void StartOrRecycle(Slot& slot);
+    void StartCurrentMusic();
     bool IsSample(int index) const { return index >= 0 && index < int(samples.size()); }
     bool IsMusic(int index) const { return index >= 0 && index < int(musics.size()); }
 
@@ -78,8 +80,11 @@ private:
     int currentMusic = -1;
     int mixRate = 44100;
     int soundVolume = 100;
-    int musicVolume = 90;
+    // Half the effects' level and less: every effect is heard clearly over it.
+    int musicVolume = 40;
     bool musicOn = true;
+    // The current music was handed to the library (it may be paused since).
+    bool musicStarted = false;
 };
 
 extern CMgrSound SoundMgr;

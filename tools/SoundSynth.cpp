@@ -162,11 +162,12 @@ std::vector<float> SoundSynth::HoverClick()
 {
     std::vector<float> mono = Silence(0.07f);
     Noise noise;
-    AddPing(mono, 0.0f, 2200.0f, 0.5f, 0.006f);
-    AddPing(mono, 0.0f, 1150.0f, 0.35f, 0.011f);
+    AddPing(mono, 0.0f, 2200.0f, 0.5f, 0.012f);
+    AddPing(mono, 0.0f, 1150.0f, 0.35f, 0.02f);
     AddNoiseBurst(mono, 0.0f, 4500.0f, 1.2f, 0.25f, 0.0015f, noise);
     Fade(mono, 0.0005f, 0.01f);
-    Normalise(mono, 0.32f);
+    // Loud enough to be heard over the music, which the game plays at half volume.
+    Normalise(mono, 0.95f);
     return ToStereo(mono, mono);
 }
 
@@ -191,7 +192,7 @@ std::vector<float> SoundSynth::PieceSnap()
     Fade(left, 0.0003f, 0.04f);
     Fade(right, 0.0003f, 0.04f);
     std::vector<float> frames = ToStereo(left, right);
-    Normalise(frames, 0.7f);
+    Normalise(frames, 0.95f);
     return frames;
 }
 
@@ -222,6 +223,6 @@ std::vector<float> SoundSynth::Fanfare()
     Fade(left, 0.001f, 0.25f);
     Fade(right, 0.001f, 0.25f);
     std::vector<float> frames = ToStereo(left, right);
-    Normalise(frames, 0.8f);
+    Normalise(frames, 0.9f);
     return frames;
 }

@@ -6,6 +6,7 @@
 #include "app/CMgrInput.h"
 #include "platform/InputHub.h"
 #include "platform/VirtualKeys.h"
+#include "sound/CMgrSound.h"
 #include "support/HeadlessGame.h"
 
 namespace {
@@ -70,10 +71,11 @@ protected:
     HeadlessGame game;
 };
 
-TEST_F(WindowProcedureTest, KeysAndButtonsSetAndClearTheirFlags)
+TEST_F(WindowProcedureTest, KeysAndButtonsSetAndClearTheirFlagsOnceAFrameSawThem)
 {
     InputHub::Deliver(InputEvent::KeyDown('Q'));
     EXPECT_TRUE(InputMgr.IsKeyDown('Q'));
+    InputMgr.EndFrame();  // a frame saw it down
     InputHub::Deliver(InputEvent::KeyUp('Q'));
     EXPECT_FALSE(InputMgr.IsKeyDown('Q'));
 
@@ -81,10 +83,59 @@ TEST_F(WindowProcedureTest, KeysAndButtonsSetAndClearTheirFlags)
     InputHub::Deliver(InputEvent::ButtonDown(MouseButton::Right, 5, 6));
     EXPECT_TRUE(InputMgr.IsLeftButtonDown());
     EXPECT_TRUE(InputMgr.IsRightButtonDown());
+    InputMgr.EndFrame();
     InputHub::Deliver(InputEvent::ButtonUp(MouseButton::Left, 5, 6));
     EXPECT_FALSE(InputMgr.IsLeftButtonDown());
     EXPECT_TRUE(InputMgr.IsRightButtonDown());
     EXPECT_FALSE(App.IsQuitPosted());
+}
+
+// A tap: press and release arrive before any frame. Each key and button is
+// down for exactly the next frame, and released when it ends; a press that
+// comes again before that frame stays down.
+TEST_F(WindowProcedureTest, ATapIsDownForOneWholeFrame)
+{
+    const InputEvent taps[][2] = {{InputEvent::KeyDown('Q'), InputEvent::KeyUp('Q')},
+                                  {InputEvent::ButtonDown(MouseButton::Left, 5, 6),
+                                   InputEvent::ButtonUp(MouseButton::Left, 5, 6)},
+                                  {InputEvent::ButtonDown(MouseButton::Right, 5, 6),
+                                   InputEvent::ButtonUp(MouseButton::Right, 5, 6)}};
+    auto down = [](int which) {
+        return which == 0 ? InputMgr.IsKeyDown('Q')
+                          : which == 1 ? InputMgr.IsLeftButtonDown() : InputMgr.IsRightButtonDown();
+    };
+    for (int which = 0; which < 3; ++which) {
+        InputHub::Deliver(taps[which][0]);
+        InputHub::Deliver(taps[which][1]);
+        EXPECT_TRUE(down(which)) << which << ": the frame to come sees the tap";
+        InputMgr.EndFrame();
+        EXPECT_FALSE(down(which)) << which << ": released after that frame";
+
+        InputHub::Deliver(taps[which][0]);
+        InputHub::Deliver(taps[which][1]);
+        InputHub::Deliver(taps[which][0]);  // pressed again: held now
+        InputMgr.EndFrame();
+        EXPECT_TRUE(down(which)) << which;
+        InputMgr.Reset();
+    }
+}
+
+// M switches the music on every screen, once per press however long it is
+// held, and is not a key the screens see: the logo stays.
+TEST_F(WindowProcedureTest, TheMusicKeySwitchesTheMusicAndNothingElse)
+{
+    ASSERT_EQ(App.GetState(), STATE_LOGO);
+    const bool before = SoundMgr.IsMusicOn();
+    InputHub::Deliver(InputEvent::KeyDown('M'));
+    InputHub::Deliver(InputEvent::KeyDown('M'));  // the key repeats while held
+    EXPECT_EQ(SoundMgr.IsMusicOn(), !before);
+    EXPECT_FALSE(InputMgr.AnyKeyDown());
+    game.RunFrames(2);
+    EXPECT_EQ(App.GetState(), STATE_LOGO);
+    InputHub::Deliver(InputEvent::KeyUp('M'));
+    InputHub::Deliver(InputEvent::KeyDown('M'));
+    EXPECT_EQ(SoundMgr.IsMusicOn(), before);
+    InputHub::Deliver(InputEvent::KeyUp('M'));
 }
 
 TEST_F(WindowProcedureTest, EscapePostsTheQuitMessageAtOnce)

@@ -78,7 +78,8 @@ TEST_F(BoardUpdateTest, GroupsAreKeptOnTheBoardOnlyWhileNothingIsCarried)
     PlaceImage(1, 20, 60);
     PlaceImage(2, 20, 420);
     PlaceImage(3, 600, 100);
-    const float width = GroupOf(0).width;
+    // Kept on by the images' reach, not by the cell size.
+    const float width = Game.GetPiece(0).width;
 
     const Point inside = InsidePixel(0);
     Press(300 + inside.x, 300 + inside.y);
@@ -90,7 +91,7 @@ TEST_F(BoardUpdateTest, GroupsAreKeptOnTheBoardOnlyWhileNothingIsCarried)
     EXPECT_FALSE(Game.IsHoldingGroup());
     game.RunFrames(1);
     EXPECT_EQ(GroupOf(0).x, 790.0f - width);
-    EXPECT_EQ(GroupOf(3).x, 790.0f - GroupOf(3).width);
+    EXPECT_EQ(GroupOf(3).x, 790.0f - Game.GetPiece(3).width);
 
     DragPieceTo(0, 300, -30);
     game.RunFrames(1);

@@ -270,12 +270,11 @@ TEST_F(DragJoinTest, AMovedSelectionDoesNotJoinButALaterDropDoes)
     EXPECT_TRUE(GroupOf(1).selected);
     EXPECT_EQ(GroupIndexOf(1), LastGroup()) << "the selection is drawn on top";
     EXPECT_FALSE(GroupOf(0).selected);
-    // A selected group shows lightened: its pieces are ORed onto the board.
+    // A selected group shows its picture lightened.
     const Point inside = InsidePixel(1);
     game.RunFrames(1);
-    const Colour board = MakeColour(Game.backgroundColor[0], Game.backgroundColor[1], Game.backgroundColor[2]);
     EXPECT_EQ(game.Frame().GetPixel(500 + inside.x, 300 + inside.y),
-              board | Game.GetPiece(1).image.GetPixel(inside.x, inside.y));
+              CMgrImage::SelectedLight(Game.GetPiece(1).image.GetPixel(inside.x, inside.y)));
     EXPECT_EQ(game.Frame().GetPixel(200 + inside.x, 200 + inside.y),
               Game.GetPiece(0).image.GetPixel(inside.x, inside.y));
 

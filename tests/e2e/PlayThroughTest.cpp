@@ -254,4 +254,39 @@ TEST_F(PlayThroughTest, KilledWhileSavingTheSavedGameIsAlwaysWhole)
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
 
+// Taps: xdotool's key and click send the press and the release together,
+// as touchpads and remote desktops do, so both arrive before one frame.
+TEST_F(PlayThroughTest, TappingAKeyAndAThumbnailReachesTheCutPage)
+{
+    constexpr int kBackgroundX = 20, kBackgroundY = 300;
+    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }))
+        << "no logo";
+
+    ASSERT_TRUE(session.PressKey("a", *window));
+    ASSERT_TRUE(session.WaitForScreen(
+        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); }))
+        << "a tapped key does not end the logo";
+    std::optional<Screenshot> menu = session.TakeScreenshot();
+    ASSERT_TRUE(menu);
+
+    const Point thumbnail = OnScreen(108, 112);
+    ASSERT_TRUE(session.Click(thumbnail.x, thumbnail.y));
+    EXPECT_TRUE(session.WaitForScreen([&](const Screenshot& shot) {
+        int differing = 0;
+        for (int dy = -40; dy <= 40; dy += 8)
+            for (int dx = -40; dx <= 40; dx += 8)
+                differing += !Near(FrameAt(shot, 512 + dx, 272 + dy), FrameAt(*menu, 512 + dx, 272 + dy));
+        return differing > 40;
+    })) << "a tapped thumbnail does not open the cut page";
+
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "puzzle/CPiece.h"
@@ -114,18 +116,50 @@ TEST(CMgrImageDraw, PiecesCopyTheirTruncatedSize)
     EXPECT_EQ(CountColour(board, kWhite), 3 * 2);
 }
 
-TEST(CMgrImageDraw, LightenCombinesByOr)
+int Contrast(Colour a, Colour b)
+{
+    int most = 0;
+    for (int shift : {0, 8, 16}) most = std::max(most, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return most;
+}
+
+// A selected piece shows its picture lightened inside a glowing edge and a
+// dark line around it; one of the two stands out on every board colour.
+TEST(CMgrImageDraw, ASelectedPieceShowsItsPictureInsideAnEdgeThatStandsOutOnEveryBoard)
 {
     CPiece piece;
-    piece.image = Surface(2, 1);
-    piece.image.SetPixel(1, 0, 0xF00000);
-    piece.width = 2;
-    piece.height = 1;
-    Surface board(2, 1);
-    board.Fill(0x0F0F0F);
-    ImageMgr.DrawPieceLighten(board, piece, 0, 0);
-    EXPECT_EQ(board.GetPixel(0, 0), 0x0F0F0Fu);  // black leaves it as it was
-    EXPECT_EQ(board.GetPixel(1, 0), 0xFF0F0Fu);
+    piece.image = Surface(10, 10);
+    piece.mask = Surface(10, 10);
+    const Colour picture = MakeColour(100, 50, 0);
+    for (int y = 2; y < 8; ++y)
+        for (int x = 2; x < 8; ++x) {
+            piece.mask.SetPixel(x, y, kWhite);
+            piece.image.SetPixel(x, y, picture);
+        }
+    piece.width = 10;
+    piece.height = 10;
+    const int boards[][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};
+    for (const auto& c : boards) {
+        const Colour board = MakeColour(c[0], c[1], c[2]);
+        for (float glow : {0.0f, 0.5f, 1.0f}) {
+            Surface surface(12, 12);
+            surface.Fill(board);
+            ImageMgr.DrawPieceSelected(surface, piece, 1, 1, glow);
+            const Colour middle = surface.GetPixel(6, 6);
+            EXPECT_EQ(middle, CMgrImage::SelectedLight(picture));
+            EXPECT_GT(Contrast(middle, picture), 30) << "lighter";
+            EXPECT_TRUE((middle & 0xFF) > ((middle >> 8) & 0xFF) && ((middle >> 8) & 0xFF) > (middle >> 16))
+                << "still the picture's hue";
+            EXPECT_EQ(surface.GetPixel(3, 6), CMgrImage::SelectedEdge(glow));
+            EXPECT_EQ(surface.GetPixel(4, 6), CMgrImage::SelectedEdge(glow));
+            EXPECT_EQ(surface.GetPixel(5, 6), middle);
+            EXPECT_EQ(surface.GetPixel(2, 6), CMgrImage::kSelectedRim);
+            EXPECT_EQ(surface.GetPixel(1, 6), board) << "the box beyond the line is left alone";
+            EXPECT_EQ(surface.GetPixel(2, 2), board) << "the line follows the outline, not the box";
+            EXPECT_GE(std::max(Contrast(surface.GetPixel(3, 6), board), Contrast(surface.GetPixel(2, 6), board)), 120);
+        }
+    }
+    EXPECT_NE(CMgrImage::SelectedEdge(0), CMgrImage::SelectedEdge(1)) << "the edge pulses";
 }
 
 TEST(CMgrImageDraw, StretchedBarTakesTheTruncatedWidth)

@@ -248,28 +248,37 @@ TEST_F(StartGameTest, TinyCutsStartWithoutHangingOrRepeatingPieces)
     ExpectGroupInvariants();
 }
 
-TEST_F(StartGameTest, ArrangePiecesLaysLoosePiecesOutInRows)
+// Rows of the pieces' real boxes, 4 pixels apart, from (20, 50); a row wraps
+// before a box would pass the board's right edge at 790, and the next row
+// starts 4 pixels below the tallest box of the one before.
+TEST_F(StartGameTest, ArrangePiecesLaysLoosePiecesOutInRowsByTheirWidths)
 {
     // A 200 x 160 picture cut 5 x 4: 20 loose pieces, cells 40 x 40.
     ChooseCut(200, 160, 4, CCutPreview::kSmoothEasy, false);
     CutPreview.Restore(CCutPreview::kSmoothEasy, 5, 4);
-    ASSERT_EQ(CutPreview.GetCellWidth(), 40.0f);
     BuildAllPieces();
     Game.StartGame();
     Game.ArrangePieces();
     const std::vector<CGroup>& groups = Game.GetGroups();
     ASSERT_EQ(groups.size(), 20u);
-    EXPECT_EQ(groups[0].x, 20.0f);
-    EXPECT_EQ(groups[0].y, 50.0f);
-    EXPECT_EQ(groups[1].x, 80.0f);
-    EXPECT_EQ(groups[12].x, 740.0f);  // the 13th still fits
-    EXPECT_EQ(groups[12].y, 50.0f);
-    EXPECT_EQ(groups[13].x, 20.0f);  // then the row wraps
-    EXPECT_EQ(groups[13].y, 110.0f);
+    float x = 20, y = 50, rowHeight = 0;
+    for (const CGroup& group : groups) {
+        const CPiece& piece = Game.GetPiece(group.members.front());
+        if (x > 20 && x + piece.width > 790) {
+            x = 20;
+            y += rowHeight + 4;
+            rowHeight = 0;
+        }
+        EXPECT_EQ(group.x, x);
+        EXPECT_EQ(group.y, y);
+        x += piece.width + 4;
+        rowHeight = std::max(rowHeight, piece.height);
+    }
+    EXPECT_GT(y, 50.0f) << "the 20 pieces take more than one row";
     // Every call starts from the same place.
     Game.ArrangePieces();
     EXPECT_EQ(groups[0].x, 20.0f);
-    EXPECT_EQ(groups[19].y, 110.0f);
+    EXPECT_EQ(groups[0].y, 50.0f);
 }
 
 TEST_F(StartGameTest, ArrangePiecesLeavesJoinedAndHiddenGroupsAlone)
@@ -285,8 +294,7 @@ TEST_F(StartGameTest, ArrangePiecesLeavesJoinedAndHiddenGroupsAlone)
     Game.ArrangePieces();
     EXPECT_EQ(ring->x, ringAt.x);
     EXPECT_EQ(ring->y, ringAt.y);
-    // Cells of 89.6 pixels: steps of 134.4, five loose pieces to a row.
-    const float step = 1.5f * CutPreview.GetCellWidth();
+    float x = 20, y = 50, rowHeight = 0;
     int placed = 0;
     for (std::size_t g = 0; g < Game.GetGroups().size(); ++g) {
         const CGroup& group = Game.GetGroups()[g];
@@ -294,8 +302,17 @@ TEST_F(StartGameTest, ArrangePiecesLeavesJoinedAndHiddenGroupsAlone)
             EXPECT_EQ(group.x, before[g].x);
             EXPECT_EQ(group.y, before[g].y);
         } else {
-            EXPECT_FLOAT_EQ(group.x, 20.0f + step * static_cast<float>(placed % 6));
-            EXPECT_FLOAT_EQ(group.y, placed < 6 ? 50.0f : 50.0f + step);
+            // Laid out in rows as if the others were not there.
+            const CPiece& piece = Game.GetPiece(group.members.front());
+            if (x > 20 && x + piece.width > 790) {
+                x = 20;
+                y += rowHeight + 4;
+                rowHeight = 0;
+            }
+            EXPECT_FLOAT_EQ(group.x, x);
+            EXPECT_FLOAT_EQ(group.y, y);
+            x += piece.width + 4;
+            rowHeight = std::max(rowHeight, piece.height);
             ++placed;
         }
     }

@@ -306,7 +306,7 @@ public:
         ASSERT_NO_FATAL_FAILURE(SolvePuzzle());
         ASSERT_TRUE(Game.IsCompleted());
         s.Steps(60);  // the finished picture glides to its place
-        TapKey('M');
+        TapKey('N');
         ASSERT_EQ(App.GetState(), STATE_MENU);
         ASSERT_EQ(CMenu::GetPage(), MENU_PICTURES);
         s.Steps(3);

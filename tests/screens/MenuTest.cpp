@@ -57,6 +57,27 @@ protected:
     }
 };
 
+// A tap: the press and the release arrive together, before one frame.
+TEST_F(MenuTest, TapsPickAThumbnailMoveTheSliderAndClickAButton)
+{
+    auto tap = [&](int x, int y) {
+        game.PressButton(MouseButton::Left, x, y);
+        game.ReleaseButton(MouseButton::Left, x, y);
+        game.RunFrames(1);
+    };
+    ToMenu();
+    const At centre = ThumbnailCentre(kPicture43);
+    tap(centre.x, centre.y);
+    ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+    tap(RightEndOfTrack(), 340);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), CutPreview.GetMaxPieces());
+    EXPECT_EQ(CutPreview.GetColumns(), CutPreview.GetMaxPieces());
+    tap(kArrowRight.x, kArrowRight.y);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "medium");
+    game.RunFrames(1);
+    EXPECT_FALSE(InputMgr.IsLeftButtonDown()) << "released after its frame";
+}
+
 TEST_F(MenuTest, AKeyEndsTheLogoAndIsConsumed)
 {
     EXPECT_EQ(App.GetState(), STATE_LOGO);

@@ -79,6 +79,15 @@ TEST_F(SolvedPuzzleTest, SaveWritesTheGameAndShowsTheBanner)
     game.Click(kSaveX, kSaveY);
     EXPECT_TRUE(Game.IsSavedBannerShown());
     EXPECT_TRUE(game.WriteFolder().Exists("game.pvs"));
+    // White text on a dark plate, whatever the board's colour.
+    for (const auto& c : CGame::kBoardColours) {
+        Game.SetBackgroundColor(c[0], c[1], c[2]);
+        game.RunFrames(1);
+        ASSERT_TRUE(Game.IsSavedBannerShown());
+        EXPECT_TRUE(AnyWhiteIn(350, 10, 500, 32));
+        const Colour plate = game.Frame().GetPixel(346, 12);
+        EXPECT_LT((plate & 0xFF) + ((plate >> 8) & 0xFF) + (plate >> 16), 3u * 60) << "no dark plate";
+    }
 }
 
 TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
@@ -94,6 +103,11 @@ TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
     EXPECT_FALSE(SameIn(inPlay, game.Frame(), kArrangeLeft, kArrangeTop, kArrangeLeft + 20, kArrangeTop + 20))
         << "the Arrange button is no longer drawn";
     EXPECT_TRUE(SameIn(inPlay, game.Frame(), 0, 0, 20, 20)) << "the Menu button stays";
+    // Without the board colours their label goes too: the bar's right part is
+    // plain, each row one colour.
+    for (int y = 563; y < 600; ++y)
+        for (int x = 540; x < 800; ++x)
+            ASSERT_EQ(game.Frame().GetPixel(x, y), game.Frame().GetPixel(799, y)) << x << ", " << y;
 }
 
 TEST_F(SolvedPuzzleTest, TheGameButtonsNoLongerActTheClickOnlyLeavesTheGame)

@@ -149,7 +149,7 @@ TEST(SliderTest, ARangeOfOneValueNeitherDividesByZeroNorLosesTheKnob)
     EXPECT_EQ(slider.GetValue(), 5);
 }
 
-TEST_F(WidgetTest, APressAnywhereAcrossTheTracksBandMovesTheKnobToTheCursor)
+TEST_F(WidgetTest, OnlyAPressOnTheTrackOrKnobMovesTheKnobAndTheDragThenFollowsTheCursor)
 {
     CSlider slider;
     slider.Load(kActive40x20, kNoActive40x20);
@@ -157,21 +157,30 @@ TEST_F(WidgetTest, APressAnywhereAcrossTheTracksBandMovesTheKnobToTheCursor)
     slider.SetRange(4, 13);
     slider.SetValue(4);
     InputMgr.SetLeftButton(true);
-    SetCursor(140, 500);  // far below the knob, inside the band
+    SetCursor(140, 500);  // far below the track
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
+    SetCursor(140, 332);  // the track's top row lies outside, as the knob's does
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
+    SetCursor(248, 340);  // the track ends at maxX + knob width, strictly
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
+    EXPECT_FALSE(slider.IsDragging());
+
+    SetCursor(140, 340);  // on the track
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 120);
-    SetCursor(248, 10);  // band ends at maxX + knob width, strictly
-    slider.Update();
-    EXPECT_FLOAT_EQ(slider.GetKnobX(), 120);
-    SetCursor(247, 10);
+    SetCursor(247, 10);  // held: the drag follows the cursor off the track
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 208);
     EXPECT_EQ(slider.GetValue(), 13);
     EXPECT_TRUE(InputMgr.IsLeftButtonDown());  // the slider consumes nothing
     InputMgr.SetLeftButton(false);
-    SetCursor(60, 500);
+    SetCursor(60, 340);
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 208);
+    EXPECT_FALSE(slider.IsDragging());
     slider.Release();
 }
 

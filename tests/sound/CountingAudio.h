@@ -22,6 +22,8 @@ public:
     AudioHandle LoadMusic(const void*, std::size_t) override { ++calls; return 1; }
     bool PrepareMusic(AudioHandle) override { ++calls; return true; }
     bool PlayMusic(AudioHandle) override { ++calls; return true; }
+    void PauseMusic() override { ++calls; }
+    void ResumeMusic() override { ++calls; }
     void FreeMusic(AudioHandle) override { ++calls; }
     void Stop() override { ++calls; }
     void Free() override { ++calls; }
