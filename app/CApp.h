@@ -108,6 +108,8 @@ public:
 
 private:
     void ReleaseWindow();
+    // One key of "conf.pvd" and its value.
+    void ApplySetting(const char* key, const char* value);
 
     int NumRunForWeb = 0;
     int NumRunForUpdate = 0;

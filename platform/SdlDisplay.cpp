@@ -8,6 +8,7 @@
 #include "platform/InputHub.h"
 #include "platform/Letterbox.h"
 #include "platform/MessageBox.h"
+#include "platform/QuitSignals.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/VirtualKeys.h"
 
@@ -77,6 +78,9 @@ bool SdlDisplay::StartVideo()
         return false;
     }
     SDL_GL_LoadLibrary(nullptr);  // no OpenGL is fine: the renderer then draws in software
+    // After SDL's own handlers: the end of the session reaches the game as a
+    // close request, whichever signal brings it.
+    QuitSignals::Install();
     started = true;
     return true;
 }
@@ -223,6 +227,7 @@ void SdlDisplay::PumpEvents()
     }
     SDL_Event event;
     while (SDL_PollEvent(&event)) TranslateEvent(event);
+    if (QuitSignals::TakeRequest()) InputHub::Deliver(InputEvent::Close());
 }
 
 void SdlDisplay::TranslateEvent(const SDL_Event& event)

@@ -38,7 +38,6 @@ void LoadButton(CButton& button, const char* name, float x, float y, CButton::Ac
 
 void CMenu::LoadResources()
 {
-    border = false;
     ImageMgr.LoadImage(panelBottom, res::kPanelBottom);
     ImageMgr.LoadImage(panelTop, res::kPanelTop);
     ImageMgr.LoadImage(calculateImage, res::kCalculate);

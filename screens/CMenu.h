@@ -39,6 +39,13 @@ public:
     static int GetPage() { return page; }
     // Clears both toggle marks and the options they stand for.
     static void ResetToggles();
+    // A line on the picture page, just above LOAD GAME, for some seconds:
+    // what became of a saved game ("NO SAVED GAME", "SAVE FAILED!", ...).
+    static void ShowMessage(const char* text, float seconds);
+    // The line shown now; nullptr when none.
+    static const char* GetMessage() { return messageTime > 0 ? message : nullptr; }
+    // Seconds the lines about saved games stay on screen.
+    static constexpr float kMessageSeconds = 2.0f;
 
     // Actions of the menu pages.
     static void OnLoadGame();
@@ -96,6 +103,7 @@ private:
     void LoadButtons();
     void LoadThumbnails();
     void DrawThumbnailFrame(int index);
+    void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
     // A picture file dropped onto the window opens as Custom opens one.
@@ -130,6 +138,8 @@ private:
     static float holdTime;
     static double buildStart;  // when the progress page began cutting
     static int buildFrames;    // frames it has cut in; -1 once the cut was logged
+    static inline const char* message = nullptr;
+    static inline float messageTime = 0;
 };
 
 extern CMenu Menu;

@@ -10,7 +10,7 @@ PAVENDRA_PACKAGES=(
   libjpeg62-turbo-dev libminizip-dev zlib1g-dev
   fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick libx11-dev
   libstb-dev
   zenity
   desktop-file-utils appstream dpkg-dev file groff-base

@@ -1,10 +1,13 @@
 #include "GameSession.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <thread>
+
+#include "CloseRequest.h"
 
 namespace {
 
@@ -196,3 +199,10 @@ bool GameSession::Click(int x, int y, int button)
 }
 
 std::optional<int> GameSession::WaitForExit(double seconds) { return game.WaitForExit(seconds); }
+
+bool GameSession::Signal(int signal) { return game.Pid() > 0 && ::kill(game.Pid(), signal) == 0; }
+
+bool GameSession::RequestClose(const std::string& windowId)
+{
+    return SendCloseRequest(screen.Name(), windowId);
+}

@@ -78,6 +78,11 @@ public:
     // The exit code once the game ended, nothing if it still runs after the bound.
     std::optional<int> WaitForExit(double seconds = kExitSeconds);
     bool IsRunning() { return game.IsRunning(); }
+    // Sends a signal to the game, as the system does at the end of a session.
+    bool Signal(int signal);
+    // Asks the window to close, as a desktop's close button does
+    // (WM_DELETE_WINDOW).
+    bool RequestClose(const std::string& windowId);
 
     std::string ReadFile(const std::string& name) const { return folder.Read(name); }
     std::string Log() const { return ReadFile("debug.log"); }

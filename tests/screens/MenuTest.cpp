@@ -231,12 +231,32 @@ TEST_F(MenuTest, PlayBuildsInTheFramesBudgetHoldsOneSecondThenStartsTheGame)
     EXPECT_EQ(CutPreview.GetPointCount(), 0);
 }
 
-TEST_F(MenuTest, LoadGameWithoutASavedGameStillStartsAnEmptyGame)
+// LOAD GAME without a saved game, or with a damaged one, stays on the menu
+// and says so just above the button, in white.
+TEST_F(MenuTest, LoadGameWithoutAGoodSavedGameStaysOnTheMenuAndSaysSo)
 {
     ToMenu();
-    Click(kLoadGame);
-    EXPECT_EQ(App.GetState(), STATE_GAME);
-    EXPECT_EQ(Game.GetPieceCount(), 0);
+    auto whiteAboveLoadGame = [this] {
+        const Surface& frame = game.Frame();
+        int white = 0;
+        for (int y = 452; y < 478; ++y)
+            for (int x = 250; x < 550; ++x) white += frame.GetPixel(x, y) == kWhite;
+        return white;
+    };
+    game.RunFrames(1);
+    const int withoutLine = whiteAboveLoadGame();
+    for (const char* damage : {"", "garbage"}) {
+        if (*damage) game.WriteFolder().Write("game.pvs", damage);
+        Click(kLoadGame);
+        EXPECT_EQ(App.GetState(), STATE_MENU);
+        EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+        ASSERT_NE(CMenu::GetMessage(), nullptr);
+        EXPECT_STREQ(CMenu::GetMessage(), *damage ? "SAVED GAME IS DAMAGED" : "NO SAVED GAME");
+        game.RunFrames(1);
+        EXPECT_GT(whiteAboveLoadGame(), withoutLine + 50) << "the line is drawn";
+    }
+    game.RunUntil([] { return CMenu::GetMessage() == nullptr; }, 1000);
+    EXPECT_EQ(CMenu::GetMessage(), nullptr) << "and goes after a while";
 }
 
 // A full-screen window would hide the dialog: it steps aside while the dialog
@@ -334,9 +354,8 @@ TEST_F(MenuTest, ADroppedPictureOpensOnTheCutPageButNotDuringPlay)
     EXPECT_EQ(std::string(Game.GetImageName()), picture);
 
     // During play a drop is ignored.
-    Click(kBack);
-    Click(kLoadGame);
-    ASSERT_EQ(App.GetState(), STATE_GAME);
+    Click(kPlay);
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
     game.Queue(InputEvent::Drop(picture));
     game.RunFrames(2);
     EXPECT_EQ(App.GetState(), STATE_GAME);
