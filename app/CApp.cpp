@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +16,9 @@
 #include "platform/InputHub.h"
 #include "platform/BmpCodec.h"
 #include "platform/MessageBox.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
+#include "platform/ProcessTimes.h"
 #include "platform/SdlDisplay.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
@@ -121,8 +124,11 @@ void CApp::StartUp()
     InitSubsystems();
 }
 
+// Every way out of the loop (Escape, the window's close button, the
+// session's end) leaves the puzzle in play saved: LOAD GAME resumes it.
 void CApp::CloseDown()
 {
+    if (state == STATE_GAME) Game.AutoSave();
     UpdateRunCounters();
     WriteSettings();
     Shutdown();
@@ -133,7 +139,7 @@ void CApp::SetDefaults()
     std::snprintf(title, sizeof title, "%s", "Pavendra");
     width = kClientWidth + kFrameWidth;
     height = kClientHeight + kFrameHeight;
-    fullScreen = true;
+    fullScreen = !startWindowed;
     resizePending = false;
 }
 
@@ -158,8 +164,10 @@ void CApp::FindProgramFolder()
     CFile::SetWriteFolder(writeFolder);
 }
 
-// The two run counters of "conf.pvd": a key token followed by its value. A
-// missing or unreadable file leaves them at 0 without a word.
+// "conf.pvd": keys, each followed by its value. The two run counters, and
+// the choices a player makes that outlive a run: board colour, edge style,
+// the Border option and the music switch. A missing or unreadable file, a
+// missing key or a value out of range leaves the default without a word.
 void CApp::ReadSettings()
 {
     NumRunForWeb = 0;
@@ -170,28 +178,64 @@ void CApp::ReadSettings()
     char* p = text.data();
     while (char* token = TheParser.NextToken(p, end)) {
         p = token + TheParser.GetTokenLength();
-        int* counter = nullptr;
-        if (std::strcmp(token, "NumRunForWeb") == 0) {
-            counter = &NumRunForWeb;
-        } else if (std::strcmp(token, "NumRunForUpdate") == 0) {
-            counter = &NumRunForUpdate;
-        }
-        if (!counter) continue;  // any other word is skipped
+        const bool known = std::strcmp(token, "NumRunForWeb") == 0 || std::strcmp(token, "NumRunForUpdate") == 0 ||
+                           std::strcmp(token, "BoardColour") == 0 || std::strcmp(token, "EdgeStyle") == 0 ||
+                           std::strcmp(token, "Border") == 0 || std::strcmp(token, "Music") == 0;
+        if (!known) continue;  // any other word is skipped
         char* value = TheParser.NextToken(p, end);
         if (!value) break;
         // On after the value, however much white space stood before it.
         p = value + TheParser.GetTokenLength();
-        *counter = LeadingNumber(value);
+        ApplySetting(token, value);
     }
 }
 
+void CApp::ApplySetting(const char* key, const char* value)
+{
+    const int number = LeadingNumber(value);
+    if (std::strcmp(key, "NumRunForWeb") == 0) {
+        NumRunForWeb = number;
+    } else if (std::strcmp(key, "NumRunForUpdate") == 0) {
+        NumRunForUpdate = number;
+    } else if (std::strcmp(key, "BoardColour") == 0) {
+        if (number >= 0 && number < 4) {
+            const int* colour = CGame::kBoardColours[number];
+            Game.SetBackgroundColor(colour[0], colour[1], colour[2]);
+        }
+    } else if (std::strcmp(key, "EdgeStyle") == 0) {
+        // Saved with two decimals: the nearest of the four styles.
+        const float style = std::strtof(value, nullptr);
+        for (float known : {CCutPreview::kSmoothNone, CCutPreview::kSmoothEasy, CCutPreview::kSmoothMedium,
+                            CCutPreview::kSmoothHard}) {
+            if (std::fabs(style - known) < 0.005f) CutPreview.SetChosenSmoothType(known);
+        }
+    } else if (std::strcmp(key, "Border") == 0) {
+        CMenu::SetBorder(number == 1);
+    } else if (std::strcmp(key, "Music") == 0) {
+        SoundMgr.SetMusicOn(number != 0);
+    }
+}
+
+// Written whole or not at all. A settings file that cannot be written costs
+// the player nothing of the game: it is logged and the run ends normally.
 void CApp::WriteSettings()
 {
     CFile file;
-    if (!file.Open(kSettingsFile, FILE_WRITE_TEXT)) Error.CriticalError("Couldn't save config!\n");
+    if (!file.Open(kSettingsFile, FILE_WRITE_TEXT)) {
+        Log.Write("Couldn't save config: %s\n", file.GetError());
+        return;
+    }
     file.Printf("NumRunForWeb %i\n", NumRunForWeb);
     file.Printf("NumRunForUpdate %i\n", NumRunForUpdate);
-    file.Close();
+    int colour = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (std::equal(Game.backgroundColor, Game.backgroundColor + 3, CGame::kBoardColours[i])) colour = i;
+    }
+    file.Printf("BoardColour %i\n", colour);
+    file.Printf("EdgeStyle %.2f\n", CutPreview.GetChosenSmoothType());
+    file.Printf("Border %i\n", CMenu::IsBorder() ? 1 : 0);
+    file.Printf("Music %i\n", SoundMgr.IsMusicOn() ? 1 : 0);
+    if (!file.Close()) Log.Write("Couldn't save config: %s\n", file.GetError());
 }
 
 // The game opens no statistics page at the end of a run: there is no
@@ -219,18 +263,29 @@ void CApp::CreateMainWindow()
     CreateBackBuffer();
 }
 
+// What the first frame (the logo on white) needs, and the sound device, which
+// the puzzle may use before any frame; the fonts are started right after that
+// frame is on screen (InitAfterFirstFrame), so that the window shows
+// something as early as it can.
 void CApp::InitSubsystems()
 {
     Timer.Init();
     SoundMgr.Init();
-    SmallFont.CreateDefault();
-    LargeFont.Create(30, "Arial");
     InputMgr.Init();
     Logo.Init();
     Game.SetPanel([] { Menu.UpdateGamePanel(); });
     SetState(STATE_LOGO);
     Logo.SetStartTime(static_cast<float>(Timer.GetTime()));
     std::srand(Timer.GetMilliseconds());
+    lateStarted = false;
+}
+
+void CApp::InitAfterFirstFrame()
+{
+    if (lateStarted) return;
+    lateStarted = true;
+    SmallFont.CreateDefault();
+    LargeFont.Create(30, "Arial");
 }
 
 void CApp::Run()
@@ -268,12 +323,20 @@ void CApp::Frame()
     }
     Timer.Update();
     if (window) window->SetTitle(title);
+    // The logo's first frame needs neither sound nor text; every other frame may.
+    if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     switch (state) {
     case STATE_LOGO:
         Logo.Update();
         break;
     case STATE_MENU:
+        if (!startPicture.empty()) {
+            // The picture of the command line, once, the way Custom opens one.
+            std::string picture;
+            picture.swap(startPicture);
+            Menu.OpenCustomPicture(picture);
+        }
         Menu.Update();
         break;
     case STATE_GAME:
@@ -286,6 +349,15 @@ void CApp::Frame()
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
     Present();
+    // A new screen came after loading: what loading freed goes back to the system.
+    if (state != shownState) {
+        Memory::ReturnFreeMemory();
+        shownState = state;
+    }
+    if (frameCount == 0) {
+        Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
+                  ProcessTimes::WallClock());
+    }
     // Presses released before this frame saw them have now had their frame.
     InputMgr.EndFrame();
     ++frameCount;

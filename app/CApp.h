@@ -30,6 +30,10 @@ public:
     void UpdateRunCounters();
     void CreateMainWindow();
     void InitSubsystems();
+    // The rest of start-up, which the first frame does not need: the fonts.
+    // Runs once: in the second frame, or sooner when the first frame leaves
+    // the logo screen or shows another.
+    void InitAfterFirstFrame();
     // Frames until the quit message.
     void Run();
     // One turn of the loop: hands the waiting input to the game, then draws one
@@ -96,8 +100,16 @@ public:
     void SetWriteFolder(const char* folder);
     void UseDisplay(Display* display) { testDisplay = display; }
 
+    // From the command line, before StartUp: start in the 800 x 600 window
+    // instead of full screen; a picture the menu opens on the cut page as
+    // soon as it comes up (empty: none).
+    void StartWindowed(bool windowed) { startWindowed = windowed; }
+    void OpenPictureAtStart(const std::string& path) { startPicture = path; }
+
 private:
     void ReleaseWindow();
+    // One key of "conf.pvd" and its value.
+    void ApplySetting(const char* key, const char* value);
 
     int NumRunForWeb = 0;
     int NumRunForUpdate = 0;
@@ -117,8 +129,12 @@ private:
     bool programFolderGiven = false;
     bool writeFolderGiven = false;
     bool shuttingDown = false;
+    bool lateStarted = false;
+    unsigned shownState = STATE_LOGO;  // the state of the last frame, to notice a change
     long frameCount = 0;
     Display* testDisplay = nullptr;
+    bool startWindowed = false;
+    std::string startPicture;
 };
 
 extern CApp App;

@@ -11,5 +11,6 @@ void CSystem::ShowMessageBox(const char* caption, const char* text) { App.ShowMe
 void CSystem::ShowMessage(const std::string& text) { App.ShowMessage(text); }
 std::string CSystem::TakeDroppedFile() { return App.TakeDroppedFile(); }
 void CSystem::RunOutsideDialog(const std::function<void()>& dialog) { App.RunOutsideDialog(dialog); }
+void CSystem::InitAfterFirstFrame() { App.InitAfterFirstFrame(); }
 int CSystem::GetWidth() const { return App.GetWidth(); }
 int CSystem::GetHeight() const { return App.GetHeight(); }

@@ -30,6 +30,9 @@ public:
     // Runs a dialog of another program with the window stepped aside; its
     // time is not play time.
     void RunOutsideDialog(const std::function<void()>& dialog);
+    // Starts what start-up left for after the first frame (the fonts) now, if
+    // it has not run yet.
+    void InitAfterFirstFrame();
     // The window's outer size in back-buffer pixels (805 x 635).
     int GetWidth() const;
     int GetHeight() const;

@@ -39,4 +39,10 @@ void CTimer::SkipPause()
     elapsed = static_cast<float>(current - startTime);
 }
 
+double CTimer::ReadNow()
+{
+    if (frequency <= 0) Init();
+    return ReadSeconds();
+}
+
 std::uint32_t CTimer::GetMilliseconds() { return Source().Milliseconds(); }

@@ -16,6 +16,9 @@ public:
     float GetDelta() const { return delta; }
     // The time of the last update (or of Init), in seconds of the counter.
     double GetTime() const { return now; }
+    // The counter's time right now, in seconds, without an update: for work
+    // that keeps to a time budget within one frame.
+    double ReadNow();
     // The millisecond clock of the same source (it seeds the random numbers).
     std::uint32_t GetMilliseconds();
 

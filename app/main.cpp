@@ -1,8 +1,15 @@
-// The game's entry point: start-up, the frame loop, the orderly end.
+// The game's entry point: the command line, then start-up, the frame loop
+// and the orderly end.
 #include "app/CApp.h"
+#include "app/CommandLine.h"
 
-int main()
+int main(int argc, char** argv)
 {
+    const CommandLine line = CommandLine::Parse(argc, argv);
+    int exitCode = 0;
+    if (!line.Answer(exitCode)) return exitCode;
+    App.StartWindowed(line.IsWindowed());
+    App.OpenPictureAtStart(line.GetPicture());
     App.StartUp();
     App.Run();
     App.CloseDown();

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <chrono>
 
 #include "platform/Surface.h"
@@ -66,6 +68,38 @@ void RunAgainst(benchmark::State& state, double reference, Work&& work)
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     state.counters["ratio"] = calls > 0 ? seconds / static_cast<double>(calls) / reference : 0.0;
+}
+
+// Processor time of the calling thread, in seconds: unlike the wall clock it
+// does not count the time other programs took the processor away, which on a
+// busy machine swamps what is measured.
+inline double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Runs the benchmark loop over work, and in every iteration one plain copy
+// of a picture of width x height right after it: "ratio" is the work's
+// processor time over the copy's, both measured in the same iterations.
+template <class Work>
+void RunBesideCopy(benchmark::State& state, int width, int height, Work&& work)
+{
+    const Surface picture = MakePicture(width, height).surface;
+    Surface copy(width, height);
+    double worked = 0, copied = 0;
+    for (auto _ : state) {
+        const double start = ThreadSeconds();
+        work();
+        const double done = ThreadSeconds();
+        copy.Blit(0, 0, width, height, picture, 0, 0);
+        benchmark::DoNotOptimize(copy.Pixels());
+        const double end = ThreadSeconds();
+        worked += done - start;
+        copied += end - done;
+    }
+    state.counters["ratio"] = copied > 0 ? worked / copied : 0.0;
 }
 
 }  // namespace bench

@@ -43,10 +43,26 @@ double FramePacer::WaitAfterPresent(double now)
     havePresent = true;
     lastPresent = now;
     lastWait = 0;
-    if (!IsTimingFrames()) return 0;
+    if (!IsTimingFrames()) {
+        nextFrame = now;  // the refresh set the beat
+        return 0;
+    }
+    return NextBeat(now);
+}
 
-    // Frames start one period apart; a frame that ran late starts the count
-    // afresh instead of hurrying the next ones.
+double FramePacer::WaitWithoutPresent(double now)
+{
+    // The next present's interval would hold this frame's wait as well: it
+    // says nothing about vsync.
+    havePresent = false;
+    lastWait = 0;
+    return NextBeat(now);
+}
+
+// Frames start one period apart; a frame that ran late starts the count
+// afresh instead of hurrying the next ones.
+double FramePacer::NextBeat(double now)
+{
     nextFrame += period;
     if (nextFrame < now) {
         nextFrame = now;

@@ -19,17 +19,23 @@ public:
     // wait, in seconds, before the next frame starts; the caller waits and
     // then reports the wait it really made with WaitDone.
     double WaitAfterPresent(double now);
+    // Called instead when a frame was not presented (it showed nothing new):
+    // no refresh held it back, so it is always timed to the beat. Answers the
+    // wait, as WaitAfterPresent does.
+    double WaitWithoutPresent(double now);
     void WaitDone(double seconds);
 
     double Period() const { return period; }
     bool IsTimingFrames() const;
 
 private:
+    double NextBeat(double now);
+
     double period = 1.0 / 60.0;
     bool vsyncClaimed = false;
     bool havePresent = false;
     double lastPresent = 0;   // when the previous present returned
-    double nextFrame = 0;     // when the next frame may start, when timing frames
+    double nextFrame = 0;     // when the next frame may start (with vsync: when the last present returned)
     double lastWait = 0;      // the wait made after the previous present
     double unwaitedInterval = 0;  // running mean of present-to-present times without our own waits
     int intervalsSeen = 0;

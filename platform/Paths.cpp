@@ -3,7 +3,11 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -61,6 +65,44 @@ bool Paths::CurrentFolder(char* out, std::size_t size)
 }
 
 bool Paths::IsWritableFolder(const char* folder) { return folder && *folder && access(folder, W_OK | X_OK) == 0; }
+
+bool Paths::FindWithSpacesAsUnderscores(const char* base, const std::string& written, std::string* found)
+{
+    namespace fs = std::filesystem;
+    if (written.empty()) return false;
+    const bool absolute = written[0] == '/';
+    std::string folder = absolute ? "/" : std::string(base ? base : "");
+    std::string name = absolute ? "/" : "";
+    std::size_t start = absolute ? 1 : 0;
+    while (start <= written.size()) {
+        std::size_t slash = written.find('/', start);
+        if (slash == std::string::npos) slash = written.size();
+        const std::string part = written.substr(start, slash - start);
+        const bool last = slash == written.size();
+        start = slash + 1;
+        if (part.empty()) continue;
+        std::error_code error;
+        std::string match;
+        if (fs::exists(fs::path(folder.empty() ? "." : folder) / part, error)) {
+            match = part;
+        } else {
+            std::vector<std::string> candidates;
+            for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end; !error && entry != end;
+                 entry.increment(error)) {
+                std::string entryName = entry->path().filename().string();
+                std::string asWritten = entryName;
+                std::replace(asWritten.begin(), asWritten.end(), ' ', '_');
+                if (asWritten == part) candidates.push_back(entryName);
+            }
+            if (candidates.empty()) return false;
+            match = *std::min_element(candidates.begin(), candidates.end());
+        }
+        folder += match + (last ? "" : "/");
+        name += match + (last ? "" : "/");
+    }
+    *found = name;
+    return true;
+}
 
 std::string Paths::FromDroppedText(const std::string& text)
 {

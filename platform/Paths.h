@@ -21,6 +21,12 @@ public:
     static bool CurrentFolder(char* out, std::size_t size);
     // Whether files can be created in the folder.
     static bool IsWritableFolder(const char* folder);
+    // Finds the file whose name, with every space written as "_", is
+    // `written`: each part of the path may mix spaces and "_" freely. A
+    // relative name is looked for under `base` (a folder ending with "/", or
+    // "" for the current folder). The name found comes back in the same form
+    // as `written` (without `base`); an exact match is preferred.
+    static bool FindWithSpacesAsUnderscores(const char* base, const std::string& written, std::string* found);
     // Copies text into a buffer of `size` bytes; false (and an empty buffer)
     // when it does not fit.
     static bool CopyBounded(char* out, std::size_t size, const char* text);

@@ -8,6 +8,7 @@
 #include "platform/InputHub.h"
 #include "platform/Letterbox.h"
 #include "platform/MessageBox.h"
+#include "platform/QuitSignals.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/VirtualKeys.h"
 
@@ -19,6 +20,34 @@ namespace {
 bool IsSystemKey(const SDL_Keysym& key, int virtualKey)
 {
     return virtualKey == VK_MENU || virtualKey == VK_F10 || (key.mod & KMOD_ALT) != 0;
+}
+
+// A 64-bit fingerprint of a frame's pixels, in four independent lanes so
+// that it runs at memory speed: two different frames share one with a chance
+// of one in 2^64, far below anything a player could ever meet, and an equal
+// one would only hold the old picture until the next change.
+std::uint64_t Fingerprint(const Surface& frame)
+{
+    constexpr std::uint64_t kPrime = 0x9E3779B97F4A7C15ull;
+    std::uint64_t lane[4] = {1, 2, 3, 4};
+    const std::size_t count = static_cast<std::size_t>(frame.Width()) * static_cast<std::size_t>(frame.Height());
+    const Colour* pixels = frame.Pixels();
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        for (int k = 0; k < 4; ++k) {
+            std::uint64_t word;
+            std::memcpy(&word, pixels + i + 2 * k, sizeof word);
+            lane[k] = (lane[k] ^ word) * kPrime;
+            lane[k] ^= lane[k] >> 29;
+        }
+    }
+    std::uint64_t hash = count;
+    for (; i < count; ++i) hash = (hash ^ pixels[i]) * kPrime;
+    for (std::uint64_t l : lane) {
+        hash = (hash ^ l) * kPrime;
+        hash ^= hash >> 32;
+    }
+    return hash;
 }
 
 double Seconds()
@@ -49,6 +78,9 @@ bool SdlDisplay::StartVideo()
         return false;
     }
     SDL_GL_LoadLibrary(nullptr);  // no OpenGL is fine: the renderer then draws in software
+    // After SDL's own handlers: the end of the session reaches the game as a
+    // close request, whichever signal brings it.
+    QuitSignals::Install();
     started = true;
     return true;
 }
@@ -74,8 +106,13 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
         return false;
     }
     // After the renderer, which may build the window anew for its own needs;
-    // before the window shows, so that it never flashes up small.
-    if (fullScreen) SetFullScreen(true);
+    // before the window shows, so that it never flashes up small. The window
+    // manager is asked for full screen only once the first frame is on
+    // screen: waiting for its answer would hold the first frame back.
+    if (fullScreen) {
+        CoverDisplay();
+        fullScreenPending = true;
+    }
     SDL_ShowWindow(window);
     UpdateRefreshRate();
     return true;
@@ -101,6 +138,9 @@ void SdlDisplay::Close()
     renderer = nullptr;
     window = nullptr;
     textureWidth = textureHeight = 0;
+    shownWidth = shownHeight = 0;
+    mustShow = true;
+    fullScreenPending = false;
 }
 
 bool SdlDisplay::SetIcon(const Surface& picture)
@@ -128,19 +168,12 @@ void SdlDisplay::SetTitle(const char* title_)
 void SdlDisplay::SetFullScreen(bool fullScreen)
 {
     if (!window || fullScreen == IsFullScreen()) return;
+    mustShow = true;
     if (fullScreen) {
-        // Cover the whole display first, without a border: where no window
-        // manager takes up the full-screen request (a bare X server), the
-        // window is then full screen all the same.
-        SDL_Rect bounds;
-        int index = SDL_GetWindowDisplayIndex(window);
-        if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) == 0) {
-            SDL_SetWindowBordered(window, SDL_FALSE);
-            SDL_SetWindowPosition(window, bounds.x, bounds.y);
-            SDL_SetWindowSize(window, bounds.w, bounds.h);
-        }
+        CoverDisplay();
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
+        fullScreenPending = false;
         SDL_SetWindowFullscreen(window, 0);
         SDL_SetWindowBordered(window, SDL_TRUE);
         SDL_SetWindowSize(window, width, height);
@@ -149,8 +182,23 @@ void SdlDisplay::SetFullScreen(bool fullScreen)
     UpdateRefreshRate();
 }
 
+// Covers the whole display without a border: where no window manager takes
+// up the full-screen request (a bare X server), the window is then full
+// screen all the same.
+void SdlDisplay::CoverDisplay()
+{
+    SDL_Rect bounds;
+    int index = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) == 0) {
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+}
+
 bool SdlDisplay::IsFullScreen() const
 {
+    if (fullScreenPending) return true;
     return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
 }
 
@@ -172,8 +220,16 @@ Point SdlDisplay::ToFrame(int windowX, int windowY) const
 void SdlDisplay::PumpEvents()
 {
     if (!window) return;
+    if (fullScreenPending && shownWidth > 0) {
+        // The first frame is on screen: now the window manager may take its time.
+        fullScreenPending = false;
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        UpdateRefreshRate();
+        mustShow = true;
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) TranslateEvent(event);
+    if (QuitSignals::TakeRequest()) InputHub::Deliver(InputEvent::Close());
 }
 
 void SdlDisplay::TranslateEvent(const SDL_Event& event)
@@ -186,9 +242,14 @@ void SdlDisplay::TranslateEvent(const SDL_Event& event)
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             InputHub::Deliver(InputEvent::Close());
         } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            mustShow = true;
             InputHub::Deliver(InputEvent::Resize(event.window.data1, event.window.data2));
         } else if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+            mustShow = true;
             UpdateRefreshRate();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                   event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
+            mustShow = true;
         }
         break;
     case SDL_KEYDOWN:
@@ -243,10 +304,20 @@ void SdlDisplay::TranslateKey(const SDL_Event& event, bool down)
 void SdlDisplay::Present(const Surface& frame)
 {
     if (!renderer || frame.IsEmpty()) return;
+    // A frame just like the one on screen is not sent again: while nothing
+    // moves the game then costs little more than drawing its frames. The
+    // window system asks for a fresh one when the window was uncovered, resized
+    // or changed between full screen and a window.
+    const std::uint64_t fingerprint = Fingerprint(frame);
+    if (!mustShow && fingerprint == shownFingerprint && shownWidth == frame.Width() &&
+        shownHeight == frame.Height()) {
+        WaitWithoutPresent();
+        return;
+    }
     if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
         if (texture) SDL_DestroyTexture(texture);
         // Our pixels hold red in the low byte: XBGR in SDL's words.
-        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, frame.Width(),
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC, frame.Width(),
                                     frame.Height());
         textureWidth = texture ? frame.Width() : 0;
         textureHeight = texture ? frame.Height() : 0;
@@ -261,7 +332,20 @@ void SdlDisplay::Present(const Surface& frame)
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, &destination);
     SDL_RenderPresent(renderer);
+    shownFingerprint = fingerprint;
+    shownWidth = frame.Width();
+    shownHeight = frame.Height();
+    mustShow = false;
     WaitForNextFrame();
+}
+
+void SdlDisplay::WaitWithoutPresent()
+{
+    double wait = pacer.WaitWithoutPresent(Seconds());
+    if (wait <= 0) return;
+    double start = Seconds();
+    SDL_Delay(static_cast<Uint32>(wait * 1000.0));
+    pacer.WaitDone(Seconds() - start);
 }
 
 void SdlDisplay::WaitForNextFrame()
@@ -304,6 +388,7 @@ void SdlDisplay::ComeBack()
     if (!window || !steppedAside) return;
     steppedAside = false;
     SDL_RestoreWindow(window);
+    mustShow = true;
     if (fullScreenBeforeStepAside) SetFullScreen(true);
     SDL_RaiseWindow(window);
 }

@@ -6,6 +6,8 @@
 // it really waits, otherwise by a timed wait.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/Display.h"
 #include "platform/FramePacer.h"
 
@@ -43,7 +45,9 @@ private:
     void TranslateKey(const SDL_Event& event, bool down);
     Point ToFrame(int windowX, int windowY) const;
     void UpdateRefreshRate();
+    void CoverDisplay();
     void WaitForNextFrame();
+    void WaitWithoutPresent();
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -56,4 +60,9 @@ private:
     bool steppedAside = false;
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
+    std::uint64_t shownFingerprint = 0;  // of the frame last sent to the screen
+    int shownWidth = 0;
+    int shownHeight = 0;
+    bool mustShow = true;  // the window needs a frame whatever it shows
+    bool fullScreenPending = false;  // full screen asked for, not yet requested of the window manager
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -58,11 +59,126 @@ void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, lo
         if (from[i] != key) to[i] = from[i];
 }
 
+// One run of a recorded copy, four pixels at a time, inline: runs are short
+// (a piece's row), so a call per run would cost as much as the copy. The last
+// four pixels are copied as a block that may overlap the previous one, which
+// writes the same values again (and ORs them again, which changes nothing).
+inline void CopyRun(Colour* __restrict to, const Colour* __restrict from, long long count)
+{
+#if defined(__SSE2__)
+    if (count >= 4) {
+        auto copyFour = [&](long long i) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        };
+        for (long long i = 0; i + 4 < count; i += 4) copyFour(i);
+        copyFour(count - 4);
+        return;
+    }
+#endif
+    for (long long i = 0; i < count; ++i) to[i] = from[i];
+}
+
+inline void OrRun(Colour* __restrict to, const Colour* __restrict from, long long count)
+{
+#if defined(__SSE2__)
+    if (count >= 4) {
+        auto orFour = [&](long long i) {
+            __m128i* target = reinterpret_cast<__m128i*>(to + i);
+            _mm_storeu_si128(target, _mm_or_si128(_mm_loadu_si128(target),
+                                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i))));
+        };
+        for (long long i = 0; i + 4 < count; i += 4) orFour(i);
+        orFour(count - 4);
+        return;
+    }
+#endif
+    for (long long i = 0; i < count; ++i) to[i] |= from[i];
+}
+
+// A source is worth recording once it was copied from unchanged this often:
+// a surface drawn once after each change (a picture being built) never pays
+// for a record it would not use.
+constexpr int kCopiesBeforeRecording = 2;
+
+bool plainCopies = false;
+
 // Floor and ceiling of a / b for b > 0.
 __int128 FloorDiv(__int128 a, __int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
+
+// Each row's runs of pixels that are not the key, left to right: a transparent
+// copy is then one plain copy per run, and an OR copy one OR loop per run.
+// Each row's runs of pixels that are not the key, left to right, with their
+// pixels packed one run after the other: a transparent copy is then one plain
+// copy per run from memory read straight through, and an OR copy one OR loop
+// per run.
+struct Surface::OpaqueRuns {
+    struct Run {
+        int begin;             // first pixel of the run in its row
+        int end;               // just past its last pixel
+        std::uint32_t packed;  // where its pixels start in `pixels`
+    };
+    Colour key = kBlack;
+    std::vector<std::uint32_t> rowFirst;  // runs of row y: [rowFirst[y], rowFirst[y + 1])
+    std::vector<Run> runs;
+    std::vector<Colour> pixels;
+
+    OpaqueRuns(const Surface& surface, Colour key_) : key(key_)
+    {
+        rowFirst.reserve(static_cast<std::size_t>(surface.height_) + 1);
+        for (int y = 0; y < surface.height_; ++y) {
+            rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
+            const Colour* line = surface.Row(y);
+            int x = 0;
+            while (x < surface.width_) {
+                while (x < surface.width_ && line[x] == key) ++x;
+                if (x == surface.width_) break;
+                const int begin = x;
+                while (x < surface.width_ && line[x] != key) ++x;
+                runs.push_back({begin, x, static_cast<std::uint32_t>(pixels.size())});
+                pixels.insert(pixels.end(), line + begin, line + x);
+            }
+        }
+        rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
+        runs.shrink_to_fit();
+        pixels.shrink_to_fit();
+    }
+
+    // Calls copy(to, from, count) for every part of a run inside the clipped
+    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
+    template <class CopyRun>
+    void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
+                    long long srcY, CopyRun copy) const
+    {
+        const long long srcEnd = srcX + width;
+        for (long long row = 0; row < height; ++row) {
+            const std::size_t sourceRow = static_cast<std::size_t>(srcY + row);
+            const Run* run = runs.data() + rowFirst[sourceRow];
+            const Run* last = runs.data() + rowFirst[sourceRow + 1];
+            if (run == last) continue;
+            Colour* to = dest.RowOf(static_cast<int>(y + row)) + x - srcX;
+            for (; run != last; ++run) {
+                const long long begin = std::max<long long>(run->begin, srcX);
+                const long long end = std::min<long long>(run->end, srcEnd);
+                if (begin < end) copy(to + begin, pixels.data() + run->packed + (begin - run->begin), end - begin);
+            }
+        }
+    }
+};
+
+const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
+{
+    if (plainCopies) return nullptr;
+    if (runs_ && runs_->key == key) return runs_.get();
+    if (++unchangedCopies_ < kCopiesBeforeRecording) return nullptr;
+    runs_ = std::make_shared<const OpaqueRuns>(*this, key);
+    return runs_.get();
+}
+
+void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
 
 Surface::Surface(int width, int height)
 {
@@ -82,11 +198,13 @@ Colour Surface::GetPixel(int x, int y) const
 void Surface::SetPixel(int x, int y, Colour colour)
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    Row(y)[x] = colour & 0xFFFFFF;
+    Changed();
+    RowOf(y)[x] = colour & 0xFFFFFF;
 }
 
 void Surface::Fill(Colour colour)
 {
+    Changed();
     std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
 }
 
@@ -96,8 +214,9 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
     long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
     long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
     if (x0 >= x1) return;
+    Changed();
     for (long long row = y0; row < y1; ++row) {
-        Colour* line = Row(static_cast<int>(row));
+        Colour* line = RowOf(static_cast<int>(row));
         std::fill(line + x0, line + x1, colour & 0xFFFFFF);
     }
 }
@@ -111,9 +230,17 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
     }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    Changed();
+    // OR with black changes nothing: only the source's runs of other pixels count.
+    if (op == RasterOp::Paint) {
+        if (const OpaqueRuns* runs = src.RunsFor(kBlack)) {
+            runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, OrRun);
+            return;
+        }
+    }
     for (long long row = 0; row < t.height; ++row) {
         const Colour* from = src.Row(static_cast<int>(t.srcY + row)) + t.srcX;
-        Colour* to = Row(static_cast<int>(t.y + row)) + t.x;
+        Colour* to = RowOf(static_cast<int>(t.y + row)) + t.x;
         switch (op) {
         case RasterOp::Copy:
             std::copy(from, from + t.width, to);
@@ -138,8 +265,13 @@ void Surface::BlitTransparent(int x, int y, int width, int height, const Surface
     }
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    Changed();
+    if (const OpaqueRuns* runs = src.RunsFor(key)) {
+        runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, CopyRun);
+        return;
+    }
     for (long long row = 0; row < t.height; ++row)
-        CopyRowTransparent(Row(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
+        CopyRowTransparent(RowOf(static_cast<int>(t.y + row)) + t.x, src.Row(static_cast<int>(t.srcY + row)) + t.srcX,
                            t.width, key);
 }
 
@@ -158,6 +290,7 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
     const long long firstRow = std::max(0LL, -static_cast<long long>(y));
     const long long endRow = std::min(static_cast<long long>(height), static_cast<long long>(height_) - y);
     if (firstCol >= endCol || firstRow >= endRow) return;
+    Changed();
 
     std::vector<long long> sourceColumn(static_cast<std::size_t>(endCol - firstCol));
     for (long long col = firstCol; col < endCol; ++col)
@@ -166,7 +299,7 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
         long long sy = srcY + (2 * row + 1) * srcHeight / (2LL * height);
         if (sy < 0 || sy >= src.height_) continue;
         const Colour* from = src.Row(static_cast<int>(sy));
-        Colour* to = Row(static_cast<int>(y + row));
+        Colour* to = RowOf(static_cast<int>(y + row));
         for (long long col = firstCol; col < endCol; ++col) {
             long long sx = sourceColumn[col - firstCol];
             if (sx >= 0 && sx < src.width_) to[x + col] = from[sx];
@@ -197,7 +330,10 @@ void Surface::PlotPen(long long x, long long y, long long phase)
 {
     if (pen_.width <= 1) {
         bool on = pen_.style != PenStyle::Dash || phase % kDashPeriod < kDashOn;
-        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) Row(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
+        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) {
+            Changed();
+            RowOf(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
+        }
         return;
     }
     // Wide pens are solid squares centred on the path.
@@ -205,9 +341,10 @@ void Surface::PlotPen(long long x, long long y, long long phase)
     long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
     long long x1 = std::min(static_cast<long long>(width_), x + low + pen_.width);
     long long y1 = std::min(static_cast<long long>(height_), y + low + pen_.width);
-    if (x0 >= x1) return;
+    if (x0 >= x1 || y0 >= y1) return;
+    Changed();
     for (long long row = y0; row < y1; ++row) {
-        Colour* line = Row(static_cast<int>(row));
+        Colour* line = RowOf(static_cast<int>(row));
         std::fill(line + x0, line + x1, pen_.colour & 0xFFFFFF);
     }
 }
@@ -237,6 +374,15 @@ void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
     const long long margin = std::max(pen_.width, 1);  // a wide pen reaches past its centre
     const long long majorSize = xMajor ? width_ : height_, minorSize = xMajor ? height_ : width_;
 
+    // A line whose ends both lie where its pen can touch the surface lies
+    // there whole (the curves of a piece's outline are hundreds of such short
+    // lines): every step is walked without clipping.
+    const auto reaches = [margin](long long v, long long size) { return v >= -margin && v <= size - 1 + margin; };
+    if (reaches(x0, width_) && reaches(x1, width_) && reaches(y0, height_) && reaches(y1, height_)) {
+        WalkLine(major0, minor0, majorStep, minorStep, xMajor, n, shorter, 0, pixels - 1, 0, n, startPhase);
+        return;
+    }
+
     // Steps i in [first, last] whose major coordinate lies on the surface.
     __int128 first = 0, last = pixels - 1;
     const long long majorLow = -margin, majorHigh = majorSize - 1 + margin;
@@ -262,11 +408,21 @@ void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
     if (first > last) return;
 
     // Walk from the first visible step with the offset's remainder as the error term.
-    const long long twiceN = 2 * n;
     const __int128 numerator = 2 * first * shorter + n;
-    long long offset = static_cast<long long>(numerator / twiceN);
-    long long remainder = static_cast<long long>(numerator % twiceN);
-    for (long long i = static_cast<long long>(first); i <= static_cast<long long>(last); ++i) {
+    WalkLine(major0, minor0, majorStep, minorStep, xMajor, n, shorter, static_cast<long long>(first),
+             static_cast<long long>(last), static_cast<long long>(numerator / (2 * n)),
+             static_cast<long long>(numerator % (2 * n)), startPhase);
+}
+
+// Plots steps first..last of a line of n steps along its major axis, from the
+// first step's minor offset and error term (the quotient and remainder of
+// 2 first shorter + n by 2n).
+void Surface::WalkLine(long long major0, long long minor0, long long majorStep, long long minorStep, bool xMajor,
+                       long long n, long long shorter, long long first, long long last, long long offset,
+                       long long remainder, long long startPhase)
+{
+    const long long twiceN = 2 * n;
+    for (long long i = first; i <= last; ++i) {
         long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
         PlotPen(xMajor ? major : minor, xMajor ? minor : major, startPhase + i);
         remainder += 2 * shorter;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 using Colour = std::uint32_t;
@@ -60,9 +61,20 @@ public:
     bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    Colour* Pixels() { return pixels_.data(); }
+    // Writable pixels. A pointer taken here must not be written through after
+    // the surface has since been the source of a transparent or OR copy: the
+    // opaque runs recorded for those copies would not see the change.
+    Colour* Pixels()
+    {
+        Changed();
+        return pixels_.data();
+    }
     const Colour* Pixels() const { return pixels_.data(); }
-    Colour* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    Colour* Row(int y)
+    {
+        Changed();
+        return RowOf(y);
+    }
     const Colour* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
 
     // One pixel. Outside the surface GetPixel answers kInvalidColour and
@@ -79,6 +91,10 @@ public:
     void Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
               RasterOp op = RasterOp::Copy);
     // Like Blit with Copy, but source pixels of exactly the key colour are left out.
+    // A source copied this way (or with Paint) twice without a change in
+    // between keeps a record of its runs of other pixels, row by row, so that
+    // from then on its copies are plain copies of those runs with no test per
+    // pixel; any change to the surface drops the record.
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
     // Nearest-neighbour stretch of a source rectangle onto a destination
@@ -97,6 +113,10 @@ public:
     // starts afresh at MoveTo. Any coordinates work: only the part of the
     // line on the surface costs time.
     void LineTo(int x, int y);
+    // Test hook: every transparent and OR copy tests each pixel, as the plain
+    // rule says, and no runs are recorded; for comparing the two ways.
+    static void UsePlainCopies(bool plain);
+
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve
     // is flattened into lines and its final end pixel is drawn too, so that
@@ -105,11 +125,26 @@ public:
     void PolyBezier(const Point* points, int count);
 
 private:
+    struct OpaqueRuns;
+
+    Colour* RowOf(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    void Changed()
+    {
+        runs_.reset();
+        unchangedCopies_ = 0;
+    }
+    // The runs of pixels other than key, once this surface was copied from
+    // unchanged often enough to be worth recording them; nullptr before.
+    const OpaqueRuns* RunsFor(Colour key) const;
+
     // Plots the pen at one point of a path, `phase` pixels along it.
     void PlotPen(long long x, long long y, long long phase);
     // A line of the current pen, clipped to the surface; pixel i of the line
     // lies dashPhase_ + i pixels along the path, and dashPhase_ moves on.
     void DrawLine(int x0, int y0, int x1, int y1, bool includeEnd);
+    void WalkLine(long long major0, long long minor0, long long majorStep, long long minorStep, bool xMajor,
+                  long long n, long long shorter, long long first, long long last, long long offset,
+                  long long remainder, long long startPhase);
 
     int width_ = 0;
     int height_ = 0;
@@ -117,4 +152,6 @@ private:
     Pen pen_;
     Point position_;
     long long dashPhase_ = 0;  // pixels into the dash pattern along the current path
+    mutable std::shared_ptr<const OpaqueRuns> runs_;  // shared by copies: never changed once made
+    mutable int unchangedCopies_ = 0;                 // keyed copies made from it since its last change
 };

@@ -68,7 +68,7 @@ void CCutPreview::SetDefaults()
     rows = columns;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
     RebuildLattice();
-    SetSmoothType(kSmoothEasy);
+    SetSmoothType(chosenSmooth);
 }
 
 void CCutPreview::SetPieces(int count)
@@ -83,9 +83,17 @@ void CCutPreview::Refresh()
     RebuildLattice();
 }
 
+void CCutPreview::SetChosenSmoothType(float value)
+{
+    for (float style : {kSmoothNone, kSmoothEasy, kSmoothMedium, kSmoothHard}) {
+        if (value == style) chosenSmooth = style;
+    }
+}
+
 void CCutPreview::SetSmoothType(float value)
 {
     smoothType = value;
+    SetChosenSmoothType(value);
     RebuildLattice();  // redraws the cut as well
 }
 

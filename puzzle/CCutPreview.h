@@ -39,7 +39,12 @@ public:
     void SetDefaults();
     void SetPieces(int count);
     void Refresh();
+    // The player's choice of edge style: kept for the next picture (and the
+    // next run) rather than going back to the default.
     void SetSmoothType(float value);
+    float GetChosenSmoothType() const { return chosenSmooth; }
+    // Takes one of the four styles; any other value is ignored.
+    void SetChosenSmoothType(float value);
     // Used when a saved game is loaded.
     void Restore(float smooth, int columnCount, int rowCount);
     void RebuildLattice();
@@ -109,6 +114,7 @@ private:
     int minPieces = 4;
     int maxPieces = 0;
     float smoothType = kSmoothEasy;
+    float chosenSmooth = kSmoothEasy;
 };
 
 extern CCutPreview CutPreview;

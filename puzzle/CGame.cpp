@@ -120,8 +120,9 @@ void CGame::ClearGroups()
     drawOrder.clear();
 }
 
-void CGame::ShowSavedBanner(float seconds)
+void CGame::ShowBanner(const char* text, float seconds)
 {
+    bannerText = text;
     savedBanner = true;
     savedBannerTime = seconds;
 }

@@ -10,6 +10,7 @@
 // the puzzle is solved exactly when one group is left.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -76,17 +77,33 @@ public:
     void SyncInGroup();
     void DeselectAll();
     void ClearGroups();
-    void ShowSavedBanner(float seconds);
+    // A line of text at the top of the board for some seconds: "GAME SAVED!",
+    // or what went wrong with a save or a load.
+    void ShowBanner(const char* text, float seconds);
+    void ShowSavedBanner(float seconds) { ShowBanner("GAME SAVED!", seconds); }
     void SetBackgroundColor(int red, int green, int blue);
     void SetPreviewPos(float x, float y);
     // Shows only the groups that hold an edge piece (with the Border option
     // also the ring next to the pre-joined frame), or everything again.
     void FilterEdgePieces(bool on);
 
-    // The saved game "game.pvs". SaveGame answers whether it wrote the file:
-    // with no puzzle in play there is nothing to save and the file stays as it was.
-    bool SaveGame();
-    void LoadGame();
+    // The saved game "game.pvs", written whole or not at all. With no puzzle
+    // in play there is nothing to save and the file stays as it was; a save
+    // that fails is logged with its reason and leaves the old file as it was.
+    enum class SaveResult { Saved, NothingToSave, Failed };
+    SaveResult SaveGame();
+    // Saves the unsolved puzzle in play when it changed since it was last
+    // saved or loaded (or started): the player is leaving it.
+    SaveResult AutoSave();
+    bool HasUnsavedChanges() const;
+    // The whole file is read and checked, and the puzzle built from it,
+    // before the puzzle in play is given up: only a saved game that loads
+    // replaces it. Missing and Damaged leave everything as it was.
+    enum class LoadResult { Loaded, Missing, Damaged };
+    LoadResult LoadGame();
+    // Seconds of play on the clock.
+    float GetPlayTime() const;
+    void SetPlayTime(float seconds);
 
     // One frame of play: the clock, the groups, the panel, the mouse.
     void Update();
@@ -112,6 +129,7 @@ public:
     int GetClockMinutes() const { return clockMinutes; }
     int GetClockSeconds() const { return clockSeconds; }
     bool IsSavedBannerShown() const { return savedBanner; }
+    const char* GetBannerText() const { return bannerText; }
     FloatPoint GetPreviewPos() const { return previewPos; }
     FloatPoint GetSampleTarget() const { return sampleTarget; }
     FloatPoint GetSamplePos() const { return samplePos; }
@@ -143,6 +161,10 @@ private:
     // has been read and checked.
     void ClearForLoad();
     bool BuildFromSave(const SavedGame& saved);
+    // The puzzle in play as the saved game holds it.
+    SavedGame ToSaved() const;
+    // The saved game's text without the play time: what "changed" compares.
+    static std::string Fingerprint(const SavedGame& saved);
 
     // The board, one frame at a time.
     void DrawPanel() const
@@ -176,6 +198,9 @@ private:
 
     bool savedBanner = false;
     float savedBannerTime = 0;
+    const char* bannerText = "GAME SAVED!";
+    // The puzzle as last saved or loaded; empty for one never saved.
+    std::string savedFingerprint;
     std::vector<CGroup> groups;
     std::vector<int> drawOrder;
     int piecesX = 0;

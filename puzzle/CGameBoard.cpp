@@ -155,12 +155,11 @@ void CGame::DrawSavedBanner(float dt)
     savedBannerTime -= dt;
     if (savedBannerTime <= 0) savedBanner = false;
     // White on a dark plate reads on every board colour.
-    static constexpr const char* kBanner = "GAME SAVED!";
-    const int width = SmallFont.TextWidth(kBanner), height = SmallFont.LineHeight();
+    const int width = SmallFont.TextWidth(bannerText), height = SmallFont.LineHeight();
     Surface& back = BackBuffer();
     back.FillRect(kBannerX - kBannerMargin, kBannerY - kBannerMargin / 2, width + 2 * kBannerMargin,
                   height + kBannerMargin, kBannerPlate);
-    SmallFont.Print(kBannerX, kBannerY, "%s", kBanner);
+    SmallFont.Print(kBannerX, kBannerY, "%s", bannerText);
 }
 
 void CGame::UpdatePictureWindow()

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "puzzle/CCutPreview.h"
@@ -29,6 +30,68 @@ void DrawOutline(Surface& surface, const Point outline[CCutPreview::kOutlinePoin
     for (int i = 0; i < CCutPreview::kOutlinePoints; i += 4) {
         const Point* p = outline + i;
         ImageMgr.DrawBezier(surface, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+    }
+}
+
+// What ReachFromBorder finds for each pixel of a mask.
+constexpr unsigned char kUnreached = 0;
+constexpr unsigned char kOutlinePixel = 1;  // white on the mask: the fill stops there
+constexpr unsigned char kOutside = 2;       // reached from the border
+
+// Every pixel of the mask that a 4-connected fill from any border pixel
+// reaches without crossing a white one, found span by span in one pass (the
+// same pixels as filling from each border pixel in turn). The answer is kept
+// for the next piece, so that cutting does not allocate it every time.
+const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
+{
+    static std::vector<unsigned char> state;
+    static std::vector<Point> pending;
+    const int width = mask.Width(), height = mask.Height();
+    state.assign(static_cast<std::size_t>(std::max(0, width)) * std::max(0, height), kUnreached);
+    if (width <= 0 || height <= 0) return state;
+    for (int y = 0; y < height; ++y) {
+        const Colour* line = mask.Row(y);
+        unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) row[x] = line[x] == kWhite ? kOutlinePixel : kUnreached;
+    }
+    auto row = [&](int y) { return state.data() + static_cast<std::size_t>(y) * width; };
+    pending.clear();
+    for (int x = 0; x < width; ++x) {
+        pending.push_back({x, 0});
+        pending.push_back({x, height - 1});
+    }
+    for (int y = 0; y < height; ++y) {
+        pending.push_back({0, y});
+        pending.push_back({width - 1, y});
+    }
+    while (!pending.empty()) {
+        const Point seed = pending.back();
+        pending.pop_back();
+        unsigned char* line = row(seed.y);
+        if (line[seed.x] != kUnreached) continue;
+        int left = seed.x, last = seed.x;
+        while (left > 0 && line[left - 1] == kUnreached) --left;
+        while (last + 1 < width && line[last + 1] == kUnreached) ++last;
+        std::fill(line + left, line + last + 1, kOutside);
+        for (int ny : {seed.y - 1, seed.y + 1}) {
+            if (ny < 0 || ny >= height) continue;
+            const unsigned char* next = row(ny);
+            for (int nx = left; nx <= last; ++nx) {
+                if (next[nx] == kUnreached && (nx == left || next[nx - 1] != kUnreached)) pending.push_back({nx, ny});
+            }
+        }
+    }
+    return state;
+}
+
+// White wherever the outside did not reach.
+void MarkInside(Surface& mask, const std::vector<unsigned char>& reach)
+{
+    for (int y = 0; y < mask.Height(); ++y) {
+        const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * mask.Width();
+        Colour* line = mask.Row(y);
+        for (int x = 0; x < mask.Width(); ++x)
+            if (state[x] != kOutside) line[x] = kWhite;
     }
 }
 
@@ -73,20 +136,42 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerBL = outline[16];
     if (!cutPieceImages) return;
 
-    piece.mask = Surface(width, height);
-    piece.mask.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
-    DrawOutline(piece.mask, outline);
-    FillInside(piece.mask);
+    // The outline is drawn once, in white; the fill from the border stops at
+    // it, and the same pixels are the image's outline.
+    Surface outlined(width, height);
+    outlined.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    DrawOutline(outlined, outline);
+    const std::vector<unsigned char>& reach = ReachFromBorder(outlined);
+    piece.mask = PieceMask(width, height);
 
+    // One pass over the box: the mask is wherever the outside did not reach;
+    // the image the picture there (black elsewhere and off the picture), with
+    // the outline's pixels in the outline's grey, except on the pre-joined
+    // ring of a Border cut, which shows as one piece.
+    const bool withOutline = !IsRingPiece(column, row);
     piece.image = Surface(width, height);
-    piece.image.Blit(0, 0, width, height, CutPreview.GetWorkSurface(), minX, minY);
-    piece.image.Blit(0, 0, width, height, piece.mask, 0, 0, RasterOp::And);
-
-    // The pre-joined ring of a Border cut shows as one piece: no outline.
-    if (IsRingPiece(column, row)) return;
-    const Pen previous = piece.image.SelectPen(Pen{kOutlineColour, 1, PenStyle::Solid});
-    DrawOutline(piece.image, outline);
-    piece.image.SelectPen(previous);
+    const Surface& work = CutPreview.GetWorkSurface();
+    const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
+    const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * width;
+        Colour* line = piece.image.Row(y);
+        if (y >= fromY && y < toY) {  // the new surface is black elsewhere
+            const Colour* picture = work.Row(minY + y);
+            for (int x = fromX; x < toX; ++x)
+                line[x] = picture[minX + x] & (state[x] != kOutside ? 0xFFFFFFFFu : 0u);
+        }
+        if (withOutline) {
+            for (int x = 0; x < width; ++x)
+                if (state[x] == kOutlinePixel) line[x] = kOutlineColour;
+        }
+        for (int x = 0; x < width;) {  // the mask: the row's runs of inside pixels
+            while (x < width && state[x] == kOutside) ++x;
+            const int begin = x;
+            while (x < width && state[x] != kOutside) ++x;
+            piece.mask.AddRun(y, begin, x);
+        }
+    }
 }
 
 // A scanline fill with an explicit stack: the same pixels as filling each
@@ -126,25 +211,4 @@ void CGame::FloodFill(Surface& surface, int x, int y, Colour colour, float width
 // on small cells the tabs of two edges can cross and shut in a larger patch.
 // No piece's fill from its centre reaches those, so the finished picture
 // would show holes there.
-void CGame::FillInside(Surface& mask)
-{
-    const int width = mask.Width(), height = mask.Height();
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    // What the outside reaches turns white on a copy; the outline stops it.
-    Surface outside = mask;
-    for (int x = 0; x < width; ++x) {
-        FloodFill(outside, x, 0, kWhite, w, h);
-        FloodFill(outside, x, height - 1, kWhite, w, h);
-    }
-    for (int y = 0; y < height; ++y) {
-        FloodFill(outside, 0, y, kWhite, w, h);
-        FloodFill(outside, width - 1, y, kWhite, w, h);
-    }
-    for (int y = 0; y < height; ++y) {
-        const Colour* reached = outside.Row(y);
-        Colour* line = mask.Row(y);
-        for (int x = 0; x < width; ++x) {
-            if (reached[x] != kWhite) line[x] = kWhite;
-        }
-    }
-}
+void CGame::FillInside(Surface& mask) { MarkInside(mask, ReachFromBorder(mask)); }

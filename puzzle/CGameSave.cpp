@@ -1,36 +1,51 @@
 // CGame's saved game: the puzzle in play written to "game.pvs" and rebuilt
 // from it. The file's text is SavedGameFile's; a file that lies about
-// anything is refused whole, and the puzzle is then left empty, as when there
-// is no saved game at all.
+// anything is refused whole, and the puzzle in play then stays as it was, as
+// when there is no saved game at all.
 #include "puzzle/CGame.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/CError.h"
 #include "app/CLog.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "puzzle/SavedGameFile.h"
+#include "resources/CFile.h"
 #include "resources/CMgrImage.h"
 
 namespace {
 
 constexpr const char* kSavedGameFile = SavedGameFile::kName;
 
-void ReportDamaged() { Log.Write("CGame: %s is damaged, not loaded\n", kSavedGameFile); }
+// The picture a saved game names. The file holds the name with every space
+// written as "_", so the name as written comes first, then the file whose
+// name, with its spaces written as "_", is the one in the file (beside the
+// current folder, then in the program folder), and last the name with every
+// "_" read as a space.
+std::vector<std::string> PictureCandidates(const SavedGame& saved)
+{
+    const std::string& written = saved.writtenName.empty() ? saved.imageName : saved.writtenName;
+    std::vector<std::string> names{written};
+    std::string found;
+    for (const char* base : {"", CFile::GetProgramFolder()}) {
+        if (Paths::FindWithSpacesAsUnderscores(base, written, &found)) names.push_back(found);
+    }
+    names.push_back(saved.imageName);
+    std::vector<std::string> unique;
+    for (const std::string& name : names) {
+        if (!name.empty() && std::find(unique.begin(), unique.end(), name) == unique.end()) unique.push_back(name);
+    }
+    return unique;
+}
 
 }  // namespace
 
-bool CGame::SaveGame()
+SavedGame CGame::ToSaved() const
 {
-    // With no puzzle in play there is nothing to save, and the saved game on
-    // the disk is worth more than an empty one.
-    if (pieces.empty() || groups.empty()) {
-        Log.Write("CGame: no puzzle in play, %s left as it was\n", kSavedGameFile);
-        return false;
-    }
     SavedGame saved;
     saved.border = Options.border;
     saved.imageName = imageName;
@@ -41,11 +56,65 @@ bool CGame::SaveGame()
         saved.groups.push_back(SavedGroup{SavedGameFile::Position(group.x), SavedGameFile::Position(group.y),
                                           group.members, group.canJoin});
     }
-    if (!SavedGameFile::Write(kSavedGameFile, saved)) Error.CriticalError("CGame: Couldn't save game!\n");
-    return true;
+    saved.playTime = GetPlayTime();
+    return saved;
 }
 
-void CGame::LoadGame()
+std::string CGame::Fingerprint(const SavedGame& saved)
+{
+    SavedGame timeless = saved;
+    timeless.playTime = 0;
+    return SavedGameFile::Text(timeless);
+}
+
+CGame::SaveResult CGame::SaveGame()
+{
+    // With no puzzle in play there is nothing to save, and the saved game on
+    // the disk is worth more than an empty one.
+    if (pieces.empty() || groups.empty()) {
+        Log.Write("CGame: no puzzle in play, %s left as it was\n", kSavedGameFile);
+        return SaveResult::NothingToSave;
+    }
+    const SavedGame saved = ToSaved();
+    std::string why;
+    if (!SavedGameFile::Write(kSavedGameFile, saved, &why)) {
+        Log.Write("CGame: Couldn't save game to %s (%s); the saved game there is as it was\n", kSavedGameFile,
+                  why.c_str());
+        return SaveResult::Failed;
+    }
+    savedFingerprint = Fingerprint(saved);
+    return SaveResult::Saved;
+}
+
+bool CGame::HasUnsavedChanges() const
+{
+    if (pieces.empty() || groups.empty()) return false;
+    return savedFingerprint.empty() || Fingerprint(ToSaved()) != savedFingerprint;
+}
+
+CGame::SaveResult CGame::AutoSave()
+{
+    // A solved puzzle is finished with; the saved game stays for the next.
+    if (completed || groups.size() < 2 || !HasUnsavedChanges()) return SaveResult::NothingToSave;
+    Log.Write("CGame: Saving the puzzle in play on leaving it\n");
+    return SaveGame();
+}
+
+float CGame::GetPlayTime() const
+{
+    return static_cast<float>(clockMinutes) * 60.0f + static_cast<float>(clockSeconds) + clockFraction;
+}
+
+void CGame::SetPlayTime(float seconds)
+{
+    if (!(seconds >= 0) || seconds > SavedGameFile::kLongestPlay) seconds = 0;
+    const int whole = static_cast<int>(seconds);
+    clockMinutes = whole / 60;
+    clockSeconds = whole % 60;
+    clockFraction = seconds - static_cast<float>(whole);
+}
+
+CGame::LoadResult CGame::LoadGame()
 {
     // What the file leaves out stays as it was.
     SavedGame saved;
@@ -53,14 +122,30 @@ void CGame::LoadGame()
     saved.imageName = imageName;
     saved.piecesX = piecesX;
     saved.piecesY = piecesY;
-
-    ClearForLoad();
     switch (SavedGameFile::Read(kSavedGameFile, saved)) {
-    case SavedGameFile::ReadResult::Missing: return;  // no saved game: an empty board
-    case SavedGameFile::ReadResult::Damaged: return ReportDamaged();
+    case SavedGameFile::ReadResult::Missing:
+        Log.Write("CGame: No saved game %s to load\n", kSavedGameFile);
+        return LoadResult::Missing;
+    case SavedGameFile::ReadResult::Damaged:
+        Log.Write("CGame: %s is damaged, not loaded\n", kSavedGameFile);
+        return LoadResult::Damaged;
     case SavedGameFile::ReadResult::Read: break;
     }
-    if (!BuildFromSave(saved)) CutPreview.Release();
+    // The puzzle in play is kept aside until the saved one stands.
+    CGame before = *this;
+    CCutPreview previewBefore = CutPreview;
+    const bool borderBefore = Options.border;
+    ClearForLoad();
+    if (!BuildFromSave(saved)) {
+        *this = std::move(before);
+        CutPreview = std::move(previewBefore);
+        Options.border = borderBefore;
+        return LoadResult::Damaged;
+    }
+    SetPlayTime(saved.playTime);
+    savedBanner = false;
+    savedFingerprint = Fingerprint(ToSaved());
+    return LoadResult::Loaded;
 }
 
 // The puzzle released and empty; the play clock, the board colour and the
@@ -82,19 +167,20 @@ void CGame::ClearForLoad()
 
 bool CGame::BuildFromSave(const SavedGame& saved)
 {
-    // A name that holds "_" itself was read back with spaces there; the name
-    // as written is the next best guess. A picture that can't be used is
-    // reported here (read and decoded once), not as the end of the game.
-    std::string name = saved.imageName;
+    // A picture that can't be used is reported here (read and decoded once),
+    // not as the end of the game.
+    std::string name;
     std::string problem;
-    if (!CutPreview.ChoosePictureFile(name.c_str(), &problem)) {
-        std::string written = name;
-        std::replace(written.begin(), written.end(), ' ', '_');
-        if (written == name || !CutPreview.ChoosePictureFile(written.c_str(), &problem)) {
-            Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", name.c_str(), kSavedGameFile);
-            return false;
+    for (const std::string& candidate : PictureCandidates(saved)) {
+        if (CutPreview.ChoosePictureFile(candidate.c_str(), &problem)) {
+            name = candidate;
+            break;
         }
-        name = written;
+    }
+    if (name.empty()) {
+        Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", saved.imageName.c_str(),
+                  kSavedGameFile);
+        return false;
     }
     CutPreview.SetDefaults();  // the picture's largest cut, and the pen of the cut lines
     if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {

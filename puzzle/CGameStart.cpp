@@ -36,6 +36,7 @@ void CGame::ResetPlayState()
 {
     savedBanner = false;
     savedBannerTime = 0;
+    savedFingerprint.clear();  // a new puzzle, never saved
     clockFraction = 0;
     clockSeconds = 0;
     clockMinutes = 0;

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "platform/Surface.h"
+#include "puzzle/PieceMask.h"
 
 // The four sides of a piece, the order of its neighbour entries.
 enum Side { kLeft, kRight, kUp, kDown };
 
 struct CPiece {
     Surface image;  // the piece's picture; black outside the piece
-    Surface mask;   // white inside the piece, black outside
+    PieceMask mask;  // white inside the piece, black outside
     int column = 0;
     int row = 0;
     float x = 0;  // board position while building; offset in its group during play

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +88,7 @@ private:
             if (!value) return Outcome::Ended;
             return ParseSmoothType(value, game.smoothType) ? Outcome::Read : Outcome::Lie;
         }
+        if (std::strcmp(keyword, "Time") == 0) return ReadPlayTime();
         if (std::strcmp(keyword, "NumberOfPiecesX") == 0) return ReadSingle(game.piecesX);
         if (std::strcmp(keyword, "NumberOfPiecesY") == 0) return ReadSingle(game.piecesY);
         if (std::strcmp(keyword, "NumberOfGroups") == 0) return ReadGroupCount();
@@ -119,12 +121,25 @@ private:
         return outcome;
     }
 
+    // Seconds of play: a number; one beyond the clock's range starts it at 0.
+    Outcome ReadPlayTime()
+    {
+        const char* value = NextValue();
+        if (!value) return Outcome::Ended;
+        char* stop = nullptr;
+        const float seconds = std::strtof(value, &stop);
+        if (stop == value || *stop != '\0') return Outcome::Lie;
+        game.playTime = std::isfinite(seconds) && seconds >= 0 && seconds <= SavedGameFile::kLongestPlay ? seconds : 0;
+        return Outcome::Read;
+    }
+
     Outcome ReadImageName()
     {
         const char* value = NextValue();
         if (!value) return Outcome::Ended;
         if (TheParser.GetTokenLength() >= static_cast<std::uint32_t>(kMaxPath)) return Outcome::Lie;
         game.imageName = value;
+        game.writtenName = value;
         std::replace(game.imageName.begin(), game.imageName.end(), '_', ' ');
         return Outcome::Read;
     }
@@ -232,30 +247,60 @@ SavedGameFile::ReadResult SavedGameFile::Read(const char* fileName, SavedGame& g
     return Parse(text.data(), end, game) ? ReadResult::Read : ReadResult::Damaged;
 }
 
-bool SavedGameFile::Write(const char* fileName, const SavedGame& game)
+namespace {
+
+void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Append(std::string& text, const char* format, ...)
 {
-    CFile file;
-    if (!file.Open(fileName, FILE_WRITE_TEXT)) return false;
-    file.Printf("Border %i\n\n", game.border ? 1 : 0);
+    char line[64];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (length > 0) text.append(line, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof line - 1));
+}
+
+}  // namespace
+
+std::string SavedGameFile::Text(const SavedGame& game)
+{
+    std::string text;
+    Append(text, "Border %i\n\n", game.border ? 1 : 0);
     // Words are separated by spaces, so a space in the name goes as "_".
-    char name[kMaxPath];
-    std::snprintf(name, sizeof name, "%s", game.imageName.c_str());
-    std::replace(name, name + std::strlen(name), ' ', '_');
-    file.Printf("ImageName %s\n\n", name);
-    file.Printf("SmoothType %.2f\n", game.smoothType);
-    file.Printf("NumberOfPiecesX %i\n", game.piecesX);
-    file.Printf("NumberOfPiecesY %i\n\n", game.piecesY);
-    file.Printf("NumberOfGroups %i\n\n", static_cast<int>(game.groups.size()));
+    std::string name = game.imageName;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    text += "ImageName " + name + "\n\n";
+    Append(text, "SmoothType %.2f\n", game.smoothType);
+    Append(text, "NumberOfPiecesX %i\n", game.piecesX);
+    Append(text, "NumberOfPiecesY %i\n\n", game.piecesY);
+    Append(text, "NumberOfGroups %i\n\n", static_cast<int>(game.groups.size()));
     for (int g = 0; g < static_cast<int>(game.groups.size()); ++g) {
         const SavedGroup& group = game.groups[g];
-        file.Printf("Group %i %i %i\n", g, group.x, group.y);
-        file.Printf("InGroup %i %i", g, static_cast<int>(group.members.size()));
-        for (int member : group.members) file.Printf(" %i", member);
-        file.Printf("\n");
-        file.Printf("CanJoin %i %i", g, static_cast<int>(group.canJoin.size()));
-        for (int candidate : group.canJoin) file.Printf(" %i", candidate);
-        file.Printf("\n\n");
+        Append(text, "Group %i %i %i\n", g, group.x, group.y);
+        Append(text, "InGroup %i %i", g, static_cast<int>(group.members.size()));
+        for (int member : group.members) Append(text, " %i", member);
+        text += "\n";
+        Append(text, "CanJoin %i %i", g, static_cast<int>(group.canJoin.size()));
+        for (int candidate : group.canJoin) Append(text, " %i", candidate);
+        text += "\n\n";
     }
-    file.Close();
-    return true;
+    Append(text, "Time %.1f\n", static_cast<double>(game.playTime));
+    return text;
+}
+
+bool SavedGameFile::Write(const char* fileName, const SavedGame& game, std::string* why)
+{
+    const std::string text = Text(game);
+    CFile file;
+    bool written = file.Open(fileName, FILE_WRITE_TEXT);
+    // Printf cuts at its buffer: the text goes in lines.
+    for (std::size_t at = 0; written && at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        file.Printf("%s", text.substr(at, end - at).c_str());
+        at = end;
+    }
+    if (written) written = file.Close();
+    if (!written && why) *why = file.GetError();
+    return written;
 }

@@ -22,11 +22,17 @@ struct SavedGroup {
 
 struct SavedGame {
     bool border = false;
+    // The picture's name with every "_" read as a space; writtenName is the
+    // name as the file holds it (spaces as "_"), which the picture is found by.
     std::string imageName;
+    std::string writtenName;
     float smoothType = CCutPreview::kSmoothEasy;
     int piecesX = 0;
     int piecesY = 0;
     std::vector<SavedGroup> groups;
+    // Seconds of play, on one line after the groups ("Time 219.4"); older
+    // files have none, and older readers skip it as words they do not know.
+    float playTime = 0;
 };
 
 class SavedGameFile {
@@ -47,8 +53,13 @@ public:
     // CParser::kPadding zero bytes: false when the text lies or the game it
     // describes is not consistent.
     static bool Parse(char* text, char* end, SavedGame& game);
-    // Writes the game; false when the file cannot be created.
-    static bool Write(const char* fileName, const SavedGame& game);
+    // The file's text, with "\n" line ends.
+    static std::string Text(const SavedGame& game);
+    // Writes the game whole or not at all; false, with the reason in `why`,
+    // when it did not reach the disk (the file is then as it was).
+    static bool Write(const char* fileName, const SavedGame& game, std::string* why = nullptr);
+    // The longest play time a file may hold, in seconds (the clock's range).
+    static constexpr float kLongestPlay = 10000.0f * 60.0f;
     // A whole position for the file; NaN and values beyond any board are held in range.
     static int Position(float value);
 };

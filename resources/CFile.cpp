@@ -1,6 +1,7 @@
 #include "resources/CFile.h"
 
 #include <unzip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <climits>
@@ -10,6 +11,7 @@
 
 #include "app/CError.h"
 #include "app/CLog.h"
+#include "platform/RegularFile.h"
 
 CFile DataFile(FileRoot::Program);
 
@@ -26,6 +28,8 @@ constexpr int kCaseInsensitive = 2;
 unzFile Zip(void* archive) { return static_cast<unzFile>(archive); }
 
 bool IsTextMode(int mode) { return mode >= FILE_READ_TEXT; }
+bool IsReadMode(int mode) { return mode == FILE_READ || mode == FILE_READ_TEXT; }
+bool IsWriteMode(int mode) { return mode == FILE_WRITE_BINARY || mode == FILE_WRITE_TEXT; }
 
 // Deflate packs at most about 1032 bytes into one; a stored entry is as long
 // as its data. A damaged archive that claims more would have every loader
@@ -47,6 +51,7 @@ CFile::CFile(FileRoot fileRoot) : root(fileRoot) {}
 
 CFile::~CFile()
 {
+    writer.Discard();  // a write never closed is never put in place
     Close();
     CloseArchive();
 }
@@ -55,18 +60,17 @@ void CFile::SetProgramFolder(const char* folder) { Paths::CopyBounded(programFol
 
 void CFile::SetWriteFolder(const char* folder) { Paths::CopyBounded(writeFolder, sizeof writeFolder, folder); }
 
-std::string CFile::BuildPath(const char* name) const
-{
-    const char* folder = root == FileRoot::Program ? programFolder : writeFolder;
-    return std::string(folder) + name;
-}
+const char* CFile::RootFolder() const { return root == FileRoot::Program ? programFolder : writeFolder; }
+
+std::string CFile::BuildPath(const char* folder, const char* name) const { return std::string(folder) + name; }
 
 bool CFile::OpenArchive(const char* name)
 {
     CloseArchive();
     archiveName = name;
-    const std::string path = BuildPath(name);
-    archive = unzOpen64(path.c_str());
+    const std::string path = BuildPath(RootFolder(), name);
+    // A FIFO or a folder of that name would hang or fool the ZIP reader.
+    if (RegularFile::IsRegular(path.c_str())) archive = unzOpen64(path.c_str());
     std::error_code unknown;
     const std::uintmax_t bytes = std::filesystem::file_size(path, unknown);
     archiveBytes = unknown ? 0 : static_cast<std::uint64_t>(bytes);
@@ -90,18 +94,67 @@ bool CFile::Open(const char* name, int mode)
 {
     if (mode < 0 || mode >= kModeCount) return false;
     Close();
+    error.clear();
     openName = name;
     if (archive && mode == FILE_READ && unzLocateFile(Zip(archive), name, kCaseInsensitive) == UNZ_OK) {
-        if (unzOpenCurrentFile(Zip(archive)) != UNZ_OK) {
-            Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName.c_str());
-        }
-        inArchive = true;
-        return true;
+        return OpenEntry(name);
     }
     inArchive = false;
     textMode = IsTextMode(mode);
-    diskStream = std::fopen(BuildPath(name).c_str(), kStreamModes[mode]);
-    return diskStream != nullptr;
+    if (IsReadMode(mode)) return OpenForReading(name);
+    const std::string path = BuildPath(RootFolder(), name);
+    if (IsWriteMode(mode)) {
+        if (writer.Begin(path.c_str())) return true;
+        error = writer.Error();
+        return false;
+    }
+    appendFailed = false;
+    if (RegularFile::OpenForAppending(path.c_str(), &diskStream, &error) == RegularFile::Result::Opened) return true;
+    diskStream = nullptr;
+    return false;
+}
+
+bool CFile::OpenEntry(const char* name)
+{
+    unz_file_info64 info;
+    if (unzOpenCurrentFile(Zip(archive)) != UNZ_OK ||
+        unzGetCurrentFileInfo64(Zip(archive), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        Error.CriticalError("CFile: Couldn't open file %s in %s file!\n", name, archiveName.c_str());
+    }
+    inArchive = true;
+    entrySize = info.uncompressed_size;
+    entryCrc = info.crc;
+    entryRead = 0;
+    readCrc = crc32(0L, Z_NULL, 0);
+    entryDamaged = false;
+    return true;
+}
+
+// The write folder first; a file it does not have may lie in the program
+// folder, where an earlier copy of the game, or one with a writable folder,
+// left it.
+bool CFile::OpenForReading(const char* name)
+{
+    const char* folders[2] = {RootFolder(), nullptr};
+    if (root == FileRoot::Writable && std::strcmp(writeFolder, programFolder) != 0) {
+        folders[1] = programFolder;
+    }
+    for (const char* folder : folders) {
+        if (!folder) break;
+        const std::string path = BuildPath(folder, name);
+        const RegularFile::Result result = RegularFile::OpenForReading(path.c_str(), &diskStream, &error);
+        if (result == RegularFile::Result::Opened) return true;
+        diskStream = nullptr;
+        if (result == RegularFile::Result::NotRegular) {
+            Log.Write("CFile: %s is not a regular file, not read\n", path.c_str());
+            return false;
+        }
+        if (result == RegularFile::Result::Failed) {
+            Log.Write("CFile: Couldn't open %s (%s)\n", path.c_str(), error.c_str());
+            return false;
+        }
+    }
+    return false;
 }
 
 std::uint32_t CFile::GetSize()
@@ -115,33 +168,46 @@ std::uint32_t CFile::GetSize()
         return static_cast<std::uint32_t>(std::min<ZPOS64_T>(info.uncompressed_size, UINT32_MAX));
     }
     if (!diskStream) Error.CriticalError("CFile: File should be opened before getting size!\n");
-    long here = std::ftell(diskStream);
-    std::fseek(diskStream, 0, SEEK_END);
-    long size = std::ftell(diskStream);
-    std::fseek(diskStream, here, SEEK_SET);
-    return size < 0 ? 0 : static_cast<std::uint32_t>(std::min<unsigned long>(size, UINT32_MAX));
+    std::uint64_t size = 0;
+    if (!RegularFile::SizeOf(diskStream, &size)) return 0;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, UINT32_MAX));
 }
 
 std::uint32_t CFile::Read(void* buffer, std::uint32_t count)
 {
     auto* bytes = static_cast<unsigned char*>(buffer);
-    if (archive && inArchive) {
-        std::uint32_t total = 0;
-        while (total < count) {
-            unsigned chunk = std::min<std::uint32_t>(count - total, INT_MAX);
-            int got = unzReadCurrentFile(Zip(archive), bytes + total, chunk);
-            if (got < 0) {
-                Log.Write("CFile: Couldn't read file %s in %s file!\n", openName.c_str(), archiveName.c_str());
-                break;
-            }
-            if (got == 0) break;
-            total += static_cast<std::uint32_t>(got);
-        }
-        return total;
-    }
+    if (archive && inArchive) return ReadEntry(bytes, count);
     if (!diskStream) Error.CriticalError("CFile: File should be opened before reading!\n");
     if (textMode) return ReadText(bytes, count);
     return static_cast<std::uint32_t>(std::fread(bytes, 1, count, diskStream));
+}
+
+// Inflates from the archive and checks what came out: an entry whose stream
+// ends before its size, or whose bytes do not match its checksum, is damaged.
+std::uint32_t CFile::ReadEntry(unsigned char* bytes, std::uint32_t count)
+{
+    std::uint32_t total = 0;
+    bool damaged = false;
+    while (total < count) {
+        unsigned chunk = std::min<std::uint32_t>(count - total, INT_MAX);
+        int got = unzReadCurrentFile(Zip(archive), bytes + total, chunk);
+        if (got < 0) {
+            damaged = true;
+            break;
+        }
+        if (got == 0) break;
+        readCrc = crc32(readCrc, bytes + total, static_cast<uInt>(got));
+        total += static_cast<std::uint32_t>(got);
+        entryRead += static_cast<std::uint64_t>(got);
+    }
+    if (total < count && entryRead < entrySize) damaged = true;  // ended early
+    if (entryRead == entrySize && readCrc != entryCrc) damaged = true;
+    if (damaged) {
+        entryDamaged = true;
+        Log.Write("CFile: File %s in %s file is damaged\n", openName.c_str(), archiveName.c_str());
+        return 0;
+    }
+    return total;
 }
 
 std::uint32_t CFile::ReadText(unsigned char* buffer, std::uint32_t count)
@@ -164,7 +230,7 @@ std::uint32_t CFile::ReadText(unsigned char* buffer, std::uint32_t count)
 
 void CFile::Printf(const char* format, ...)
 {
-    if (!diskStream) return;
+    if (!diskStream && !writer.IsOpen()) return;
     char text[kMaxFormatted];
     va_list args;
     va_start(args, format);
@@ -173,35 +239,56 @@ void CFile::Printf(const char* format, ...)
     WriteText(text);
 }
 
+void CFile::WriteBytes(const char* bytes, std::size_t count)
+{
+    if (writer.IsOpen()) {
+        writer.Write(bytes, count);
+    } else if (diskStream && !appendFailed && std::fwrite(bytes, 1, count, diskStream) != count) {
+        appendFailed = true;
+    }
+}
+
 void CFile::WriteText(const char* text)
 {
     if (!textMode) {
-        std::fputs(text, diskStream);
+        WriteBytes(text, std::strlen(text));
         return;
     }
     while (*text) {
         const char* lineEnd = std::strchr(text, '\n');
         if (!lineEnd) {
-            std::fputs(text, diskStream);
+            WriteBytes(text, std::strlen(text));
             return;
         }
-        std::fwrite(text, 1, static_cast<std::size_t>(lineEnd - text), diskStream);
-        std::fputs("\r\n", diskStream);
+        WriteBytes(text, static_cast<std::size_t>(lineEnd - text));
+        WriteBytes("\r\n", 2);
         text = lineEnd + 1;
     }
 }
 
-void CFile::Close()
+bool CFile::Close()
 {
     if (archive && inArchive) {
-        // The entry's checksum is checked when it is closed.
-        if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR) {
+        // minizip checks the checksum too, when the whole entry was read.
+        if (unzCloseCurrentFile(Zip(archive)) == UNZ_CRCERROR && !entryDamaged) {
             Log.Write("CFile: File %s in %s file is damaged\n", openName.c_str(), archiveName.c_str());
         }
         inArchive = false;
-        return;
+        return true;
     }
-    if (diskStream) std::fclose(diskStream);
+    bool written = true;
+    if (writer.IsOpen()) {
+        written = writer.Commit();
+        if (!written) error = writer.Error();
+    }
+    if (diskStream) {
+        if (std::fclose(diskStream) != 0 || appendFailed) {
+            written = false;
+            error = "can't write";
+        }
+    }
     diskStream = nullptr;
+    appendFailed = false;
     textMode = false;
+    return written;
 }

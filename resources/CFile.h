@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
 // Open modes of CFile::Open.
@@ -39,14 +40,29 @@ public:
     // A missing archive is no error. Answers whether it opened.
     bool OpenArchive(const char* name);
     // Opens a file by its name relative to the root folder. A file still open
-    // is closed first. False for an unknown mode or a missing file; paths of
-    // any length the system takes are fine.
+    // is closed first. False for an unknown mode, a missing file, anything
+    // that is not a plain file (a folder, a FIFO, a device: refused without
+    // waiting, with a log line); paths of any length the system takes are fine.
+    //
+    // Reads in the write folder fall back to the program folder when the
+    // write folder has no such file, so that the files of an installed copy
+    // still count. The write modes build a new version of the file beside the
+    // old one, which Close puts in its place: the file on the disk is always
+    // either the old one or the new one, whole.
     bool Open(const char* name, int mode);
+    // The size of the open file itself (0 when it cannot be told).
     std::uint32_t GetSize();
+    // An archive entry that ends early or does not match its checksum is
+    // damaged: logged, and the read answers 0.
     std::uint32_t Read(void* buffer, std::uint32_t count);
     // printf-style; the formatted text goes out unchanged (cut at kMaxFormatted).
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    void Close();
+    // Closes the file; a written one is synced and put in place. False when
+    // anything written since Open failed to reach the disk: the old file is
+    // then untouched, and GetError tells why.
+    bool Close();
+    // Why the last Open or Close failed, in the system's words.
+    const char* GetError() const { return error.c_str(); }
 
     // Test hook: forgets the archive (closing it), as in a run without one.
     void CloseArchive();
@@ -61,12 +77,26 @@ public:
     static const char* GetWriteFolder() { return writeFolder; }
 
 private:
-    std::string BuildPath(const char* name) const;
+    std::string BuildPath(const char* folder, const char* name) const;
+    const char* RootFolder() const;
+    bool OpenForReading(const char* name);
+    bool OpenEntry(const char* name);
+    std::uint32_t ReadEntry(unsigned char* bytes, std::uint32_t count);
     void WriteText(const char* text);
+    void WriteBytes(const char* bytes, std::size_t count);
     std::uint32_t ReadText(unsigned char* buffer, std::uint32_t count);
 
     FileRoot root;
-    std::FILE* diskStream = nullptr;
+    std::FILE* diskStream = nullptr;  // a file read or appended to
+    AtomicFile writer;                // a file written afresh
+    bool appendFailed = false;
+    std::string error;
+    // The archive entry open: what it claims, and what has come out so far.
+    std::uint64_t entrySize = 0;
+    std::uint64_t entryRead = 0;
+    unsigned long entryCrc = 0;
+    unsigned long readCrc = 0;
+    bool entryDamaged = false;  // already reported
     void* archive = nullptr;  // minizip unzFile
     std::string archiveName;
     std::uint64_t archiveBytes = 0;  // the archive file's length

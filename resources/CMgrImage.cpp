@@ -268,14 +268,15 @@ Colour CMgrImage::SelectedEdge(float glow)
     return MakeColour(255, static_cast<int>(170.0f + 85.0f * g), static_cast<int>(20.0f + 235.0f * g));
 }
 
-void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, const Surface& mask, float width,
+void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
                                   float height, float x, float y, float glow)
 {
-    const int w = std::min({Trunc(width), image.Width(), mask.Width()});
-    const int h = std::min({Trunc(height), image.Height(), mask.Height()});
+    const int w = std::min({Trunc(width), image.Width(), maskWidth});
+    const int h = std::min({Trunc(height), image.Height(), maskHeight});
     const int left = Trunc(x), top = Trunc(y);
     auto inside = [&](int px, int py) {
-        return px >= 0 && py >= 0 && px < w && py < h && mask.Row(py)[px] == kWhite;
+        return px >= 0 && py >= 0 && px < w && py < h &&
+               selectedInside[static_cast<std::size_t>(py) * maskWidth + px] != 0;
     };
     const Colour edge = SelectedEdge(glow);
     // One pixel past the box on every side, for the line outside the outline.

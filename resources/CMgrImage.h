@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Surface.h"
 #include "resources/CImage.h"
@@ -63,7 +64,13 @@ public:
     template <class Piece>
     void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
-        DrawSelectedImage(dest, piece.image, piece.mask, piece.width, piece.height, x, y, glow);
+        // The mask (white inside), read once into one byte a pixel.
+        const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
+        selectedInside.assign(static_cast<std::size_t>(maskWidth) * static_cast<std::size_t>(maskHeight), 0);
+        for (int py = 0; py < maskHeight; ++py)
+            for (int px = 0; px < maskWidth; ++px)
+                selectedInside[static_cast<std::size_t>(py) * maskWidth + px] = piece.mask.GetPixel(px, py) == kWhite;
+        DrawSelectedImage(dest, piece.image, maskWidth, maskHeight, piece.width, piece.height, x, y, glow);
     }
     // The colours of a selected piece: a pixel of its picture lightened, its
     // edge at a glow from 0 to 1, and the line around it.
@@ -78,8 +85,11 @@ public:
 private:
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
-    void DrawSelectedImage(Surface& dest, const Surface& image, const Surface& mask, float width, float height,
-                           float x, float y, float glow);
+    // Draws with the mask read into selectedInside (maskWidth x maskHeight).
+    void DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
+                           float height, float x, float y, float glow);
+
+    std::vector<unsigned char> selectedInside;
 };
 
 extern CMgrImage ImageMgr;

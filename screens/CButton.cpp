@@ -1,5 +1,7 @@
 #include "screens/CButton.h"
 
+#include <cstring>
+
 #include "app/CMgrInput.h"
 #include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
@@ -17,6 +19,7 @@ void CButton::Load(const char* activePath, const char* noActivePath, float xPos,
 {
     ImageMgr.LoadImage(activeImage, activePath);
     ImageMgr.LoadImage(noActiveImage, noActivePath);
+    sameImages = false;
     SetPosition(xPos, yPos);
 }
 
@@ -24,7 +27,12 @@ void CButton::LoadSized(const char* activePath, const char* noActivePath, float 
                         float noActiveWidth, float noActiveHeight)
 {
     ImageMgr.LoadImageScaled(activeImage, activePath, activeWidth, activeHeight);
-    ImageMgr.LoadImageScaled(noActiveImage, noActivePath, noActiveWidth, noActiveHeight);
+    sameImages = std::strcmp(activePath, noActivePath) == 0 && activeWidth == noActiveWidth &&
+                 activeHeight == noActiveHeight;
+    if (sameImages)
+        noActiveImage.Release();
+    else
+        ImageMgr.LoadImageScaled(noActiveImage, noActivePath, noActiveWidth, noActiveHeight);
     SetPosition(0, 0);
 }
 
@@ -53,7 +61,7 @@ bool CButton::Update()
     Surface& back = BackBuffer();
     if (!IsMouseOver()) {
         hoverArmed = true;
-        ImageMgr.Draw(back, toggled ? toggleImage : noActiveImage, x, y);
+        ImageMgr.Draw(back, toggled ? toggleImage : NoActive(), x, y);
         return false;
     }
     if (hoverArmed) {

@@ -21,8 +21,8 @@ public:
     void LoadToggle(const char* path);
     void SetPosition(float xPos, float yPos);
     void SetAction(Action function) { action = function; }
-    float GetWidth() const { return noActiveImage.width; }
-    float GetHeight() const { return noActiveImage.height; }
+    float GetWidth() const { return NoActive().width; }
+    float GetHeight() const { return NoActive().height; }
     float GetX() const { return x; }
     float GetY() const { return y; }
     bool IsToggled() const { return toggled; }
@@ -36,8 +36,12 @@ public:
     void Release();
 
 private:
+    // A thumbnail shows the same picture both ways: it is held once.
+    const CImage& NoActive() const { return sameImages ? activeImage : noActiveImage; }
+
     CImage activeImage;
-    CImage noActiveImage;
+    CImage noActiveImage;  // empty when sameImages
+    bool sameImages = false;
     CImage toggleImage;
     float x = 0;
     float y = 0;

@@ -35,7 +35,12 @@ bool CLogo::ShouldEnd() const
 
 void CLogo::End()
 {
-    // The logo drawn above stays on screen while everything loads.
+    // The logo drawn above stays on screen while everything loads; when that
+    // is its very first frame, the fonts are started first.
+    System.InitAfterFirstFrame();
+    // The logo screen never comes back: its pictures (already drawn) are not kept.
+    logo.Release();
+    siteLogo.Release();
     Menu.LoadResources();
     System.SetState(STATE_MENU);
     // The press that ended the logo must not click anything on the menu.

@@ -17,6 +17,8 @@ CButton CMenu::borderButton;
 CButton CMenu::pictureButton;
 CImage CMenu::progressBar;
 float CMenu::holdTime = 0;
+double CMenu::buildStart = 0;
+int CMenu::buildFrames = 0;
 
 namespace {
 
@@ -36,7 +38,6 @@ void LoadButton(CButton& button, const char* name, float x, float y, CButton::Ac
 
 void CMenu::LoadResources()
 {
-    border = false;
     ImageMgr.LoadImage(panelBottom, res::kPanelBottom);
     ImageMgr.LoadImage(panelTop, res::kPanelTop);
     ImageMgr.LoadImage(calculateImage, res::kCalculate);
@@ -79,6 +80,12 @@ void CMenu::LoadButtons()
 
 void CMenu::Update()
 {
+    if (picturesLetGo) {  // back from play
+        picturesLetGo = false;
+        ImageMgr.LoadImage(calculateImage, res::kCalculate);
+        ImageMgr.LoadImage(background, res::kMenuBackground);
+        ImageMgr.LoadImage(background2, res::kMenuBackground2);
+    }
     switch (page) {
     case MENU_PICTURES: UpdatePictures(); break;
     case MENU_CUT: UpdateCut(); break;
@@ -87,8 +94,19 @@ void CMenu::Update()
     }
 }
 
+// The three large pictures of the menu pages are not shown in play: they are
+// let go when play starts and loaded again when the menu is drawn next.
+void CMenu::ReleaseMenuPictures()
+{
+    picturesLetGo = true;
+    background.Release();
+    background2.Release();
+    calculateImage.Release();
+}
+
 void CMenu::Release()
 {
+    picturesLetGo = false;
     background.Release();
     background2.Release();
     calculateImage.Release();

@@ -21,6 +21,8 @@ public:
     static constexpr int kColourCount = 4;
     // Seconds the finished bar stays on screen before play starts.
     static constexpr float kHoldSeconds = 1.0f;
+    // The time each frame of the progress page may spend cutting pieces.
+    static constexpr double kBuildBudgetSeconds = 0.010;
 
     // Loads every picture, widget and the music of the menus and the panel.
     void LoadResources();
@@ -28,6 +30,7 @@ public:
     void UpdatePictures();
     void UpdateCut();
     void UpdateCalculate();
+    void ReleaseMenuPictures();
     // The in-game panel, drawn over the board each frame of play.
     void UpdateGamePanel();
     void Release();
@@ -36,6 +39,13 @@ public:
     static int GetPage() { return page; }
     // Clears both toggle marks and the options they stand for.
     static void ResetToggles();
+    // A line on the picture page, just above LOAD GAME, for some seconds:
+    // what became of a saved game ("NO SAVED GAME", "SAVE FAILED!", ...).
+    static void ShowMessage(const char* text, float seconds);
+    // The line shown now; nullptr when none.
+    static const char* GetMessage() { return messageTime > 0 ? message : nullptr; }
+    // Seconds the lines about saved games stay on screen.
+    static constexpr float kMessageSeconds = 2.0f;
 
     // Actions of the menu pages.
     static void OnLoadGame();
@@ -93,6 +103,7 @@ private:
     void LoadButtons();
     void LoadThumbnails();
     void DrawThumbnailFrame(int index);
+    void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
     // A picture file dropped onto the window opens as Custom opens one.
@@ -123,7 +134,12 @@ private:
     static CButton borderButton;
     static CButton pictureButton;
     static CImage progressBar;
+    bool picturesLetGo = false;  // ReleaseMenuPictures ran; the menu loads them again
     static float holdTime;
+    static double buildStart;  // when the progress page began cutting
+    static int buildFrames;    // frames it has cut in; -1 once the cut was logged
+    static inline const char* message = nullptr;
+    static inline float messageTime = 0;
 };
 
 extern CMenu Menu;

@@ -56,6 +56,7 @@ void CMenu::OnPlay()
     showPicture = false;
     borderOnly = false;
     CutPreview.StartBuild();
+    buildFrames = 0;
     SetPage(MENU_CALCULATE);
     progressBar.Release();
     ImageMgr.LoadImageScaled(progressBar, res::kProgressBar, kProgressBarWidth, kProgressBarHeight);

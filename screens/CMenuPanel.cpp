@@ -77,8 +77,10 @@ void CMenu::ResetToggles()
     showPicture = false;
 }
 
+// Leaving the puzzle saves it first when it changed: LOAD GAME resumes it.
 void CMenu::OnMenu()
 {
+    if (Game.AutoSave() == CGame::SaveResult::Failed) ShowMessage("SAVE FAILED!", kMessageSeconds);
     Game.ClearGroups();
     Game.FreePieces();
     CutPreview.Release();
@@ -91,13 +93,22 @@ void CMenu::OnMenu()
 void CMenu::OnSave()
 {
     // The banner tells the player the game is safe: only when it was written.
-    if (Game.SaveGame()) Game.ShowSavedBanner(2.0f);
+    switch (Game.SaveGame()) {
+    case CGame::SaveResult::Saved: Game.ShowSavedBanner(2.0f); break;
+    case CGame::SaveResult::Failed: Game.ShowBanner("SAVE FAILED!", 2.0f); break;
+    case CGame::SaveResult::NothingToSave: break;
+    }
 }
 
+// Back to the last save; a missing or damaged one leaves the board as it is
+// and says so where "GAME SAVED!" shows.
 void CMenu::OnLoad()
 {
-    ResetToggles();
-    Game.LoadGame();
+    switch (Game.LoadGame()) {
+    case CGame::LoadResult::Loaded: ResetToggles(); break;
+    case CGame::LoadResult::Missing: Game.ShowBanner("NO SAVED GAME", 2.0f); break;
+    case CGame::LoadResult::Damaged: Game.ShowBanner("SAVED GAME IS DAMAGED", 2.0f); break;
+    }
 }
 
 void CMenu::OnArrange() { Game.ArrangePieces(); }

@@ -10,11 +10,13 @@
 #include "app/CLog.h"
 #include "app/CMgrInput.h"
 #include "app/CSystem.h"
+#include "app/CTimer.h"
 #include "platform/FileDialog.h"
 #include "platform/Paths.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "resources/BackBuffer.h"
+#include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 
@@ -74,6 +76,7 @@ void CMenu::UpdatePictures()
     loadGameButton.Update();
     customButton.Update();
     exitButton.Update();
+    DrawMessage();
     if (selected < 0) return;
     CutPreview.ChoosePicture(selected);
     CutPreview.SetDefaults();
@@ -96,11 +99,35 @@ void CMenu::DrawThumbnailFrame(int index)
                        static_cast<int>(top + h), kThumbnailFrameColour, kThumbnailFramePen);
 }
 
+// Only a saved game that loads leaves the menu; otherwise the menu says why.
 void CMenu::OnLoadGame()
 {
-    ResetToggles();
-    Game.LoadGame();
-    System.SetState(STATE_GAME);
+    // Before the pieces are built, so that both are never held at once; a
+    // menu that stays reloads them when it is drawn.
+    Menu.ReleaseMenuPictures();
+    switch (Game.LoadGame()) {
+    case CGame::LoadResult::Loaded:
+        ResetToggles();
+        System.SetState(STATE_GAME);
+        break;
+    case CGame::LoadResult::Missing: ShowMessage("NO SAVED GAME", kMessageSeconds); break;
+    case CGame::LoadResult::Damaged: ShowMessage("SAVED GAME IS DAMAGED", kMessageSeconds); break;
+    }
+}
+
+void CMenu::ShowMessage(const char* text, float seconds)
+{
+    message = text;
+    messageTime = seconds;
+}
+
+void CMenu::DrawMessage()
+{
+    if (messageTime <= 0) return;
+    messageTime -= Timer.GetDelta();
+    // Centred over LOAD GAME, between the last row of pictures and the button.
+    const int centre = static_cast<int>(loadGameButton.GetX() + loadGameButton.GetWidth() / 2);
+    SmallFont.PrintInRect({centre - 200, 452, centre + 200, 478}, TEXT_CENTER, "%s", message);
 }
 
 void CMenu::OnCustom()

@@ -1,7 +1,8 @@
-// CMenu's third page: the pieces built a few at a time under a progress bar;
-// play starts a moment after the bar is full.
+// CMenu's third page: the pieces built as many at a time as a frame's budget
+// allows under a progress bar; play starts a moment after the bar is full.
 #include "screens/CMenu.h"
 
+#include "app/CLog.h"
 #include "app/CSystem.h"
 #include "app/CTimer.h"
 #include "puzzle/CCutPreview.h"
@@ -19,10 +20,28 @@ void CMenu::UpdateCalculate()
     ImageMgr.DrawStretchedX(back, progressBar, 38, 126, progress / 100);
     CutPreview.Draw();
     SmallFont.Print(125, 129, "%i", static_cast<int>(progress));
-    if (!CutPreview.BuildStep()) return;
+    // As many pieces as fit in the frame's budget: the wait is what the
+    // cutting costs, and the bar still moves on a slow machine.
+    const double start = Timer.ReadNow();
+    if (buildFrames >= 0) {
+        if (buildFrames == 0) buildStart = start;
+        ++buildFrames;
+    }
+    bool done = false;
+    do {
+        done = CutPreview.BuildStep();
+    } while (!done && Timer.ReadNow() - start < kBuildBudgetSeconds);
+    if (!done) return;
+    if (buildFrames > 0) {
+        Log.Write("--- Cut %i pieces in %.3f s over %i frames\n", CutPreview.GetPieceCount(),
+                  Timer.ReadNow() - buildStart, buildFrames);
+        buildFrames = -1;  // logged once; the hold follows
+    }
     holdTime += Timer.GetDelta();
     if (holdTime < kHoldSeconds) return;
     holdTime = 0;
+    buildFrames = 0;
+    ReleaseMenuPictures();
     System.SetState(STATE_GAME);
     Game.StartGame();
     CutPreview.FreePoints();

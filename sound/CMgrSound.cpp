@@ -100,10 +100,13 @@ std::vector<unsigned char> CMgrSound::ReadWholeFile(const char* fileName)
     Log.Write("Load %s\n", fileName);
     if (!DataFile.Open(fileName, FILE_READ)) Error.CriticalError("CMgrSound: Couldn't open file %s!\n", fileName);
     std::vector<unsigned char> bytes(DataFile.GetSize());
-    // A damaged file may deliver less than it announced; the decoder judges
+    // A damaged entry of the archive reads as nothing (and is logged); a
+    // loose file may deliver less than it announced, and the decoder judges
     // what did arrive.
-    bytes.resize(DataFile.Read(bytes.data(), std::uint32_t(bytes.size())));
+    const std::uint32_t got = bytes.empty() ? 0 : DataFile.Read(bytes.data(), std::uint32_t(bytes.size()));
     DataFile.Close();
+    if (got == 0 && !bytes.empty()) Error.CriticalError("CMgrSound: File %s is damaged!\n", fileName);
+    bytes.resize(got);
     return bytes;
 }
 

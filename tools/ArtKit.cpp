@@ -181,3 +181,16 @@ void ArtKit::JigsawLattice(Canvas& canvas, RectF area, float cell, float opacity
     canvas.Paint(lines.Shifted(0, 1), style::kWhite, opacity * 0.35f);
     canvas.Paint(lines, style::kShadow, opacity);
 }
+
+void ArtKit::GlossyPiece(Canvas& canvas, float x, float y, float size, const int tabs[4], PieceColours colours,
+                         float shadow)
+{
+    Mask shape = Mask::Polygons(canvas.Width(), canvas.Height(), {JigsawPiece(x, y, size, tabs)});
+    if (shadow > 0) Shadow(canvas, shape, 0, static_cast<int>(size / 14), static_cast<int>(size / 14), shadow);
+    canvas.Paint(shape, Mix(colours.bottom, style::kShadow, 0.3f));
+    Mask body = shape;
+    body.Intersect(shape.Shifted(0, -std::max(1, static_cast<int>(size / 40))));
+    body.Intersect(shape.Shifted(-1, 0));
+    canvas.PaintVertical(body, y - size * 0.25f, colours.top, y + size * 1.25f, colours.bottom);
+    Gloss(canvas, body, y - size * 0.25f, y + size * 0.45f, 0.35f);
+}

@@ -52,4 +52,11 @@ public:
     // One edge from a to b, the knob on the left of the direction of travel
     // (outward for a clockwise outline on the screen) when tab is +1.
     static void JigsawEdge(Path& path, PointF a, PointF b, int tab);
+    // A glossy jigsaw piece (outline as JigsawPiece) lit from above, with a
+    // soft shadow of the given opacity under it.
+    struct PieceColours {
+        Rgb top, bottom;
+    };
+    static void GlossyPiece(Canvas& canvas, float x, float y, float size, const int tabs[4], PieceColours colours,
+                            float shadow);
 };

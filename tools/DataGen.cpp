@@ -4,9 +4,11 @@
 //
 //   pavendra_datagen --out FILE --assets DIR --serif TTF --sans TTF
 //                    --font-licence FILE [--screens DIR]
+//   pavendra_datagen --icons DIR --icon-name NAME
 //
 // --screens also writes whole screens put together from the art, for
-// looking at it.
+// looking at it. --icons draws only the desktop's icons, as an icon theme's
+// folders: DIR/16x16/apps/NAME.png and so on.
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +24,12 @@
 #include "tools/ArchiveBuilder.h"
 #include "tools/ArtSet.h"
 #include "tools/FontBook.h"
+#include "tools/IconArt.h"
 #include "tools/LogoArt.h"
 #include "tools/MenuArt.h"
 #include "tools/PanelArt.h"
 #include "tools/PictureMaker.h"
+#include "tools/PngWriter.h"
 #include "tools/SoundSynth.h"
 #include "tools/WavWriter.h"
 
@@ -49,8 +53,11 @@ bool ParseOptions(int argc, char** argv, Options& options)
         if (key.rfind("--", 0) != 0) return false;
         options.values[key.substr(2)] = argv[i + 1];
     }
-    for (const char* required : {"out", "assets", "serif", "sans", "font-licence"})
-        if (options.Get(required).empty()) return false;
+    const bool icons = options.values.count("icons") != 0;
+    const auto required = icons ? std::vector<std::string>{"icons", "icon-name"}
+                                : std::vector<std::string>{"out", "assets", "serif", "sans", "font-licence"};
+    for (const std::string& key : required)
+        if (options.Get(key).empty()) return false;
     return argc % 2 == 1;
 }
 
@@ -115,6 +122,24 @@ void WriteScreens(const ArtSet& art, const fs::path& folder)
     }
 }
 
+void WriteFile(const fs::path& path, const std::vector<unsigned char>& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteIcons(const fs::path& folder, const std::string& name)
+{
+    for (int size : IconArt::kDesktopSizes) {
+        std::vector<unsigned char> png = PngWriter::EncodeRgba(IconArt::Desktop(size), size, size);
+        if (png.empty()) throw std::runtime_error("cannot encode the " + std::to_string(size) + " pixel icon");
+        std::string theme = std::to_string(size) + "x" + std::to_string(size);
+        WriteFile(folder / theme / "apps" / (name + ".png"), png);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -122,11 +147,16 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: %s --out FILE --assets DIR --serif TTF --sans TTF --font-licence FILE [--screens DIR]\n",
-                     argv[0]);
+                     "usage: %s --out FILE --assets DIR --serif TTF --sans TTF --font-licence FILE [--screens DIR]\n"
+                     "       %s --icons DIR --icon-name NAME\n",
+                     argv[0], argv[0]);
         return 2;
     }
     try {
+        if (!options.Get("icons").empty()) {
+            WriteIcons(options.Get("icons"), options.Get("icon-name"));
+            return 0;
+        }
         const fs::path assets = options.Get("assets");
         std::vector<Surface> pictures = MakePictures(assets / "pictures");
         FontBook fonts(options.Get("serif"), options.Get("sans"));

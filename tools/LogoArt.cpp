@@ -5,30 +5,13 @@
 
 #include "resources/ResourceNames.h"
 #include "tools/ArtKit.h"
+#include "tools/IconArt.h"
 #include "tools/ScreenLayout.h"
 
 namespace {
 
 constexpr int kLogoWidth = 700, kLogoHeight = 196;
 constexpr int kMarkWidth = 280, kMarkHeight = 64;
-constexpr int kIconSize = 64;
-
-struct PieceColours {
-    Rgb top, bottom;
-};
-
-// A glossy jigsaw piece with a soft shadow under it.
-void GlossyPiece(Canvas& canvas, float x, float y, float size, const int tabs[4], PieceColours colours, float shadow)
-{
-    Mask shape = Mask::Polygons(canvas.Width(), canvas.Height(), {ArtKit::JigsawPiece(x, y, size, tabs)});
-    if (shadow > 0) ArtKit::Shadow(canvas, shape, 0, static_cast<int>(size / 14), static_cast<int>(size / 14), shadow);
-    canvas.Paint(shape, Mix(colours.bottom, style::kShadow, 0.3f));
-    Mask body = shape;
-    body.Intersect(shape.Shifted(0, -std::max(1, static_cast<int>(size / 40))));
-    body.Intersect(shape.Shifted(-1, 0));
-    canvas.PaintVertical(body, y - size * 0.25f, colours.top, y + size * 1.25f, colours.bottom);
-    ArtKit::Gloss(canvas, body, y - size * 0.25f, y + size * 0.45f, 0.35f);
-}
 
 }  // namespace
 
@@ -54,10 +37,10 @@ Canvas LogoArt::Logo()
     // Four pieces fitted together, the last one not quite home yet.
     const float size = 58, left = 22, top = 24;
     const int tl[4] = {0, 1, -1, 0}, tr[4] = {0, 0, 1, -1}, bl[4] = {1, -1, 0, 0}, br[4] = {-1, 0, 0, 1};
-    GlossyPiece(logo, left, top, size, tl, {Hex(0x4FC7B4), Hex(0x15766A)}, 0.35f);
-    GlossyPiece(logo, left + size, top, size, tr, {Hex(0xFFD27A), Hex(0xD98A22)}, 0.35f);
-    GlossyPiece(logo, left, top + size, size, bl, {Hex(0x5F86D6), Hex(0x1F3B7A)}, 0.35f);
-    GlossyPiece(logo, left + size + 12, top + size + 10, size, br, {Hex(0xF28B6B), Hex(0xB8432B)}, 0.45f);
+    ArtKit::GlossyPiece(logo, left, top, size, tl, {Hex(0x4FC7B4), Hex(0x15766A)}, 0.35f);
+    ArtKit::GlossyPiece(logo, left + size, top, size, tr, {Hex(0xFFD27A), Hex(0xD98A22)}, 0.35f);
+    ArtKit::GlossyPiece(logo, left, top + size, size, bl, {Hex(0x5F86D6), Hex(0x1F3B7A)}, 0.35f);
+    ArtKit::GlossyPiece(logo, left + size + 12, top + size + 10, size, br, {Hex(0xF28B6B), Hex(0xB8432B)}, 0.45f);
 
     // The name in a large serif, night blue with a gold edge and a soft shadow.
     const FontFace& serif = fonts.Serif(116);
@@ -95,19 +78,11 @@ Canvas LogoArt::StudioMark()
     Canvas mark(kMarkWidth, kMarkHeight, style::kWhite);
     // A small gold diamond made of four pieces' corners, then the name.
     const int tabs[4] = {1, 1, 1, 1};
-    GlossyPiece(mark, 18, 18, 28, tabs, {Hex(0xFFD27A), Hex(0xD98A22)}, 0.25f);
+    ArtKit::GlossyPiece(mark, 18, 18, 28, tabs, {Hex(0xFFD27A), Hex(0xD98A22)}, 0.25f);
     const FontFace& serif = fonts.Serif(34);
     ArtKit::Text(mark, serif, "QUORVEL", 70, 6, style::kInk, 3);
     ArtKit::Text(mark, fonts.Sans(13), "G A M E S", 72, 40, style::kGoldDeep, 2);
     return mark;
 }
 
-Canvas LogoArt::Icon()
-{
-    Canvas icon(kIconSize, kIconSize);
-    Mask all(kIconSize, kIconSize, 1.0f);
-    icon.PaintVertical(all, 0, style::kNightGlow, kIconSize, style::kNightBottom);
-    const int tabs[4] = {1, 1, -1, -1};
-    GlossyPiece(icon, 16, 18, 30, tabs, {Hex(0xFFD27A), Hex(0xD98A22)}, 0.5f);
-    return icon;
-}
+Canvas LogoArt::Icon() { return IconArt::Square(IconArt::kWindowSize); }

@@ -10,9 +10,10 @@ PAVENDRA_PACKAGES=(
   libjpeg62-turbo-dev libminizip-dev zlib1g-dev
   fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick libx11-dev
   libstb-dev
   zenity
+  desktop-file-utils appstream dpkg-dev file groff-base
 )
 # Only for fuzzing (tools/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
 PAVENDRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

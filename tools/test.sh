@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game twice (plain, and with the address
 # and undefined-behaviour sanitizers) and runs every test in both builds (and
-# each plain test program as one process), then runs the benchmarks once to
-# report their ratios.
+# each plain test program as one process), then builds the benchmarks in
+# Release, runs them once to report their ratios and measures the whole game
+# (start-up, idle CPU, memory).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 pavendra_install_packages
@@ -28,7 +29,12 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PAVENDRA_ROOT/tests/lsan.supp:print_suppressions=0"
 (cd "$PAVENDRA_ROOT/build-asan" && ctest --output-on-failure -j "$jobs")
 
-if [ -x "$PAVENDRA_ROOT/build-test/bin/pavendra_bench" ]; then
-  echo "=== Benchmarks"
-  "$PAVENDRA_ROOT/build-test/bin/pavendra_bench" --benchmark_min_time=0.05
-fi
+# The benchmarks and the whole-game measures in a Release build of their own:
+# only the game, its data archive and the benchmark program are built there.
+echo "=== Build for the benchmarks (Release)"
+cmake -S "$PAVENDRA_ROOT" -B "$PAVENDRA_ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DPAVENDRA_TESTS=OFF >/dev/null
+cmake --build "$PAVENDRA_ROOT/build-release" -j "$jobs" --target pavendra pavendra_data pavendra_bench
+echo "=== Benchmarks"
+"$PAVENDRA_ROOT/build-release/bin/pavendra_bench" --benchmark_min_time=0.05
+echo "=== The whole game: start-up, idle, memory"
+"$PAVENDRA_ROOT/tools/measure.sh" "$PAVENDRA_ROOT/build-release"

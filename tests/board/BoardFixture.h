@@ -78,7 +78,7 @@ protected:
     // relative to the piece's image.
     static Point InsidePixel(int piece)
     {
-        const Surface& mask = Game.GetPiece(piece).mask;
+        const PieceMask& mask = Game.GetPiece(piece).mask;
         const int cx = mask.Width() / 2, cy = mask.Height() / 2;
         Point best{cx, cy};
         long bestDistance = -1;

@@ -57,6 +57,7 @@ TEST_F(BoardUpdateTest, ClockCountsWholeSecondsAndDropsTheRest)
 
 TEST_F(BoardUpdateTest, SavedBannerIsDrawnInEveryFrameOfItsTimeIncludingTheLast)
 {
+    App.InitAfterFirstFrame();  // the fonts, which start-up leaves for after the first frame
     ASSERT_TRUE(SmallFont.IsLoaded());
     StartPuzzle(200, 200, 2);
     for (int piece = 0; piece < 4; ++piece) PlaceImage(piece, 20.0f + 150 * piece, 300);

@@ -164,7 +164,7 @@ TEST_F(DragJoinTest, ATransparentCornerFallsThroughToThePieceBelow)
 {
     StartPuzzle(200, 200, 2, CCutPreview::kSmoothEasy);
     // A see-through pixel inside piece 3's box.
-    const Surface& mask = Game.GetPiece(3).mask;
+    const PieceMask& mask = Game.GetPiece(3).mask;
     Point clear{-1, -1};
     for (int y = 1; y < mask.Height() - 1 && clear.x < 0; ++y) {
         for (int x = 1; x < mask.Width() - 1; ++x) {

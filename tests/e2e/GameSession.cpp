@@ -1,10 +1,13 @@
 #include "GameSession.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <thread>
+
+#include "CloseRequest.h"
 
 namespace {
 
@@ -41,9 +44,8 @@ Subprocess::Result GameSession::RunOnScreen(const std::vector<std::string>& comm
     return Subprocess::Run(command, options, seconds);
 }
 
-bool GameSession::Launch(bool withShippedData)
+bool GameSession::Launch(bool withShippedData, const std::vector<std::string>& arguments)
 {
-    if (!screenStarted && !(screenStarted = screen.Start())) return false;
     // A copy, not a link: the game finds its folder from the executable's real place.
     if (!CopyInto(PAVENDRA_BIN_DIR "/pavendra", folder / "pavendra")) return false;
     std::filesystem::permissions(folder / "pavendra", std::filesystem::perms::owner_all);
@@ -51,13 +53,21 @@ bool GameSession::Launch(bool withShippedData)
     if (withShippedData && !folder.Exists("data.000") && std::filesystem::exists(archive)) {
         if (!CopyInto(archive, folder / "data.000")) return false;
     }
+    std::vector<std::string> command = {folder / "pavendra"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return Start(command);
+}
+
+bool GameSession::Start(const std::vector<std::string>& command)
+{
+    if (!screenStarted && !(screenStarted = screen.Start())) return false;
     Subprocess::Options options;
     options.environment = {{"DISPLAY", screen.Name()}};
     options.environment.insert(options.environment.end(), environment.begin(), environment.end());
     options.workingFolder.assign(1, '/');  // the root: the game must not depend on where it was started from
     options.outputFile = folder / "stdout.txt";
     options.errorFile = folder / "stderr.txt";
-    return game.Start({folder / "pavendra"}, options);
+    return game.Start(command, options);
 }
 
 std::optional<std::string> GameSession::WaitForWindow(const std::string& title, double seconds)
@@ -189,3 +199,10 @@ bool GameSession::Click(int x, int y, int button)
 }
 
 std::optional<int> GameSession::WaitForExit(double seconds) { return game.WaitForExit(seconds); }
+
+bool GameSession::Signal(int signal) { return game.Pid() > 0 && ::kill(game.Pid(), signal) == 0; }
+
+bool GameSession::RequestClose(const std::string& windowId)
+{
+    return SendCloseRequest(screen.Name(), windowId);
+}

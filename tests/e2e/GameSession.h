@@ -35,9 +35,13 @@ public:
     // test's own) here before Launch.
     const TempFolder& Folder() const { return folder; }
     // Starts the screen (first time) and the game, with the shipped archive
-    // copied in unless withShippedData is false or the folder has one already.
-    bool Launch(bool withShippedData = true);
-    // An environment variable the game is started with (set before Launch).
+    // copied in unless withShippedData is false or the folder has one already,
+    // and the command-line arguments given.
+    bool Launch(bool withShippedData = true, const std::vector<std::string>& arguments = {});
+    // Starts the screen (first time) and any command on it, its output in the
+    // session's folder as the game's is: an installed copy of the game.
+    bool Start(const std::vector<std::string>& command);
+    // An environment variable the game is started with (set before Launch or Start).
     void SetEnvironment(const std::string& name, const std::string& value) { environment.emplace_back(name, value); }
 
     // Waits for a window on the screen (mapped, so that it can take keys)
@@ -74,6 +78,11 @@ public:
     // The exit code once the game ended, nothing if it still runs after the bound.
     std::optional<int> WaitForExit(double seconds = kExitSeconds);
     bool IsRunning() { return game.IsRunning(); }
+    // Sends a signal to the game, as the system does at the end of a session.
+    bool Signal(int signal);
+    // Asks the window to close, as a desktop's close button does
+    // (WM_DELETE_WINDOW).
+    bool RequestClose(const std::string& windowId);
 
     std::string ReadFile(const std::string& name) const { return folder.Read(name); }
     std::string Log() const { return ReadFile("debug.log"); }

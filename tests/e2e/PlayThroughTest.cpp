@@ -2,8 +2,11 @@
 // picture page, the cut page, the build, the board, and Escape.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <vector>
 #include <string>
 
@@ -71,59 +74,184 @@ protected:
         return Xdotool({"mouseup", "1"}) && result;
     }
 
+    // A key held until the menu shows.
+    void PassTheLogo(const std::string& window)
+    {
+        static const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+        ASSERT_TRUE(Xdotool({"windowfocus", window}));
+        ASSERT_TRUE(Xdotool({"keydown", "a"}));
+        bool menuShown = session.WaitForScreen(
+            [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+        ASSERT_TRUE(Xdotool({"keyup", "a"}));
+        ASSERT_TRUE(menuShown) << session.ErrorOutput();
+        menu = session.TakeScreenshot();
+        ASSERT_TRUE(menu);
+    }
+
+    // The first thumbnail (the cut page replaces the thumbnails with the
+    // preview), then Play: the pieces are built, then the board shows.
+    void PlayTheFirstPicture()
+    {
+        auto pageChangedAround = [&](int frameX, int frameY) {
+            return [&, frameX, frameY](const Screenshot& shot) {
+                int differing = 0;
+                for (int dy = -40; dy <= 40; dy += 8)
+                    for (int dx = -40; dx <= 40; dx += 8)
+                        differing +=
+                            !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
+                return differing > 40;
+            };
+        };
+        ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
+        // Play's press is consumed by the button, so holding it on into the game is harmless.
+        ASSERT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    }
+
+    std::function<bool(const Screenshot&)> BoardShown()
+    {
+        return [this](const Screenshot& shot) {
+            const Colour board =
+                MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+            const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
+            for (Point spot : spots)
+                if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
+            return false;
+        };
+    }
+
+    // A spot of the picture page clear of every widget, left of the thumbnails.
+    static constexpr int kBackgroundX = 20, kBackgroundY = 300;
     GameSession session{kScreenWidth, kScreenHeight};
     Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
+    std::optional<Screenshot> menu;
 };
 
 TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)
 {
-    // A spot of the picture page clear of every widget, left of the thumbnails.
-    constexpr int kBackgroundX = 20, kBackgroundY = 300;
-    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
-
     ASSERT_TRUE(session.Launch());
     std::optional<std::string> window = session.WaitForWindow("Pavendra");
     ASSERT_TRUE(window) << session.ErrorOutput();
     ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }))
         << "no logo";
-
-    // A key held until the menu shows.
-    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
-    ASSERT_TRUE(Xdotool({"keydown", "a"}));
-    bool menuShown = session.WaitForScreen(
-        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
-    ASSERT_TRUE(Xdotool({"keyup", "a"}));
-    ASSERT_TRUE(menuShown) << session.ErrorOutput();
-    std::optional<Screenshot> menu = session.TakeScreenshot();
-    ASSERT_TRUE(menu);
-
-    // The first thumbnail: the cut page replaces the thumbnails with the preview.
-    auto pageChangedAround = [&](int frameX, int frameY) {
-        return [&, frameX, frameY](const Screenshot& shot) {
-            int differing = 0;
-            for (int dy = -40; dy <= 40; dy += 8)
-                for (int dx = -40; dx <= 40; dx += 8)
-                    differing += !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
-            return differing > 40;
-        };
-    };
-    ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
-
-    // Play: the pieces are built, then the board shows in its colour.
-    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-    auto boardShown = [&](const Screenshot& shot) {
-        const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
-        for (Point spot : spots)
-            if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
-        return false;
-    };
-    // Play's press is consumed by the button, so holding it on into the game is harmless.
-    EXPECT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, boardShown)) << "no board";
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
 
     EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     std::string log = session.Log();
     EXPECT_NE(log.find("=== App was shutdown successfully"), std::string::npos) << log;
+}
+
+// The saved game without its last line, the play time; and the play time.
+std::string WithoutTime(const std::string& text) { return text.substr(0, text.rfind("Time ")); }
+float PlayTime(const std::string& text)
+{
+    const std::size_t at = text.rfind("Time ");
+    return at == std::string::npos ? -1.0f : std::strtof(text.c_str() + at + 5, nullptr);
+}
+
+class ResumeTest : public PlayThroughTest, public ::testing::WithParamInterface<const char*> {};
+
+// A puzzle left half done, by Escape, the window's close button or the end of
+// the session (SIGTERM), comes
+// back with the next run's LOAD GAME: the same groups at the same places, and
+// the clock goes on from where it stood.
+TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
+{
+    const std::string wayOut = GetParam();
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+    EXPECT_FALSE(session.Folder().Exists("game.pvs"));
+    if (wayOut == "Escape") {
+        ASSERT_TRUE(session.PressKey("Escape", *window));
+    } else if (wayOut == "CloseButton") {
+        ASSERT_TRUE(session.RequestClose(*window));
+    } else {
+        ASSERT_TRUE(session.Signal(SIGTERM));  // the session ends
+    }
+    ASSERT_EQ(session.WaitForExit(), 0) << session.ErrorOutput() << session.Log();
+    const std::string left = session.ReadFile("game.pvs");
+    ASSERT_NE(left.find("NumberOfGroups"), std::string::npos) << session.Log();
+    const float leftAt = PlayTime(left);
+    EXPECT_GE(leftAt, 0.0f) << left;
+
+    // The next run: LOAD GAME, then SAVE writes what was loaded.
+    ASSERT_TRUE(session.Launch());
+    window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    EXPECT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    EXPECT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
+        return session.ReadFile("game.pvs") != left;
+    })) << "SAVE wrote nothing";
+    const std::string resumed = session.ReadFile("game.pvs");
+    EXPECT_EQ(WithoutTime(resumed), WithoutTime(left));
+    EXPECT_GE(PlayTime(resumed), leftAt);
+    EXPECT_LT(PlayTime(resumed), leftAt + 120.0f) << "the clock went on from " << leftAt;
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, ResumeTest, ::testing::Values("Escape", "CloseButton", "SessionEnd"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+// The real game killed (SIGKILL) at random moments while the player clicks
+// SAVE as fast as the game takes it: what is on the disk afterwards is always
+// one whole saved game, never one cut short, and what a kill leaves behind
+// does not stand in the next run's way. (A save is short beside the time
+// between clicks; the many kills inside saves are the saved-game tests'.)
+TEST_F(PlayThroughTest, KilledWhileSavingTheSavedGameIsAlwaysWhole)
+{
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+    ASSERT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    // Saves of an untouched puzzle differ in their play time only.
+    const std::string puzzle = WithoutTime(session.ReadFile("game.pvs"));
+    ASSERT_NE(puzzle.find("NumberOfGroups"), std::string::npos);
+
+    std::mt19937 random(7);
+    constexpr int kKills = 4;
+    for (int kill = 0; kill < kKills; ++kill) {
+        const Point save = OnScreen(56 + 10, 0 + 10);
+        ASSERT_TRUE(session.MoveMouse(save.x, save.y));
+        Subprocess clicks;
+        Subprocess::Options options;
+        options.environment = {{"DISPLAY", session.Screen().Name()}};
+        ASSERT_TRUE(clicks.Start({"xdotool", "click", "--repeat", "400", "--delay", "20", "1"}, options));
+        // A random moment among the saves.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100 + random() % 1500);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        ASSERT_TRUE(session.Signal(SIGKILL));
+        EXPECT_EQ(session.WaitForExit(), 128 + SIGKILL);
+        clicks.Stop();
+        // Stopped between its press and its release, it would leave the button down.
+        ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+        const std::string onDisk = session.ReadFile("game.pvs");
+        ASSERT_EQ(WithoutTime(onDisk), puzzle) << "kill " << kill << " left " << onDisk.size() << " bytes";
+        EXPECT_GE(PlayTime(onDisk), 0.0f);
+        EXPECT_EQ(onDisk.substr(onDisk.size() - 2), "\r\n");
+
+        // Back into the puzzle for the next round.
+        ASSERT_TRUE(session.Launch());
+        window = session.WaitForWindow("Pavendra");
+        ASSERT_TRUE(window) << session.ErrorOutput();
+        ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+        ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+        ASSERT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown()))
+            << "LOAD GAME showed no board after kill " << kill << ": " << session.Log();
+    }
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
 
 // Taps: xdotool's key and click send the press and the release together,

@@ -3,6 +3,7 @@
 // and Escape ends it the normal way.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -44,6 +45,23 @@ TEST(StartAndQuitTest, TheLogoFrameIsWhiteAndEscapeEndsTheRun)
     std::string log = session.Log();
     EXPECT_EQ(log.rfind(" ========== Debug Log File ========== \r\n\r\nVersion 1.0\r\nExe: ", 0), 0u) << log;
     EXPECT_TRUE(EndsWith(log, "\r\n=== App was shutdown successfully\r\n")) << log;
+}
+
+// The end of a session (SIGTERM at logout, SIGHUP when the terminal goes) is
+// a normal end of the game; so is a settings file that cannot be written.
+TEST(StartAndQuitTest, TheSessionEndingEndsTheGameTheNormalWay)
+{
+    for (int signal : {SIGTERM, SIGHUP}) {
+        GameSession session;
+        std::filesystem::create_directories(session.Folder() / "conf.pvd");  // can't be written
+        ASSERT_TRUE(session.Launch());
+        ASSERT_TRUE(session.WaitForWindow("Pavendra")) << session.ErrorOutput();
+        ASSERT_TRUE(session.Signal(signal));
+        EXPECT_EQ(session.WaitForExit(), 0) << signal << session.ErrorOutput();
+        const std::string log = session.Log();
+        EXPECT_NE(log.find("Couldn't save config: "), std::string::npos) << log;
+        EXPECT_TRUE(EndsWith(log, "\r\n=== App was shutdown successfully\r\n")) << log;
+    }
 }
 
 TEST(StartAndQuitTest, AltEnterSwitchesToAPlainWindowOfTheFramesSizeAndBack)

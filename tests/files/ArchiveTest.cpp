@@ -139,14 +139,25 @@ TEST_F(ArchiveTest, AnEntryThatLiesAboutItsSizeIsACriticalError)
         ::testing::ExitedWithCode(255), "CFile: Couldn't get size of file in data.000 file!");
 }
 
-TEST_F(ArchiveTest, ADamagedEntryIsReportedInTheLog)
+TEST_F(ArchiveTest, ADamagedEntryIsReportedAndReadsAsNothing)
 {
-    MakeArchive(ZipBuilder().Add("data/logo.bmp", "logo bytes", false));
+    // A stored entry with a spoilt byte fails its checksum; a compressed one
+    // that claims more than its stream holds ends early.
+    const std::string bytes(3000, 'q');
+    MakeArchive(ZipBuilder().Add("data/logo.bmp", "logo bytes", false).Add("Sounds/x.wav", bytes).Add("ok.txt", bytes));
     ASSERT_TRUE(ZipBuilder::SpoilStoredData(program / "data.000", "data/logo.bmp"));
+    ASSERT_TRUE(ZipBuilder::SetUncompressedSize(program / "data.000", "Sounds/x.wav", 3100));
     ASSERT_TRUE(file.OpenArchive("data.000"));
-    ReadWhole("data/logo.bmp");
-    EXPECT_NE(program.Read("debug.log").find("CFile: File data/logo.bmp in data.000 file is damaged\r\n"),
-              std::string::npos);
+    EXPECT_EQ(ReadWhole("data/logo.bmp"), "");
+    EXPECT_EQ(ReadWhole("Sounds/x.wav"), "");
+    EXPECT_EQ(ReadWhole("ok.txt"), bytes);
+    const std::string log = program.Read("debug.log");
+    for (const char* name : {"data/logo.bmp", "Sounds/x.wav"}) {
+        const std::string line = std::string("CFile: File ") + name + " in data.000 file is damaged\r\n";
+        ASSERT_NE(log.find(line), std::string::npos) << log;
+        EXPECT_EQ(log.find(line, log.find(line) + 1), std::string::npos) << "reported once";
+    }
+    EXPECT_EQ(log.find("ok.txt"), std::string::npos);
 }
 
 TEST_F(ArchiveTest, SizeAndReadOfAClosedEntryAreCriticalErrors)

@@ -129,13 +129,12 @@ TEST(CMgrImageDraw, ASelectedPieceShowsItsPictureInsideAnEdgeThatStandsOutOnEver
 {
     CPiece piece;
     piece.image = Surface(10, 10);
-    piece.mask = Surface(10, 10);
+    piece.mask = PieceMask(10, 10);
     const Colour picture = MakeColour(100, 50, 0);
-    for (int y = 2; y < 8; ++y)
-        for (int x = 2; x < 8; ++x) {
-            piece.mask.SetPixel(x, y, kWhite);
-            piece.image.SetPixel(x, y, picture);
-        }
+    for (int y = 2; y < 8; ++y) {
+        piece.mask.AddRun(y, 2, 8);
+        for (int x = 2; x < 8; ++x) piece.image.SetPixel(x, y, picture);
+    }
     piece.width = 10;
     piece.height = 10;
     const int boards[][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};

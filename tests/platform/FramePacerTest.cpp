@@ -80,3 +80,34 @@ TEST(FramePacerTest, VsyncThatOnlyClaimsToWaitIsFoundOutAndFramesAreTimed)
 }
 
 }  // namespace
+
+namespace {
+
+// A frame that was not presented (it showed nothing new) has no refresh to
+// hold it back, even where vsync does: it waits for the beat itself, and the
+// next real present is not taken as evidence about vsync.
+TEST(FramePacerTest, FramesNotPresentedKeepTheBeatWithOrWithoutVsync)
+{
+    for (bool vsync : {false, true}) {
+        SCOPED_TRACE(vsync ? "vsync" : "timed");
+        FramePacer pacer;
+        pacer.SetRefreshRate(60);
+        pacer.SetVsyncClaimed(vsync);
+        double now = 5.0;
+        pacer.WaitAfterPresent(now);
+        for (int frame = 0; frame < 10; ++frame) {
+            now += 0.002;  // an idle frame draws quickly
+            const double wait = pacer.WaitWithoutPresent(now);
+            EXPECT_NEAR(wait, kPeriod - 0.002, 1e-9);
+            pacer.WaitDone(wait);
+            now += wait;
+        }
+        if (vsync) {
+            now += kPeriod;  // the next present waits for the refresh again
+            EXPECT_DOUBLE_EQ(pacer.WaitAfterPresent(now), 0.0);
+            EXPECT_FALSE(pacer.IsTimingFrames());
+        }
+    }
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/Surface.h"
@@ -235,4 +237,73 @@ TEST(Surface, BezierDrawsItsEndPixelButLeavesThePositionAlone)
     EXPECT_EQ(surface.CurrentPosition().x, 1);
     surface.PolyBezier(curve, 3);  // fewer than four points draw nothing
     surface.PolyBezier(nullptr, 4);
+}
+
+// Transparent and OR copies from a source copied often enough to have its
+// opaque runs recorded give exactly what testing every pixel gives, wherever
+// the copy lands and however it is clipped; a change to the source is seen
+// by the very next copy.
+TEST(Surface, CopiesThroughRecordedRunsMatchThePlainRule)
+{
+    std::srand(99);
+    auto random = [](int below) { return std::rand() % below; };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        Surface source(1 + random(40), 1 + random(40));
+        const Colour key = round % 5 == 0 ? MakeColour(9, 9, 9) : kBlack;
+        // Runs of all lengths: long stretches of key and of colour, and single pixels.
+        for (int y = 0; y < source.Height(); ++y) {
+            bool opaque = random(2) == 0;
+            for (int x = 0; x < source.Width(); ++x) {
+                if (random(6) == 0) opaque = !opaque;
+                source.SetPixel(x, y, opaque ? MakeColour(1 + random(255), random(256), random(256)) : key);
+            }
+        }
+        Surface background(50, 50);
+        for (int y = 0; y < 50; ++y)
+            for (int x = 0; x < 50; ++x) background.SetPixel(x, y, MakeColour(x * 5, y * 5, 100));
+        const int x = random(70) - 30, y = random(70) - 30, width = random(50), height = random(50);
+        const int srcX = random(20) - 5, srcY = random(20) - 5;
+        const RasterOp op = round % 2 ? RasterOp::Paint : RasterOp::Copy;
+
+        // The plain rule, pixel by pixel.
+        Surface expected = background;
+        for (int row = 0; row < height; ++row) {
+            for (int col = 0; col < width; ++col) {
+                const Colour from = source.GetPixel(srcX + col, srcY + row);
+                const Colour to = expected.GetPixel(x + col, y + row);
+                if (from == kInvalidColour || to == kInvalidColour) continue;
+                if (op == RasterOp::Paint) expected.SetPixel(x + col, y + row, to | from);
+                if (op == RasterOp::Copy && from != key) expected.SetPixel(x + col, y + row, from);
+            }
+        }
+        auto copy = [&](const Surface& from) {
+            Surface drawn = background;
+            if (op == RasterOp::Paint)
+                drawn.Blit(x, y, width, height, from, srcX, srcY, RasterOp::Paint);
+            else
+                drawn.BlitTransparent(x, y, width, height, from, srcX, srcY, key);
+            return drawn;
+        };
+        for (int time = 0; time < 3; ++time) {  // the runs are recorded on the way
+            const Surface drawn = copy(source);
+            for (int row = 0; row < 50; ++row)
+                ASSERT_EQ(std::memcmp(drawn.Row(row), expected.Row(row), 50 * sizeof(Colour)), 0)
+                    << "copy " << time << ", row " << row;
+        }
+        // A change after the runs were recorded shows at once.
+        if (width == 0 || height == 0) continue;
+        const Point changed{srcX + width / 2, srcY + height / 2};
+        if (source.GetPixel(changed.x, changed.y) == kInvalidColour) continue;
+        const Colour before = source.GetPixel(changed.x, changed.y);
+        const Colour after = before == key ? MakeColour(200, 10, 10) : key;
+        source.SetPixel(changed.x, changed.y, after);
+        const Colour under = background.GetPixel(x + width / 2, y + height / 2);
+        if (under == kInvalidColour) continue;
+        const Colour now = copy(source).GetPixel(x + width / 2, y + height / 2);
+        if (op == RasterOp::Paint)
+            EXPECT_EQ(now, under | after);
+        else
+            EXPECT_EQ(now, after == key ? under : after);
+    }
 }

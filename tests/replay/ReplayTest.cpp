@@ -20,6 +20,23 @@
 
 namespace {
 
+// The log without the lines that report measured times (start-up, cutting),
+// which differ from run to run.
+std::string WithoutTimings(const std::string& log)
+{
+    std::string kept;
+    std::size_t start = 0;
+    while (start < log.size()) {
+        std::size_t end = log.find('\n', start);
+        end = end == std::string::npos ? log.size() : end + 1;
+        const std::string line = log.substr(start, end - start);
+        if (line.rfind("--- First frame shown", 0) != 0 && line.rfind("--- Cut ", 0) != 0) kept += line;
+        start = end;
+    }
+    return kept;
+}
+
+
 constexpr int kMaxFrames = 20000;
 constexpr int kThumbnail = 2;
 // Points safely inside the menu's buttons and the left end of the slider's track.
@@ -69,7 +86,7 @@ public:
     void Finish()
     {
         game.Finish();
-        log = game.LogText();
+        log = WithoutTimings(game.LogText());
         settings = game.WriteFolder().Read("conf.pvd");
     }
 

@@ -2,6 +2,11 @@
 // rebuilds from it, and that a file that lies is refused whole.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,9 +86,15 @@ TEST_P(RoundTripTest, LoadingWhatWasSavedGivesTheSamePuzzle)
     std::vector<Surface> images;
     for (int i = 0; i < Game.GetPieceCount(); ++i) images.push_back(Game.GetPiece(i).image);
 
-    EXPECT_TRUE(Game.SaveGame());
+    Game.SetPlayTime(219.4f);
+    EXPECT_EQ(Game.SaveGame(), CGame::SaveResult::Saved);
     CMenu::SetBorder(!cut.border);  // the file decides
-    Game.LoadGame();
+    Game.SetPlayTime(5);
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Loaded);
+    EXPECT_NEAR(Game.GetPlayTime(), 219.4f, 0.01f);
+    EXPECT_EQ(Game.GetClockMinutes(), 3);
+    EXPECT_EQ(Game.GetClockSeconds(), 39);
+    EXPECT_FALSE(Game.HasUnsavedChanges());
 
     EXPECT_EQ(CMenu::IsBorder(), cut.border);
     EXPECT_FLOAT_EQ(CutPreview.GetSmoothType(), cut.smooth);
@@ -139,7 +150,7 @@ TEST_F(SavedGameTest, TheWriterProducesTheFileTextExactly)
     write.Write("game.pvs", "");
     Game.SaveGame();
     const std::string text = SavedText();
-    EXPECT_EQ(text, JoinedSquareFile());
+    EXPECT_EQ(text, JoinedSquareFile() + "Time 0.0\r\n") << "a file without a time starts the clock at 0";
     EXPECT_NE(text.find("Border 0\r\n\r\nImageName pics/my_picture.bmp\r\n\r\nSmoothType 0.00\r\n"), std::string::npos);
     EXPECT_NE(text.find("Group 0 120 85\r\nInGroup 0 4 0 1 4 5\r\nCanJoin 0 4 2 6 8 9\r\n\r\n"), std::string::npos);
     EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1) << "every line ends with CR LF";
@@ -217,24 +228,66 @@ TEST_F(SavedGameTest, SpacingCommentsAndStrayWordsAreTolerated)
     ExpectPlayable();
 }
 
-// A name that holds "_" itself comes back with spaces; the name as written
-// is tried next, so the picture is still found.
-TEST_F(SavedGameTest, APictureNameWithUnderscoresStillLoads)
+// The file writes spaces as "_"; the picture is found whatever mix of
+// spaces and "_" its real name (and its folder's) holds.
+TEST_F(SavedGameTest, APictureIsFoundWhateverMixOfSpacesAndUnderscoresItsNameHolds)
 {
-    program.Write("pics/under_score.bmp", PictureFile(448, 300));
-    LoadFile(SavedFile(0, "pics/under_score.bmp", "0.00", 4, 4, JoinedSquareGroups()));
-    EXPECT_STREQ(Game.GetImageName(), "pics/under_score.bmp");
-    ExpectPlayable();
+    for (const std::string name : {"pics/under_score.bmp", "pics/my_holiday photo.bmp", "pics/a b_c__d  e.bmp",
+                                   "my pics_2/x_y z.bmp"}) {
+        program.Write(name, PictureFile(448, 300));
+        std::string written = name;
+        std::replace(written.begin(), written.end(), ' ', '_');
+        LoadFile(SavedFile(0, written, "0.00", 4, 4, JoinedSquareGroups()));
+        EXPECT_EQ(Game.GetImageName(), name) << LogText();
+        ExpectPlayable();
+    }
 }
 
 // ------------------------------------------------------------------ no game, bad games
 
-TEST_F(SavedGameTest, NoSavedGameLeavesAnEmptyPuzzleWithoutAWord)
+// LOAD with no saved game, or a damaged one, keeps the puzzle in play as it
+// was: every piece where it was, the clock, the picture and the cut.
+TEST_F(SavedGameTest, NoOrADamagedSavedGameKeepsEveryPieceWhereItWas)
 {
-    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
-    Game.LoadGame();
-    ExpectEmptyPuzzle();
-    EXPECT_EQ(LogText().find("game.pvs"), std::string::npos);
+    StartPuzzle(kPicture, 6, CCutPreview::kSmoothHard, false);
+    Game.ArrangePieces();
+    Game.SetPlayTime(75.5f);
+    const std::vector<CGroup> before = Game.GetGroups();
+    const std::string picture = Game.GetImageName();
+    for (const char* file : {"", "Border 0 NumberOfGroups -3", "garbage", "pictures/gone.jpg"}) {
+        if (*file == 0) {
+            EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Missing);
+        } else if (std::string(file) == "pictures/gone.jpg") {
+            write.Write("game.pvs", SavedFile(0, file, "0.00", 4, 4, JoinedSquareGroups()));
+            EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Damaged);
+        } else {
+            write.Write("game.pvs", std::string(file) + " NumberOfPiecesX 99");
+            EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Damaged) << file;
+        }
+        ASSERT_EQ(Game.GetGroups().size(), before.size());
+        for (std::size_t g = 0; g < before.size(); ++g) {
+            EXPECT_EQ(Game.GetGroups()[g].x, before[g].x);
+            EXPECT_EQ(Game.GetGroups()[g].y, before[g].y);
+            EXPECT_EQ(Game.GetGroups()[g].members, before[g].members);
+        }
+        EXPECT_EQ(Game.GetPlayTime(), 75.5f);
+        EXPECT_EQ(Game.GetImageName(), picture);
+        EXPECT_EQ(CutPreview.GetSmoothType(), CCutPreview::kSmoothHard);
+        ExpectPlayable();
+    }
+    // A cut finer than its picture takes is found out only while building:
+    // the puzzle in play comes back all the same.
+    program.Write("pics/wide.bmp", PictureFile(448, 200));
+    std::vector<GroupText> groups;
+    for (int piece = 0; piece < 49; ++piece) groups.push_back({piece, piece, {piece}, {}});
+    write.Write("game.pvs", SavedFile(1, "pics/wide.bmp", "0.00", 7, 7, groups));
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Damaged);
+    EXPECT_EQ(Game.GetGroups().size(), before.size());
+    EXPECT_EQ(Game.GetImageName(), picture);
+    EXPECT_FALSE(CMenu::IsBorder());
+    ExpectPlayable();
+    EXPECT_NE(LogText().find("No saved game game.pvs to load"), std::string::npos) << LogText();
+    EXPECT_NE(LogText().find("more than its picture takes"), std::string::npos) << LogText();
 }
 
 TEST_F(SavedGameTest, AMissingPictureIsReportedAndLeavesAnEmptyPuzzle)
@@ -261,37 +314,52 @@ TEST_F(SavedGameTest, ANameThatIsNoPlainFileIsRefusedWithoutReadingIt)
     EXPECT_NE(LogText().find("picture /dev/zero of game.pvs can't be loaded"), std::string::npos) << LogText();
 }
 
-// The picture is 448 x 200: no more than 6 pieces down.
-TEST_F(SavedGameTest, ACutFinerThanThePictureTakesIsRefused)
-{
-    program.Write("pics/wide.bmp", PictureFile(448, 200));
-    std::vector<GroupText> groups;
-    for (int piece = 0; piece < 49; ++piece) groups.push_back({piece, piece, {piece}, {}});
-    LoadFile(SavedFile(0, "pics/wide.bmp", "0.00", 7, 7, groups));
-    ExpectEmptyPuzzle();
-    EXPECT_NE(LogText().find("more than its picture takes"), std::string::npos) << LogText();
-}
-
 TEST_F(SavedGameTest, SavingWithNoPuzzleLeavesTheSavedGameAlone)
 {
     write.Write("game.pvs", JoinedSquareFile());
     Game.LoadGame();
     Game.ClearGroups();
     Game.FreePieces();
-    EXPECT_FALSE(Game.SaveGame()) << "nothing was saved, and the caller is told so";
+    EXPECT_EQ(Game.SaveGame(), CGame::SaveResult::NothingToSave) << "nothing was saved, and the caller is told so";
     EXPECT_EQ(SavedText(), JoinedSquareFile());
 }
 
-TEST_F(SavedGameTest, AFolderThatCannotBeWrittenIsACriticalError)
+// A save that hits a write error (here a file-size limit: EFBIG) says so
+// where "GAME SAVED!" shows, logs why, keeps the old file and the game.
+TEST_F(SavedGameTest, ASaveThatFailsSaysSoAndKeepsTheOldFile)
 {
-    const std::string missing = write.Path() + "no such folder/";
-    EXPECT_EXIT(
-        {
-            StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
-            App.SetWriteFolder(missing.c_str());
-            Game.SaveGame();
-        },
-        ::testing::ExitedWithCode(255), "CGame: Couldn't save game!");
+    StartPuzzle(kPicture, 8, CCutPreview::kSmoothEasy, false);
+    CMenu::OnSave();
+    EXPECT_STREQ(Game.GetBannerText(), "GAME SAVED!");
+    const std::string old = SavedText();
+    ASSERT_GT(old.size(), 1000u);
+    Game.TestHookGroups()[0].x += 50;
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    Log.Restart();  // a log short enough for the limit
+    CMenu::OnSave();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_TRUE(Game.IsSavedBannerShown());
+    EXPECT_STREQ(Game.GetBannerText(), "SAVE FAILED!");
+    EXPECT_EQ(SavedText(), old);
+    EXPECT_FALSE(write.Exists("game.pvs.new"));
+    EXPECT_NE(LogText().find("CGame: Couldn't save game to game.pvs (can't write: File too large)"),
+              std::string::npos)
+        << LogText();
+    EXPECT_TRUE(Game.HasUnsavedChanges()) << "leaving will try again";
+    ExpectPlayable();
+
+    // A folder in the file's place: refused the same way.
+    std::filesystem::remove(write / "game.pvs");
+    std::filesystem::create_directories(write / "game.pvs");
+    EXPECT_EQ(Game.SaveGame(), CGame::SaveResult::Failed);
 }
 
 struct Lie {
@@ -304,8 +372,8 @@ void PrintTo(const Lie& lie, std::ostream* out) { *out << lie.what; }
 
 class LyingFileTest : public SavedGameTest, public ::testing::WithParamInterface<Lie> {};
 
-// Any lie refuses the whole file: an empty puzzle, a line in the log, and a
-// good file loads afterwards as if nothing had happened.
+// Any lie refuses the whole file: the puzzle in play stays, a line in the
+// log, and a good file loads afterwards as if nothing had happened.
 TEST_P(LyingFileTest, IsRefusedWhole)
 {
     const Lie lie = GetParam();
@@ -315,9 +383,11 @@ TEST_P(LyingFileTest, IsRefusedWhole)
     text.replace(at, lie.from.size(), lie.to);
 
     LoadFile(JoinedSquareFile());
+    Game.TestHookGroups()[0].x = 333;
     LoadFile(text);
-    ExpectEmptyPuzzle();
-    EXPECT_EQ(Game.GetPiecesX(), 0);
+    ASSERT_EQ(Game.GetGroups().size(), 13u) << "the puzzle in play stays";
+    EXPECT_EQ(Game.GetGroups()[0].x, 333.0f);
+    EXPECT_EQ(Game.GetPiecesX(), 4);
     EXPECT_NE(LogText().find("CGame: game.pvs is damaged, not loaded"), std::string::npos) << LogText();
     EXPECT_FALSE(CMenu::IsBorder());
 

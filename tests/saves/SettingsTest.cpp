@@ -1,5 +1,5 @@
-// The run counters in "conf.pvd": read at start-up, counted at the end of a
-// run and written back with CR LF line ends.
+// "conf.pvd": the run counters and the player's choices, read at start-up,
+// counted at the end of a run and written back with CR LF line ends.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +10,10 @@
 #include "app/CError.h"
 #include "app/CLog.h"
 #include "platform/MessageBox.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
+#include "screens/CMenu.h"
+#include "sound/CMgrSound.h"
 #include "support/HeadlessGame.h"
 #include "support/TempFolder.h"
 
@@ -40,7 +44,7 @@ TEST_F(SettingsTest, OneKeyReadsAndTheNormalEndWritesBoth)
     EXPECT_EQ(App.GetNumRunForWeb(), 0);
     App.UpdateRunCounters();
     App.WriteSettings();
-    EXPECT_EQ(folder.Read("conf.pvd"), "NumRunForWeb 0\r\nNumRunForUpdate 8\r\n");
+    EXPECT_EQ(folder.Read("conf.pvd").rfind("NumRunForWeb 0\r\nNumRunForUpdate 8\r\n", 0), 0u);
 }
 
 TEST_F(SettingsTest, ReadsWhatItWrote)
@@ -92,16 +96,48 @@ TEST_F(SettingsTest, CountsBeyondACounterAreHeldAtItsLimits)
     EXPECT_EQ(App.GetNumRunForUpdate(), INT_MAX);
 }
 
-TEST_F(SettingsTest, AFolderThatCannotBeWrittenIsACriticalError)
+// Every combination of the choices a player makes comes back after a restart.
+TEST_F(SettingsTest, ThePlayersChoicesSurviveARestart)
 {
-    const std::string missing = folder.Path() + "no such folder/";
-    EXPECT_EXIT(
-        {
-            MessageBox::SendToStandardError(true);
-            App.SetWriteFolder(missing.c_str());
-            App.WriteSettings();
-        },
-        ::testing::ExitedWithCode(255), "Couldn't save config!");
+    const float styles[] = {CCutPreview::kSmoothNone, CCutPreview::kSmoothEasy, CCutPreview::kSmoothMedium,
+                            CCutPreview::kSmoothHard};
+    for (int colour = 0; colour < 4; ++colour) {
+        for (float style : styles) {
+            for (int flags = 0; flags < 4; ++flags) {
+                const int* rgb = CGame::kBoardColours[colour];
+                Game.SetBackgroundColor(rgb[0], rgb[1], rgb[2]);
+                CutPreview.SetChosenSmoothType(style);
+                CMenu::SetBorder(flags & 1);
+                SoundMgr.SetMusicOn(flags & 2);
+                App.WriteSettings();
+                // What a fresh run starts with.
+                Game.SetBackgroundColor(1, 2, 3);
+                CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
+                CMenu::SetBorder(false);
+                SoundMgr.SetMusicOn(true);
+                App.ReadSettings();
+                EXPECT_EQ(Game.backgroundColor[0], rgb[0]);
+                EXPECT_EQ(Game.backgroundColor[2], rgb[2]);
+                EXPECT_EQ(CutPreview.GetChosenSmoothType(), style);
+                EXPECT_EQ(CMenu::IsBorder(), (flags & 1) != 0);
+                EXPECT_EQ(SoundMgr.IsMusicOn(), (flags & 2) != 0);
+            }
+        }
+    }
+    // Older files, without the keys, leave the choices as they are.
+    ReadFrom("NumRunForWeb 0\r\nNumRunForUpdate 8\r\nBoardColour 9\r\nEdgeStyle 0.5\r\n");
+    EXPECT_EQ(CutPreview.GetChosenSmoothType(), CCutPreview::kSmoothHard);
+    CMenu::SetBorder(false);
+    SoundMgr.SetMusicOn(true);
+    Game.SetBackgroundColor(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeWrittenIsLoggedAndTheRunGoesOn)
+{
+    folder.Write("conf.pvd/inside", "a folder in the file's place");
+    App.WriteSettings();
+    EXPECT_NE(folder.Read("debug.log").find("Couldn't save config: "), std::string::npos);
 }
 
 // A whole run in a fresh folder creates the file; the next run counts on.
@@ -115,7 +151,7 @@ TEST(SettingsRunTest, EveryNormalEndCountsOneRun)
         game.Finish();
         written = game.WriteFolder().Read("conf.pvd");
     }
-    EXPECT_EQ(written, "NumRunForWeb 0\r\nNumRunForUpdate 1\r\n");
+    EXPECT_EQ(written.rfind("NumRunForWeb 0\r\nNumRunForUpdate 1\r\n", 0), 0u) << written;
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 // picture of the player's own that cannot be used.
 #include "ScreensFixture.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "app/CApp.h"
 #include "app/CSystem.h"
 #include "puzzle/CGame.h"
 #include "app/CTimer.h"
+#include "platform/ManualClock.h"
 #include "platform/VirtualKeys.h"
 #include "screens/CMessage.h"
 
@@ -200,7 +203,7 @@ TEST_F(MenuTest, BackReleasesThePictureAndANewChoiceStartsFromItsOwnDefaults)
     EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
 }
 
-TEST_F(MenuTest, PlayBuildsOnePiecePerFrameHoldsOneSecondThenStartsTheGame)
+TEST_F(MenuTest, PlayBuildsInTheFramesBudgetHoldsOneSecondThenStartsTheGame)
 {
     ToMenu();
     ChooseSquarePicture();
@@ -215,10 +218,9 @@ TEST_F(MenuTest, PlayBuildsOnePiecePerFrameHoldsOneSecondThenStartsTheGame)
     EXPECT_FALSE(CMenu::showPicture);
     EXPECT_FALSE(CMenu::borderOnly);
     game.ReleaseButton(MouseButton::Left, kPlay.x, kPlay.y);
-    // 16 frames build the pieces, the 17th reports completion and starts the
-    // hold, which four frames of 0.25 s fill.
-    game.RunFrames(16);
-    EXPECT_EQ(App.GetState(), STATE_MENU);
+    // The test's clock stands still within a frame, so the frame's budget
+    // holds all 16 pieces: the first frame cuts them and starts the hold,
+    // which four frames of 0.25 s fill.
     game.RunFrames(3);
     EXPECT_EQ(App.GetState(), STATE_MENU);
     EXPECT_FLOAT_EQ(CutPreview.GetProgress(), 100);
@@ -229,12 +231,32 @@ TEST_F(MenuTest, PlayBuildsOnePiecePerFrameHoldsOneSecondThenStartsTheGame)
     EXPECT_EQ(CutPreview.GetPointCount(), 0);
 }
 
-TEST_F(MenuTest, LoadGameWithoutASavedGameStillStartsAnEmptyGame)
+// LOAD GAME without a saved game, or with a damaged one, stays on the menu
+// and says so just above the button, in white.
+TEST_F(MenuTest, LoadGameWithoutAGoodSavedGameStaysOnTheMenuAndSaysSo)
 {
     ToMenu();
-    Click(kLoadGame);
-    EXPECT_EQ(App.GetState(), STATE_GAME);
-    EXPECT_EQ(Game.GetPieceCount(), 0);
+    auto whiteAboveLoadGame = [this] {
+        const Surface& frame = game.Frame();
+        int white = 0;
+        for (int y = 452; y < 478; ++y)
+            for (int x = 250; x < 550; ++x) white += frame.GetPixel(x, y) == kWhite;
+        return white;
+    };
+    game.RunFrames(1);
+    const int withoutLine = whiteAboveLoadGame();
+    for (const char* damage : {"", "garbage"}) {
+        if (*damage) game.WriteFolder().Write("game.pvs", damage);
+        Click(kLoadGame);
+        EXPECT_EQ(App.GetState(), STATE_MENU);
+        EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
+        ASSERT_NE(CMenu::GetMessage(), nullptr);
+        EXPECT_STREQ(CMenu::GetMessage(), *damage ? "SAVED GAME IS DAMAGED" : "NO SAVED GAME");
+        game.RunFrames(1);
+        EXPECT_GT(whiteAboveLoadGame(), withoutLine + 50) << "the line is drawn";
+    }
+    game.RunUntil([] { return CMenu::GetMessage() == nullptr; }, 1000);
+    EXPECT_EQ(CMenu::GetMessage(), nullptr) << "and goes after a while";
 }
 
 // A full-screen window would hide the dialog: it steps aside while the dialog
@@ -332,9 +354,8 @@ TEST_F(MenuTest, ADroppedPictureOpensOnTheCutPageButNotDuringPlay)
     EXPECT_EQ(std::string(Game.GetImageName()), picture);
 
     // During play a drop is ignored.
-    Click(kBack);
-    Click(kLoadGame);
-    ASSERT_EQ(App.GetState(), STATE_GAME);
+    Click(kPlay);
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
     game.Queue(InputEvent::Drop(picture));
     game.RunFrames(2);
     EXPECT_EQ(App.GetState(), STATE_GAME);
@@ -342,3 +363,38 @@ TEST_F(MenuTest, ADroppedPictureOpensOnTheCutPageButNotDuringPlay)
 }
 
 }  // namespace
+
+// On a machine too slow to cut all the pieces within one frame's budget the
+// bar advances frame by frame and ends at 100.
+TEST_F(MenuTest, CuttingSpreadsOverFramesWhenTheBudgetRunsOut)
+{
+    // Every reading of this clock finds a millisecond gone.
+    struct BusyClock : ManualClock {
+        std::int64_t Counter() override
+        {
+            Advance(0.001);
+            return ManualClock::Counter();
+        }
+    } busy;
+    ToMenu();
+    ChooseSquarePicture();
+    PressOnTrack(RightEndOfTrack());
+    ASSERT_EQ(CutPreview.GetPieceCount(), 169);
+    busy.SetCounter(game.Clock().Counter());
+    Timer.SetClock(&busy);
+    game.Click(kPlay.x, kPlay.y);
+    std::vector<float> shown;
+    for (int frame = 0; frame < 400 && CutPreview.GetProgress() < 100; ++frame) {
+        game.RunFrames(1);
+        shown.push_back(CutPreview.GetProgress());
+    }
+    game.Clock().SetCounter(busy.Counter());
+    Timer.SetClock(&game.Clock());
+    EXPECT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 120));
+    EXPECT_EQ(Game.GetPieceCount(), 169);
+    int moving = 0;
+    for (std::size_t i = 1; i < shown.size(); ++i) moving += shown[i] > shown[i - 1];
+    EXPECT_GE(moving, 5) << "the bar hardly moved";
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_FLOAT_EQ(shown.back(), 100);
+}

@@ -15,8 +15,7 @@ protected:
     {
         ScreensTest::SetUp();
         ToMenu();
-        game.Click(352 + 10, 480 + 10);  // LoadGame: no saved game, an empty puzzle
-        ASSERT_EQ(App.GetState(), STATE_GAME);
+        StartSquarePuzzle();
     }
 
     // One panel frame with the left button pressed at (x, y).
@@ -56,6 +55,7 @@ TEST_F(PanelTest, PictureShowsAndHidesTheSmallPictureBackAtItsPlace)
 
 TEST_F(PanelTest, BorderTogglesTheEdgeFilterAndLoadClearsBothMarks)
 {
+    ClickPanel(56 + 10, 0 + 10);  // Save
     ClickPanel(8 + 10, 569 + 10);
     EXPECT_TRUE(CMenu::borderOnly);
     EXPECT_TRUE(CMenu::GetBorderButton().IsToggled());
@@ -77,6 +77,28 @@ TEST_F(PanelTest, TheFourColourButtonsSetTheBoardColours)
     }
 }
 
+// LOAD with no saved game keeps the board as it is and says so where
+// "GAME SAVED!" shows; so does a damaged one.
+TEST_F(PanelTest, LoadWithNoSavedGameKeepsEveryPieceWhereItWas)
+{
+    ClickPanel(8 + 10, 569 + 10);  // Border on
+    Game.ArrangePieces();
+    const std::vector<CGroup> before = Game.GetGroups();
+    for (const char* damage : {"", "NumberOfGroups -1"}) {
+        if (*damage) game.WriteFolder().Write("game.pvs", damage);
+        ClickPanel(112 + 10, 0 + 10);  // Load
+        ASSERT_EQ(Game.GetGroups().size(), before.size());
+        for (std::size_t g = 0; g < before.size(); ++g) {
+            EXPECT_EQ(Game.GetGroups()[g].x, before[g].x);
+            EXPECT_EQ(Game.GetGroups()[g].y, before[g].y);
+        }
+        EXPECT_TRUE(CMenu::GetBorderButton().IsToggled()) << "nothing was loaded";
+        EXPECT_TRUE(Game.IsSavedBannerShown());
+        EXPECT_STREQ(Game.GetBannerText(), *damage ? "SAVED GAME IS DAMAGED" : "NO SAVED GAME");
+        EXPECT_EQ(App.GetState(), STATE_GAME);
+    }
+}
+
 TEST_F(PanelTest, MenuEndsTheGameAndReturnsToThePicturePage)
 {
     ClickPanel(8 + 10, 569 + 10);  // Border on
@@ -86,6 +108,7 @@ TEST_F(PanelTest, MenuEndsTheGameAndReturnsToThePicturePage)
     EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
     EXPECT_FALSE(CMenu::GetBorderButton().IsToggled());
     EXPECT_EQ(Game.GetPieceCount(), 0);
+    EXPECT_TRUE(game.WriteFolder().Exists("game.pvs")) << "the puzzle left is saved";
     game.RunFrames(2);  // the menu draws and works again
     EXPECT_EQ(App.GetState(), STATE_MENU);
     EXPECT_FALSE(App.IsQuitPosted());
@@ -93,6 +116,8 @@ TEST_F(PanelTest, MenuEndsTheGameAndReturnsToThePicturePage)
 
 TEST_F(PanelTest, SaveWithNoPuzzleInPlayClaimsNothing)
 {
+    Game.ClearGroups();
+    Game.FreePieces();
     ClickPanel(56 + 10, 0 + 10);  // Save
     EXPECT_FALSE(Game.IsSavedBannerShown()) << "no banner when nothing was saved";
     EXPECT_FALSE(game.WriteFolder().Exists("game.pvs"));

@@ -90,6 +90,19 @@ protected:
 
     void SetCursor(int x, int y) { InputHub::Deliver(InputEvent::MouseMove(x, y)); }
 
+    // From the picture page: the square picture cut with its defaults, built
+    // and in play.
+    void StartSquarePuzzle()
+    {
+        ChooseInDialog(SquareJpeg());
+        game.Click(352 + 10, 512 + 10);  // Custom
+        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+        game.Click(352 + 10, 512 + 10);  // Play
+        ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
+        ASSERT_GT(Game.GetGroups().size(), 1u);
+        ASSERT_FALSE(Game.IsCompleted());
+    }
+
     // Hover sounds queued and not yet started, i.e. asked for since the last SoundMgr.Update.
     static int QueuedHoverSounds()
     {

@@ -29,18 +29,6 @@ protected:
         StartSquarePuzzle();
     }
 
-    // The square picture cut with its defaults, built and in play.
-    void StartSquarePuzzle()
-    {
-        ChooseInDialog(SquareJpeg());
-        game.Click(kCustomX, kCustomY);
-        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
-        game.Click(kPlayX, kPlayY);
-        ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
-        ASSERT_GT(Game.GetGroups().size(), 1u);
-        ASSERT_FALSE(Game.IsCompleted());
-    }
-
     // Every piece joined in one group lying where the finished picture comes
     // to rest, clear of the panel's buttons and the exit line.
     static void JoinEverything()

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "app/CApp.h"
+#include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
+#include "screens/CMenu.h"
 #include "screens/CMessage.h"
+#include "sound/CMgrSound.h"
 
 namespace {
 
@@ -17,6 +20,10 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         App = CApp();
         Options = GameOptions();
         Message = CMessage();
+        // The player's choices kept in the settings, and the menu's line.
+        CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
+        SoundMgr.SetMusicOn(true);
+        CMenu::ShowMessage(nullptr, 0);
     }
 };
 

@@ -1,0 +1,36 @@
+// A piece's mask: which pixels of its box belong to the piece. Kept as runs
+// of inside pixels, row by row (a few bytes a row instead of a surface), and
+// read like the white-and-black surface it stands for.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Surface.h"
+
+class PieceMask {
+public:
+    PieceMask() = default;
+    // An empty mask of the box's size; the rows' runs follow with AddRun.
+    PieceMask(int width, int height);
+
+    // Pixels begin..end-1 of row y are inside. Rows come in order, each row's
+    // runs left to right; a run out of that order is ignored.
+    void AddRun(int y, int begin, int end);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // kWhite inside the piece, kBlack outside it, kInvalidColour off the box.
+    Colour GetPixel(int x, int y) const;
+
+private:
+    struct Run {
+        std::int32_t begin;
+        std::int32_t end;
+    };
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> rowEnd;  // runs of row y: [rowEnd[y - 1] (0 for row 0), rowEnd[y])
+    std::vector<Run> runs;
+    int lastRow = -1;  // the last row with runs; rows below it have none
+};

@@ -1,0 +1,66 @@
+// The board drawn through the pieces' recorded opaque runs is, pixel for
+// pixel, the board that the plain rule draws by testing every pixel: for
+// every size of cut, with selected groups, the Border cut and option, and
+// the picture window.
+#include <cstring>
+#include <sstream>
+
+#include "BoardFixture.h"
+
+namespace board_test {
+namespace {
+
+// Where two frames first differ, or "" when they are the same.
+std::string FirstDifference(const Surface& a, const Surface& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return "the frames differ in size";
+    for (int y = 0; y < a.Height(); ++y) {
+        if (std::memcmp(a.Row(y), b.Row(y), sizeof(Colour) * a.Width()) == 0) continue;
+        for (int x = 0; x < a.Width(); ++x) {
+            if (a.GetPixel(x, y) == b.GetPixel(x, y)) continue;
+            std::ostringstream where;
+            where << "first at (" << x << ", " << y << "): " << std::hex << a.GetPixel(x, y) << " instead of "
+                  << b.GetPixel(x, y);
+            return where.str();
+        }
+    }
+    return "";
+}
+
+class FastDrawingTest : public BoardTest {
+protected:
+    void TearDown() override
+    {
+        Surface::UsePlainCopies(false);
+        CMenu::borderOnly = false;
+        BoardTest::TearDown();
+    }
+};
+
+TEST_F(FastDrawingTest, BoardFramesAreThoseOfThePlainRule)
+{
+    game.SetFrameStep(0);  // nothing moves between the frames compared
+    const int largest = 448 / 33;
+    for (int pieces = 4; pieces <= largest; ++pieces) {
+        for (bool border : {false, true}) {
+            SCOPED_TRACE(testing::Message() << pieces << " x " << pieces << (border ? ", Border" : ""));
+            puzzle_test::BuildCut(448, 448, pieces, puzzle_test::kAllStyles[pieces % 4], border);
+            Game.StartGame();
+            App.SetState(STATE_GAME);
+            CMenu::borderOnly = border;
+            CMenu::showPicture = !border;
+            for (std::size_t g = 0; g < Groups().size(); g += 3) Groups()[g].selected = true;
+
+            // Two frames draw every piece twice: from the third on they are drawn by runs.
+            game.RunFrames(3);
+            const Surface fast = game.Frame();
+            Surface::UsePlainCopies(true);
+            game.RunFrames(1);
+            Surface::UsePlainCopies(false);
+            ASSERT_EQ(FirstDifference(fast, game.Frame()), "");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace board_test

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Measures the whole game process in a private virtual screen (Xvfb):
+#   - start-up: from starting the process to its first frame on screen
+#     (median of several starts; the game logs when its first frame was shown);
+#   - CPU while nothing moves, all threads, over 10 s: on the menu, and on a
+#     resting 13 x 13 board (a saved game of a square picture, loaded from the
+#     menu);
+#   - peak private memory (pages the process wrote itself: heap, stacks, the
+#     libraries' own data), sampled all along, and the heap at the end.
+# Usage: tools/measure.sh [build folder]   (default: build-release, which
+# test.sh builds; the folder must hold bin/pavendra and bin/data.000)
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${1:-$ROOT/build-release}"
+for need in Xvfb xdotool convert; do
+  command -v "$need" >/dev/null || { echo "measure.sh: $need is missing (tools/setup.sh installs it)" >&2; exit 1; }
+done
+[ -x "$BUILD/bin/pavendra" ] && [ -f "$BUILD/bin/data.000" ] || {
+  echo "measure.sh: no game in $BUILD/bin (build the pavendra and pavendra_data targets)" >&2
+  exit 1
+}
+
+WORK="$(mktemp -d /tmp/pavendra-measure.XXXXXX)"
+XVFB_PID=""
+GAME_PID=""
+SAMPLER_PID=""
+cleanup() {
+  [ -n "$SAMPLER_PID" ] && kill "$SAMPLER_PID" 2>/dev/null || true
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A screen of the frame's own size: screen pixels are frame pixels.
+exec 3<> "$WORK/displayfd"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+  number="$(head -n1 "$WORK/displayfd" 2>/dev/null || true)"
+  [ -n "$number" ] && break
+  sleep 0.05
+done
+[ -n "${number:-}" ] || { echo "measure.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$number"
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"  # the mixing thread runs, no sound card needed
+
+GAME="$WORK/game"
+mkdir -p "$GAME"
+cp "$BUILD/bin/pavendra" "$BUILD/bin/data.000" "$GAME/"
+
+ticks_per_second="$(getconf CLK_TCK)"
+# CPU ticks (user + system) of the process, all its threads together.
+cpu_ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
+# Private pages of the process in kB: written by it, shared with no one.
+private_kb() { awk '/^Private_Dirty:/ { print $2 }' "/proc/$1/smaps_rollup"; }
+heap_kb() { awk '/\[heap\]/ { h = 1; next } /^[0-9a-f]+-/ { h = 0 } h && /^Private_Dirty:/ { s += $2 } END { print s + 0 }' "/proc/$1/smaps"; }
+
+# Waits (bounded) until the game's log holds a line matching $1.
+wait_for_log() {
+  for _ in $(seq 200); do
+    grep -q "$1" "$GAME/debug.log" 2>/dev/null && return 0
+    sleep 0.05
+  done
+  echo "measure.sh: the game never logged '$1'" >&2
+  return 1
+}
+
+start_game() {
+  rm -f "$GAME/debug.log"
+  (cd "$GAME" && exec ./pavendra >/dev/null 2>&1) &
+  GAME_PID=$!
+}
+
+stop_game() {
+  kill "$GAME_PID" 2>/dev/null || true
+  wait "$GAME_PID" 2>/dev/null || true
+  GAME_PID=""
+}
+
+# --- Start-up to the first frame on screen
+startups=()
+for _ in 1 2 3 4 5 6 7; do
+  started="$(date +%s.%N)"
+  start_game
+  wait_for_log "First frame shown"
+  shown="$(sed -n 's/.*First frame shown .* (clock \([0-9.]*\)).*/\1/p' "$GAME/debug.log")"
+  startups+=("$(echo "$shown - $started" | bc -l)")
+  stop_game
+done
+startup="$(printf '%s\n' "${startups[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+
+# --- Peak private memory is sampled through the rest of the run.
+sample_memory() {
+  local pid="$1" peak=0 now
+  while kill -0 "$pid" 2>/dev/null; do
+    now="$(private_kb "$pid" 2>/dev/null || echo 0)"
+    [ "${now:-0}" -gt "$peak" ] && peak="$now" && echo "$peak" > "$WORK/peak"
+    sleep 0.1
+  done
+}
+
+idle_cpu() {
+  local before after
+  before="$(cpu_ticks "$GAME_PID")"
+  sleep 10
+  after="$(cpu_ticks "$GAME_PID")"
+  echo "scale=1; 100 * ($after - $before) / $ticks_per_second / 10" | bc -l
+}
+
+# A saved 13 x 13 game of a square picture: every piece a group of its own, in rows.
+convert -size 600x600 plasma:fractal -seed 7 "$WORK/square.jpg" 2>/dev/null ||
+  convert -size 600x600 gradient:red-blue "$WORK/square.jpg"
+{
+  printf 'Border 0\r\n\r\nImageName %s\r\n\r\nSmoothType 0.12\r\nNumberOfPiecesX 13\r\nNumberOfPiecesY 13\r\n\r\n' "$WORK/square.jpg"
+  printf 'NumberOfGroups 169\r\n\r\n'
+  for g in $(seq 0 168); do
+    printf 'Group %d %d %d\r\nInGroup %d 1 %d\r\nCanJoin %d 0\r\n\r\n' "$g" $((g % 16 * 48)) $((g / 16 * 50)) "$g" "$g" "$g"
+  done
+} > "$GAME/game.pvs"
+
+start_game
+sample_memory "$GAME_PID" &
+SAMPLER_PID=$!
+wait_for_log "First frame shown"
+sleep 0.5
+window="$(xdotool search --name Pavendra | head -n1)"
+xdotool windowfocus "$window" 2>/dev/null || true
+xdotool key a  # ends the logo screen
+sleep 2
+menu_cpu="$(idle_cpu)"
+menu_private="$(private_kb "$GAME_PID")"
+
+# The menu's LoadGame button, held for a few frames: the board comes up.
+xdotool mousemove 372 490 mousedown 1
+sleep 0.3
+xdotool mouseup 1
+xdotool mousemove 795 300  # off the board's pieces and buttons
+sleep 3
+grep -q "game.pvs\|not loaded" "$GAME/debug.log" && { echo "measure.sh: the saved game did not load" >&2; tail "$GAME/debug.log" >&2; exit 1; }
+# The board's colour beside the panel, where no piece lies: the board is up.
+pixel="$(import -window root -crop 1x1+795+300 txt:- 2>/dev/null | tail -n1)"
+case "$pixel" in
+  *"(127,154,168)"*) ;;
+  *) echo "measure.sh: no board on the screen ($pixel)" >&2; exit 1 ;;
+esac
+board_cpu="$(idle_cpu)"
+board_heap="$(heap_kb "$GAME_PID")"
+board_private="$(private_kb "$GAME_PID")"
+kill "$SAMPLER_PID" 2>/dev/null || true
+wait "$SAMPLER_PID" 2>/dev/null || true
+SAMPLER_PID=""
+peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
+stop_game
+
+printf '%-52s %8s   %s\n' "What" "Measured" "Goal"
+printf '%-52s %7.3f s   <= 0.15 s\n' "Start to the first frame on screen (median of 7)" "$startup"
+printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on the menu, all threads, 10 s" "$menu_cpu"
+printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on a resting 13 x 13 board, all threads, 10 s" "$board_cpu"
+printf '%-52s %6.1f MB   <= 40 MB\n' "Peak private memory (to the 13 x 13 board)" "$(echo "$peak / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "Private memory on the menu" "$(echo "$menu_private / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "Private memory on the resting 13 x 13 board" "$(echo "$board_private / 1024" | bc -l)"
+printf '%-52s %6.1f MB\n' "  of it the heap" "$(echo "$board_heap / 1024" | bc -l)"
