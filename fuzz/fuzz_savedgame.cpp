@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A game that loads is saved as it was loaded: the file, read again,
         // holds the same groups (rebuilding the cut from it a second time
         // would only halve the speed).
-        if (!Game.SaveGame()) FuzzHarness::Finding("a loaded game is not saved");
+        if (Game.SaveGame() != CGame::SaveResult::Saved) FuzzHarness::Finding("a loaded game is not saved");
         SavedGame again;
         if (SavedGameFile::Read(SavedGameFile::kName, again) != SavedGameFile::ReadResult::Read)
             FuzzHarness::Finding("a loaded game saved is not read back");
