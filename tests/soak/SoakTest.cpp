@@ -565,8 +565,7 @@ private:
         }
     }
 
-    // The board keeps every group on it once nothing is carried (a hidden
-    // group cannot be moved). A group dropped, or arranged, outside it in one
+    // The board keeps every shown group on it once nothing is carried. A group dropped, or arranged, outside it in one
     // frame is pulled back in the next: a group outside in two frames in a
     // row at the same place has been left there.
     void CheckOnBoard()
@@ -576,7 +575,9 @@ private:
         const auto& groups = Game.GetGroups();
         for (int g = 0; g < static_cast<int>(groups.size()) && !carrying; ++g) {
             const CGroup& group = groups[g];
-            if (group.members.empty()) continue;
+            // A hidden group is not kept on the board (it lies where it was,
+            // or where a saved game put it, until the filter shows it).
+            if (group.members.empty() || group.hidden) continue;
             // What the board keeps on it: the box of the pieces' images.
             float left = 1e30f, top = 1e30f, right = -1e30f, bottom = -1e30f;
             for (int m : group.members) {
