@@ -63,7 +63,13 @@ void ReadGif(const Bytes& b, PictureHeader& header)
             header.height = std::max<long long>(header.height, b.Le16(at + 3) + static_cast<long long>(b.Le16(at + 7)));
             return;
         }
-        if (b.data[at] != 0x21) return;
+        if (b.data[at] == 0x3B) return;  // the end, with no frame
+        if (b.data[at] != 0x21) {
+            // The picture library passes over stray bytes until it meets a
+            // frame, so the frame it decodes must be found the same way.
+            ++at;
+            continue;
+        }
         at += 2;  // introducer and label, then data blocks up to an empty one
         while (b.Has(at, 1) && b.data[at] != 0) at += 1 + static_cast<std::size_t>(b.data[at]);
         at += 1;
