@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FullScreenGameTest.h"
 #include "GameSession.h"
 #include "app/CApp.h"
 #include "platform/Letterbox.h"
@@ -19,34 +20,10 @@
 
 namespace {
 
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 720;
 // A spot of the picture page clear of every widget, left of the thumbnails.
 constexpr int kBackgroundX = 20, kBackgroundY = 300;
 // The game's message box, as it looks at (150, 300) of the frame.
 constexpr Colour kMessageBoxColour = MakeColour(22, 30, 52);
-
-int Channel(Colour colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
-
-// Scaling to the screen and JPEG blend colours a little.
-bool Near(Colour a, Colour b, int tolerance = 24)
-{
-    for (int shift : {0, 8, 16})
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
-    return true;
-}
-
-// A pixel of the menu's background picture, read from the shipped archive.
-Colour MenuBackgroundAt(int x, int y)
-{
-    App.SetProgramFolder(PAVENDRA_BIN_DIR "/");
-    EXPECT_TRUE(DataFile.OpenArchive("data.000"));
-    CImage background;
-    ImageMgr.LoadImage(background, res::kMenuBackground);
-    DataFile.CloseArchive();
-    App.SetProgramFolder(nullptr);
-    return background.surface.GetPixel(x, y);
-}
 
 std::size_t CountLines(const std::string& text)
 {
@@ -141,24 +118,8 @@ TEST(CommandLineTest, WindowedStartsInAWindowOfTheFramesSize)
 }
 
 // The game started with a picture, full screen on a 1280 x 720 screen.
-class PictureArgumentTest : public ::testing::Test {
+class PictureArgumentTest : public FullScreenGameTest {
 protected:
-    Point OnScreen(int frameX, int frameY) const
-    {
-        const ScreenRect& target = box.Target();
-        return {target.x + frameX * target.width / kClientWidth, target.y + frameY * target.height / kClientHeight};
-    }
-    Colour FrameAt(const Screenshot& shot, int frameX, int frameY) const
-    {
-        Point at = OnScreen(frameX, frameY);
-        return shot.At(at.x, at.y);
-    }
-    bool Xdotool(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> command = {"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return session.RunOnScreen(command).exitCode == 0;
-    }
     // Starts the game with the picture and waits for the logo.
     void StartWith(const std::string& picture)
     {
@@ -180,8 +141,6 @@ protected:
         EXPECT_EQ(session.PressKeyUntilExit("Escape", *window), 0) << session.ErrorOutput();
     }
 
-    GameSession session{kScreenWidth, kScreenHeight};
-    Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
     std::optional<std::string> window;
 };
 

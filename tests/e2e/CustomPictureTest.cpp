@@ -11,30 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "FullScreenGameTest.h"
 #include "GameSession.h"
 #include "app/CApp.h"
 #include "platform/Letterbox.h"
 
 namespace {
 
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 720;
 // The picture page's Custom button, and a spot of the page clear of widgets.
 constexpr int kCustomX = 372, kCustomY = 522;
 constexpr Colour kPictureColour = MakeColour(40, 190, 120);
 // The message box's own colours.
 constexpr Colour kBoxColour = MakeColour(22, 30, 52);
 
-int Channel(Colour colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
-
-bool Near(Colour a, Colour b, int tolerance = 24)
-{
-    for (int shift : {0, 8, 16})
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
-    return true;
-}
-
-class CustomPictureTest : public ::testing::Test {
+class CustomPictureTest : public FullScreenGameTest {
 protected:
     void SetUp() override
     {
@@ -46,30 +36,6 @@ protected:
         session.SetEnvironment("PATH", (folder / "tools") + ":" + (path ? path : "/usr/bin:/bin"));
     }
 
-    Point OnScreen(int frameX, int frameY) const
-    {
-        const ScreenRect& target = box.Target();
-        return {target.x + frameX * target.width / kClientWidth, target.y + frameY * target.height / kClientHeight};
-    }
-    Colour FrameAt(const Screenshot& shot, int frameX, int frameY) const
-    {
-        Point at = OnScreen(frameX, frameY);
-        return shot.At(at.x, at.y);
-    }
-    bool Xdotool(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> command = {"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return session.RunOnScreen(command).exitCode == 0;
-    }
-    // A press held until the screen shows it was seen.
-    bool HoldMouseUntil(int frameX, int frameY, const std::function<bool(const Screenshot&)>& seen)
-    {
-        Point at = OnScreen(frameX, frameY);
-        if (!session.MoveMouse(at.x, at.y) || !Xdotool({"mousedown", "1"})) return false;
-        bool result = session.WaitForScreen(seen);
-        return Xdotool({"mouseup", "1"}) && result;
-    }
     // Spots of the picture page away from the Custom button.
     bool SameMenu(const Screenshot& a, const Screenshot& b) const
     {
@@ -79,8 +45,6 @@ protected:
         return true;
     }
 
-    GameSession session{kScreenWidth, kScreenHeight};
-    Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
 };
 
 TEST_F(CustomPictureTest, ABadFileBringsTheGamesMessageAndAPngOpensOnTheCutPage)

@@ -1,0 +1,76 @@
+// What the end-to-end tests of the menus share: the real game full screen on
+// a 1280 x 720 screen, the frame's pixels found on that screen, and the mouse
+// held on a spot of the frame until the game shows it saw the press.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GameSession.h"
+#include "app/CApp.h"
+#include "platform/Letterbox.h"
+#include "resources/CFile.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 720;
+
+inline int Channel(Colour colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
+
+// Scaling to the screen (and JPEG) blends neighbouring colours a little.
+inline bool Near(Colour a, Colour b, int tolerance = 24)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+    return true;
+}
+
+// A pixel of the menu's background picture, read from the shipped archive.
+inline Colour MenuBackgroundAt(int x, int y)
+{
+    App.SetProgramFolder(PAVENDRA_BIN_DIR "/");
+    EXPECT_TRUE(DataFile.OpenArchive("data.000"));
+    CImage background;
+    ImageMgr.LoadImage(background, res::kMenuBackground);
+    DataFile.CloseArchive();
+    App.SetProgramFolder(nullptr);
+    return background.surface.GetPixel(x, y);
+}
+
+class FullScreenGameTest : public ::testing::Test {
+protected:
+    // Where a frame pixel lands on the screen.
+    Point OnScreen(int frameX, int frameY) const
+    {
+        const ScreenRect& target = box.Target();
+        return {target.x + frameX * target.width / kClientWidth, target.y + frameY * target.height / kClientHeight};
+    }
+    Colour FrameAt(const Screenshot& shot, int frameX, int frameY) const
+    {
+        Point at = OnScreen(frameX, frameY);
+        return shot.At(at.x, at.y);
+    }
+    bool Xdotool(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> command = {"xdotool"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return session.RunOnScreen(command).exitCode == 0;
+    }
+    // The game reads buttons as levels once per frame, so a press is held
+    // until the screen shows that it was seen, then let go.
+    bool HoldMouseUntil(int frameX, int frameY, const std::function<bool(const Screenshot&)>& seen)
+    {
+        Point at = OnScreen(frameX, frameY);
+        if (!session.MoveMouse(at.x, at.y) || !Xdotool({"mousedown", "1"})) return false;
+        bool result = session.WaitForScreen(seen);
+        return Xdotool({"mouseup", "1"}) && result;
+    }
+
+    GameSession session{kScreenWidth, kScreenHeight};
+    Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
+};
