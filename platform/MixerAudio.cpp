@@ -111,14 +111,20 @@ AudioHandle MixerAudio::LoadSample(const void* data, std::size_t length, int max
     if (!open) return Fail(AUDIO_ERROR_NOT_OPEN);
     // Only whole WAVE files of a sensible size reach the mixer's reader.
     int rate = 0;
-    Mix_QuerySpec(&rate, nullptr, nullptr);
+    Uint16 format = 0;
+    int channels = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
     if (!IsPlausibleWav(data, length, rate)) return Fail(AUDIO_ERROR_FORMAT);
     SDL_RWops* source = ReadOnlyMemory(data, length);
     if (!source) return Fail(AUDIO_ERROR_FORMAT);
     Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
     if (!chunk) return Fail(AUDIO_ERROR_FORMAT);
-    // A sound that converts to no sample at all would load and then never
-    // play: the mixer refuses to start it.
+    // The mixer refuses to start a sound that is not a whole number of the
+    // device's frames: a file whose blocks do not match its channels can
+    // convert to a broken last frame, which is dropped. A sound left with no
+    // frame at all would load and then never play.
+    const Uint32 frame = Uint32(SDL_AUDIO_BITSIZE(format) / 8) * Uint32(std::max(channels, 1));
+    if (frame > 0) chunk->alen -= chunk->alen % frame;
     if (chunk->alen == 0) {
         Mix_FreeChunk(chunk);
         return Fail(AUDIO_ERROR_FORMAT);

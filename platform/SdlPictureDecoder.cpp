@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +21,27 @@ const char* TypeName(PictureFormat format)
     }
 }
 
+// The picture library reads a PNG through a stream that, past the end of the
+// data, leaves the reader's buffer as it was instead of failing: a chunk that
+// runs past the end is followed by the same stale chunk header again and
+// again, for ever. So the chunks are walked first: each lies wholly inside the
+// file, and the last is the end chunk.
+bool PngChunksWhole(const unsigned char* data, std::size_t size)
+{
+    auto be32 = [data](std::size_t at) {
+        return static_cast<std::size_t>(data[at]) << 24 | static_cast<std::size_t>(data[at + 1]) << 16 |
+               static_cast<std::size_t>(data[at + 2]) << 8 | data[at + 3];
+    };
+    std::size_t at = 8;  // past the signature
+    while (at <= size && size - at >= 12) {
+        const std::size_t length = be32(at);
+        if (length > size - at - 12) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
@@ -30,6 +52,10 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
     const char* type = TypeName(format);
     if (!type || !data || size == 0 || size > static_cast<std::size_t>(INT_MAX)) {
         error = "not a format of the picture library";
+        return false;
+    }
+    if (format == PictureFormat::Png && !PngChunksWhole(static_cast<const unsigned char*>(data), size)) {
+        error = "a PNG chunk runs past the end of the file, or the end chunk is missing";
         return false;
     }
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
