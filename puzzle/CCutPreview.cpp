@@ -60,15 +60,19 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
                               picture.surface.Width(), picture.surface.Height());
 }
 
-void CCutPreview::SetDefaults()
+void CCutPreview::SetCutLimits()
 {
     maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
     minPieces = kMinPieces;
+    work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+}
+
+void CCutPreview::SetDefaults()
+{
+    SetCutLimits();
     columns = minPieces + (maxPieces - minPieces) / 2;
     rows = columns;
-    work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
-    RebuildLattice();
-    SetSmoothType(chosenSmooth);
+    SetSmoothType(chosenSmooth);  // lays out and draws the cut
 }
 
 void CCutPreview::SetPieces(int count)
@@ -102,10 +106,16 @@ void CCutPreview::Restore(float smooth, int columnCount, int rowCount)
     smoothType = smooth;
     columns = columnCount;
     rows = rowCount;
-    RebuildLattice();
+    LayOutLattice();
 }
 
 void CCutPreview::RebuildLattice()
+{
+    LayOutLattice();
+    Redraw();
+}
+
+void CCutPreview::LayOutLattice()
 {
     FreePoints();
     if (columns > 0 && rows > 0) {
@@ -124,7 +134,6 @@ void CCutPreview::RebuildLattice()
         cellWidth = 0;
         cellHeight = 0;
     }
-    Redraw();
 }
 
 // The undisplaced lattice. Its coordinates come from float steps truncated

@@ -37,6 +37,9 @@ public:
     bool ChoosePictureFile(const char* fileName, std::string* message = nullptr);
     // The default cut of a freshly chosen picture.
     void SetDefaults();
+    // The part of SetDefaults that loading a saved game needs: the picture's
+    // smallest and largest cuts and the pen of the cut lines.
+    void SetCutLimits();
     void SetPieces(int count);
     void Refresh();
     // The player's choice of edge style: kept for the next picture (and the
@@ -45,9 +48,12 @@ public:
     float GetChosenSmoothType() const { return chosenSmooth; }
     // Takes one of the four styles; any other value is ignored.
     void SetChosenSmoothType(float value);
-    // Used when a saved game is loaded.
+    // Used when a saved game is loaded: the saved cut's lattice, laid out
+    // without drawing it (the pieces are cut from the unmarked picture).
     void Restore(float smooth, int columnCount, int rowCount);
+    // Lays out the lattice and redraws the cut lines.
     void RebuildLattice();
+    void LayOutLattice();
     void Redraw();
     void DrawCell(int column, int row);
     // The picture with its cut lines and the piece count, on the back buffer.

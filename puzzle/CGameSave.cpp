@@ -182,7 +182,7 @@ bool CGame::BuildFromSave(const SavedGame& saved)
                   kSavedGameFile);
         return false;
     }
-    CutPreview.SetDefaults();  // the picture's largest cut, and the pen of the cut lines
+    CutPreview.SetCutLimits();  // the picture's largest cut, and the pen of the cut lines
     if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
         Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", kSavedGameFile,
                   saved.piecesX, saved.piecesY);
