@@ -127,6 +127,10 @@ bool PictureDecoder::Decode(Surface& out)
         Surface raw;
         std::string words;
         if (!SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words)) return Fail(Failure::Damaged, words);
+        // The budget was reckoned from the header: a picture larger than it
+        // said is not what the file claims to be.
+        if (static_cast<long long>(raw.Width()) * raw.Height() > static_cast<long long>(width) * height)
+            return Fail(Failure::Damaged, "the picture decoded is larger than its header says");
         if (orientation == 1)
             out = std::move(raw);
         else

@@ -4,7 +4,10 @@
 #include <SDL_image.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
+
+#include "platform/PictureDecoder.h"
 
 namespace {
 
@@ -19,6 +22,36 @@ const char* TypeName(PictureFormat format)
     case PictureFormat::Tga: return "TGA";
     default: return nullptr;
     }
+}
+
+// The picture library makes its pictures with SDL's allocator, sized by what
+// it reads in the file as it goes; that is not always the size the game read
+// in the header and reckoned the memory budget from (a GIF whose first frame
+// cannot be decoded gives way to any later frame). So SDL's allocator refuses
+// any one block larger than the whole budget. The blocks themselves still
+// come from SDL's own functions, so blocks allocated before the cap was set
+// are freed as before.
+SDL_malloc_func plainMalloc;
+SDL_calloc_func plainCalloc;
+SDL_realloc_func plainRealloc;
+SDL_free_func plainFree;
+
+bool BeyondBudget(std::size_t bytes) { return bytes > static_cast<std::size_t>(PictureDecoder::kMemoryBudget); }
+void* CappedMalloc(std::size_t bytes) { return BeyondBudget(bytes) ? nullptr : plainMalloc(bytes); }
+void* CappedCalloc(std::size_t count, std::size_t bytes)
+{
+    if (bytes != 0 && count > SIZE_MAX / bytes) return nullptr;
+    return BeyondBudget(count * bytes) ? nullptr : plainCalloc(count, bytes);
+}
+void* CappedRealloc(void* block, std::size_t bytes) { return BeyondBudget(bytes) ? nullptr : plainRealloc(block, bytes); }
+
+void CapAllocations()
+{
+    static const bool capped = [] {
+        SDL_GetMemoryFunctions(&plainMalloc, &plainCalloc, &plainRealloc, &plainFree);
+        return SDL_SetMemoryFunctions(CappedMalloc, CappedCalloc, CappedRealloc, plainFree) == 0;
+    }();
+    (void)capped;
 }
 
 // The picture library reads a PNG through a stream that, past the end of the
@@ -58,6 +91,7 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
         error = "a PNG chunk runs past the end of the file, or the end chunk is missing";
         return false;
     }
+    CapAllocations();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, type) : nullptr;
     if (!decoded) {
