@@ -468,7 +468,9 @@ private:
     {
         if (Game.GetPieceCount() == 0 || Game.IsHoldingGroup() || Game.IsMovingSelection()) return Click(kPanelSave);
         Click(kPanelSave);
-        if (Game.IsHoldingGroup() || Game.IsMovingSelection()) return;
+        // A puzzle solved in the frames of the click takes the next press
+        // back to the menu, LOAD's included.
+        if (Game.IsHoldingGroup() || Game.IsMovingSelection() || Game.IsCompleted()) return;
         const std::vector<GroupRecord> saved = RecordGroups();
         Click(kPanelLoad);
         if (!failure.empty()) return;
@@ -565,7 +567,8 @@ private:
         }
     }
 
-    // The board keeps every shown group on it once nothing is carried. A group dropped, or arranged, outside it in one
+    // The board keeps every group on it, shown or hidden by the edge filter,
+    // once nothing is carried. A group dropped, or arranged, outside it in one
     // frame is pulled back in the next: a group outside in two frames in a
     // row at the same place has been left there.
     void CheckOnBoard()
@@ -575,9 +578,7 @@ private:
         const auto& groups = Game.GetGroups();
         for (int g = 0; g < static_cast<int>(groups.size()) && !carrying; ++g) {
             const CGroup& group = groups[g];
-            // A hidden group is not kept on the board (it lies where it was,
-            // or where a saved game put it, until the filter shows it).
-            if (group.members.empty() || group.hidden) continue;
+            if (group.members.empty()) continue;
             // What the board keeps on it: the box of the pieces' images.
             float left = 1e30f, top = 1e30f, right = -1e30f, bottom = -1e30f;
             for (int m : group.members) {
