@@ -75,6 +75,24 @@ bool PngChunksWhole(const unsigned char* data, std::size_t size)
     return false;
 }
 
+// The locked RGBA32 picture, laid over the backdrop colour.
+void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
+{
+    out = Surface(rgba.w, rgba.h);
+    const int r0 = RedOf(backdrop), g0 = GreenOf(backdrop), b0 = BlueOf(backdrop);
+    auto blend = [](int value, int alpha, int under) { return (value * alpha + under * (255 - alpha) + 127) / 255; };
+    for (int y = 0; y < rgba.h; ++y) {
+        const auto* from = static_cast<const Uint8*>(rgba.pixels) + static_cast<std::size_t>(y) * rgba.pitch;
+        Colour* to = out.Row(y);
+        for (int x = 0; x < rgba.w; ++x, from += 4) {
+            const int alpha = from[3];
+            to[x] = alpha == 255 ? MakeColour(from[0], from[1], from[2])
+                                 : MakeColour(blend(from[0], alpha, r0), blend(from[1], alpha, g0),
+                                              blend(from[2], alpha, b0));
+        }
+    }
+}
+
 }  // namespace
 
 bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
@@ -110,19 +128,7 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
     } else if (rgba->w <= 0 || rgba->h <= 0) {
         error = "empty picture";
     } else if (SDL_LockSurface(rgba) == 0) {
-        out = Surface(rgba->w, rgba->h);
-        const int r0 = RedOf(backdrop), g0 = GreenOf(backdrop), b0 = BlueOf(backdrop);
-        auto blend = [](int value, int alpha, int under) { return (value * alpha + under * (255 - alpha) + 127) / 255; };
-        for (int y = 0; y < rgba->h; ++y) {
-            const auto* from = static_cast<const Uint8*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
-            Colour* to = out.Row(y);
-            for (int x = 0; x < rgba->w; ++x, from += 4) {
-                const int alpha = from[3];
-                to[x] = alpha == 255 ? MakeColour(from[0], from[1], from[2])
-                                     : MakeColour(blend(from[0], alpha, r0), blend(from[1], alpha, g0),
-                                                  blend(from[2], alpha, b0));
-            }
-        }
+        LayOverBackdrop(*rgba, backdrop, out);
         SDL_UnlockSurface(rgba);
         done = true;
     } else {
