@@ -19,10 +19,12 @@ bool IsDamageAnswer(const std::string& message)
            message.rfind("CFile: Couldn't get size of file in ", 0) == 0;
 }
 
-void ReadResources()
+void ReadResources(const std::uint8_t* data, std::size_t size)
 {
     CFile archive(FileRoot::Program);
-    if (!archive.OpenArchive("data.000")) return;
+    // The reader's own code over the bytes as they would lie in "data.000",
+    // held in memory rather than written and read back each time.
+    if (!archive.TestHookOpenArchive("data.000", data, size)) return;
     const char* names[] = {res::kLogo, res::kWindowIcon, res::kMusic, res::kSoundButton, "DATA/LOGO.BMP"};
     for (const char* name : names) {
         if (!archive.Open(name, FILE_READ)) continue;
@@ -38,9 +40,8 @@ void ReadResources()
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzHarness::BeginInput();
-    FuzzHarness::WriteFile("data.000", data, size);
     try {
-        ReadResources();
+        ReadResources(data, size);
     } catch (const FuzzHarness::CriticalErrorRaised& error) {
         if (!IsDamageAnswer(error.message)) FuzzHarness::Finding("critical error", error.message);
     }

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "app/CError.h"
 #include "app/CLog.h"
@@ -47,6 +48,42 @@ bool IsPlausibleSize(const unz_file_info64& info, std::uint64_t archiveBytes)
 
 }  // namespace
 
+// An archive in memory, read through minizip's file functions.
+struct CFile::MemoryArchive {
+    std::vector<unsigned char> bytes;
+    std::uint64_t at = 0;
+
+    static MemoryArchive& Of(voidpf stream) { return *static_cast<MemoryArchive*>(stream); }
+    static voidpf Open(voidpf opaque, const void*, int)
+    {
+        Of(opaque).at = 0;
+        return opaque;
+    }
+    static uLong Read(voidpf, voidpf stream, void* buffer, uLong size)
+    {
+        MemoryArchive& archive = Of(stream);
+        const std::uint64_t count = std::min<std::uint64_t>(size, archive.bytes.size() - archive.at);
+        if (count > 0) std::memcpy(buffer, archive.bytes.data() + archive.at, count);
+        archive.at += count;
+        return static_cast<uLong>(count);
+    }
+    static uLong Write(voidpf, voidpf, const void*, uLong) { return 0; }
+    static ZPOS64_T Tell(voidpf, voidpf stream) { return Of(stream).at; }
+    static long Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+    {
+        MemoryArchive& archive = Of(stream);
+        const std::uint64_t size = archive.bytes.size();
+        const std::uint64_t base = origin == ZLIB_FILEFUNC_SEEK_CUR   ? archive.at
+                                   : origin == ZLIB_FILEFUNC_SEEK_END ? size
+                                                                      : 0;
+        if (offset > size || base + offset > size) return -1;
+        archive.at = base + offset;
+        return 0;
+    }
+    static int Close(voidpf, voidpf) { return 0; }
+    static int Error(voidpf, voidpf) { return 0; }
+};
+
 CFile::CFile(FileRoot fileRoot) : root(fileRoot) {}
 
 CFile::~CFile()
@@ -82,12 +119,29 @@ bool CFile::OpenArchive(const char* name)
     return archive != nullptr;
 }
 
+bool CFile::TestHookOpenArchive(const char* name, const void* bytes, std::size_t size)
+{
+    CloseArchive();
+    archiveName = name;
+    memoryArchive = std::make_unique<MemoryArchive>();
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    if (size > 0) memoryArchive->bytes.assign(first, first + size);
+    archiveBytes = size;
+    zlib_filefunc64_def functions{MemoryArchive::Open,  MemoryArchive::Read,  MemoryArchive::Write,
+                                  MemoryArchive::Tell,  MemoryArchive::Seek,  MemoryArchive::Close,
+                                  MemoryArchive::Error, memoryArchive.get()};
+    archive = unzOpen2_64(name, &functions);
+    if (!archive) memoryArchive.reset();
+    return archive != nullptr;
+}
+
 void CFile::CloseArchive()
 {
     if (!archive) return;
     if (inArchive) Close();
     unzClose(Zip(archive));
     archive = nullptr;
+    memoryArchive.reset();
 }
 
 bool CFile::Open(const char* name, int mode)

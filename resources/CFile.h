@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "platform/AtomicFile.h"
@@ -66,6 +67,10 @@ public:
 
     // Test hook: forgets the archive (closing it), as in a run without one.
     void CloseArchive();
+    // Test hook: opens an archive held in memory (a copy of the bytes) under
+    // `name`, as OpenArchive opens one from the disk; the fuzz program reads
+    // thousands a second this way.
+    bool TestHookOpenArchive(const char* name, const void* bytes, std::size_t size);
 
     // The two roots, each ending with "/": the program folder, where
     // "data.000" lies, and the folder the game writes into. The application
@@ -100,6 +105,8 @@ private:
     void* archive = nullptr;  // minizip unzFile
     std::string archiveName;
     std::uint64_t archiveBytes = 0;  // the archive file's length
+    struct MemoryArchive;
+    std::unique_ptr<MemoryArchive> memoryArchive;  // TestHookOpenArchive's bytes
     bool inArchive = false;
     bool textMode = false;
     std::string openName;  // for messages about the open file
