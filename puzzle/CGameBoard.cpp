@@ -135,9 +135,8 @@ void CGame::DrawGroups()
     for (int g : drawOrder) {
         if (!IsValidGroupIndex(g)) continue;
         CGroup& group = groups[g];
-        // Hidden groups too: one the filter hid while it was carried off the
-        // board, or a saved game placed there, is where the player can reach
-        // it when the filter shows it again.
+        // Hidden groups too: one a saved game placed off the board is where
+        // the player can reach it when the filter shows it again.
         if (keepOnBoard) KeepOnBoard(group);
         if (group.hidden) continue;
         for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
