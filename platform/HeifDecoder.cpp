@@ -79,7 +79,10 @@ bool HeifDecoder::Decode(Colour backdrop, Surface& out)
     const uint8_t* pixels = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
     const int width = heif_image_get_width(image, heif_channel_interleaved);
     const int height = heif_image_get_height(image, heif_channel_interleaved);
-    bool done = pixels && width > 0 && height > 0 && stride >= width * 4;
+    // A coded picture of another size than the file gives for it (the memory
+    // budget was reckoned from that size) is damaged.
+    const bool sizeAsGiven = width == Width() && height == Height();
+    bool done = pixels && width > 0 && height > 0 && stride >= width * 4 && sizeAsGiven;
     if (done) {
         out = Surface(width, height);
         const int r0 = RedOf(backdrop), g0 = GreenOf(backdrop), b0 = BlueOf(backdrop);
@@ -93,6 +96,8 @@ bool HeifDecoder::Decode(Colour backdrop, Surface& out)
                                                   Blend(from[2], alpha, b0));
             }
         }
+    } else if (pixels && width > 0 && height > 0 && !sizeAsGiven) {
+        s.message = "the decoded picture's size differs from the size the file gives";
     } else {
         s.message = "the decoded picture is empty";
     }
