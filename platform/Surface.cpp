@@ -179,6 +179,7 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
 }
 
 void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
+bool Surface::PlainCopies() { return plainCopies; }
 
 Surface::Surface(int width, int height)
 {

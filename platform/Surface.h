@@ -114,8 +114,10 @@ public:
     // line on the surface costs time.
     void LineTo(int x, int y);
     // Test hook: every transparent and OR copy tests each pixel, as the plain
-    // rule says, and no runs are recorded; for comparing the two ways.
+    // rule says, and no runs are recorded; for comparing the two ways. Other
+    // drawing with a faster way of its own asks PlainCopies.
     static void UsePlainCopies(bool plain);
+    static bool PlainCopies();
 
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve
