@@ -186,7 +186,7 @@ void CGame::BuildPiece(int column, int row)
     // ring of a Border cut, which shows as one piece. Only the runs inside
     // are written: outside them the image is still black.
     const bool withOutline = !IsRingPiece(column, row);
-    const Surface& work = CutPreview.GetWorkSurface();
+    const Surface& work = CutPreview.GetClean().surface;  // the picture without the cut lines
     const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
     for (int y = 0; y < height; ++y) {
