@@ -20,6 +20,7 @@
 #include "platform/Paths.h"
 #include "platform/ProcessTimes.h"
 #include "platform/SdlDisplay.h"
+#include "platform/Signature.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
@@ -308,6 +309,7 @@ void CApp::Frame()
     if (resizePending) OnResize();
     if (Message.IsShowing()) {
         // The screen below stands still until the message is dismissed.
+        restStable = false;
         Timer.Update();
         if (window) window->SetTitle(title);
         SoundMgr.Update();
@@ -326,6 +328,8 @@ void CApp::Frame()
     // The logo's first frame needs neither sound nor text; every other frame may.
     if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
+    bool resting = false;
+    if (state != STATE_GAME) restStable = false;
     switch (state) {
     case STATE_LOGO:
         Logo.Update();
@@ -339,16 +343,34 @@ void CApp::Frame()
         }
         Menu.Update();
         break;
-    case STATE_GAME:
+    case STATE_GAME: {
+        // A frame of play that would draw the last one again, pixel for pixel,
+        // is not drawn: the last full frame changed nothing it was drawn from,
+        // nothing of that has changed since, no input came, and the back
+        // buffer still holds that frame. Time still goes on: the clock's next
+        // second is a full frame.
+        const std::uint64_t key = RestKey();
+        if (restStable && key == restKey && BackBuffer().Version() == restBackVersion &&
+            Game.Rest(Timer.GetDelta())) {
+            resting = true;
+            break;
+        }
         Clear(BoardColour());
         Game.Update();
+        restStable = RestKey() == key;
+        restKey = key;
         break;
+    }
     default:
         break;  // no screen: a black frame
     }
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
-    Present();
+    restBackVersion = BackBuffer().Version();
+    if (resting && window)
+        window->PresentSame(BackBuffer());
+    else
+        Present();
     // A new screen came after loading: what loading freed goes back to the system.
     if (state != shownState) {
         Memory::ReturnFreeMemory();
@@ -392,8 +414,25 @@ void CApp::OnResize()
     resizePending = false;
 }
 
+std::uint64_t CApp::RestKey() const
+{
+    Signature s;
+    s.Add(static_cast<std::uint64_t>(inputEvents));
+    s.Add(static_cast<std::uint64_t>(state));
+    for (bool flag : {InputMgr.IsLeftButtonDown(), InputMgr.IsRightButtonDown(), InputMgr.AnyKeyDown(),
+                      Surface::PlainCopies(), Message.IsShowing(), resizePending})
+        s.Add(flag);
+    const Point cursor = CMgrInput::GetCursor();
+    s.Add(cursor.x);
+    s.Add(cursor.y);
+    s.Add(Game.FrameSignature());
+    s.Add(Menu.GamePanelSignature());
+    return s.Digest();
+}
+
 void CApp::OnInput(const InputEvent& event)
 {
+    ++inputEvents;
     // Enter and Escape answer a message on screen; Escape then does not quit.
     if (event.type == InputEventType::KeyDown && Message.OnKeyDown(event.key)) return;
     switch (event.type) {

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <functional>
+#include <cstdint>
 #include <string>
 
 #include "app/CSystem.h"
@@ -132,6 +133,13 @@ private:
     bool lateStarted = false;
     unsigned shownState = STATE_LOGO;  // the state of the last frame, to notice a change
     long frameCount = 0;
+    // Resting frames of play (see Frame): what the last full frame of play
+    // was drawn from, whether it changed none of it, and the back buffer it left.
+    std::uint64_t RestKey() const;
+    unsigned long inputEvents = 0;
+    bool restStable = false;
+    std::uint64_t restKey = 0;
+    std::uint64_t restBackVersion = 0;
     Display* testDisplay = nullptr;
     bool startWindowed = false;
     std::string startPicture;

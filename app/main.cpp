@@ -2,9 +2,11 @@
 // and the orderly end.
 #include "app/CApp.h"
 #include "app/CommandLine.h"
+#include "platform/Memory.h"
 
 int main(int argc, char** argv)
 {
+    Memory::KeepLargeBlocksApart();
     const CommandLine line = CommandLine::Parse(argc, argv);
     int exitCode = 0;
     if (!line.Answer(exitCode)) return exitCode;

@@ -36,6 +36,9 @@ public:
     virtual void PumpEvents() = 0;
     // Shows a finished frame and holds the game back to the display's refresh.
     virtual void Present(const Surface& frame) = 0;
+    // The frame last presented, not drawn again and known to be unchanged:
+    // only the wait, unless the window asked for its picture again.
+    virtual void PresentSame(const Surface& frame) { Present(frame); }
 
     // A modal message box over the window, waiting for OK.
     virtual void ShowMessageBox(const char* caption, const char* text, bool isError) = 0;

@@ -6,4 +6,10 @@ namespace Memory {
 
 void ReturnFreeMemory() { malloc_trim(0); }
 
+void KeepLargeBlocksApart()
+{
+    // Setting the bound at all keeps it where it is set: 128 KB, the usual start.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 }  // namespace Memory

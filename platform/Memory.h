@@ -7,4 +7,10 @@ namespace Memory {
 // holes (file bytes, decoding buffers) that the heap would otherwise keep.
 void ReturnFreeMemory();
 
+// Every large block (a picture, a file's bytes, a decoding buffer) gets pages
+// of its own, which go back to the system as soon as it is freed, instead of
+// the heap raising that bound after the first such block and keeping the
+// holes of later ones until ReturnFreeMemory.
+void KeepLargeBlocksApart();
+
 }  // namespace Memory

@@ -339,6 +339,15 @@ void SdlDisplay::Present(const Surface& frame)
     WaitForNextFrame();
 }
 
+void SdlDisplay::PresentSame(const Surface& frame)
+{
+    if (!mustShow && shownWidth == frame.Width() && shownHeight == frame.Height()) {
+        WaitWithoutPresent();
+        return;
+    }
+    Present(frame);
+}
+
 void SdlDisplay::WaitWithoutPresent()
 {
     double wait = pacer.WaitWithoutPresent(Seconds());

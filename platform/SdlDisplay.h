@@ -34,6 +34,7 @@ public:
     int ClientHeight() const override { return height; }
     void PumpEvents() override;
     void Present(const Surface& frame) override;
+    void PresentSame(const Surface& frame) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
     void ComeBack() override;

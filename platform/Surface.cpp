@@ -59,26 +59,16 @@ void CopyRowTransparent(Colour* __restrict to, const Colour* __restrict from, lo
         if (from[i] != key) to[i] = from[i];
 }
 
-// One run of a recorded copy, four pixels at a time, inline: runs are short
-// (a piece's row), so a call per run would cost as much as the copy. The last
-// four pixels are copied as a block that may overlap the previous one, which
-// writes the same values again (and ORs them again, which changes nothing).
+// One run of a recorded copy: the C library's copy, which uses the widest
+// moves the processor has and sorts short lengths without a loop.
 inline void CopyRun(Colour* __restrict to, const Colour* __restrict from, long long count)
 {
-#if defined(__SSE2__)
-    if (count >= 4) {
-        auto copyFour = [&](long long i) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
-        };
-        for (long long i = 0; i + 4 < count; i += 4) copyFour(i);
-        copyFour(count - 4);
-        return;
-    }
-#endif
-    for (long long i = 0; i < count; ++i) to[i] = from[i];
+    std::memcpy(to, from, static_cast<std::size_t>(count) * sizeof(Colour));
 }
 
+// One run of a recorded OR copy, four pixels at a time, inline: runs are
+// short (a picture's row). The last four pixels are ORed as a block that may
+// overlap the previous one, which ORs the same values again and changes nothing.
 inline void OrRun(Colour* __restrict to, const Colour* __restrict from, long long count)
 {
 #if defined(__SSE2__)
@@ -103,14 +93,22 @@ constexpr int kCopiesBeforeRecording = 2;
 
 bool plainCopies = false;
 
+// std::lround of a value well inside the range of int, without a call: the
+// whole part, then one step away from zero when the rest is a half or more
+// (the rest is exact, a difference of two nearby doubles).
+inline int RoundHalfAway(double value)
+{
+    const long long whole = static_cast<long long>(value);
+    const double rest = value - static_cast<double>(whole);
+    return static_cast<int>(rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole);
+}
+
 // Floor and ceiling of a / b for b > 0.
 __int128 FloorDiv(__int128 a, __int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
 
-// Each row's runs of pixels that are not the key, left to right: a transparent
-// copy is then one plain copy per run, and an OR copy one OR loop per run.
 // Each row's runs of pixels that are not the key, left to right, with their
 // pixels packed one run after the other: a transparent copy is then one plain
 // copy per run from memory read straight through, and an OR copy one OR loop
@@ -126,7 +124,9 @@ struct Surface::OpaqueRuns {
     std::vector<Run> runs;
     std::vector<Colour> pixels;
 
-    OpaqueRuns(const Surface& surface, Colour key_) : key(key_)
+    long long sourceWidth = 0;
+
+    OpaqueRuns(const Surface& surface, Colour key_) : key(key_), sourceWidth(surface.width_)
     {
         rowFirst.reserve(static_cast<std::size_t>(surface.height_) + 1);
         for (int y = 0; y < surface.height_; ++y) {
@@ -153,6 +153,22 @@ struct Surface::OpaqueRuns {
     void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
                     long long srcY, CopyRun copy) const
     {
+        if (srcX == 0 && srcY == 0 && width == sourceWidth && height + 1 == static_cast<long long>(rowFirst.size())) {
+            // The whole source, as a piece on the board nearly always is: the
+            // runs one after the other, their pixels read straight through.
+            const Run* run = runs.data();
+            const Colour* from = pixels.data();
+            Colour* to = dest.RowOf(static_cast<int>(y)) + x;
+            const long long pitch = dest.width_;
+            for (std::size_t row = 1; row < rowFirst.size(); ++row, to += pitch) {
+                for (const Run* last = runs.data() + rowFirst[row]; run != last; ++run) {
+                    const long long count = run->end - run->begin;
+                    copy(to + run->begin, from, count);
+                    from += count;
+                }
+            }
+            return;
+        }
         const long long srcEnd = srcX + width;
         for (long long row = 0; row < height; ++row) {
             const std::size_t sourceRow = static_cast<std::size_t>(srcY + row);
@@ -179,6 +195,7 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
 }
 
 void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
+bool Surface::PlainCopies() { return plainCopies; }
 
 Surface::Surface(int width, int height)
 {
@@ -422,6 +439,25 @@ void Surface::WalkLine(long long major0, long long minor0, long long majorStep, 
                        long long remainder, long long startPhase)
 {
     const long long twiceN = 2 * n;
+    if (pen_.width <= 1) {
+        // A thin pen's pixels straight into the rows: the commonest lines by far.
+        Changed();
+        const Colour colour = pen_.colour & 0xFFFFFF;
+        const bool dashed = pen_.style == PenStyle::Dash;
+        for (long long i = first; i <= last; ++i) {
+            const long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
+            const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
+            if ((!dashed || (startPhase + i) % kDashPeriod < kDashOn) && x >= 0 && y >= 0 && x < width_ &&
+                y < height_)
+                RowOf(static_cast<int>(y))[x] = colour;
+            remainder += 2 * shorter;
+            if (remainder >= twiceN) {
+                remainder -= twiceN;
+                ++offset;
+            }
+        }
+        return;
+    }
     for (long long i = first; i <= last; ++i) {
         long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
         PlotPen(xMajor ? major : minor, xMajor ? minor : major, startPhase + i);
@@ -436,6 +472,45 @@ void Surface::WalkLine(long long major0, long long minor0, long long majorStep, 
 void Surface::PolyBezier(const Point* points, int count)
 {
     if (!points || count < 4) return;
+    // A thin solid pen's chords of a couple of pixels between points on the
+    // surface (nearly all of them) are walked right here, as DrawLine would.
+    const bool thin = pen_.width <= 1 && pen_.style == PenStyle::Solid;
+    auto onSurface = [this](Point p) { return p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_; };
+    const Colour colour = pen_.colour & 0xFFFFFF;
+    if (thin) Changed();
+    auto WalkThin = [&](Point from, Point to) {
+        const int dx = to.x - from.x, dy = to.y - from.y;
+        if (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) {
+            // Up to two pixels, without a branch that the processor could
+            // guess wrong: the first, then with two steps the second, which
+            // lies one step along each axis that moves at all. With no step
+            // the first is drawn all the same: that point is drawn anyway,
+            // by the next chord from it that moves or at the curve's end.
+            const int n = std::max(std::abs(dx), std::abs(dy));
+            RowOf(from.y)[from.x] = colour;
+            const bool two = n == 2;
+            const int secondX = from.x + (two ? (dx > 0) - (dx < 0) : 0);
+            const int secondY = from.y + (two ? (dy > 0) - (dy < 0) : 0);
+            RowOf(secondY)[secondX] = colour;
+            dashPhase_ += n;
+            return;
+        }
+        const bool xMajor = std::abs(dx) >= std::abs(dy);
+        const int n = std::max(std::abs(dx), std::abs(dy)), shorter = std::min(std::abs(dx), std::abs(dy));
+        const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1, minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+        const int major0 = xMajor ? from.x : from.y, minor0 = xMajor ? from.y : from.x;
+        int offset = 0, remainder = n;
+        for (int i = 0; i < n; ++i) {
+            const int major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
+            RowOf(xMajor ? minor : major)[xMajor ? major : minor] = colour;
+            remainder += 2 * shorter;
+            if (remainder >= 2 * n) {
+                remainder -= 2 * n;
+                ++offset;
+            }
+        }
+        dashPhase_ += n;
+    };
     for (int start = 0; start + 3 < count; start += 3) {
         const Point& p0 = points[start];
         const Point& p1 = points[start + 1];
@@ -446,15 +521,22 @@ void Surface::PolyBezier(const Point* points, int count)
                       std::hypot(double(p2.x) - p1.x, double(p2.y) - p1.y) +
                       std::hypot(double(p3.x) - p2.x, double(p3.y) - p2.y);
         int steps = static_cast<int>(std::clamp(std::ceil(hull / 2.0), 1.0, 4096.0));
+        // Read once: the pixels drawn below could, as far as the compiler
+        // knows, be the points themselves.
+        const double x0 = p0.x, x1 = p1.x, x2 = p2.x, x3 = p3.x, y0 = p0.y, y1 = p1.y, y2 = p2.y, y3 = p3.y;
+        const double stepCount = steps;
+        const Point last = p3;
         Point from = p0;
         for (int i = 1; i <= steps; ++i) {
-            double t = static_cast<double>(i) / steps, u = 1.0 - t;
+            double t = static_cast<double>(i) / stepCount, u = 1.0 - t;
             double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
             // The curve stays inside the hull of its points, so the rounded point fits an int.
-            Point to{static_cast<int>(std::lround(a * p0.x + b * p1.x + c * p2.x + d * p3.x)),
-                     static_cast<int>(std::lround(a * p0.y + b * p1.y + c * p2.y + d * p3.y))};
-            if (i == steps) to = p3;
-            DrawLine(from.x, from.y, to.x, to.y, false);
+            Point to{RoundHalfAway(a * x0 + b * x1 + c * x2 + d * x3), RoundHalfAway(a * y0 + b * y1 + c * y2 + d * y3)};
+            if (i == steps) to = last;
+            if (thin && onSurface(from) && onSurface(to))
+                WalkThin(from, to);
+            else
+                DrawLine(from.x, from.y, to.x, to.y, false);
             from = to;
         }
     }

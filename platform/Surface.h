@@ -59,6 +59,9 @@ public:
     Surface(int width, int height);
 
     bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
+    // A number that every change of the pixels renews: two surfaces with the
+    // same one hold the same pixels (one is a copy of the other, unchanged).
+    std::uint64_t Version() const { return version_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
     // Writable pixels. A pointer taken here must not be written through after
@@ -114,8 +117,10 @@ public:
     // line on the surface costs time.
     void LineTo(int x, int y);
     // Test hook: every transparent and OR copy tests each pixel, as the plain
-    // rule says, and no runs are recorded; for comparing the two ways.
+    // rule says, and no runs are recorded; for comparing the two ways. Other
+    // drawing with a faster way of its own asks PlainCopies.
     static void UsePlainCopies(bool plain);
+    static bool PlainCopies();
 
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve
@@ -132,6 +137,7 @@ private:
     {
         runs_.reset();
         unchangedCopies_ = 0;
+        version_ = ++lastVersion;
     }
     // The runs of pixels other than key, once this surface was copied from
     // unchanged often enough to be worth recording them; nullptr before.
@@ -146,6 +152,8 @@ private:
                   long long n, long long shorter, long long first, long long last, long long offset,
                   long long remainder, long long startPhase);
 
+    static inline std::uint64_t lastVersion = 0;
+    std::uint64_t version_ = ++lastVersion;
     int width_ = 0;
     int height_ = 0;
     std::vector<Colour> pixels_;

@@ -333,8 +333,15 @@ bool CCutPreview::BuildStep()
 
 void CCutPreview::CopyCleanOntoWork()
 {
+    if (work.surface.IsEmpty() && !clean.surface.IsEmpty()) {  // let go during play
+        work = clean;
+        work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+        return;
+    }
     work.surface.Blit(0, 0, clean.surface.Width(), clean.surface.Height(), clean.surface, 0, 0);
 }
+
+void CCutPreview::ReleaseWork() { work.Release(); }
 
 void CCutPreview::FreePoints()
 {

@@ -79,6 +79,9 @@ public:
     float GetCellWidth() const { return cellWidth; }
     float GetCellHeight() const { return cellHeight; }
     Surface& GetWorkSurface() { return work.surface; }
+    // The copy with the cut lines is only for the menu: play lets it go, and
+    // it is made again when the menu shows the cut.
+    void ReleaseWork();
     const CImage& GetSmall() const { return small; }
     const CImage& GetFrame() const { return frame; }
     const CImage& GetClean() const { return clean; }

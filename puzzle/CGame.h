@@ -10,6 +10,7 @@
 // the puzzle is solved exactly when one group is left.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,15 @@ public:
 
     // One frame of play: the clock, the groups, the panel, the mouse.
     void Update();
+    // Everything of the puzzle that a frame of play is drawn from or changes,
+    // but the part of the clock's second gone by: equal digests before and
+    // after an Update, and again before the next, mean that frame would be
+    // drawn the same (with no input in between).
+    std::uint64_t FrameSignature() const;
+    // A frame in which nothing is drawn since it would be the last one
+    // again: only time goes on. Answers false, having changed nothing, when
+    // the clock would show the next second: that frame is a full Update.
+    bool Rest(float dt);
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }

@@ -8,6 +8,7 @@
 
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
+#include "platform/Signature.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "resources/BackBuffer.h"
@@ -65,6 +66,49 @@ void CGame::Update()
     UpdatePictureWindow();
     UpdateSelectionRectangle(dt);
     MoveSelection();
+}
+
+std::uint64_t CGame::FrameSignature() const
+{
+    Signature s;
+    for (bool flag : {completed, holdingGroup, draggingPreview, selecting, movingSelection, hasSelection, savedBanner,
+                      Options.border, Options.borderOnly, Options.showPicture})
+        s.Add(flag);
+    s.Add(savedBannerTime);
+    s.Add(static_cast<const void*>(bannerText));
+    s.Add(heldPiece);
+    for (float v : {grabOffset.x, grabOffset.y, previewPos.x, previewPos.y, samplePos.x, samplePos.y, sampleTarget.x,
+                    sampleTarget.y, selectionPulse})
+        s.Add(v);
+    for (int v : {selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y, clockMinutes, clockSeconds,
+                  backgroundColor[0], backgroundColor[1], backgroundColor[2], piecesX, piecesY})
+        s.Add(v);
+    s.Add(static_cast<std::uint64_t>(drawOrder.size()));
+    for (int g : drawOrder) s.Add(g);
+    s.Add(static_cast<std::uint64_t>(groups.size()));
+    for (const CGroup& group : groups) {
+        for (float v : {group.x, group.y, group.grabX, group.grabY}) s.Add(v);
+        s.Add(group.hidden);
+        s.Add(group.selected);
+        s.Add(static_cast<std::uint64_t>(group.members.size()));
+        for (int m : group.members) s.Add(m);
+    }
+    s.Add(static_cast<std::uint64_t>(pieces.size()));
+    for (const CPiece& piece : pieces) {
+        for (float v : {piece.x, piece.y, piece.width, piece.height}) s.Add(v);
+        s.Add(piece.image.Version());
+    }
+    for (const CImage* image : {&CutPreview.GetFrame(), &CutPreview.GetSmall(), &CutPreview.GetClean()})
+        s.Add(image->surface.Version());
+    return s.Digest();
+}
+
+bool CGame::Rest(float dt)
+{
+    if (completed) return true;  // the clock stands still on the finished picture
+    if (clockFraction + dt >= kSecondsPerClockStep) return false;
+    clockFraction += dt;
+    return true;
 }
 
 // Whole seconds only: what is left over a second is dropped, so a long frame

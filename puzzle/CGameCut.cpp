@@ -3,7 +3,9 @@
 #include "puzzle/CGame.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -38,6 +40,34 @@ constexpr unsigned char kUnreached = 0;
 constexpr unsigned char kOutlinePixel = 1;  // white on the mask: the fill stops there
 constexpr unsigned char kOutside = 2;       // reached from the border
 
+// The first of bytes[from, to) that is `value`, or `to`.
+int Find(const unsigned char* bytes, int from, int to, unsigned char value)
+{
+    if (from >= to) return to;
+    const void* found = std::memchr(bytes + from, value, static_cast<std::size_t>(to - from));
+    return found ? static_cast<int>(static_cast<const unsigned char*>(found) - bytes) : to;
+}
+
+// The first of bytes[from, to) that is not `value`, or `to`: eight at a time.
+int Skip(const unsigned char* bytes, int from, int to, unsigned char value)
+{
+    const std::uint64_t all = 0x0101010101010101ull * value;
+    for (; from + 8 <= to; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + from, sizeof word);
+        if (const std::uint64_t other = word ^ all) return from + __builtin_ctzll(other) / 8;
+    }
+    while (from < to && bytes[from] == value) ++from;
+    return from;
+}
+
+// The last of bytes[0, before) that is not `value`, plus one, or 0.
+int SkipBack(const unsigned char* bytes, int before, unsigned char value)
+{
+    while (before > 0 && bytes[before - 1] == value) --before;
+    return before;
+}
+
 // Every pixel of the mask that a 4-connected fill from any border pixel
 // reaches without crossing a white one, found span by span in one pass (the
 // same pixels as filling from each border pixel in turn). The answer is kept
@@ -47,7 +77,7 @@ const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
     static std::vector<unsigned char> state;
     static std::vector<Point> pending;
     const int width = mask.Width(), height = mask.Height();
-    state.assign(static_cast<std::size_t>(std::max(0, width)) * std::max(0, height), kUnreached);
+    state.resize(static_cast<std::size_t>(std::max(0, width)) * std::max(0, height));
     if (width <= 0 || height <= 0) return state;
     for (int y = 0; y < height; ++y) {
         const Colour* line = mask.Row(y);
@@ -55,31 +85,35 @@ const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
         for (int x = 0; x < width; ++x) row[x] = line[x] == kWhite ? kOutlinePixel : kUnreached;
     }
     auto row = [&](int y) { return state.data() + static_cast<std::size_t>(y) * width; };
-    pending.clear();
-    for (int x = 0; x < width; ++x) {
-        pending.push_back({x, 0});
-        pending.push_back({x, height - 1});
-    }
-    for (int y = 0; y < height; ++y) {
-        pending.push_back({0, y});
-        pending.push_back({width - 1, y});
-    }
-    while (!pending.empty()) {
-        const Point seed = pending.back();
-        pending.pop_back();
-        unsigned char* line = row(seed.y);
-        if (line[seed.x] != kUnreached) continue;
-        int left = seed.x, last = seed.x;
-        while (left > 0 && line[left - 1] == kUnreached) --left;
-        while (last + 1 < width && line[last + 1] == kUnreached) ++last;
-        std::fill(line + left, line + last + 1, kOutside);
-        for (int ny : {seed.y - 1, seed.y + 1}) {
-            if (ny < 0 || ny >= height) continue;
-            const unsigned char* next = row(ny);
-            for (int nx = left; nx <= last; ++nx) {
-                if (next[nx] == kUnreached && (nx == left || next[nx - 1] != kUnreached)) pending.push_back({nx, ny});
+    // Fills from one seed and from every seed that its spans find above and below.
+    auto fillFrom = [&](int seedX, int seedY) {
+        pending.clear();
+        pending.push_back({seedX, seedY});
+        while (!pending.empty()) {
+            const Point seed = pending.back();
+            pending.pop_back();
+            unsigned char* line = row(seed.y);
+            if (line[seed.x] != kUnreached) continue;
+            const int left = SkipBack(line, seed.x, kUnreached);
+            const int end = Skip(line, seed.x, width, kUnreached);
+            std::memset(line + left, kOutside, static_cast<std::size_t>(end - left));
+            for (int ny : {seed.y - 1, seed.y + 1}) {
+                if (ny < 0 || ny >= height) continue;
+                const unsigned char* next = row(ny);
+                // One seed for every run of unreached pixels along the span.
+                for (int nx = Find(next, left, end, kUnreached); nx < end;
+                     nx = Find(next, Skip(next, nx, end, kUnreached), end, kUnreached))
+                    pending.push_back({nx, ny});
             }
         }
+    };
+    for (int x = 0; x < width; ++x) {
+        if (row(0)[x] == kUnreached) fillFrom(x, 0);
+        if (row(height - 1)[x] == kUnreached) fillFrom(x, height - 1);
+    }
+    for (int y = 0; y < height; ++y) {
+        if (row(y)[0] == kUnreached) fillFrom(0, y);
+        if (row(y)[width - 1] == kUnreached) fillFrom(width - 1, y);
     }
     return state;
 }
@@ -136,40 +170,44 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerBL = outline[16];
     if (!cutPieceImages) return;
 
-    // The outline is drawn once, in white; the fill from the border stops at
-    // it, and the same pixels are the image's outline.
-    Surface outlined(width, height);
-    outlined.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
-    DrawOutline(outlined, outline);
-    const std::vector<unsigned char>& reach = ReachFromBorder(outlined);
+    // The outline is drawn once, in white, on the piece's new (black) image;
+    // the fill from the border stops at it, and the same pixels are the
+    // image's outline.
+    piece.image = Surface(width, height);
+    piece.image.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+    DrawOutline(piece.image, outline);
+    piece.image.SelectPen(Pen{});
+    const std::vector<unsigned char>& reach = ReachFromBorder(piece.image);
     piece.mask = PieceMask(width, height);
 
     // One pass over the box: the mask is wherever the outside did not reach;
     // the image the picture there (black elsewhere and off the picture), with
     // the outline's pixels in the outline's grey, except on the pre-joined
-    // ring of a Border cut, which shows as one piece.
+    // ring of a Border cut, which shows as one piece. Only the runs inside
+    // are written: outside them the image is still black.
     const bool withOutline = !IsRingPiece(column, row);
-    piece.image = Surface(width, height);
-    const Surface& work = CutPreview.GetWorkSurface();
+    const Surface& work = CutPreview.GetClean().surface;  // the picture without the cut lines
     const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
     for (int y = 0; y < height; ++y) {
         const unsigned char* state = reach.data() + static_cast<std::size_t>(y) * width;
         Colour* line = piece.image.Row(y);
-        if (y >= fromY && y < toY) {  // the new surface is black elsewhere
-            const Colour* picture = work.Row(minY + y);
-            for (int x = fromX; x < toX; ++x)
-                line[x] = picture[minX + x] & (state[x] != kOutside ? 0xFFFFFFFFu : 0u);
-        }
-        if (withOutline) {
-            for (int x = 0; x < width; ++x)
-                if (state[x] == kOutlinePixel) line[x] = kOutlineColour;
-        }
-        for (int x = 0; x < width;) {  // the mask: the row's runs of inside pixels
-            while (x < width && state[x] == kOutside) ++x;
+        const Colour* picture = y >= fromY && y < toY ? work.Row(minY + y) : nullptr;
+        for (int x = Skip(state, 0, width, kOutside); x < width; x = Skip(state, x, width, kOutside)) {
             const int begin = x;
-            while (x < width && state[x] != kOutside) ++x;
+            x = Find(state, x, width, kOutside);
             piece.mask.AddRun(y, begin, x);
+            int copyFrom = std::max(begin, fromX), copyTo = std::min(x, toX);
+            if (!picture || copyFrom >= copyTo) copyFrom = copyTo = begin;
+            // Off the picture: black, the outline's white included.
+            std::fill(line + begin, line + copyFrom, kBlack);
+            std::memcpy(line + copyFrom, picture ? picture + (minX + copyFrom) : line + copyFrom,
+                        sizeof(Colour) * static_cast<std::size_t>(copyTo - copyFrom));
+            std::fill(line + copyTo, line + x, kBlack);
+            if (withOutline) {
+                for (int o = Find(state, begin, x, kOutlinePixel); o < x; o = Find(state, o + 1, x, kOutlinePixel))
+                    line[o] = kOutlineColour;
+            }
         }
     }
 }

@@ -191,9 +191,6 @@ bool CGame::BuildFromSave(const SavedGame& saved)
 
     Options.border = saved.border;  // before the lattice: it keeps the ring's lines straight
     CutPreview.Restore(saved.smoothType, saved.piecesX, saved.piecesY);
-    // Pieces are cut from the unmarked picture, not the copy with the cut lines.
-    const CImage& clean = CutPreview.GetClean();
-    CutPreview.GetWorkSurface().Blit(0, 0, clean.surface.Width(), clean.surface.Height(), clean.surface, 0, 0);
     SetSize(saved.piecesX, saved.piecesY);
     AllocatePieces();
     for (int column = 0; column < piecesX; ++column) {
@@ -216,6 +213,8 @@ bool CGame::BuildFromSave(const SavedGame& saved)
         drawOrder.push_back(g);
     }
     // A solved picture glides to the middle, as in a game started from the menu.
+    const CImage& clean = CutPreview.GetClean();
     sampleTarget = {410.0f - clean.width / 2.0f, 250.0f - clean.height / 2.0f};
+    CutPreview.ReleaseWork();
     return true;
 }

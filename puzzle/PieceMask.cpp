@@ -10,6 +10,7 @@ PieceMask::PieceMask(int width, int height)
 void PieceMask::AddRun(int y, int begin, int end)
 {
     if (y < lastRow || y >= height_ || begin >= end) return;
+    look.Clear();
     // Rows between the last one with runs and this one have none.
     for (int row = lastRow + 1; row < y; ++row)
         rowEnd[static_cast<std::size_t>(row)] = static_cast<std::uint32_t>(runs.size());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Surface.h"
+#include "resources/SelectedLook.h"
 
 class PieceMask {
 public:
@@ -22,6 +23,19 @@ public:
     int Height() const { return height_; }
     // kWhite inside the piece, kBlack outside it, kInvalidColour off the box.
     Colour GetPixel(int x, int y) const;
+    // Calls inside(begin, end) for each run of row y, in the order added.
+    template <class Inside>
+    void ForEachRun(int y, Inside inside) const
+    {
+        if (y < 0 || y > lastRow) return;
+        const Run* run = runs.data() + (y == 0 ? 0 : rowEnd[static_cast<std::size_t>(y) - 1]);
+        const Run* last = runs.data() + rowEnd[static_cast<std::size_t>(y)];
+        for (; run != last; ++run) inside(run->begin, run->end);
+    }
+
+    // How the piece looks selected, made by the image manager when first
+    // drawn and kept until the mask changes.
+    SelectedLook& Look() const { return look; }
 
 private:
     struct Run {
@@ -33,4 +47,5 @@ private:
     std::vector<std::uint32_t> rowEnd;  // runs of row y: [rowEnd[y - 1] (0 for row 0), rowEnd[y])
     std::vector<Run> runs;
     int lastRow = -1;  // the last row with runs; rows below it have none
+    mutable SelectedLook look;
 };

@@ -271,8 +271,8 @@ Colour CMgrImage::SelectedEdge(float glow)
 void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
                                   float height, float x, float y, float glow)
 {
-    const int w = std::min({Trunc(width), image.Width(), maskWidth});
-    const int h = std::min({Trunc(height), image.Height(), maskHeight});
+    int w, h;
+    SelectedBox(image, maskWidth, maskHeight, width, height, w, h);
     const int left = Trunc(x), top = Trunc(y);
     auto inside = [&](int px, int py) {
         return px >= 0 && py >= 0 && px < w && py < h &&
@@ -298,6 +298,19 @@ void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskW
             }
         }
     }
+}
+
+void CMgrImage::SelectedBox(const Surface& image, int maskWidth, int maskHeight, float width, float height,
+                            int& boxWidth, int& boxHeight)
+{
+    boxWidth = std::min({Trunc(width), image.Width(), maskWidth});
+    boxHeight = std::min({Trunc(height), image.Height(), maskHeight});
+}
+
+void CMgrImage::DrawSelectedLook(Surface& dest, const SelectedLook& look, const Surface& image, float x, float y,
+                                 float glow)
+{
+    look.Draw(dest, image, Trunc(x), Trunc(y), SelectedEdge(glow), kSelectedRim);
 }
 
 void CMgrImage::DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,

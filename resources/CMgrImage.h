@@ -6,6 +6,7 @@
 
 #include "platform/Surface.h"
 #include "resources/CImage.h"
+#include "resources/SelectedLook.h"
 
 // The copies of one picture that the cut page keeps: `small` and `work` bound
 // by their longer side to the sizes asked for, `clean` the same as `work`.
@@ -64,8 +65,27 @@ public:
     template <class Piece>
     void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
-        // The mask (white inside), read once into one byte a pixel.
         const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
+        if (!Surface::PlainCopies()) {
+            // Worked out from the mask's runs the first time, then kept with the mask.
+            SelectedLook& look = piece.mask.Look();
+            int boxWidth, boxHeight;
+            SelectedBox(piece.image, maskWidth, maskHeight, piece.width, piece.height, boxWidth, boxHeight);
+            if (!look.IsFor(boxWidth, boxHeight)) {
+                selectedRuns.clear();
+                selectedRowEnd.clear();
+                for (int py = 0; py < boxHeight; ++py) {
+                    piece.mask.ForEachRun(py, [this](int begin, int end) { selectedRuns.push_back({begin, end}); });
+                    selectedRowEnd.push_back(static_cast<unsigned>(selectedRuns.size()));
+                }
+                look.Make(boxWidth, boxHeight, selectedRuns, selectedRowEnd, kSelectedEdgeWidth);
+            }
+            if (look.IsUsable()) {
+                DrawSelectedLook(dest, look, piece.image, x, y, glow);
+                return;
+            }
+        }
+        // The mask (white inside), read once into one byte a pixel.
         selectedInside.assign(static_cast<std::size_t>(maskWidth) * static_cast<std::size_t>(maskHeight), 0);
         for (int py = 0; py < maskHeight; ++py)
             for (int px = 0; px < maskWidth; ++px)
@@ -85,11 +105,20 @@ public:
 private:
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
-    // Draws with the mask read into selectedInside (maskWidth x maskHeight).
+    // Draws with the mask read into selectedInside (maskWidth x maskHeight),
+    // pixel by pixel.
     void DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
                            float height, float x, float y, float glow);
+    // The part of the piece's box that the selected look covers (less one pixel on every side).
+    static void SelectedBox(const Surface& image, int maskWidth, int maskHeight, float width, float height,
+                            int& boxWidth, int& boxHeight);
+    // The same pixels as DrawSelectedImage, drawn run by run.
+    void DrawSelectedLook(Surface& dest, const SelectedLook& look, const Surface& image, float x, float y,
+                          float glow);
 
     std::vector<unsigned char> selectedInside;
+    std::vector<SelectedLook::Span> selectedRuns;  // a mask's runs while its look is made
+    std::vector<unsigned> selectedRowEnd;
 };
 
 extern CMgrImage ImageMgr;

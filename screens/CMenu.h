@@ -4,6 +4,7 @@
 // pictures and buttons, and the three game options the puzzle reads.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "puzzle/GameOptions.h"
@@ -33,6 +34,8 @@ public:
     void ReleaseMenuPictures();
     // The in-game panel, drawn over the board each frame of play.
     void UpdateGamePanel();
+    // What the panel is drawn from besides the puzzle and the cursor: its buttons' toggles.
+    std::uint64_t GamePanelSignature() const;
     void Release();
 
     static void SetPage(int value) { page = value; }

@@ -8,6 +8,7 @@
 
 #include "app/CMgrInput.h"
 #include "app/CSystem.h"
+#include "platform/Signature.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "resources/BackBuffer.h"
@@ -67,6 +68,16 @@ void CMenu::UpdateGamePanel()
     std::string clock = FormatClock(Game.GetClockMinutes(), Game.GetClockSeconds());
     ImageMgr.DrawTransparent(back, timerImage, 672, 0);
     SmallFont.Print(712, 5, "%s", clock.c_str());
+}
+
+std::uint64_t CMenu::GamePanelSignature() const
+{
+    Signature s;
+    const CButton* buttons[] = {&borderButton, &pictureButton, &arrangeButton, &saveButton, &loadButton, &menuButton};
+    for (const CButton* button : buttons)
+        s.Add(button->IsToggled());
+    for (const CButton& colour : colourButtons) s.Add(colour.IsToggled());
+    return s.Digest();
 }
 
 void CMenu::ResetToggles()

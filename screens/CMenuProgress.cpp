@@ -45,4 +45,5 @@ void CMenu::UpdateCalculate()
     System.SetState(STATE_GAME);
     Game.StartGame();
     CutPreview.FreePoints();
+    CutPreview.ReleaseWork();
 }

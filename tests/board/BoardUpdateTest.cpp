@@ -2,8 +2,11 @@
 // banner, the solved puzzle and the finished picture's glide.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "BoardFixture.h"
 #include "app/CMgrInput.h"
+#include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 
 using namespace board_test;
@@ -53,6 +56,44 @@ TEST_F(BoardUpdateTest, ClockCountsWholeSecondsAndDropsTheRest)
     EXPECT_EQ(Game.GetClockMinutes(), 1);
     EXPECT_EQ(Game.GetClockSeconds(), 0);
     EXPECT_EQ(Game.GetClockFraction(), 0.0f) << "the part above one second is dropped";
+}
+
+// Frames of play that would only repeat the last one are not drawn, yet the
+// screen shows what a full frame draws; the clock's next second and any
+// input are drawn at once.
+TEST_F(BoardUpdateTest, ARestingBoardIsNotDrawnAgainYetShowsWhatAFullFrameDraws)
+{
+    StartPuzzle(448, 448, 6);
+    game.SetFrameStep(0.1);
+    game.RunFrames(3);
+    const std::uint64_t drawn = BackBuffer().Version();
+    game.RunFrames(5);
+    EXPECT_EQ(BackBuffer().Version(), drawn) << "nothing new, nothing drawn";
+    const Surface resting = game.Frame();
+    auto same = [](const Surface& a, const Surface& b) {
+        for (int y = 0; y < a.Height(); ++y)
+            if (std::memcmp(a.Row(y), b.Row(y), sizeof(Colour) * a.Width()) != 0) return false;
+        return a.Width() == b.Width() && a.Height() == b.Height();
+    };
+
+    BackBuffer().Pixels();  // the back buffer touched: the next frame is drawn in full
+    game.SetFrameStep(0);
+    game.RunFrames(1);
+    EXPECT_NE(BackBuffer().Version(), drawn);
+    EXPECT_TRUE(same(game.Frame(), resting));
+
+    game.SetFrameStep(0.1);
+    ASSERT_TRUE(game.RunUntil([] { return Game.GetClockSeconds() == 1; }, 20));
+    EXPECT_FALSE(same(game.Frame(), resting)) << "the clock shows the next second";
+
+    game.SetFrameStep(0);
+    game.RunFrames(1);  // a frame that changed something is followed by one full frame more
+    const std::uint64_t ticked = BackBuffer().Version();
+    game.RunFrames(2);
+    EXPECT_EQ(BackBuffer().Version(), ticked);
+    game.MoveMouse(300, 300);
+    game.RunFrames(1);
+    EXPECT_NE(BackBuffer().Version(), ticked) << "input is drawn";
 }
 
 TEST_F(BoardUpdateTest, SavedBannerIsDrawnInEveryFrameOfItsTimeIncludingTheLast)

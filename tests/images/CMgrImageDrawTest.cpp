@@ -293,3 +293,56 @@ TEST(CMgrImageDraw, StraightSegmentsMakeAWhiteRectangleMask)
             ASSERT_EQ(mask.GetPixel(x, y), border ? kWhite : kWhite - 1) << x << "," << y;
         }
 }
+
+// The selected look drawn by runs is, pixel for pixel, what the plain rule
+// draws: masks of any shape (holes, runs that touch, overlap or come out of
+// order, rows left empty, more runs in a row than the runs keep room for), a
+// picture or a stated size smaller or larger than the mask, a piece partly or
+// wholly off the destination, a mask that grows after it was drawn.
+TEST(CMgrImageDraw, SelectedPiecesByRunsAreThoseOfThePlainRule)
+{
+    std::srand(12);
+    auto random = [](int below) { return std::rand() % below; };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        const bool crowded = round % 50 == 7;
+        const int maskWidth = crowded ? 70 + random(10) : 1 + random(40), maskHeight = 1 + random(40);
+        CPiece piece;
+        piece.image = Surface(maskWidth + random(7) - 3, maskHeight + random(7) - 3);
+        for (int y = 0; y < piece.image.Height(); ++y)
+            for (int x = 0; x < piece.image.Width(); ++x)
+                piece.image.SetPixel(x, y, random(5) == 0 ? kBlack : static_cast<Colour>(std::rand()) & 0xFFFFFF);
+        piece.width = static_cast<float>(maskWidth + random(9) - 4) + 0.5f;
+        piece.height = static_cast<float>(maskHeight + random(9) - 4) + 0.25f;
+        piece.mask = PieceMask(maskWidth, maskHeight);
+        auto addRows = [&](int from, int to) {
+            for (int y = from; y < to; ++y) {
+                if (crowded) {
+                    for (int x = 0; x + 1 < maskWidth; x += 2) piece.mask.AddRun(y, x, x + 1);
+                    continue;
+                }
+                for (int runs = random(4); runs > 0; --runs) {
+                    const int begin = random(maskWidth + 4) - 2;
+                    piece.mask.AddRun(y, begin, begin + random(maskWidth));
+                }
+            }
+        };
+        const int grownFrom = random(maskHeight + 1);
+        addRows(0, grownFrom);
+        for (int step = 0; step < 2; ++step) {
+            if (step == 1) addRows(grownFrom, maskHeight);
+            const float x = static_cast<float>(random(70) - 35) + 0.75f, y = static_cast<float>(random(60) - 30);
+            const float glow = static_cast<float>(random(5)) / 4.0f;
+            Surface fast = Board(48, 40), plain = Board(48, 40);
+            ImageMgr.DrawPieceSelected(fast, piece, x, y, glow);
+            ImageMgr.DrawPieceSelected(fast, piece, x - 3, y + 5, glow);  // drawn again from what was kept
+            Surface::UsePlainCopies(true);
+            ImageMgr.DrawPieceSelected(plain, piece, x, y, glow);
+            ImageMgr.DrawPieceSelected(plain, piece, x - 3, y + 5, glow);
+            Surface::UsePlainCopies(false);
+            for (int py = 0; py < fast.Height(); ++py)
+                for (int px = 0; px < fast.Width(); ++px)
+                    ASSERT_EQ(fast.GetPixel(px, py), plain.GetPixel(px, py)) << "at " << px << ", " << py;
+        }
+    }
+}
