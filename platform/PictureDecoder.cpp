@@ -1,6 +1,7 @@
 #include "platform/PictureDecoder.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 #include "platform/ExifOrientation.h"
@@ -17,6 +18,13 @@ namespace {
 constexpr long long kSdlBytesPerPixel = 12;
 constexpr long long kHeifBytesPerPixel = 12;
 constexpr long long kLargestSide = 1LL << 30;
+
+// Bytes for a picture of that many pixels, at most the largest number there
+// is: two sides of up to 2^30 pixels each would overflow it otherwise.
+long long BytesFor(long long pixels, long long bytesPerPixel)
+{
+    return pixels > LLONG_MAX / bytesPerPixel ? LLONG_MAX : pixels * bytesPerPixel;
+}
 
 }  // namespace
 
@@ -74,7 +82,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         }
         width = heif->Width();
         height = heif->Height();
-        memoryNeeded = static_cast<long long>(width) * height * bytesPerPixel;
+        memoryNeeded = BytesFor(static_cast<long long>(width) * height, bytesPerPixel);
         break;
     default:
         bytesPerPixel = kSdlBytesPerPixel;
@@ -95,7 +103,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         }
         width = static_cast<int>(ExifOrientation::SwapsSides(orientation) ? storedHeight : storedWidth);
         height = static_cast<int>(ExifOrientation::SwapsSides(orientation) ? storedWidth : storedHeight);
-        memoryNeeded = storedWidth * storedHeight * bytesPerPixel;
+        memoryNeeded = BytesFor(storedWidth * storedHeight, bytesPerPixel);
         break;
     }
     if (width <= 0 || height <= 0) return Fail(Failure::Damaged, "empty picture");
