@@ -109,8 +109,6 @@ __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
 
-// Each row's runs of pixels that are not the key, left to right: a transparent
-// copy is then one plain copy per run, and an OR copy one OR loop per run.
 // Each row's runs of pixels that are not the key, left to right, with their
 // pixels packed one run after the other: a transparent copy is then one plain
 // copy per run from memory read straight through, and an OR copy one OR loop
