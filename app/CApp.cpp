@@ -260,6 +260,7 @@ void CApp::CreateMainWindow()
         // Not a normal end of the game: say so to whoever started it.
         std::exit(1);
     }
+    if (*window->PresenterNote()) Log.Write("--- %s\n", window->PresenterNote());
     LoadWindowIcon(*window);
     CreateBackBuffer();
 }

@@ -48,4 +48,7 @@ public:
     // and minimises the window, ComeBack restores it as it was. In pairs.
     virtual void StepAside() = 0;
     virtual void ComeBack() = 0;
+
+    // For the log: how frames reach the screen, and why.
+    virtual const char* PresenterNote() const { return ""; }
 };

@@ -1,7 +1,9 @@
 #include "platform/SdlDisplay.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +13,17 @@
 #include "platform/QuitSignals.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/VirtualKeys.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PAVENDRA_KEEP_GL_LOADED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PAVENDRA_KEEP_GL_LOADED 1
+#endif
+#endif
+#ifndef PAVENDRA_KEEP_GL_LOADED
+#define PAVENDRA_KEEP_GL_LOADED 0
+#endif
 
 namespace {
 
@@ -50,6 +63,27 @@ std::uint64_t Fingerprint(const Surface& frame)
     return hash;
 }
 
+// Names of OpenGL renderers that draw on the processor, not on a graphics
+// card, as the drivers report them (lower case).
+bool NamesSoftwareRasteriser(const char* name)
+{
+    char lower[256];
+    std::size_t n = 0;
+    for (; name[n] && n + 1 < sizeof lower; ++n) {
+        lower[n] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[n])));
+    }
+    lower[n] = '\0';
+    for (const char* word : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "software renderer"}) {
+        if (std::strstr(lower, word)) return true;
+    }
+    return false;
+}
+
+// The name OpenGL gave for its renderer ("none" when there is no OpenGL),
+// and whether it draws on the processor; asked once per run.
+char openGlRenderer[256] = "";
+bool openGlIsSoftware = false;
+
 double Seconds()
 {
     return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
@@ -60,10 +94,11 @@ double Seconds()
 SdlDisplay::~SdlDisplay() { Close(); }
 
 // The video system starts with the first window and stays up until the
-// process ends, with its OpenGL library loaded: the window system's libraries
-// are then never unloaded while the game runs, so that whatever they keep for
-// themselves is still known by name when the leak checker of the test builds
-// looks at the end.
+// process ends. In the sanitizer builds the OpenGL library stays loaded too:
+// the window system's libraries are then never unloaded while the game runs,
+// so that whatever they keep for themselves is still known by name when the
+// leak checker looks at the end. Elsewhere it is loaded only when a renderer
+// wants it.
 bool SdlDisplay::StartVideo()
 {
     static bool started = false;
@@ -77,7 +112,9 @@ bool SdlDisplay::StartVideo()
         SDL_SetError("no display to open a window on");
         return false;
     }
+#if PAVENDRA_KEEP_GL_LOADED
     SDL_GL_LoadLibrary(nullptr);  // no OpenGL is fine: the renderer then draws in software
+#endif
     // After SDL's own handlers: the end of the session reaches the game as a
     // close request, whichever signal brings it.
     QuitSignals::Install();
@@ -118,15 +155,53 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
     return true;
 }
 
+// The game draws every frame itself and hands over one finished picture:
+// OpenGL only scales it. Where OpenGL itself draws on the processor (no
+// graphics card, a virtual machine, a remote desktop) it brings nothing but
+// its shader compiler's tens of megabytes, and SDL's own software renderer
+// does the same work.
 bool SdlDisplay::CreateRenderer()
 {
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!OpenGlIsSoftware()) {
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    }
+    if (!renderer) {
+        // The window's own pixels, shown by the window system: no hidden
+        // OpenGL renderer behind them either.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (!renderer) return false;
     SDL_RendererInfo info;
-    bool vsync = SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    bool known = SDL_GetRendererInfo(renderer, &info) == 0;
+    bool vsync = known && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     pacer.SetVsyncClaimed(vsync);
+    std::snprintf(presenterNote, sizeof presenterNote, "Frames shown by SDL's %s renderer%s; OpenGL: %s%s",
+                  known ? info.name : "unknown", vsync ? " (vsync claimed)" : "", openGlRenderer,
+                  openGlIsSoftware ? ", a software rasteriser, not used" : "");
     return true;
+}
+
+// Asks OpenGL once, in a small hidden window of its own, which renderer it
+// has; the window, its context and the library are let go again at once.
+bool SdlDisplay::OpenGlIsSoftware()
+{
+    if (*openGlRenderer) return openGlIsSoftware;
+    std::snprintf(openGlRenderer, sizeof openGlRenderer, "none");
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!probe) return false;
+    if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
+        using GetString = const GLubyte*(APIENTRY*)(GLenum);
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        const GLubyte* name = getString ? getString(GL_RENDERER) : nullptr;
+        if (name) {
+            std::snprintf(openGlRenderer, sizeof openGlRenderer, "%s", reinterpret_cast<const char*>(name));
+            openGlIsSoftware = NamesSoftwareRasteriser(openGlRenderer);
+        }
+        SDL_GL_DeleteContext(context);
+    }
+    SDL_DestroyWindow(probe);
+    return openGlIsSoftware;
 }
 
 void SdlDisplay::Close()

@@ -3,7 +3,9 @@
 // where the shapes differ); otherwise a plain window whose client area is the
 // frame's size (the player may resize it, the frame scales with it). Frames
 // are paced to the display's refresh: by vsync where the renderer has it and
-// it really waits, otherwise by a timed wait.
+// it really waits, otherwise by a timed wait. The frame goes through SDL's
+// accelerated renderer, or its software renderer where there is none or
+// where OpenGL itself only draws on the processor.
 #pragma once
 
 #include <cstdint>
@@ -38,10 +40,12 @@ public:
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
     void ComeBack() override;
+    const char* PresenterNote() const override { return presenterNote; }
 
 private:
     static bool StartVideo();
     bool CreateRenderer();
+    static bool OpenGlIsSoftware();
     void TranslateEvent(const SDL_Event& event);
     void TranslateKey(const SDL_Event& event, bool down);
     Point ToFrame(int windowX, int windowY) const;
@@ -58,6 +62,7 @@ private:
     int width = 0;
     int height = 0;
     char title[256] = {};
+    char presenterNote[384] = {};
     bool steppedAside = false;
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
