@@ -168,6 +168,8 @@ TEST_F(PictureLoad, EveryFormatDecodesCloseToItsReference)
         {"p.webp", "-quality 95", PictureFormat::Webp, 4},
         {"p-lossless.webp", "-define webp:lossless=true", PictureFormat::Webp, 0.01},
         {"p.gif", "+dither", PictureFormat::Gif, 12},
+        // An animation shows its first frame.
+        {"p-animated.gif", "+dither \\( +clone -negate \\) -loop 0", PictureFormat::Gif, 12},
         {"p.tif", "", PictureFormat::Tiff, 0.01},
         {"p.tga", "-orient TopLeft", PictureFormat::Tga, 0.01},
         {"p-rle.tga", "-flip -compress RLE", PictureFormat::Tga, 0.01},
