@@ -20,7 +20,6 @@ namespace {
 
 // Text modes open in binary and translate line ends themselves, so that the
 // files the game writes have CR LF line ends on every platform.
-constexpr const char* kStreamModes[] = {"rb", "wb", "ab", "rb", "wb", "ab"};
 constexpr int kModeCount = 6;
 
 // minizip: look names up ignoring letter case.
