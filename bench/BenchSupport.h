@@ -9,8 +9,13 @@
 
 #include <chrono>
 
+#include <cstdlib>
+
 #include "platform/Surface.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
 #include "resources/CImage.h"
+#include "screens/CMenu.h"
 
 namespace bench {
 
@@ -27,6 +32,22 @@ inline CImage MakePicture(int width, int height)
         for (int x = 0; x < width; ++x) picture.surface.SetPixel(x, y, MakeColour(1 + x % 250, 1 + y % 250, 77));
     }
     return picture;
+}
+
+// A 448 x 448 picture cut 13 x 13, every piece built and play started, with
+// the random scatter of the given seed.
+inline void StartCut13x13(unsigned seed, bool border)
+{
+    std::srand(seed);
+    CMenu::SetBorder(border);
+    CutPreview.TestHookSetPicture(MakePicture(448, 448));
+    CutPreview.SetDefaults();
+    CutPreview.SetPieces(13);
+    CutPreview.Refresh();
+    CutPreview.StartBuild();
+    while (!CutPreview.BuildStep()) {
+    }
+    Game.StartGame();
 }
 
 // Seconds of one call, averaged over enough calls to take about 50 ms.

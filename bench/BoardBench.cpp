@@ -20,16 +20,7 @@ namespace {
 // the dropped group; the loose pieces lie in a heap far from it.
 void SetUpRingDrop()
 {
-    std::srand(11);
-    CMenu::SetBorder(true);
-    CutPreview.TestHookSetPicture(bench::MakePicture(448, 448));
-    CutPreview.SetDefaults();
-    CutPreview.SetPieces(13);
-    CutPreview.Refresh();
-    CutPreview.StartBuild();
-    while (!CutPreview.BuildStep()) {
-    }
-    Game.StartGame();
+    bench::StartCut13x13(11, true);
     std::vector<CGroup>& groups = Game.TestHookGroups();
     auto ring = std::max_element(groups.begin(), groups.end(), [](const CGroup& a, const CGroup& b) {
         return a.members.size() < b.members.size();

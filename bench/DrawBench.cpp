@@ -35,16 +35,7 @@ struct Placed {
 // A 13 x 13 cut of the generated picture, built and scattered as for play.
 std::vector<Placed> BoardOf13x13()
 {
-    std::srand(7);
-    CMenu::SetBorder(false);
-    CutPreview.TestHookSetPicture(bench::MakePicture(448, 448));
-    CutPreview.SetDefaults();
-    CutPreview.SetPieces(13);
-    CutPreview.Refresh();
-    CutPreview.StartBuild();
-    while (!CutPreview.BuildStep()) {
-    }
-    Game.StartGame();
+    bench::StartCut13x13(7, false);
     std::vector<Placed> placed;
     for (int g : Game.GetDrawOrder()) {
         const CGroup& group = Game.GetGroups()[g];
