@@ -8,6 +8,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// Whole pieces are copied with the 8-pixel moves and masked stores of AVX2
+// where the processor has them, chosen when the game runs.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define PAVENDRA_AVX2_RUNS 1
+#else
+#define PAVENDRA_AVX2_RUNS 0
+#endif
 
 namespace {
 
@@ -92,6 +100,58 @@ inline void OrRun(Colour* __restrict to, const Colour* __restrict from, long lon
 constexpr int kCopiesBeforeRecording = 2;
 
 bool plainCopies = false;
+bool vectorRuns = true;
+
+// Each row's runs of pixels that are not the key: see Surface::OpaqueRuns.
+struct RunOfPixels {
+    int begin;             // first pixel of the run in its row
+    int end;               // just past its last pixel
+    std::uint32_t packed;  // where its pixels start in the packed pixels
+};
+
+// Rows ahead of the one being copied whose destination is asked for early:
+// a piece's rows lie a frame's width apart, which the processor does not
+// guess by itself, and the board was just filled, so they are far away.
+constexpr long long kRowsAhead = 4;
+
+#if PAVENDRA_AVX2_RUNS
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+
+// Every run of a whole recorded source, rows `pitch` apart from `to`: each run
+// in 8-pixel moves, its last part with a masked store that leaves the pixels
+// past its end alone, so that a run costs no branch on its length beyond the
+// count of moves. Reads up to 7 pixels past the last run, which the record
+// pads.
+__attribute__((target("avx2"))) void CopyWholeRunsAvx2(const RunOfPixels* run, const std::uint32_t* rowFirst,
+                                                       std::size_t rows, const Colour* from, Colour* to,
+                                                       long long pitch)
+{
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (std::size_t row = 0; row < rows; ++row, to += pitch) {
+        const RunOfPixels* last = run + (rowFirst[row + 1] - rowFirst[row]);
+        if (run != last) {
+            const auto ahead = reinterpret_cast<std::uintptr_t>(to + run->begin) +
+                               static_cast<std::uintptr_t>(kRowsAhead * pitch) * sizeof(Colour);
+            for (int line = 0; line < 3; ++line)
+                _mm_prefetch(reinterpret_cast<const char*>(ahead + 64 * line), _MM_HINT_T0);
+        }
+        for (; run != last; ++run) {
+            const long long count = run->end - run->begin;
+            Colour* target = to + run->begin;
+            long long i = 0;
+            for (; i + 8 <= count; i += 8)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + i),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+            if (i < count) {
+                const __m256i kept = _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count - i)), lanes);
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(target + i), kept,
+                                       _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+            }
+            from += count;
+        }
+    }
+}
+#endif
 
 // std::lround of a value well inside the range of int, without a call: the
 // whole part, then one step away from zero when the rest is a half or more
@@ -114,15 +174,12 @@ __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 // copy per run from memory read straight through, and an OR copy one OR loop
 // per run.
 struct Surface::OpaqueRuns {
-    struct Run {
-        int begin;             // first pixel of the run in its row
-        int end;               // just past its last pixel
-        std::uint32_t packed;  // where its pixels start in `pixels`
-    };
+    using Run = RunOfPixels;
     Colour key = kBlack;
     std::vector<std::uint32_t> rowFirst;  // runs of row y: [rowFirst[y], rowFirst[y + 1])
     std::vector<Run> runs;
-    std::vector<Colour> pixels;
+    std::vector<Colour> pixels;  // padded with kPadding pixels for reads past the last run
+    static constexpr std::size_t kPadding = 8;
 
     long long sourceWidth = 0;
 
@@ -143,17 +200,37 @@ struct Surface::OpaqueRuns {
             }
         }
         rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
+        pixels.resize(pixels.size() + kPadding, key);
         runs.shrink_to_fit();
         pixels.shrink_to_fit();
     }
 
     // Calls copy(to, from, count) for every part of a run inside the clipped
     // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
+    bool IsWhole(long long width, long long height, long long srcX, long long srcY) const
+    {
+        return srcX == 0 && srcY == 0 && width == sourceWidth && height + 1 == static_cast<long long>(rowFirst.size());
+    }
+
+    // The transparent copy of the recorded surface to (x, y) of dest.
+    void CopyTo(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
+                long long srcY) const
+    {
+#if PAVENDRA_AVX2_RUNS
+        if (vectorRuns && IsWhole(width, height, srcX, srcY) && HasAvx2()) {
+            CopyWholeRunsAvx2(runs.data(), rowFirst.data(), rowFirst.size() - 1, pixels.data(),
+                              dest.RowOf(static_cast<int>(y)) + x, dest.width_);
+            return;
+        }
+#endif
+        ForEachRun(dest, x, y, width, height, srcX, srcY, CopyRun);
+    }
+
     template <class CopyRun>
     void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
                     long long srcY, CopyRun copy) const
     {
-        if (srcX == 0 && srcY == 0 && width == sourceWidth && height + 1 == static_cast<long long>(rowFirst.size())) {
+        if (IsWhole(width, height, srcX, srcY)) {
             // The whole source, as a piece on the board nearly always is: the
             // runs one after the other, their pixels read straight through.
             const Run* run = runs.data();
@@ -195,6 +272,7 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
 }
 
 void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
+void Surface::UseVectorRuns(bool use) { vectorRuns = use; }
 bool Surface::PlainCopies() { return plainCopies; }
 
 Surface::Surface(int width, int height)
@@ -222,7 +300,15 @@ void Surface::SetPixel(int x, int y, Colour colour)
 void Surface::Fill(Colour colour)
 {
     Changed();
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    // The processor's string store: it fills whole cache lines without reading
+    // them first, which a loop of stores cannot, and the board is filled every frame.
+    void* to = pixels_.data();
+    std::size_t count = pixels_.size();
+    asm volatile("rep stosl" : "+D"(to), "+c"(count) : "a"(colour & 0xFFFFFF) : "memory");
+#else
     std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
+#endif
 }
 
 void Surface::FillRect(int x, int y, int width, int height, Colour colour)
@@ -284,7 +370,7 @@ void Surface::BlitTransparent(int x, int y, int width, int height, const Surface
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
     Changed();
     if (const OpaqueRuns* runs = src.RunsFor(key)) {
-        runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, CopyRun);
+        runs->CopyTo(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY);
         return;
     }
     for (long long row = 0; row < t.height; ++row)

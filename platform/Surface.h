@@ -121,6 +121,9 @@ public:
     // drawing with a faster way of its own asks PlainCopies.
     static void UsePlainCopies(bool plain);
     static bool PlainCopies();
+    // Off: recorded runs are copied by the C library even where the processor
+    // has wider moves of its own; for comparing the two.
+    static void UseVectorRuns(bool use);
 
     // Cubic Bézier curves through count points (1 + 3n): from points[0], each
     // further three points are two control points and an end point. The curve

@@ -1,4 +1,5 @@
-// The board drawn through the pieces' recorded opaque runs is, pixel for
+// The board drawn through the pieces' recorded opaque runs, with the
+// processor's wide moves and with the C library's copy, is, pixel for
 // pixel, the board that the plain rule draws by testing every pixel: for
 // every size of cut, with selected groups, the Border cut and option, and
 // the picture window.
@@ -32,6 +33,7 @@ protected:
     void TearDown() override
     {
         Surface::UsePlainCopies(false);
+        Surface::UseVectorRuns(true);
         CMenu::borderOnly = false;
         BoardTest::TearDown();
     }
@@ -54,6 +56,10 @@ TEST_F(FastDrawingTest, BoardFramesAreThoseOfThePlainRule)
             // Two frames draw every piece twice: from the third on they are drawn by runs.
             game.RunFrames(3);
             const Surface fast = game.Frame();
+            Surface::UseVectorRuns(false);
+            game.RunFrames(1);
+            Surface::UseVectorRuns(true);
+            ASSERT_EQ(FirstDifference(fast, game.Frame()), "") << "runs copied by the C library";
             Surface::UsePlainCopies(true);
             game.RunFrames(1);
             Surface::UsePlainCopies(false);
