@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/ExifOrientation.h"
+#include "platform/GifDecoder.h"
 #include "platform/HeifDecoder.h"
 #include "platform/JpegDecoder.h"
 #include "platform/SdlPictureDecoder.h"
@@ -134,7 +135,11 @@ bool PictureDecoder::Decode(Surface& out)
         }
         Surface raw;
         std::string words;
-        if (!SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words)) return Fail(Failure::Damaged, words);
+        const bool decoded = format == PictureFormat::Gif
+                                 ? GifDecoder::Decode(bytes, size, static_cast<long long>(width) * height, kBackdrop,
+                                                      raw, words)
+                                 : SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
+        if (!decoded) return Fail(Failure::Damaged, words);
         // The budget was reckoned from the header: a picture larger than it
         // said is not what the file claims to be.
         if (static_cast<long long>(raw.Width()) * raw.Height() > static_cast<long long>(width) * height)

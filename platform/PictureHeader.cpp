@@ -65,8 +65,8 @@ void ReadGif(const Bytes& b, PictureHeader& header)
         }
         if (b.data[at] == 0x3B) return;  // the end, with no frame
         if (b.data[at] != 0x21) {
-            // The picture library passes over stray bytes until it meets a
-            // frame, so the frame it decodes must be found the same way.
+            // Stray bytes: passed over, so that no frame behind them is
+            // missed when the size is reckoned.
             ++at;
             continue;
         }

@@ -18,7 +18,6 @@ const char* TypeName(PictureFormat format)
     switch (format) {
     case PictureFormat::Png: return "PNG";
     case PictureFormat::Webp: return "WEBP";
-    case PictureFormat::Gif: return "GIF";
     case PictureFormat::Tiff: return "TIF";
     case PictureFormat::Bmp: return "BMP";
     case PictureFormat::Tga: return "TGA";
@@ -28,8 +27,7 @@ const char* TypeName(PictureFormat format)
 
 // The picture library makes its pictures with SDL's allocator, sized by what
 // it reads in the file as it goes; that is not always the size the game read
-// in the header and reckoned the memory budget from (a GIF whose first frame
-// cannot be decoded gives way to any later frame). So SDL's allocator refuses
+// in the header and reckoned the memory budget from. So SDL's allocator refuses
 // any one block larger than the whole budget. The blocks themselves still
 // come from SDL's own functions, so blocks allocated before the cap was set
 // are freed as before.
@@ -77,58 +75,6 @@ bool PngChunksWhole(const unsigned char* data, std::size_t size)
     return false;
 }
 
-// The picture library decodes a GIF's first frame, but when that frame fails
-// it reads on from wherever it stopped, taking stray bytes of the failed
-// frame's data for the start of another; and a frame whose code size is below
-// two makes it write through a null pointer. So it is handed a GIF of one
-// frame only: everything up to the end of the first frame's data, found the
-// way the library finds it (stray bytes passed over, extensions skipped block
-// by block), then the trailer. A first frame with an impossible code size is
-// refused here. A file cut short in the frame's data keeps what it has.
-bool FirstGifFrameOnly(const unsigned char* data, std::size_t size, std::vector<unsigned char>& out,
-                       std::string& error)
-{
-    auto skipBlocks = [&](std::size_t at) {
-        while (at < size && data[at] != 0) at += 1u + data[at];
-        return at;  // at the empty block that ends them, or past the end
-    };
-    std::size_t at = 13;
-    if (size < at) {
-        error = "the GIF ends inside its header";
-        return false;
-    }
-    if (data[10] & 0x80) at += 3u << ((data[10] & 7) + 1);  // the global colour table
-    while (at < size) {
-        if (data[at] == 0x3B) break;  // the end, before any frame
-        if (data[at] == 0x21) {  // an extension: introducer, label, data blocks
-            at = skipBlocks(at + 2) + 1;
-            continue;
-        }
-        if (data[at] != 0x2C) {
-            ++at;
-            continue;
-        }
-        std::size_t codeSize = at + 10;  // past the frame's descriptor
-        if (codeSize <= size && (data[at + 9] & 0x80)) codeSize += 3u << ((data[at + 9] & 7) + 1);
-        if (codeSize >= size) break;
-        if (data[codeSize] < 2 || data[codeSize] > 11) {
-            error = "the GIF's first frame has an impossible code size";
-            return false;
-        }
-        const std::size_t end = skipBlocks(codeSize + 1);
-        if (end < size) {
-            out.assign(data, data + end + 1);  // with the empty block
-        } else {
-            out.assign(data, data + size);
-            out.push_back(0);
-        }
-        out.push_back(0x3B);
-        return true;
-    }
-    error = "the GIF holds no picture";
-    return false;
-}
-
 // The locked RGBA32 picture, laid over the backdrop colour.
 void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 {
@@ -162,12 +108,6 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
     if (format == PictureFormat::Png && !PngChunksWhole(static_cast<const unsigned char*>(data), size)) {
         error = "a PNG chunk runs past the end of the file, or the end chunk is missing";
         return false;
-    }
-    std::vector<unsigned char> oneFrame;
-    if (format == PictureFormat::Gif) {
-        if (!FirstGifFrameOnly(static_cast<const unsigned char*>(data), size, oneFrame, error)) return false;
-        data = oneFrame.data();
-        size = oneFrame.size();
     }
     CapAllocations();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));

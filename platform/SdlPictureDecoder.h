@@ -1,4 +1,4 @@
-// Decodes PNG, WebP, GIF (its first frame), TIFF, BMP and TGA pictures held in
+// Decodes PNG, WebP, TIFF, BMP and TGA pictures held in
 // memory, through the SDL picture library. Transparent parts are laid over a
 // backdrop colour, so the picture comes out opaque. Fails with the library's
 // own words, never ends the program.

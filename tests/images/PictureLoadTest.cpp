@@ -170,6 +170,7 @@ TEST_F(PictureLoad, EveryFormatDecodesCloseToItsReference)
         {"p.gif", "+dither", PictureFormat::Gif, 12},
         // An animation shows its first frame.
         {"p-animated.gif", "+dither \\( +clone -negate \\) -loop 0", PictureFormat::Gif, 12},
+        {"p-interlaced.gif", "+dither -interlace GIF", PictureFormat::Gif, 12},
         {"p.tif", "", PictureFormat::Tiff, 0.01},
         {"p.tga", "-orient TopLeft", PictureFormat::Tga, 0.01},
         {"p-rle.tga", "-flip -compress RLE", PictureFormat::Tga, 0.01},
@@ -222,13 +223,16 @@ TEST_F(PictureLoad, TurnedPicturesComeOutUpright)
 
 TEST_F(PictureLoad, TransparentPartsShowTheBackdrop)
 {
-    const std::string path = folder.Path() + "half.png";
-    ASSERT_TRUE(RunConvert("-size 40x40 xc:none -fill '#FF0000' -draw 'rectangle 0,0 19,39' " + path));
-    Surface decoded;
-    PictureFormat format = PictureFormat::Unknown;
-    ASSERT_TRUE(Decode(path, decoded, format));
-    EXPECT_EQ(decoded.GetPixel(5, 20), MakeColour(255, 0, 0));
-    EXPECT_EQ(decoded.GetPixel(35, 20), PictureDecoder::kBackdrop);
+    // PNG's alpha and GIF's transparent colour.
+    for (const char* name : {"half.png", "half.gif"}) {
+        const std::string path = folder.Path() + name;
+        ASSERT_TRUE(RunConvert("-size 40x40 xc:none -fill '#FF0000' -draw 'rectangle 0,0 19,39' " + path));
+        Surface decoded;
+        PictureFormat format = PictureFormat::Unknown;
+        ASSERT_TRUE(Decode(path, decoded, format)) << name;
+        EXPECT_EQ(decoded.GetPixel(5, 20), MakeColour(255, 0, 0)) << name;
+        EXPECT_EQ(decoded.GetPixel(35, 20), PictureDecoder::kBackdrop) << name;
+    }
 }
 
 TEST_F(PictureLoad, OneDecodeMakesAllThreeCopies)
