@@ -316,6 +316,7 @@ void CApp::Frame()
         SoundMgr.Update();
         Message.Update(BackBuffer());
         Present();
+        InputMgr.EndFrame();
         ++frameCount;
         return;
     }

@@ -12,7 +12,11 @@ bool IsKeyCode(int key) { return key >= 0 && key < CMgrInput::kKeyCount; }
 
 }  // namespace
 
-void CMgrInput::Init() { Reset(); }
+void CMgrInput::Init()
+{
+    Reset();
+    cursorHeld = false;
+}
 
 void CMgrInput::KeyDown(int key)
 {
@@ -52,18 +56,28 @@ void CMgrInput::OnKey(int key, bool down)
     keys[key] = down ? 1 : 0;
 }
 
+void CMgrInput::HoldCursorAtPress(bool down)
+{
+    if (!down || cursorHeld) return;
+    cursorHeld = true;
+    heldCursor = InputHub::Cursor();  // the hub has just taken the press's position
+}
+
 void CMgrInput::OnLeftButton(bool down)
 {
+    HoldCursorAtPress(down);
     if (!HoldBackRelease(kLeftSlot, down)) leftButton = down;
 }
 
 void CMgrInput::OnRightButton(bool down)
 {
+    HoldCursorAtPress(down);
     if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
 }
 
 void CMgrInput::EndFrame()
 {
+    cursorHeld = false;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot)
@@ -83,4 +97,4 @@ bool CMgrInput::AnyKeyDown() const
     return std::any_of(std::begin(keys), std::end(keys), [](std::uint32_t flag) { return flag != 0; });
 }
 
-Point CMgrInput::GetCursor() { return InputHub::Cursor(); }
+Point CMgrInput::GetCursor() { return cursorHeld ? heldCursor : InputHub::Cursor(); }

@@ -38,7 +38,10 @@ public:
     bool AnyKeyDown() const;
 
     // The cursor in back-buffer pixels, (0, 0) at the top-left of the frame;
-    // not clipped to the frame.
+    // not clipped to the frame. Until the end of the frame that first sees a
+    // press of either button, it is where that press happened: the moves
+    // that came after it before the frame are seen by the next one, so a
+    // quick press-and-drag takes what was under the press.
     static Point GetCursor();
 
 private:
@@ -49,6 +52,8 @@ private:
 
     // Answers whether the release has to wait for the end of the frame.
     bool HoldBackRelease(int slot, bool down);
+    // A button going down before any frame saw another: the cursor stays there.
+    static void HoldCursorAtPress(bool down);
 
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
@@ -57,6 +62,8 @@ private:
     bool unseen[kSlotCount] = {};
     // Released before any frame saw the press: cleared at the end of the frame.
     bool releaseAtFrameEnd[kSlotCount] = {};
+    static inline bool cursorHeld = false;
+    static inline Point heldCursor{};
 };
 
 extern CMgrInput InputMgr;

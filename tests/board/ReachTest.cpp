@@ -62,6 +62,29 @@ TEST_F(ReachTest, ATapOnAPiecePicksItUpAndDropsItInPlaceAndATapOnAButtonClicksIt
     EXPECT_EQ(Game.backgroundColor[2], CGame::kBoardColours[1][2]);
 }
 
+// A quick grab: the press and the moves after it arrive before one frame.
+// The piece under the press is taken, and follows the hand from the next frame.
+TEST_F(ReachTest, AQuickPressAndDragTakesThePieceUnderThePress)
+{
+    StartPuzzle(200, 200, 2);
+    PlaceImage(0, 300, 300);
+    PlaceImage(1, 20, 60);
+    PlaceImage(2, 20, 420);
+    PlaceImage(3, 600, 100);
+    game.RunFrames(1);
+    const Point at = OnBoard(0, InsidePixel(0));
+    game.PressButton(MouseButton::Left, at.x, at.y);
+    for (int step = 1; step <= 4; ++step) game.MoveMouse(at.x + 30 * step, at.y + 20 * step);
+    game.RunFrames(1);
+    ASSERT_TRUE(Game.IsHoldingGroup()) << "the press's frame sees it where it happened";
+    game.RunFrames(1);
+    game.ReleaseButton(MouseButton::Left, at.x + 120, at.y + 80);
+    game.RunFrames(2);
+    EXPECT_FALSE(Game.IsHoldingGroup());
+    EXPECT_EQ(ImagePos(0).x, 420.0f);
+    EXPECT_EQ(ImagePos(0).y, 380.0f);
+}
+
 // With the edge filter on, the inner pieces are hidden: a rubber band drawn
 // over them takes only the edge pieces, moving the selection leaves the
 // hidden ones where they were, and a press where a hidden piece lies does not
