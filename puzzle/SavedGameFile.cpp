@@ -173,8 +173,10 @@ private:
         if (outcome == Outcome::Read) outcome = ReadInteger(x);
         if (outcome == Outcome::Read) outcome = ReadInteger(y);
         if (outcome != Outcome::Read) return outcome;
-        game.groups[group].x = x;
-        game.groups[group].y = y;
+        // Held where the writer holds positions, so that a game loaded and
+        // saved again writes what it read.
+        game.groups[group].x = std::clamp(x, -SavedGameFile::kFarthest, SavedGameFile::kFarthest);
+        game.groups[group].y = std::clamp(y, -SavedGameFile::kFarthest, SavedGameFile::kFarthest);
         return Outcome::Read;
     }
 
@@ -226,7 +228,7 @@ bool IsConsistent(const SavedGame& game)
 
 int SavedGameFile::Position(float value)
 {
-    constexpr float kFar = 1e9f;
+    constexpr float kFar = static_cast<float>(kFarthest);
     if (std::isnan(value)) return 0;
     return static_cast<int>(std::clamp(value, -kFar, kFar));
 }

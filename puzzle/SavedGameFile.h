@@ -60,6 +60,9 @@ public:
     static bool Write(const char* fileName, const SavedGame& game, std::string* why = nullptr);
     // The longest play time a file may hold, in seconds (the clock's range).
     static constexpr float kLongestPlay = 10000.0f * 60.0f;
-    // A whole position for the file; NaN and values beyond any board are held in range.
+    // A whole position for the file; NaN and values beyond any board are held
+    // in range, within kFarthest either way (a float holds it exactly). The
+    // reader holds a position read in the same range.
     static int Position(float value);
+    static constexpr int kFarthest = 1000000000;
 };
