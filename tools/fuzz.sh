@@ -61,7 +61,8 @@ for target in "${targets[@]}"; do
   scratch="$build/tmp/$target"
   [ -d /dev/shm ] && [ -w /dev/shm ] && scratch="/dev/shm/pavendra-fuzz-$$-$target"
   mkdir -p "$corpus" "$findings" "$scratch"
-  log="$build/logs/$target.log"
+  # A log of the run's own: runs of one target may go side by side.
+  log="$build/logs/$target-$$.log"
   mkdir -p "$(dirname "$log")"
   # The player's pictures are decoded within the game's memory budget
   # (PictureDecoder::kMemoryBudget, 640 MB): one allocation beyond it is a finding.
