@@ -100,6 +100,11 @@ std::vector<int> RowOrder(int height, bool interlaced)
     return rows;
 }
 
+void IndicesToColours(const GifPixelType* indices, int width, const std::array<Colour, 256>& colours, Colour* to)
+{
+    for (int x = 0; x < width; ++x) to[x] = colours[indices[x]];
+}
+
 }  // namespace
 
 bool GifDecoder::Decode(const void* data, std::size_t size, long long maxPixels, Colour backdrop, Surface& out,
@@ -135,8 +140,7 @@ bool GifDecoder::Decode(const void* data, std::size_t size, long long maxPixels,
             if (rowsRead == 0) return Failed(gif->Error, error);
             break;
         }
-        Colour* to = picture.Row(y);
-        for (int x = 0; x < width; ++x) to[x] = colours[line[x]];
+        IndicesToColours(line.data(), width, colours, picture.Row(y));
         ++rowsRead;
     }
     out = std::move(picture);

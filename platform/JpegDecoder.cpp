@@ -84,6 +84,20 @@ Colour CmykToColour(const JOCTET* cmyk, bool inverted)
     return MakeColour(c * k / 255, m * k / 255, y * k / 255);
 }
 
+// The decoded rows, four bytes a pixel, made colours in place.
+void DecodedRowsToColours(Surface& raw, bool cmyk, bool inverted)
+{
+    for (int y = 0; y < raw.Height(); ++y) {
+        Colour* row = raw.Row(y);
+        for (int x = 0; x < raw.Width(); ++x) {
+            if (cmyk)
+                row[x] = CmykToColour(reinterpret_cast<const JOCTET*>(row + x), inverted);
+            else
+                row[x] &= 0xFFFFFF;  // the filler byte comes as 0xFF; a colour's top byte is 0
+        }
+    }
+}
+
 }  // namespace
 
 struct JpegDecoder::State {
@@ -277,16 +291,7 @@ bool JpegDecoder::ReadImage(Surface& out)
     s.readyToDecode = false;
     if (!decoded) return false;
 
-    const bool inverted = s.cinfo.saw_Adobe_marker;
-    for (int y = 0; y < raw.Height(); ++y) {
-        Colour* row = raw.Row(y);
-        for (int x = 0; x < raw.Width(); ++x) {
-            if (cmyk)
-                row[x] = CmykToColour(reinterpret_cast<const JOCTET*>(row + x), inverted);
-            else
-                row[x] &= 0xFFFFFF;  // the filler byte comes as 0xFF; a colour's top byte is 0
-        }
-    }
+    DecodedRowsToColours(raw, cmyk, s.cinfo.saw_Adobe_marker);
     if (s.orientation == 1)
         out = std::move(raw);
     else
