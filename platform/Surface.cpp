@@ -205,8 +205,7 @@ struct Surface::OpaqueRuns {
         pixels.shrink_to_fit();
     }
 
-    // Calls copy(to, from, count) for every part of a run inside the clipped
-    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
+    // The transfer takes the whole recorded surface.
     bool IsWhole(long long width, long long height, long long srcX, long long srcY) const
     {
         return srcX == 0 && srcY == 0 && width == sourceWidth && height + 1 == static_cast<long long>(rowFirst.size());
@@ -226,6 +225,8 @@ struct Surface::OpaqueRuns {
         ForEachRun(dest, x, y, width, height, srcX, srcY, CopyRun);
     }
 
+    // Calls copy(to, from, count) for every part of a run inside the clipped
+    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
     template <class CopyRun>
     void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
                     long long srcY, CopyRun copy) const
