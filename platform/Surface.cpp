@@ -153,6 +153,18 @@ __attribute__((target("avx2"))) void CopyWholeRunsAvx2(const RunOfPixels* run, c
 }
 #endif
 
+// count pixels from `to` set to colour.
+void FillPixels(Colour* to, std::size_t count, Colour colour)
+{
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    // The processor's string store: it fills whole cache lines without reading
+    // them first, which a loop of stores cannot, and the board is filled every frame.
+    asm volatile("rep stosl" : "+D"(to), "+c"(count) : "a"(colour) : "memory");
+#else
+    std::fill(to, to + count, colour);
+#endif
+}
+
 // std::lround of a value well inside the range of int, without a call: the
 // whole part, then one step away from zero when the rest is a half or more
 // (the rest is exact, a difference of two nearby doubles).
@@ -301,15 +313,7 @@ void Surface::SetPixel(int x, int y, Colour colour)
 void Surface::Fill(Colour colour)
 {
     Changed();
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    // The processor's string store: it fills whole cache lines without reading
-    // them first, which a loop of stores cannot, and the board is filled every frame.
-    void* to = pixels_.data();
-    std::size_t count = pixels_.size();
-    asm volatile("rep stosl" : "+D"(to), "+c"(count) : "a"(colour & 0xFFFFFF) : "memory");
-#else
-    std::fill(pixels_.begin(), pixels_.end(), colour & 0xFFFFFF);
-#endif
+    FillPixels(pixels_.data(), pixels_.size(), colour & 0xFFFFFF);
 }
 
 void Surface::FillRect(int x, int y, int width, int height, Colour colour)
@@ -317,12 +321,14 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
     long long x0 = std::max(0, x), y0 = std::max(0, y);
     long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
     long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
-    if (x0 >= x1) return;
+    if (x0 >= x1 || y0 >= y1) return;
     Changed();
-    for (long long row = y0; row < y1; ++row) {
-        Colour* line = RowOf(static_cast<int>(row));
-        std::fill(line + x0, line + x1, colour & 0xFFFFFF);
+    if (x0 == 0 && x1 == width_) {  // whole rows, as a screen cleared each frame: one block
+        FillPixels(RowOf(static_cast<int>(y0)), static_cast<std::size_t>((y1 - y0) * width_), colour & 0xFFFFFF);
+        return;
     }
+    for (long long row = y0; row < y1; ++row)
+        FillPixels(RowOf(static_cast<int>(row)) + x0, static_cast<std::size_t>(x1 - x0), colour & 0xFFFFFF);
 }
 
 void Surface::Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY, RasterOp op)

@@ -127,7 +127,14 @@ TEST(Surface, FillsKeepTheTopByteClearAndStayInside)
     surface.FillRect(-10, -10, 5, 5, kBlack);
     surface.FillRect(2, 2, -3, 4, kBlack);
     surface.FillRect(2000000000, 2000000000, 2000000000, 2000000000, kBlack);
+    surface.FillRect(-1, -10, 100, 5, kBlack);  // whole rows, all above
+    surface.FillRect(0, 4, 6, 1, kBlack);       // whole rows, all below
     EXPECT_EQ(surface.GetPixel(0, 0), 0x123456u);
+    surface.FillRect(-3, 1, 50, 2, kWhite);  // whole rows, as one block
+    EXPECT_EQ(surface.GetPixel(0, 0), 0x123456u);
+    EXPECT_EQ(surface.GetPixel(0, 1), kWhite);
+    EXPECT_EQ(surface.GetPixel(5, 2), kWhite);
+    EXPECT_EQ(surface.GetPixel(0, 3), 0x123456u);
 }
 
 TEST(Surface, StretchTakesThePixelUnderEachCentreAndClips)
