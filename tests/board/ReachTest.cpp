@@ -16,6 +16,15 @@ constexpr float kBoardRight = 790, kBoardBottom = 560, kBelowTopBars = 34;
 
 class ReachTest : public BoardTest {
 protected:
+    // A 2 x 2 cut with its pieces far from each other, piece 0 at (300, 300).
+    void StartFourPiecesApart()
+    {
+        StartPuzzle(200, 200, 2);
+        PlaceImage(0, 300, 300);
+        PlaceImage(1, 20, 60);
+        PlaceImage(2, 20, 420);
+        PlaceImage(3, 600, 100);
+    }
     // A press and a release delivered together, before one frame.
     void Tap(int x, int y)
     {
@@ -44,11 +53,7 @@ protected:
 TEST_F(ReachTest, ATapOnAPiecePicksItUpAndDropsItInPlaceAndATapOnAButtonClicksIt)
 {
     game.TapKey('A');  // past the logo: the panel's pictures are loaded
-    StartPuzzle(200, 200, 2);
-    PlaceImage(0, 300, 300);
-    PlaceImage(1, 20, 60);
-    PlaceImage(2, 20, 420);
-    PlaceImage(3, 600, 100);
+    StartFourPiecesApart();
     const Point at = OnBoard(0, InsidePixel(0));
     Tap(at.x, at.y);
     EXPECT_TRUE(Game.IsHoldingGroup()) << "the tap's frame sees the press";
@@ -66,11 +71,7 @@ TEST_F(ReachTest, ATapOnAPiecePicksItUpAndDropsItInPlaceAndATapOnAButtonClicksIt
 // The piece under the press is taken, and follows the hand from the next frame.
 TEST_F(ReachTest, AQuickPressAndDragTakesThePieceUnderThePress)
 {
-    StartPuzzle(200, 200, 2);
-    PlaceImage(0, 300, 300);
-    PlaceImage(1, 20, 60);
-    PlaceImage(2, 20, 420);
-    PlaceImage(3, 600, 100);
+    StartFourPiecesApart();
     game.RunFrames(1);
     const Point at = OnBoard(0, InsidePixel(0));
     game.PressButton(MouseButton::Left, at.x, at.y);
