@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: start-up and shutdown, the window, the back buffer
 // every screen draws into, the application state and the frame loop.
 #pragma once

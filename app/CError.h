@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one exit for errors the game cannot continue from.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The debug log "debug.log": one run per file, every line opens, appends and
 // closes the file so that the log is complete on disk after each write.
 #pragma once

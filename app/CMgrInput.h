@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard and the two mouse buttons as levels: a flag is set while its
 // key or button is down. A screen turns a level into one action by acting and
 // then calling Reset, which consumes the press until the next key-down or

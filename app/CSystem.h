@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the screens and the puzzle ask of the application without knowing it:
 // the application state, the end of the run, a message box, a dialog of
 // another program, the window's outer size. Each request goes to App; with

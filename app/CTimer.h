@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame clock: read once per frame, it gives every screen the time that
 // passed since the previous frame, so that movement runs at the same speed
 // however fast frames come.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's command line, in the form desktop programs use:
 //
 //   pavendra [--windowed] [PICTURE]      play (PICTURE opens on the cut page)

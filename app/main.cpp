@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's entry point: the command line, then start-up, the frame loop
 // and the orderly end.
 #include "app/CApp.h"

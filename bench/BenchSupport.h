@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the puzzle and board benchmarks share: a generated picture, and the
 // reference they are reported against, one plain copy of a picture of a given
 // size measured in the same run.

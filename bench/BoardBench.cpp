@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Releasing the largest group of a 13 x 13 cut where nothing fits: the
 // candidate search that runs on every release, beside a plain copy of an
 // 800 x 600 frame measured in the same run. The "ratio" counter is the time

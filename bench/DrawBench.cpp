@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of a 13 x 13 board: the board colour, then all 169 pieces in
 // drawing order. Measured in the same iterations beside its references: one
 // plain copy of the 800 x 600 frame, and SDL_BlitSurface drawing the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spine's own cost per frame: one frame of the logo screen (clear, clock,
 // title, sound update, present to a headless window), beside the least any
 // frame costs: filling the 800 x 600 back buffer and copying it once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a player's 12-megapixel photograph scaled to 448 pixels, as the
 // menu does when the picture is chosen, beside libjpeg-turbo decoding the
 // same file at full size; and a 24-megapixel photograph taken from the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the pieces of a cut beside a plain copy of the 448 x 448 picture
 // measured in the same run. The "ratio" counter is the time of one build
 // divided by the time of one copy.

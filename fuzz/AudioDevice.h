@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio layer on SDL's silent output device, for the sound fuzz programs.
 // The layer keeps a record of everything loaded until it is closed, so the
 // device is closed and opened again every few thousand inputs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every fuzz program shares. The game's files (the archive, the saved
 // game, the settings, the log) live in a private folder under the temporary
 // folder, removed when the program ends. Message boxes go to standard error

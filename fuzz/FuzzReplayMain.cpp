@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target over files named on the command line, or over every file
 // of the folders named there, so the targets can be exercised without libFuzzer.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data archive reader over any bytes: whatever "data.000" holds, opening
 // it and reading the game's resources from it must not crash or overflow.
 // Damage the reader detects (an entry that cannot be opened, a size it cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes handed to the BMP decoder either decode or are
 // refused with a reason; nothing is read or written out of bounds.
 #include <cstddef>

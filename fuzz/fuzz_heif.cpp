@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes handed to the HEIF/AVIF decoder directly, without
 // the format check before it. A picture larger than the game's memory budget
 // is not decoded (as the game refuses it from its size); anything else either

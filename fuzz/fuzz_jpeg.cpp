@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes handed to the JPEG decoder, at full size or
 // reduced, either decode or fail with a message; the decoder never exits the
 // program nor touches memory outside its buffers.

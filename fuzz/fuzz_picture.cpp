@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes handed to the picture decoder, as a file the player
 // chose. The format comes from the content, so one target reaches every
 // decoder (JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIF, AVIF) and the header

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved-game reader over any bytes: whatever "game.pvs" holds, loading it
 // must never crash, index out of range or end the game. A file it refuses
 // leaves an empty puzzle; one it takes leaves every piece in exactly one group.

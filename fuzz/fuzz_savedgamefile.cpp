@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved game's text reader alone, over any bytes, thousands of times a
 // second: it never reads outside the text, and a game it accepts is written
 // and read back unchanged. (fuzz_savedgame loads whole games, cut and all.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings reader over any bytes: whatever "conf.pvd" holds, reading it
 // never crashes nor ends the game, and the counters it takes are written back
 // and read again unchanged.

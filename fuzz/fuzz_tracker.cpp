@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The music loader over any bytes, as the sound manager hands "Sounds/music.trk"
 // to the audio layer: the format check decides whether the bytes are a tracker
 // module at all, and only then does the module decoder see them. Nothing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound loader over any bytes, as the sound manager hands an effect such
 // as "Sounds/Button.wav" to the audio layer: it decodes or is refused with a
 // format error, and a decoded effect plays and is freed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file written whole or not at all: the text goes into a temporary file
 // beside the real one, which is flushed and synced to the disk and then renamed
 // over the real one. Until the rename the old file stays as it was; a process

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio operations the sound manager is written against: one output
 // device, effects decoded into memory and played on channels, one tracker
 // music, global volumes. MixerAudio is the real one; tests may put their own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes BMP files: 1, 2, 4, 8, 16, 24 and 32 bits per pixel, with or without a
 // colour table or bit masks, RLE4 and RLE8, rows stored bottom-up or top-down.
 // A damaged or truncated file is reported, never read past.

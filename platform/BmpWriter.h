@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes surfaces as BMP files: uncompressed, 24 bits per pixel, rows stored
 // bottom-up with a plain 40-byte info header, the variant every BMP reader
 // takes. The game's archive builder stores all its pictures this way.

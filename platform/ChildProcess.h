@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs another program (a dialog tool of the desktop) and waits for it. The
 // arguments go straight to the program: no shell ever sees them.
 #pragma once

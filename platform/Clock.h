@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game's time comes from: a high-resolution counter and a
 // millisecond clock. The real one reads the system; tests use ManualClock.
 #pragma once

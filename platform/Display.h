@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's window, as the game sees it: a client area of a fixed size in
 // back-buffer pixels that shows one finished frame at a time, a title, an
 // icon, full screen or not, and a source of input events. Two back-ends:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orientation a camera records with a photograph (1 = upright, 2..8 =
 // mirrored and/or turned, as numbered by Exif), and turning a decoded picture
 // upright by it.

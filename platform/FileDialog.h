@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's file-open dialog, for the player's own picture. Linux has no
 // dialog of its own, so a dialog tool of the desktop (zenity, else kdialog)
 // runs as a child process and the game waits for it. Without either nothing

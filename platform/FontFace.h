@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A TrueType face at one size, drawing anti-aliased text onto surfaces.
 #pragma once
 

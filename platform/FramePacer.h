@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the frame loop to the display's refresh rate so that the game does not
 // spin a processor core. Where presenting a frame waits for the display's
 // refresh by itself (vsync), nothing more is needed; where it does not, the

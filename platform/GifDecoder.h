@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes the first frame of a GIF held in memory, through giflib: the
 // picture a still GIF shows and an animation starts with. Nothing after that
 // frame is read. Transparent pixels show a backdrop colour, so the picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window that exists only in memory, for tests: it keeps the last frame it
 // was given, delivers the events a test queued, and writes message boxes to
 // standard error (constructing one turns every other message box of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes HEIC/HEIF and AVIF pictures held in memory, through libheif. The
 // size is known before anything is decoded; the picture comes out turned as
 // the file says and opaque (transparent parts over a backdrop colour).

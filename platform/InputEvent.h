@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One thing the player did, as the game's window procedure receives it.
 // Both window back-ends (the real window and the headless one of the tests)
 // turn what they see into these and hand every one to InputHub::Deliver.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one door every input event passes through on its way to the game.
 // The real window, the headless window and tests all call Deliver; the game
 // installs its window procedure as the handler. A test may also install a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes JPEG files: baseline and progressive, colour, greyscale and CMYK,
 // always into red, green and blue. The steps follow the way the image manager
 // loads a picture: initialise, read the header, read the image, free. A

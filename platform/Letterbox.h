@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the frame goes in a window of another size: as large as it fits with
 // its shape kept, centred, the rest left black. Also takes a window position
 // back to frame pixels.

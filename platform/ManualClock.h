@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A clock that only moves when told to: tests drive the game's time with it.
 // It counts in microseconds.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes that belong to no window: the critical error's, and any shown
 // before the window exists or after it is gone. The text always goes to
 // standard error as well, so that a run without a display (or a player at a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's audio over SDL_mixer: effects on a growing pool of mixing
 // channels, at most a few playbacks of each effect at once, and one looping
 // tracker music.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folders the game reads from and writes to. Every folder comes back with
 // a trailing "/" in a buffer of the caller's; a folder that does not fit is a
 // failure, never a cut path.

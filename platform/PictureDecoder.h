@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One decoder for every picture format the player may bring: JPEG (reduced
 // while decoding when only a smaller copy is needed), PNG, WebP, GIF, TIFF,
 // BMP and TGA, HEIC/HEIF and AVIF. The bytes are in memory already; the

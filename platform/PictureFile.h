@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a picture file the player named, whole, in one read, with care: only
 // a regular file is read (a pipe, a device or a folder is refused without
 // waiting on it), and a file beyond a sane size is refused before any byte of

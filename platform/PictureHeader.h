@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a picture file is and how large, read from its first bytes only: the
 // format by the file's content (never by its name), the stored size and the
 // orientation its camera recorded. Nothing is decoded, so even a hostile file

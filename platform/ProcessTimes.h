@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the game's process has been running, and the wall clock: for the
 // log line that tells how long start-up took to the first frame on screen.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session ending under the game: SIGTERM (a logout, a shutdown, a "kill")
 // and SIGHUP (the terminal gone) become a request to quit, which the window
 // hands to the game as a close request at its next pump, so that the normal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file for reading only when it is a plain file: a FIFO, a device
 // or a folder in its place would hang the game or report a size it does not
 // have. The check opens without blocking and looks at what was opened, so

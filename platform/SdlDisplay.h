@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window, through SDL2. Full screen is a borderless window over the
 // whole desktop that shows the frame scaled with its shape kept (black bars
 // where the shapes differ); otherwise a plain window whose client area is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the window system's keys into the game's virtual-key codes.
 #pragma once
 

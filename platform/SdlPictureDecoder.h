@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes PNG, WebP, TIFF, BMP and TGA pictures held in
 // memory, through the SDL picture library. Transparent parts are laid over a
 // backdrop colour, so the picture comes out opaque. Fails with the library's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 64-bit digest of a list of values, for telling cheaply whether what a
 // frame is drawn from has changed: equal lists give equal digests, and
 // different ones the same digest only by a chance of about one in 2^64.

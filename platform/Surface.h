@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawing surface: 32-bit pixels in memory, each holding a colour value with
 // red in the low byte, then green, then blue (the top byte is always 0).
 // Everything the game draws goes into surfaces in software; the window only

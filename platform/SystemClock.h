@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's performance counter and millisecond clock.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which kind of tracker module a block of bytes holds, judged by its content
 // alone: the game's music file carries a name that says nothing of its kind.
 #pragma once

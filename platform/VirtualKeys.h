@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key codes as the game knows them: the Windows virtual-key codes, all below
 // 256. Letters and digits are their upper-case ASCII codes ('A', '7').
 #pragma once

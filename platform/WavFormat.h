@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a block of bytes is a sound the audio layer may hand to the mixer:
 // a RIFF WAVE file whose chunks all lie inside it, with a format and a data
 // chunk, and whose sound, converted to the output's rate in 16-bit stereo,

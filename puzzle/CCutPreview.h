@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture the player has chosen, the size of the cut and the edge style;
 // computes the lattice of the cut (the corners of every cell and the Bézier
 // control points of every edge), draws the cut onto a copy of the picture for

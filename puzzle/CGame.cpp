@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The puzzle model: its size, its pieces and groups, the picture's name, and
 // the panel's actions on them. The other roles of CGame live beside it:
 // CGameCut (cutting pieces), CGameStart (start of play), CGameSave (the saved

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The puzzle in play: the picture's name, the size of the cut, the pieces,
 // the ordered list of groups of joined pieces, the play clock and the state of
 // the mouse interaction.

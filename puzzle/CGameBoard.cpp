@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGame's board: one frame of play. The clock, the groups drawn and kept on
 // the board, the panel, the saved banner, the picture window, the selection
 // rectangle, and the finished picture gliding to the middle.

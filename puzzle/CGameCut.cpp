@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGame's cutting: each piece's image and mask cut out of the picture along
 // the cut preview's lattice.
 #include "puzzle/CGame.h"

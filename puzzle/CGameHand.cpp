@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGame's hand: what the player's mouse does on the board. Picking a group
 // up, carrying and dropping it, joining it to the groups it fits, dragging
 // the picture window, and selecting groups with a rectangle to move together.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGame's saved game: the puzzle in play written to "game.pvs" and rebuilt
 // from it. The file's text is SavedGameFile's; a file that lies about
 // anything is refused whole, and the puzzle in play then stays as it was, as

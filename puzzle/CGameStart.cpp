@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGame's start of play: neighbours linked, the first groups formed (the
 // pre-joined ring of a Border cut among them) and shuffled, and a group's
 // members laid out against each other.

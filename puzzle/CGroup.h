@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A set of joined pieces that moves and is drawn as one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three game options the puzzle reads; the menus and the in-game panel
 // set them through CMenu, whose names for them refer here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A piece's mask: which pixels of its box belong to the piece. Kept as runs
 // of inside pixels, row by row (a few bytes a row instead of a surface), and
 // read like the white-and-black surface it stands for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved game's file "game.pvs", read and written as text.
 //
 // A text file of keywords and values: the Border option, the picture's name

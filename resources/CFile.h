@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads from the data archive "data.000" or the disk, and text writes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's two fonts. Text is always white on a transparent background and
 // always goes to the back buffer.
 #pragma once

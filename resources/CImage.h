@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture: a drawing surface and its size. Whoever embeds a CImage owns it.
 #pragma once
 

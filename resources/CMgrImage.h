@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads pictures into CImages and draws them: the game's image manager.
 #pragma once
 

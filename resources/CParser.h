@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The token scanner of the game's keyword files (settings and saved game):
 // words and numbers separated by white space, with "//" comments.
 //

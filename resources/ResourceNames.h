@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name of every file the game reads from its data archive "data.000".
 // The archive builder packs exactly these names, so keep every name here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a selected piece is drawn, worked out once from its mask: each row's
 // runs of lightened picture, glowing edge and the dark rim outside, so that
 // drawing it is filling and lightening runs with no test per pixel. A mask

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture button, optionally a two-state toggle. Immediate-mode: the screen
 // that shows it calls Update once per frame; Update tests the cursor, plays
 // the hover sound, draws the button and reacts to the left mouse button.

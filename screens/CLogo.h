@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logo screen, first of every run: two pictures on white until a key or a
 // mouse button, or five seconds; then the menus' resources load in that frame
 // and the menu takes over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu: loading and releasing the menus' and the panel's resources, and the
 // choice of page. Each page has its file: CMenuPictures.cpp (the picture
 // choice), CMenuCut.cpp (the cut choice), CMenuProgress.cpp (building the

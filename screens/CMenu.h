@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu screens and the in-game panel. Three pages: the picture choice,
 // the cut choice (pieces per side and edge style on a preview) and the build
 // progress, which starts the game. The same object owns the in-game panel's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu's second page: the cut of the chosen picture, pieces per side on the
 // slider and the edge style with the arrows, on a preview; Play and Back.
 #include "screens/CMenu.h"

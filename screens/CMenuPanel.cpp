@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu's in-game panel, drawn over the board in every frame of play: the
 // play clock, Menu, Save and Load, the edge-pieces filter, the picture window,
 // Arrange and the four board colours.

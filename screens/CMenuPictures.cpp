@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu's first page: the fifteen pictures, the saved game, a picture of the
 // player's own (Custom), and Exit.
 #include "screens/CMenu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu's third page: the pieces built as many at a time as a frame's budget
 // allows under a progress bar; play starts a moment after the bar is full.
 #include "screens/CMenu.h"

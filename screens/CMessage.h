@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A message for the player, drawn by the game inside its own window (so it
 // shows full screen and on every display) over the screen it interrupts,
 // with an OK button. While it shows, that screen stands still and gets no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A horizontal slider with one knob that maps the knob's position to a whole
 // number. The track is part of the screen's background; the owner polls
 // GetValue after Update.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's sound effects and its one background music. Every sound file is
 // read once and kept for the run, named by its file name at every call.
 // Effects are queued into playback slots and started by the per-frame Update;

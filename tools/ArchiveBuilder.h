@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gathers the files of the data archive "data.000" by name, checks that
 // every name the game loads is there, and writes the archive.
 #pragma once

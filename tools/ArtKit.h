@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing helpers shared by all of the game's art: text, shadows, panels,
 // wells, gloss, the night background and the jigsaw motif.
 #pragma once

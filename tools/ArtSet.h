@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The finished pictures of the game's art by archive name, and whole screens
 // put together from them for looking at the art as the player will see it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one palette of the game's art: deep night blue, warm gold, cream text
 // and a teal for whatever is switched on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the game's buttons, and cuts each button's pictures out of the
 // scene it sits on, so that the opaque button blends into its background.
 #pragma once

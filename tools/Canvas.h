@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture being painted: floating-point colour, painted through masks, then
 // rounded (with a light dither against banding) into a Surface for a BMP.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds the game's data archive "data.000": draws the screen art, reduces
 // the puzzle pictures, synthesises the sounds, and packs them with the music
 // and the fonts under the names the game loads.

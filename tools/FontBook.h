@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two typefaces of the game's art, opened once per cell height.
 #pragma once
 

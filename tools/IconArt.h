@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's icon: a gold jigsaw piece on the night blue of the menus. The
 // window icon is the whole square at 64 pixels; the desktop's icons are the
 // same picture on a plate with rounded, see-through corners, drawn afresh at

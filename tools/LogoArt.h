@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logo screen's two pictures (the game's name, the studio's mark), both
 // on the white of that screen, and the window icon.
 #pragma once

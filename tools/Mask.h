@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coverage of a shape: one value from 0 (outside) to 1 (inside) a pixel,
 // anti-aliased at the edges. The game's art is built by painting colours
 // through masks onto a Canvas.

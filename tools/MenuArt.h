@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The art of the menu pages: the picture page, the cut page (which the
 // calculation page shares), their buttons, the slider, the calculation
 // caption and the progress bar.

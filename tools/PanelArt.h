@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The art of the game screen: the top bar with Menu, Save and Load, the
 // clock, the bottom bar with the option buttons and the board colours, and
 // the frame of the small picture window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns a JPEG photograph into one of the game's puzzle pictures: decoded,
 // reduced with a proper resampling filter to the size the game shows it at,
 // and with pure black lifted a step, since black is the see-through colour

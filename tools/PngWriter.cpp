@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/PngWriter.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

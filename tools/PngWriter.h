@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files of the content tool (the desktop's icons).
 #pragma once
 

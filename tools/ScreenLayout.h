@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game puts each picture and button on its 800 x 600 screen, and
 // the sizes the art is made at to fit those places.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's three sound effects, synthesised: stereo frames at kSampleRate,
 // peaks below full scale, a short fade at each end so nothing clicks.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes audio as a WAV file: 16-bit PCM, interleaved channels.
 #pragma once
 

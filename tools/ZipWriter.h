@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a ZIP archive with minizip, one whole entry at a time. Every entry
 // gets the same fixed date so that building the archive twice from the same
 // sources gives the same bytes.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the game's readers with libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the whole game process in a private virtual screen (Xvfb):
 #   - start-up: from starting the process to its first frame on screen
 #     (median of several starts; the game logs when its first frame was shown);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the game, its tools and its tests need (only
 # those that are missing) and builds the game in build/ (or the folder given).
 # Sourced by play.sh and test.sh.

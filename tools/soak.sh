@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the whole game headless with a seeded random player, run after run,
 # each with a fresh seed, and checks the puzzle after every frame.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the game twice (plain, and with the address
 # and undefined-behaviour sanitizers) and runs every test in both builds (and
 # each plain test program as one process), then builds the benchmarks in
@@ -9,6 +10,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 pavendra_install_packages
 
 jobs="$(nproc)"
+
+echo "=== Licence lines"
+bash "$PAVENDRA_ROOT/tools/spdx.sh" --check
 
 echo "=== Build"
 pavendra_build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAVENDRA_WERROR=ON

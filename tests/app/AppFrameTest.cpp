@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object driven in-process: start-up, the frame step by
 // state, resizing, full screen, the window's title and icon, and the ways a
 // run ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A critical error shuts the game down, logs its message after the shutdown
 // line, shows it (standard error here: no test waits for a dialog) and ends
 // the process with -1.

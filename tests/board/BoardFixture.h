@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the board tests: the whole game running headless in the
 // game state, a puzzle cut from a generated picture, and the player's mouse
 // driven through the game's input point.

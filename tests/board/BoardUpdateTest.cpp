@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of play: the play clock, keeping groups on the board, the saved
 // banner, the solved puzzle and the finished picture's glide.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's hand: picking up by a visible pixel, the snapping windows,
 // joining, the rubber-band selection and the picture window.
 #include <gtest/gtest.h>

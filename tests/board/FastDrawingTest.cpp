@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board drawn through the pieces' recorded opaque runs, with the
 // processor's wide moves and with the C library's copy, is, pixel for
 // pixel, the board that the plain rule draws by testing every pixel: for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The join rule as one property over every neighbouring pair of every cut:
 // a group dropped exactly at its place beside a neighbour joins it, so does
 // one dropped anywhere strictly inside the window around that place (a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the player can see is what the hand takes, and everything stays in
 // reach: taps pick up and drop, the rubber band leaves hidden groups alone,
 // ARRANGE keeps every piece on the board, resting groups are kept on it by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole puzzle solved by the mouse alone: every piece pressed on a visible
 // pixel, carried and released at its place beside a neighbour, until one
 // group is left; then the picture is shown and glides to its resting place.

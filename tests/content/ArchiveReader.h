@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads every entry of the built data archive into memory, for the tests
 // that look at what the archive builder made.
 #pragma once

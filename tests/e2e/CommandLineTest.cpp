@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line a desktop starts the game with: --help, --version and
 // mistakes answer without starting it; --windowed starts in the frame's
 // window; a picture opens on the cut page ("Open with" in a file manager).

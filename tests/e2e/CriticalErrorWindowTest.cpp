@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A critical error in the real game: the window goes, a message box captioned
 // "Critical Error" waits for the player, and the game ends with -1 after the
 // player dismisses it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's own picture through the real game in a real window, with a
 // stand-in for the desktop's dialog tool that answers with a file of the
 // test's: a file that is no picture brings the game's own message, which OK

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests of the menus share: the real game full screen on
 // a 1280 x 720 screen, the frame's pixels found on that screen, and the mouse
 // held on a spot of the frame until the game shows it saw the press.

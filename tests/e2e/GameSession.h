@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real game in a real window, for end-to-end tests: a private Xvfb
 // screen, a fresh program folder holding a copy of the built executable (and
 // the data archive when the build has one), the game started in it, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game installed: the tree "cmake --install" lays out under a prefix of
 // the installer's choosing (with DESTDIR), checked by the desktop's own
 // validators; and the Debian package, unpacked and started from a read-only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One puzzle played through the real game in a real window: the logo, the
 // picture page, the cut page, the build, the board, and Escape.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A screenshot of the whole virtual screen, read from a binary PPM file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real game in a real window: it starts on the logo screen, fills the
 // screen with its frame (letterboxed), switches to a plain window and back,
 // and Escape ends it the normal way.

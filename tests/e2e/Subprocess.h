@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A child process for the end-to-end tests: started with its own environment
 // additions, working folder and output files; waited for with a bound, never
 // forever; killed when the object goes if it still runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private X server in memory (Xvfb) for one test: its own display number,
 // so that tests can run side by side, and its own screen size.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading through the data archive "data.000": real ZIP files made here.
 #include <gtest/gtest.h>
 

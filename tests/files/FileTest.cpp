@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Disk files: modes, text line ends, bounded formatting and paths.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes pictures as BMP files of every kind the game may meet, so the
 // decoder can be checked against files whose every byte the test knows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's own pictures: every format the game reads, made here with
 // ImageMagick from one reference and decoded back; pictures turned by their
 // camera come out upright; transparency lies over the backdrop grey; and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A folder of the test's own under the system's temporary folder, removed
 // with everything in it when the test is done.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys by their USB HID usage numbers (SDL scancodes) and SDL keycodes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the puzzle tests: a generated picture installed in the cut
 // preview, a cut of a chosen size and edge style, and a clean slate afterwards.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorded game: every input event the game received, with the number of
 // the frame in which it arrived. Stored as text, one event a line:
 //

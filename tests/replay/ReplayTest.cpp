@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole game played through the game's one input point and recorded there,
 // then replayed from the recording in a fresh game: the replay presents the
 // same frames, writes the same log and run counters, and solves the puzzle.

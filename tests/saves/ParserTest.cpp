@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword files' token scanner: in place, destructive, bounded only by
 // the end position, "//" comments only where a token could start.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save cut off at any moment by SIGKILL: a game process saves over and
 // over, moving a group between saves, and is killed at random moments; the
 // saved game on the disk must always be one complete version, never a file

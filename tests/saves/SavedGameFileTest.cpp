@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved game's text on its own, without a puzzle: what the writer puts
 // down the reader gives back, for games of every shape the file can hold.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the saved-game tests: program and write folders of the
 // test's own, a generated picture saved as a BMP file the loaders find by
 // name, and helpers that build a puzzle and write saved games by hand.

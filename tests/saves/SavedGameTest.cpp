@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved game "game.pvs": what the writer puts in it, what the reader
 // rebuilds from it, and that a file that lies is refused whole.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "conf.pvd": the run counters and the player's choices, read at start-up,
 // counted at the end of a run and written back with CR LF line ends.
 #include <gtest/gtest.h>

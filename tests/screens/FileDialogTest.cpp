@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialog runs the desktop's dialog tool as a child process. A stand-in
 // tool on PATH answers here the way the real one does: the path on standard
 // output with 0, or 1 when the player cancels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logo screen and the menu pages, played through the running game: how
 // the logo ends, choosing a picture and its cut, building, loading, and a
 // picture of the player's own that cannot be used.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-game panel: its clock text, its toggles, the board colours, and the
 // way back to the menu. The panel is driven here as the board drives it, once
 // per frame of play.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole game in-process, brought to the menu, for the screens' tests. Its
 // program folder holds the build's data archive plus a few pictures of the
 // test's own: solid 40 x 20 button images and a square JPEG.

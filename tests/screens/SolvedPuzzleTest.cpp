@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel of a solved puzzle, played through the running game: the exit
 // line instead of the game's buttons, any press back to the picture page (and
 // no further), a saved game that loads into play again afterwards; and the

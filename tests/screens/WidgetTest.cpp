@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buttons and sliders inside the running game: strict hit boxes, the toggle's
 // look, one action per press, one hover sound per entry, and the slider's
 // mapping between knob and value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole game, headless, played by a seeded random player through the
 // game's one input point: presses, drags and releases on pieces and on empty
 // board, the panel's buttons, keys, Alt+Enter, window size changes, Save and

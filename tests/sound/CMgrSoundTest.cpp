@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound manager against the real mixer on SDL's disk driver; the rules
 // about leaving the library alone are checked with a counting stand-in.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An audio library that plays nothing and counts every call made to it: for
 // the rules about when the sound manager must leave the library alone.
 #pragma once

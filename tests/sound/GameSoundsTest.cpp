@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's own sounds and music, as the build packed them into "data.000",
 // decode through the audio layer and are heard.
 #include <vector>

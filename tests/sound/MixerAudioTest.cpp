@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio layer against the real mixer on SDL's disk driver.
 #include <cstring>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test with a folder of its own that serves as the program folder (sound
 // files go under it) and the write folder, and SDL's disk audio driver, whose
 // output file the test can read back to hear what was mixed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound files made on the spot for the tests: a WAV holding a sine tone and a
 // small four-channel MOD whose one short pattern plays a sustained note.
 #pragma once

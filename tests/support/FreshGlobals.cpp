@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every test program's tests share one process: after each test the game's
 // global objects that a test may leave changed go back to the state a fresh
 // process starts in, so that no test depends on which ran before it.

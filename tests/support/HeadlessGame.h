@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the whole game inside a test, without a window: the real start-up,
 // frame loop and shutdown, with a headless display that keeps the last frame
 // and delivers queued input, and a clock that only moves when the test says.

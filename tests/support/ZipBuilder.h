@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds real ZIP archives for tests with minizip, and damages them on purpose.
 #pragma once
 
