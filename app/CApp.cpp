@@ -142,6 +142,8 @@ void CApp::SetDefaults()
     width = kClientWidth + kFrameWidth;
     height = kClientHeight + kFrameHeight;
     fullScreen = !startWindowed;
+    fullScreenChoice = true;
+    windowedSize = {};
     resizePending = false;
 }
 
@@ -182,7 +184,9 @@ void CApp::ReadSettings()
         p = token + TheParser.GetTokenLength();
         const bool known = std::strcmp(token, "NumRunForWeb") == 0 || std::strcmp(token, "NumRunForUpdate") == 0 ||
                            std::strcmp(token, "BoardColour") == 0 || std::strcmp(token, "EdgeStyle") == 0 ||
-                           std::strcmp(token, "Border") == 0 || std::strcmp(token, "Music") == 0;
+                           std::strcmp(token, "Border") == 0 || std::strcmp(token, "Music") == 0 ||
+                           std::strcmp(token, "FullScreen") == 0 || std::strcmp(token, "WindowWidth") == 0 ||
+                           std::strcmp(token, "WindowHeight") == 0;
         if (!known) continue;  // any other word is skipped
         char* value = TheParser.NextToken(p, end);
         if (!value) break;
@@ -215,6 +219,14 @@ void CApp::ApplySetting(const char* key, const char* value)
         CMenu::SetBorder(number == 1);
     } else if (std::strcmp(key, "Music") == 0) {
         SoundMgr.SetMusicOn(number != 0);
+    } else if (std::strcmp(key, "FullScreen") == 0) {
+        fullScreenChoice = number != 0;
+    } else if (std::strcmp(key, "WindowWidth") == 0) {
+        // A side beyond any screen is a damaged value: the window then opens
+        // at its first size.
+        windowedSize.width = WindowSize::IsPlausibleSide(number) ? number : 0;
+    } else if (std::strcmp(key, "WindowHeight") == 0) {
+        windowedSize.height = WindowSize::IsPlausibleSide(number) ? number : 0;
     }
 }
 
@@ -237,6 +249,14 @@ void CApp::WriteSettings()
     file.Printf("EdgeStyle %.2f\n", CutPreview.GetChosenSmoothType());
     file.Printf("Border %i\n", CMenu::IsBorder() ? 1 : 0);
     file.Printf("Music %i\n", SoundMgr.IsMusicOn() ? 1 : 0);
+    // The window: written after the keys older versions know, which skip
+    // these as words they do not know.
+    if (window && window->WindowedSize().IsKnown()) windowedSize = window->WindowedSize();
+    file.Printf("FullScreen %i\n", fullScreenChoice ? 1 : 0);
+    if (windowedSize.IsKnown()) {
+        file.Printf("WindowWidth %i\n", windowedSize.width);
+        file.Printf("WindowHeight %i\n", windowedSize.height);
+    }
     if (!file.Close()) Log.Write("Couldn't save config: %s\n", file.GetError());
 }
 
@@ -254,6 +274,9 @@ void CApp::CreateMainWindow()
 {
     InputHub::SetHandler([this](const InputEvent& event) { OnInput(event); });
     window = testDisplay ? testDisplay : new SdlDisplay();
+    // --windowed holds for this run only; the remembered choice stays.
+    fullScreen = fullScreenChoice && !startWindowed;
+    window->SetWindowedSize(windowedSize.IsKnown() ? windowedSize : WindowExtent{});
     if (!window->Open(title, kClientWidth, kClientHeight, fullScreen)) {
         ReleaseWindow();
         Log.Write("Windows Creation Error\n");
@@ -480,7 +503,10 @@ void CApp::OnInput(const InputEvent& event)
         break;
     }
     case InputEventType::ToggleFullScreen:
-        if (window) window->SetFullScreen(!window->IsFullScreen());
+        if (window) {
+            window->SetFullScreen(!window->IsFullScreen());
+            fullScreenChoice = window->IsFullScreen();
+        }
         return;
     case InputEventType::MouseMove:
         return;  // the cursor is tracked where input enters; nothing for the flags

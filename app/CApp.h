@@ -11,6 +11,7 @@
 #include "app/CSystem.h"
 #include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "platform/WindowSize.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFile.h"
 
@@ -102,10 +103,14 @@ public:
     void SetWriteFolder(const char* folder);
     void UseDisplay(Display* display) { testDisplay = display; }
 
-    // From the command line, before StartUp: start in the 800 x 600 window
+    // From the command line, before StartUp: start in the window
     // instead of full screen; a picture the menu opens on the cut page as
     // soon as it comes up (empty: none).
     void StartWindowed(bool windowed) { startWindowed = windowed; }
+    // The window as "conf.pvd" remembers it: full screen or a window, and the
+    // window's size in screen pixels (unknown until a run had a window).
+    bool GetFullScreenChoice() const { return fullScreenChoice; }
+    WindowExtent GetWindowedSize() const { return windowedSize; }
     void OpenPictureAtStart(const std::string& path) { startPicture = path; }
 
 private:
@@ -119,6 +124,8 @@ private:
     int width = 805;
     int height = 635;
     bool fullScreen = true;
+    bool fullScreenChoice = true;  // the player's last Alt+Enter, kept between runs
+    WindowExtent windowedSize;
     Display* window = nullptr;
     float backWidth = 0;
     float backHeight = 0;

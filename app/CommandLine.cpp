@@ -65,7 +65,7 @@ std::string CommandLine::HelpText()
            "\n"
            "  PICTURE      cut this picture (JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIF or AVIF)\n"
            "               into a puzzle: the game starts with it on the cut page\n"
-           "  --windowed   start in an 800 x 600 window instead of full screen\n"
+           "  --windowed   start in a window instead of full screen\n"
            "  --help       show this help and end\n"
            "  --version    show the version and the date of the build and end\n"
            "\n"

@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "platform/Surface.h"
+#include "platform/WindowSize.h"
 
 class Display {
 public:
@@ -27,6 +28,13 @@ public:
     virtual void SetTitle(const char* title) = 0;
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual bool IsFullScreen() const = 0;
+
+    // The window's size when it is not full screen, in screen pixels. Set
+    // before Open: a size the player chose in an earlier run (unknown: a
+    // share of the screen). Answers the size the window has as a window now,
+    // or had when it last was one.
+    virtual void SetWindowedSize(WindowExtent size) { windowedSize = size; }
+    virtual WindowExtent WindowedSize() const { return windowedSize; }
 
     // The client area in back-buffer pixels: the size the window was opened
     // with, however large it is on the screen.
@@ -52,4 +60,7 @@ public:
 
     // For the log: how frames reach the screen, and why.
     virtual const char* PresenterNote() const { return ""; }
+
+protected:
+    WindowExtent windowedSize;
 };

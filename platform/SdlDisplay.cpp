@@ -136,8 +136,12 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
 
     // Scale the frame smoothly when the screen is larger than the frame.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    // A window of a good share of the screen, or of the size the player gave
+    // it last time; the frame is letterboxed into whatever size it has.
+    windowedSize = WindowedSizeOnScreen();
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowedSize.width,
+                              windowedSize.height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    if (window) SDL_SetWindowMinimumSize(window, WindowSize::kMinWidth, WindowSize::kMinHeight);
     if (!window || !CreateRenderer()) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         Close();
@@ -246,13 +250,15 @@ void SdlDisplay::SetFullScreen(bool fullScreen)
     if (!window || fullScreen == IsFullScreen()) return;
     mustShow = true;
     if (fullScreen) {
+        windowedSize = WindowedSize();  // the player's window comes back as it was
         CoverDisplay();
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
         fullScreenPending = false;
         SDL_SetWindowFullscreen(window, 0);
         SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, width, height);
+        windowedSize = WindowedSizeOnScreen();
+        SDL_SetWindowSize(window, windowedSize.width, windowedSize.height);
         SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
     UpdateRefreshRate();
@@ -270,6 +276,23 @@ void SdlDisplay::CoverDisplay()
         SDL_SetWindowPosition(window, bounds.x, bounds.y);
         SDL_SetWindowSize(window, bounds.w, bounds.h);
     }
+}
+
+WindowExtent SdlDisplay::WindowedSizeOnScreen() const
+{
+    SDL_Rect usable{0, 0, 0, 0};
+    int index = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    if (SDL_GetDisplayUsableBounds(index < 0 ? 0 : index, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+    if (windowedSize.IsKnown()) return WindowSize::Fit(windowedSize, usable.w, usable.h);
+    return WindowSize::Default(width, height, usable.w, usable.h);
+}
+
+WindowExtent SdlDisplay::WindowedSize() const
+{
+    if (!window || IsFullScreen() || steppedAside) return windowedSize;
+    WindowExtent now;
+    SDL_GetWindowSize(window, &now.width, &now.height);
+    return now.IsKnown() ? now : windowedSize;
 }
 
 bool SdlDisplay::IsFullScreen() const
@@ -461,6 +484,7 @@ void SdlDisplay::ShowMessageBox(const char* caption, const char* text, bool isEr
 void SdlDisplay::StepAside()
 {
     if (!window || steppedAside) return;
+    windowedSize = WindowedSize();  // a minimised window no longer tells its size
     steppedAside = true;
     fullScreenBeforeStepAside = IsFullScreen();
     if (fullScreenBeforeStepAside) SetFullScreen(false);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real window, through SDL2. Full screen is a borderless window over the
 // whole desktop that shows the frame scaled with its shape kept (black bars
-// where the shapes differ); otherwise a plain window whose client area is the
-// frame's size (the player may resize it, the frame scales with it). Frames
+// where the shapes differ); otherwise a plain, resizable window of the size
+// the player gave it (at first a share of the screen, WindowSize), with the
+// frame scaled into it the same way. Frames
 // are paced to the display's refresh: by vsync where the renderer has it and
 // it really waits, otherwise by a timed wait. The frame goes through SDL's
 // accelerated renderer, or its software renderer where there is none or
@@ -35,6 +36,7 @@ public:
     bool IsFullScreen() const override;
     int ClientWidth() const override { return width; }
     int ClientHeight() const override { return height; }
+    WindowExtent WindowedSize() const override;
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void PresentSame(const Surface& frame) override;
@@ -52,6 +54,8 @@ private:
     Point ToFrame(int windowX, int windowY) const;
     void UpdateRefreshRate();
     void CoverDisplay();
+    // The size the window takes as a window on the display it is on.
+    WindowExtent WindowedSizeOnScreen() const;
     void WaitForNextFrame();
     void WaitWithoutPresent();
 

@@ -45,11 +45,24 @@ inline Colour MenuBackgroundAt(int x, int y)
 
 class FullScreenGameTest : public ::testing::Test {
 protected:
+    FullScreenGameTest() = default;
+    // A screen of another size; the frame fills it until the test says otherwise (InWindow).
+    FullScreenGameTest(int screenWidth, int screenHeight)
+        : session{screenWidth, screenHeight}, box{kClientWidth, kClientHeight, screenWidth, screenHeight}
+    {
+    }
     // Where a frame pixel lands on the screen.
     Point OnScreen(int frameX, int frameY) const
     {
         const ScreenRect& target = box.Target();
-        return {target.x + frameX * target.width / kClientWidth, target.y + frameY * target.height / kClientHeight};
+        return {origin.x + target.x + frameX * target.width / kClientWidth,
+                origin.y + target.y + frameY * target.height / kClientHeight};
+    }
+    // The frame is letterboxed in a window of this place and size on the screen.
+    void InWindow(const GameSession::Geometry& window)
+    {
+        origin = {window.x, window.y};
+        box = Letterbox(kClientWidth, kClientHeight, window.width, window.height);
     }
     Colour FrameAt(const Screenshot& shot, int frameX, int frameY) const
     {
@@ -74,4 +87,5 @@ protected:
 
     GameSession session{kScreenWidth, kScreenHeight};
     Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
+    Point origin;  // of the window the frame is in; the screen's corner when full screen
 };

@@ -5,11 +5,13 @@
 
 #include <climits>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "app/CApp.h"
 #include "app/CError.h"
 #include "app/CLog.h"
+#include "platform/InputEvent.h"
 #include "platform/MessageBox.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
@@ -134,6 +136,37 @@ TEST_F(SettingsTest, ThePlayersChoicesSurviveARestart)
     CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
 }
 
+// The window's keys come after every key older versions know: those read
+// them as words they skip, each with its number. Sizes beyond any screen, or
+// only half a size, leave the window to choose its first size.
+TEST_F(SettingsTest, TheWindowIsRememberedAfterTheOlderKeys)
+{
+    App.SetDefaults();
+    EXPECT_TRUE(App.GetFullScreenChoice());
+    EXPECT_FALSE(App.GetWindowedSize().IsKnown());
+    ReadFrom("NumRunForWeb 0\r\nNumRunForUpdate 8\r\nMusic 1\r\nFullScreen 0\r\nWindowWidth 1200\r\n"
+             "WindowHeight 700\r\n");
+    EXPECT_FALSE(App.GetFullScreenChoice());
+    EXPECT_EQ(App.GetWindowedSize().width, 1200);
+    EXPECT_EQ(App.GetWindowedSize().height, 700);
+    App.WriteSettings();
+    const std::string written = folder.Read("conf.pvd");
+    EXPECT_NE(written.find("Music 1\r\nFullScreen 0\r\nWindowWidth 1200\r\nWindowHeight 700\r\n"),
+              std::string::npos)
+        << written;
+    EXPECT_EQ(written.rfind("NumRunForWeb 0\r\nNumRunForUpdate 8\r\n", 0), 0u) << written;
+
+    for (const char* damaged : {"WindowWidth 99999 WindowHeight 700", "WindowWidth -5 WindowHeight 700",
+                                "WindowWidth 1200 WindowHeight many", "WindowWidth 1200"}) {
+        App.SetDefaults();
+        ReadFrom(damaged);
+        EXPECT_FALSE(App.GetWindowedSize().IsKnown()) << damaged;
+        App.WriteSettings();
+        EXPECT_EQ(folder.Read("conf.pvd").find("Window"), std::string::npos) << damaged;
+    }
+    App.SetDefaults();
+}
+
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsLoggedAndTheRunGoesOn)
 {
     folder.Write("conf.pvd/inside", "a folder in the file's place");
@@ -153,6 +186,43 @@ TEST(SettingsRunTest, EveryNormalEndCountsOneRun)
         written = game.WriteFolder().Read("conf.pvd");
     }
     EXPECT_EQ(written.rfind("NumRunForWeb 0\r\nNumRunForUpdate 1\r\n", 0), 0u) << written;
+}
+
+// Alt+Enter is the player's choice for the next runs too, and the window
+// opens at the size it had; --windowed holds for one run and changes neither.
+TEST(SettingsRunTest, FullScreenOrAWindowIsTheNextRunsChoice)
+{
+    std::string conf;  // carried from run to run
+    auto run = [&](bool windowed, const std::function<void(HeadlessGame&)>& play) {
+        HeadlessGame game;
+        if (!conf.empty()) game.WriteFolder().Write("conf.pvd", conf);
+        App.StartWindowed(windowed);
+        game.Start();
+        play(game);
+        game.Finish();
+        App.StartWindowed(false);
+        conf = game.WriteFolder().Read("conf.pvd");
+        return conf;
+    };
+    std::string written = run(false, [](HeadlessGame& game) {
+        EXPECT_TRUE(game.Display().IsFullScreen());
+        game.Queue(InputEvent::ToggleFullScreen());
+        game.RunFrames(2);
+        EXPECT_FALSE(game.Display().IsFullScreen());
+        game.Display().SetWindowedSize({1111, 777});  // the player resized it
+    });
+    EXPECT_NE(written.find("FullScreen 0\r\nWindowWidth 1111\r\nWindowHeight 777\r\n"), std::string::npos)
+        << written;
+    written = run(false, [](HeadlessGame& game) {
+        EXPECT_FALSE(game.Display().IsFullScreen());
+        EXPECT_EQ(game.Display().WindowedSize().width, 1111);
+        EXPECT_EQ(game.Display().WindowedSize().height, 777);
+        game.Queue(InputEvent::ToggleFullScreen());
+        game.RunFrames(2);
+    });
+    EXPECT_NE(written.find("FullScreen 1\r\n"), std::string::npos) << written;
+    written = run(true, [](HeadlessGame& game) { EXPECT_FALSE(game.Display().IsFullScreen()); });
+    EXPECT_NE(written.find("FullScreen 1\r\nWindowWidth 1111\r\n"), std::string::npos) << written;
 }
 
 }  // namespace
