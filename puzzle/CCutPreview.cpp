@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "puzzle/CGame.h"
+#include "platform/PictureScaler.h"
 #include "puzzle/GameOptions.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
@@ -56,9 +57,7 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
     clean = picture;
     small.width = picture.width / 2;
     small.height = picture.height / 2;
-    small.surface = Surface(Trunc(small.width), Trunc(small.height));
-    small.surface.StretchBlit(0, 0, small.surface.Width(), small.surface.Height(), picture.surface, 0, 0,
-                              picture.surface.Width(), picture.surface.Height());
+    small.surface = PictureScaler::Resize(picture.surface, Trunc(small.width), Trunc(small.height));
 }
 
 void CCutPreview::SetCutLimits()

@@ -14,6 +14,7 @@
 #include "platform/JpegDecoder.h"
 #include "platform/PictureDecoder.h"
 #include "platform/PictureFile.h"
+#include "platform/PictureScaler.h"
 #include "resources/CFile.h"
 
 CMgrImage ImageMgr;
@@ -104,14 +105,13 @@ Surface DecodeJpeg(JpegDecoder& decoder, const char* fileName)
     return picture;
 }
 
-// A nearest-neighbour copy of the whole picture into a surface of the scaled size.
+// The whole picture in a surface of the scaled size: filtered where it gets
+// smaller, so that fine detail does not turn into false patterns.
 void StretchInto(CImage& target, const Surface& picture, float width, float height)
 {
     target.width = width;
     target.height = height;
-    target.surface = Surface(Trunc(width), Trunc(height));
-    target.surface.StretchBlit(0, 0, target.surface.Width(), target.surface.Height(), picture, 0, 0,
-                               picture.Width(), picture.Height());
+    target.surface = PictureScaler::Resize(picture, Trunc(width), Trunc(height));
 }
 
 // A relative name ending in "bmp" is one of the game's own bitmaps.

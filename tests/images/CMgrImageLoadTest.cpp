@@ -101,7 +101,9 @@ TEST_F(CMgrImageLoad, ScaledSizeFollowsTheLongerSideOnly)
     }
 }
 
-TEST_F(CMgrImageLoad, ScalingPicksTheNearestPixels)
+// Growing picks the nearest pixels; reducing averages, so that a fine
+// checkerboard of black and white comes out grey, not black or white.
+TEST_F(CMgrImageLoad, GrowingPicksTheNearestPixelsReducingAverages)
 {
     Surface picture = Numbered(4, 2);
     WriteBmp("data/small.bmp", picture);
@@ -111,9 +113,21 @@ TEST_F(CMgrImageLoad, ScalingPicksTheNearestPixels)
     ASSERT_EQ(image.surface.Height(), 4);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(image.surface.GetPixel(x, y), picture.GetPixel(x / 2, y / 2));
-    ImageMgr.LoadImageScaled(image, "data/small.bmp", 2, 2);  // 2 x 1: the pixels under the centres
-    EXPECT_EQ(image.surface.GetPixel(0, 0), picture.GetPixel(1, 1));
-    EXPECT_EQ(image.surface.GetPixel(1, 0), picture.GetPixel(3, 1));
+    Surface checkers(40, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) checkers.SetPixel(x, y, (x + y) % 2 ? kWhite : MakeColour(1, 1, 1));
+    WriteBmp("data/checkers.bmp", checkers);
+    ImageMgr.LoadImageScaled(image, "data/checkers.bmp", 10, 10);  // 10 x 5
+    ASSERT_EQ(image.surface.Width(), 10);
+    ASSERT_EQ(image.surface.Height(), 5);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            const Colour c = image.surface.GetPixel(x, y);
+            // Half the light of white: a mid grey, the same in every channel.
+            EXPECT_TRUE(RedOf(c) > 150 && RedOf(c) < 215 && GreenOf(c) == RedOf(c) && BlueOf(c) == RedOf(c))
+                << x << ", " << y << ": " << std::hex << c;
+        }
+    }
 }
 
 TEST_F(CMgrImageLoad, MissingOrDamagedBitmapIsACriticalErrorNamingIt)

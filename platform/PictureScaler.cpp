@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/PictureScaler.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#define STB_IMAGE_RESIZE_STATIC
+#include <stb/stb_image_resize.h>
+#pragma GCC diagnostic pop
+
+Surface PictureScaler::Resize(const Surface& picture, int width, int height)
+{
+    if (picture.IsEmpty() || width <= 0 || height <= 0) return {};
+    Surface result(width, height);
+    if (width >= picture.Width() && height >= picture.Height()) {
+        result.StretchBlit(0, 0, width, height, picture, 0, 0, picture.Width(), picture.Height());
+        return result;
+    }
+    // Four bytes a pixel, red first; the unused top byte rides along as a
+    // fourth colour channel that stays zero.
+    const auto* from = reinterpret_cast<const unsigned char*>(picture.Pixels());
+    auto* to = reinterpret_cast<unsigned char*>(result.Pixels());
+    const int ok = stbir_resize_uint8_generic(from, picture.Width(), picture.Height(),
+                                              picture.Width() * static_cast<int>(sizeof(Colour)), to, width, height,
+                                              width * static_cast<int>(sizeof(Colour)), 4, STBIR_ALPHA_CHANNEL_NONE, 0,
+                                              STBIR_EDGE_CLAMP, STBIR_FILTER_MITCHELL, STBIR_COLORSPACE_SRGB, nullptr);
+    if (!ok) {
+        // Only its own memory can fail it: the nearest pixels still give a picture.
+        result.StretchBlit(0, 0, width, height, picture, 0, 0, picture.Width(), picture.Height());
+        return result;
+    }
+    Colour* pixel = result.Pixels();
+    for (long long i = 0, n = static_cast<long long>(width) * height; i < n; ++i) pixel[i] &= 0xFFFFFF;
+    return result;
+}

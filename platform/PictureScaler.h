@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pictures brought to another size. Reducing a photograph by picking one
+// source pixel per target pixel turns fine detail (fabric, brick, grass,
+// stripes) into false patterns; here every reduced pixel is a weighted
+// average of the source pixels it covers.
+#pragma once
+
+#include "platform/Surface.h"
+
+class PictureScaler {
+public:
+    // The whole picture at width x height. Where it gets smaller on either
+    // side, each pixel is filtered from the source pixels under it (a
+    // Mitchell filter, in linear light so that averages keep their
+    // brightness). Where it only grows or keeps its size, each pixel is the
+    // source pixel under its centre: a same-size copy is exact. An empty
+    // picture or size gives an empty surface.
+    static Surface Resize(const Surface& picture, int width, int height);
+};

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reducing pictures: fine stripes come out at their true frequency, not as
+// the false stripes that picking one pixel in so many makes; a picture kept
+// at its size, and a flat colour at any size, stay exact.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/PictureScaler.h"
+
+namespace {
+
+constexpr Colour kRed = MakeColour(220, 30, 30);
+constexpr Colour kBlue = MakeColour(30, 40, 210);
+
+// Upright stripes, `period` pixels for one red and one blue stripe.
+Surface Stripes(int width, int height, int period)
+{
+    Surface picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) picture.SetPixel(x, y, (x % period) * 2 < period ? kRed : kBlue);
+    return picture;
+}
+
+// The power of a row's red channel at each frequency, in cycles across the
+// row (0 left out: the average colour).
+std::vector<double> Spectrum(const Surface& picture, int y)
+{
+    const int n = picture.Width();
+    std::vector<double> power(n / 2 + 1, 0.0);
+    double mean = 0;
+    for (int x = 0; x < n; ++x) mean += RedOf(picture.GetPixel(x, y));
+    mean /= n;
+    for (int k = 1; k <= n / 2; ++k) {
+        double re = 0, im = 0;
+        for (int x = 0; x < n; ++x) {
+            const double v = RedOf(picture.GetPixel(x, y)) - mean;
+            const double angle = 2 * M_PI * k * x / n;
+            re += v * std::cos(angle);
+            im -= v * std::sin(angle);
+        }
+        power[k] = re * re + im * im;
+    }
+    return power;
+}
+
+// The spread of a row's red channel around its average.
+double Spread(const Surface& picture, int y)
+{
+    double sum = 0, squares = 0;
+    for (int x = 0; x < picture.Width(); ++x) {
+        sum += RedOf(picture.GetPixel(x, y));
+        squares += RedOf(picture.GetPixel(x, y)) * RedOf(picture.GetPixel(x, y));
+    }
+    const double mean = sum / picture.Width();
+    return std::sqrt(std::max(0.0, squares / picture.Width() - mean * mean));
+}
+
+// Stripes that the reduced picture can still carry (at least 2.5 pixels a
+// period) keep their frequency: the strongest one is the stripes' own, and
+// it holds nearly all of the row's power. Picking the pixel under each
+// centre instead leaves a fifth or more of it in false stripes.
+TEST(PictureScalerTest, FineStripesSurviveAtTheirTrueFrequency)
+{
+    struct Case {
+        int width, period;
+    } cases[] = {{1344, 9}, {1000, 7}, {2000, 12}, {1500, 10}, {700, 5}, {3000, 20}, {1200, 8}, {1792, 11}};
+    constexpr int kTarget = 448;
+    for (const Case& c : cases) {
+        const int height = 24;
+        Surface reduced = PictureScaler::Resize(Stripes(c.width, height, c.period), kTarget, 8);
+        ASSERT_EQ(reduced.Width(), kTarget);
+        ASSERT_EQ(reduced.Height(), 8);
+        // The stripes' frequency in cycles across the row: as many as the picture had.
+        const double truth = static_cast<double>(c.width) / c.period;
+        const std::vector<double> power = Spectrum(reduced, 4);
+        int strongest = 1;
+        double total = 0, nearTruth = 0;
+        for (int k = 1; k < static_cast<int>(power.size()); ++k) {
+            total += power[k];
+            if (power[k] > power[strongest]) strongest = k;
+            if (std::fabs(k - truth) <= 2) nearTruth += power[k];
+        }
+        EXPECT_LE(std::fabs(strongest - truth), 1.0) << c.width << " / " << c.period;
+        EXPECT_GE(nearTruth / total, 0.88) << c.width << " / " << c.period;
+    }
+}
+
+// Stripes finer than the reduced picture can carry fade to their average
+// colour instead of coming out as false, coarser stripes at full strength.
+TEST(PictureScalerTest, StripesTooFineForTheSizeFadeInsteadOfTurningFalse)
+{
+    struct Case {
+        int width, period;
+    } cases[] = {{1500, 6}, {2000, 8}, {1000, 4}, {3000, 10}, {4000, 6}, {1300, 5}};
+    for (const Case& c : cases) {
+        Surface stripes = Stripes(c.width, 24, c.period);
+        Surface reduced = PictureScaler::Resize(stripes, 448, 8);
+        EXPECT_LE(Spread(reduced, 4), 0.25 * Spread(stripes, 4)) << c.width << " / " << c.period;
+    }
+}
+
+TEST(PictureScalerTest, SameSizeIsExactAndAFlatColourStaysItself)
+{
+    Surface picture = Stripes(37, 23, 5);
+    picture.SetPixel(3, 4, MakeColour(1, 2, 3));
+    Surface same = PictureScaler::Resize(picture, 37, 23);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(same.GetPixel(x, y), picture.GetPixel(x, y)) << x << ", " << y;
+
+    for (Colour colour : {kRed, kBlue, MakeColour(1, 1, 1), kWhite, MakeColour(128, 64, 250)}) {
+        Surface flat(301, 207);
+        flat.Fill(colour);
+        for (int size : {1, 7, 100, 150}) {
+            Surface reduced = PictureScaler::Resize(flat, size * 3 / 2, size);
+            for (int y = 0; y < reduced.Height(); ++y)
+                for (int x = 0; x < reduced.Width(); ++x) ASSERT_EQ(reduced.GetPixel(x, y), colour) << size;
+        }
+    }
+    EXPECT_TRUE(PictureScaler::Resize(Surface(), 10, 10).IsEmpty());
+    EXPECT_TRUE(PictureScaler::Resize(picture, 0, 10).IsEmpty());
+}
+
+}  // namespace
