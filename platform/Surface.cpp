@@ -2,6 +2,7 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -298,6 +299,15 @@ Surface::Surface(int width, int height)
     }
 }
 
+Surface Surface::Scaled(int width, int height, int scale)
+{
+    scale = std::clamp(scale, 1, kMaxScale);
+    if (width <= 0 || height <= 0) return {};
+    Surface surface(width * scale, height * scale);
+    surface.scale_ = surface.IsEmpty() ? 1 : scale;
+    return surface;
+}
+
 Colour Surface::GetPixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return kInvalidColour;
@@ -319,9 +329,15 @@ void Surface::Fill(Colour colour)
 
 void Surface::FillRect(int x, int y, int width, int height, Colour colour)
 {
-    long long x0 = std::max(0, x), y0 = std::max(0, y);
-    long long x1 = std::min(static_cast<long long>(x) + width, static_cast<long long>(width_));
-    long long y1 = std::min(static_cast<long long>(y) + height, static_cast<long long>(height_));
+    const long long s = scale_;
+    FillPixelRect(x * s, y * s, width * s, height * s, colour);
+}
+
+void Surface::FillPixelRect(long long x, long long y, long long width, long long height, Colour colour)
+{
+    long long x0 = std::max(0LL, x), y0 = std::max(0LL, y);
+    long long x1 = std::min(x + width, static_cast<long long>(width_));
+    long long y1 = std::min(y + height, static_cast<long long>(height_));
     if (x0 >= x1 || y0 >= y1) return;
     Changed();
     if (x0 == 0 && x1 == width_) {  // whole rows, as a screen cleared each frame: one block
@@ -339,6 +355,18 @@ void Surface::Blit(int x, int y, int width, int height, const Surface& src, int 
         Blit(x, y, width, height, before, srcX, srcY, op);
         return;
     }
+    const long long s = scale_, t = src.scale_;
+    if (s == t) {
+        BlitPixels(x * s, y * s, width * s, height * s, src, srcX * s, srcY * s, op);
+        return;
+    }
+    const Combine combine = op == RasterOp::Copy ? Combine::Copy : op == RasterOp::And ? Combine::And : Combine::Paint;
+    Resample(x * s, y * s, width * s, height * s, src, srcX * t, srcY * t, width * t, height * t, combine, kBlack);
+}
+
+void Surface::BlitPixels(long long x, long long y, long long width, long long height, const Surface& src,
+                         long long srcX, long long srcY, RasterOp op)
+{
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
     Changed();
@@ -374,6 +402,17 @@ void Surface::BlitTransparent(int x, int y, int width, int height, const Surface
         BlitTransparent(x, y, width, height, before, srcX, srcY, key);
         return;
     }
+    const long long s = scale_, u = src.scale_;
+    if (s == u) {
+        BlitTransparentPixels(x * s, y * s, width * s, height * s, src, srcX * s, srcY * s, key);
+        return;
+    }
+    Resample(x * s, y * s, width * s, height * s, src, srcX * u, srcY * u, width * u, height * u, Combine::Keyed, key);
+}
+
+void Surface::BlitTransparentPixels(long long x, long long y, long long width, long long height, const Surface& src,
+                                    long long srcX, long long srcY, Colour key)
+{
     Transfer t{x, y, width, height, srcX, srcY};
     if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
     Changed();
@@ -396,24 +435,48 @@ void Surface::StretchBlit(int x, int y, int width, int height, const Surface& sr
         StretchBlit(x, y, width, height, before, srcX, srcY, srcWidth, srcHeight);
         return;
     }
-    const long long firstCol = std::max(0LL, -static_cast<long long>(x));
-    const long long endCol = std::min(static_cast<long long>(width), static_cast<long long>(width_) - x);
-    const long long firstRow = std::max(0LL, -static_cast<long long>(y));
-    const long long endRow = std::min(static_cast<long long>(height), static_cast<long long>(height_) - y);
+    const long long s = scale_, t = src.scale_;
+    Resample(x * s, y * s, width * s, height * s, src, srcX * t, srcY * t, srcWidth * t, srcHeight * t,
+             Combine::Copy, kBlack);
+}
+
+void Surface::Resample(long long x, long long y, long long width, long long height, const Surface& src,
+                       long long srcX, long long srcY, long long srcWidth, long long srcHeight, Combine combine,
+                       Colour key)
+{
+    if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0 || src.IsEmpty() || IsEmpty()) return;
+    const long long firstCol = std::max(0LL, -x);
+    const long long endCol = std::min(width, static_cast<long long>(width_) - x);
+    const long long firstRow = std::max(0LL, -y);
+    const long long endRow = std::min(height, static_cast<long long>(height_) - y);
     if (firstCol >= endCol || firstRow >= endRow) return;
     Changed();
 
+    // In 128 bits: the units of a far-off position times the scale times a
+    // column would not fit in 64.
+    auto under = [](long long start, long long index, long long srcSize, long long size) {
+        return static_cast<long long>(start + (2 * static_cast<__int128>(index) + 1) * srcSize / (2 * size));
+    };
     std::vector<long long> sourceColumn(static_cast<std::size_t>(endCol - firstCol));
-    for (long long col = firstCol; col < endCol; ++col)
-        sourceColumn[col - firstCol] = srcX + (2 * col + 1) * srcWidth / (2LL * width);
+    for (long long col = firstCol; col < endCol; ++col) sourceColumn[col - firstCol] = under(srcX, col, srcWidth, width);
     for (long long row = firstRow; row < endRow; ++row) {
-        long long sy = srcY + (2 * row + 1) * srcHeight / (2LL * height);
+        long long sy = under(srcY, row, srcHeight, height);
         if (sy < 0 || sy >= src.height_) continue;
         const Colour* from = src.Row(static_cast<int>(sy));
         Colour* to = RowOf(static_cast<int>(y + row));
         for (long long col = firstCol; col < endCol; ++col) {
             long long sx = sourceColumn[col - firstCol];
-            if (sx >= 0 && sx < src.width_) to[x + col] = from[sx];
+            if (sx < 0 || sx >= src.width_) continue;
+            const Colour pixel = from[sx];
+            Colour& target = to[x + col];
+            switch (combine) {
+            case Combine::Copy: target = pixel; break;
+            case Combine::And: target &= pixel; break;
+            case Combine::Paint: target |= pixel; break;
+            case Combine::Keyed:
+                if (pixel != key) target = pixel;
+                break;
+            }
         }
     }
 }
@@ -433,13 +496,24 @@ void Surface::MoveTo(int x, int y)
 
 void Surface::LineTo(int x, int y)
 {
+    // At a larger scale the line is walked unit by unit, each unit's pixels
+    // covered whole: straight lines and dashes then end where they end at
+    // scale 1.
+    unitSteps_ = scale_ > 1;
     DrawLine(position_.x, position_.y, x, y, false);
+    unitSteps_ = false;
     position_ = {x, y};
 }
 
 void Surface::PlotPen(long long x, long long y, long long phase)
 {
-    if (pen_.width <= 1) {
+    if (unitSteps_) {
+        if (pen_.width <= 1 && pen_.style == PenStyle::Dash && phase % kDashPeriod >= kDashOn) return;
+        x *= scale_;
+        y *= scale_;
+        phase = 0;  // the dash was decided in units
+    }
+    if (PenSize() <= 1) {
         bool on = pen_.style != PenStyle::Dash || phase % kDashPeriod < kDashOn;
         if (on && x >= 0 && y >= 0 && x < width_ && y < height_) {
             Changed();
@@ -447,11 +521,14 @@ void Surface::PlotPen(long long x, long long y, long long phase)
         }
         return;
     }
+    // A one-unit pen at a larger scale covers the unit's pixels and keeps its
+    // dashes, scale times as long.
+    if (pen_.width <= 1 && pen_.style == PenStyle::Dash && phase % (kDashPeriod * scale_) >= kDashOn * scale_) return;
     // Wide pens are solid squares centred on the path.
-    long long low = -(pen_.width / 2);
+    const long long low = PenLow(), size = PenSize();
     long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
-    long long x1 = std::min(static_cast<long long>(width_), x + low + pen_.width);
-    long long y1 = std::min(static_cast<long long>(height_), y + low + pen_.width);
+    long long x1 = std::min(static_cast<long long>(width_), x + low + size);
+    long long y1 = std::min(static_cast<long long>(height_), y + low + size);
     if (x0 >= x1 || y0 >= y1) return;
     Changed();
     for (long long row = y0; row < y1; ++row) {
@@ -482,14 +559,18 @@ void Surface::DrawLine(int x0, int y0, int x1, int y1, bool includeEnd)
     const long long majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const long long minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
     const long long shorter = std::llabs(xMajor ? dy : dx);
-    const long long margin = std::max(pen_.width, 1);  // a wide pen reaches past its centre
-    const long long majorSize = xMajor ? width_ : height_, minorSize = xMajor ? height_ : width_;
+    // A wide pen reaches past its centre. Unit by unit, everything counts in units.
+    const long long margin = unitSteps_ ? std::max(pen_.width, 1) : std::max(PenSize(), 1LL);
+    const long long surfaceWidth = unitSteps_ ? UnitWidth() : width_;
+    const long long surfaceHeight = unitSteps_ ? UnitHeight() : height_;
+    const long long majorSize = xMajor ? surfaceWidth : surfaceHeight, minorSize = xMajor ? surfaceHeight : surfaceWidth;
 
     // A line whose ends both lie where its pen can touch the surface lies
     // there whole (the curves of a piece's outline are hundreds of such short
     // lines): every step is walked without clipping.
     const auto reaches = [margin](long long v, long long size) { return v >= -margin && v <= size - 1 + margin; };
-    if (reaches(x0, width_) && reaches(x1, width_) && reaches(y0, height_) && reaches(y1, height_)) {
+    if (reaches(x0, surfaceWidth) && reaches(x1, surfaceWidth) && reaches(y0, surfaceHeight) &&
+        reaches(y1, surfaceHeight)) {
         WalkLine(major0, minor0, majorStep, minorStep, xMajor, n, shorter, 0, pixels - 1, 0, n, startPhase);
         return;
     }
@@ -533,7 +614,7 @@ void Surface::WalkLine(long long major0, long long minor0, long long majorStep, 
                        long long remainder, long long startPhase)
 {
     const long long twiceN = 2 * n;
-    if (pen_.width <= 1) {
+    if (PenSize() <= 1) {
         // A thin pen's pixels straight into the rows: the commonest lines by far.
         Changed();
         const Colour colour = pen_.colour & 0xFFFFFF;
@@ -566,9 +647,24 @@ void Surface::WalkLine(long long major0, long long minor0, long long majorStep, 
 void Surface::PolyBezier(const Point* points, int count)
 {
     if (!points || count < 4) return;
+    if (scale_ == 1) {
+        PolyBezierPixels(points, count);
+        return;
+    }
+    // The curve through the same points in pixels: as smooth as the pixels allow.
+    std::vector<Point> inPixels(points, points + count);
+    for (Point& p : inPixels) {
+        p.x = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.x) * scale_, INT_MIN / 2, INT_MAX / 2));
+        p.y = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.y) * scale_, INT_MIN / 2, INT_MAX / 2));
+    }
+    PolyBezierPixels(inPixels.data(), count);
+}
+
+void Surface::PolyBezierPixels(const Point* points, int count)
+{
     // A thin solid pen's chords of a couple of pixels between points on the
     // surface (nearly all of them) are walked right here, as DrawLine would.
-    const bool thin = pen_.width <= 1 && pen_.style == PenStyle::Solid;
+    const bool thin = PenSize() <= 1 && pen_.style == PenStyle::Solid;
     auto onSurface = [this](Point p) { return p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_; };
     const Colour colour = pen_.colour & 0xFFFFFF;
     if (thin) Changed();

@@ -53,18 +53,35 @@ struct PixelRect {
     int bottom = 0;
 };
 
+// Drawing scale: a surface may hold `scale` x `scale` pixels for every unit
+// the game places things in (its 800 x 600 space), so that a large screen
+// gets its own pixels' worth of detail. Pixel access (Width, Height, Row,
+// Pixels, GetPixel, SetPixel) is always in the surface's own pixels; the
+// drawing operations (FillRect, the block transfers, lines, curves) take
+// units and draw every unit as scale x scale pixels. At scale 1 the two are
+// the same.
 class Surface {
 public:
+    static constexpr int kMaxScale = 4;
+
     Surface() = default;
     // A new surface is black. Negative sizes give an empty surface.
     Surface(int width, int height);
+    // A black surface of width x height units at the scale (held to
+    // 1..kMaxScale): scale times as many pixels across and down.
+    static Surface Scaled(int width, int height, int scale);
 
     bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
     // A number that every change of the pixels renews: two surfaces with the
     // same one hold the same pixels (one is a copy of the other, unchanged).
     std::uint64_t Version() const { return version_; }
+    // In pixels.
     int Width() const { return width_; }
     int Height() const { return height_; }
+    // Pixels per unit across and down, and the size in units.
+    int Scale() const { return scale_; }
+    int UnitWidth() const { return width_ / scale_; }
+    int UnitHeight() const { return height_ / scale_; }
     // Writable pixels. A pointer taken here must not be written through after
     // the surface has since been the source of a transparent or OR copy: the
     // opaque runs recorded for those copies would not see the change.
@@ -81,8 +98,8 @@ public:
     }
     const Colour* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
 
-    // One pixel. Outside the surface GetPixel answers kInvalidColour and
-    // SetPixel does nothing.
+    // One pixel, in pixels (not units). Outside the surface GetPixel answers
+    // kInvalidColour and SetPixel does nothing.
     Colour GetPixel(int x, int y) const;
     void SetPixel(int x, int y, Colour colour);
 
@@ -90,7 +107,9 @@ public:
     void FillRect(int x, int y, int width, int height, Colour colour);
 
     // Block transfers of a width x height rectangle of src at (srcX, srcY) to
-    // (x, y) here, clipped to both surfaces. A surface may be copied onto
+    // (x, y) here, clipped to both surfaces; all in units, each surface's own.
+    // From a source of another scale each pixel takes the source pixel under
+    // its centre. A surface may be copied onto
     // itself: the pixels are read as they were before the copy.
     void Blit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
               RasterOp op = RasterOp::Copy);
@@ -102,11 +121,15 @@ public:
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
     // Nearest-neighbour stretch of a source rectangle onto a destination
-    // rectangle: each destination pixel takes the source pixel under its centre.
+    // rectangle (units of each surface): each destination pixel takes the
+    // source pixel under its centre.
     void StretchBlit(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                      int srcWidth, int srcHeight);
 
-    // Pen drawing. The current position and pen belong to the surface.
+    // Pen drawing, in units: at a larger scale a pen is scale times as wide
+    // (a one-unit pen covers each unit's pixels, dashes are scale times as
+    // long), and curves follow the finer pixels. The current position and
+    // pen belong to the surface.
     Pen SelectPen(const Pen& pen);  // answers the pen that was selected before
     const Pen& CurrentPen() const { return pen_; }
     void MoveTo(int x, int y);
@@ -135,6 +158,22 @@ public:
 
 private:
     struct OpaqueRuns;
+    enum class Combine { Copy, And, Paint, Keyed };
+
+    // The operations in pixels, the units already scaled.
+    void FillPixelRect(long long x, long long y, long long width, long long height, Colour colour);
+    void BlitPixels(long long x, long long y, long long width, long long height, const Surface& src, long long srcX,
+                    long long srcY, RasterOp op);
+    void BlitTransparentPixels(long long x, long long y, long long width, long long height, const Surface& src,
+                               long long srcX, long long srcY, Colour key);
+    // Each pixel of the destination rectangle takes the source pixel under
+    // its centre, combined as asked.
+    void Resample(long long x, long long y, long long width, long long height, const Surface& src, long long srcX,
+                  long long srcY, long long srcWidth, long long srcHeight, Combine combine, Colour key);
+    void PolyBezierPixels(const Point* points, int count);
+    // The pen in pixels: its width, and where its square starts from the path.
+    long long PenSize() const { return pen_.width <= 1 ? scale_ : static_cast<long long>(pen_.width) * scale_; }
+    long long PenLow() const { return pen_.width <= 1 ? 0 : -static_cast<long long>(pen_.width / 2) * scale_; }
 
     Colour* RowOf(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     void Changed()
@@ -160,10 +199,12 @@ private:
     std::uint64_t version_ = ++lastVersion;
     int width_ = 0;
     int height_ = 0;
+    int scale_ = 1;
     std::vector<Colour> pixels_;
     Pen pen_;
     Point position_;
-    long long dashPhase_ = 0;  // pixels into the dash pattern along the current path
+    long long dashPhase_ = 0;
+    bool unitSteps_ = false;  // the line being drawn steps in units, not pixels  // pixels into the dash pattern along the current path
     mutable std::shared_ptr<const OpaqueRuns> runs_;  // shared by copies: never changed once made
     mutable int unchangedCopies_ = 0;                 // keyed copies made from it since its last change
 };
