@@ -50,9 +50,9 @@ public:
     // The desktop's dialog tools (zenity, kdialog) as a game under test finds
     // them: stand-ins written into the folder's "tools/", first on the PATH
     // answered here. Each records its call in "unasked-dialogs" and fails at
-    // once (as a tool that could not run), so that a dialog the test did not ask for fails the test instead
-    // of waiting for a player. A test that wants a dialog writes its own tool
-    // there first.
+    // once (as a tool that could not run), so that a dialog the test did not
+    // ask for fails the test instead of waiting for a player. A test that
+    // wants a dialog writes its own tool there first.
     static std::pair<std::string, std::string> StandInDialogTools(const TempFolder& folder);
     // The stand-ins' calls, one a line; empty when none was called.
     static std::string UnaskedDialogs(const TempFolder& folder) { return folder.Read("unasked-dialogs"); }
