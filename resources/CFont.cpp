@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/CFont.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -47,6 +49,13 @@ std::unique_ptr<FontFace> OpenFace(const char* resourceName, int cellHeight)
     return FontFace::FromFile(systemPath.c_str(), cellHeight);
 }
 
+// A position in units on a back buffer of the scale, in its pixels; held
+// where it stays outside when it lies far outside.
+int InPixels(long long units, int scale)
+{
+    return static_cast<int>(std::clamp<long long>(units * scale, INT_MIN / 2, INT_MAX / 2));
+}
+
 int CellHeightOf(float height)
 {
     if (!(height >= 1.0f) || height > 1000.0f) return 0;
@@ -63,10 +72,23 @@ void CFont::CreateDefault() { Create(kDefaultHeight, kDefaultFaceName); }
 void CFont::Create(float height, const char* faceName)
 {
     bool serif = faceName && strcasecmp(faceName, kSerifFaceName) == 0;  // face names ignore letter case
-    const char* resourceName = serif ? res::kSerifFont : res::kSansFont;
-    int cellHeight = CellHeightOf(height);
+    resourceName = serif ? res::kSerifFont : res::kSansFont;
+    cellHeight = CellHeightOf(height);
     font = cellHeight > 0 ? OpenFace(resourceName, cellHeight) : nullptr;
+    scaledFont.reset();
+    scaledFor = 1;
     if (!font) Log.Write("CFont: Couldn't load font %s, text won't be drawn\n", resourceName);
+}
+
+const FontFace& CFont::FaceForScale(int scale)
+{
+    if (scale <= 1) return *font;
+    if (scale != scaledFor) {
+        scaledFor = scale;
+        scaledFont = OpenFace(resourceName, cellHeight * scale);
+        if (!scaledFont) Log.Write("CFont: Couldn't load font %s at %i times its size\n", resourceName, scale);
+    }
+    return scaledFont ? *scaledFont : *font;
 }
 
 int CFont::TextWidth(const char* text) const { return font && text ? font->TextWidth(text) : 0; }
@@ -81,7 +103,9 @@ void CFont::Print(int x, int y, const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    font->Draw(BackBuffer(), x, y, text, 0xFFFFFF);
+    Surface& back = BackBuffer();
+    const int scale = back.Scale();
+    FaceForScale(scale).Draw(back, InPixels(x, scale), InPixels(y, scale), text, 0xFFFFFF);
 }
 
 void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
@@ -93,8 +117,11 @@ void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
 
-    const PixelRect clip{rect.left, rect.top, rect.right, rect.bottom};
     Surface& back = BackBuffer();
+    const int scale = back.Scale();
+    const FontFace& face = FaceForScale(scale);
+    const PixelRect clip{InPixels(rect.left, scale), InPixels(rect.top, scale), InPixels(rect.right, scale),
+                         InPixels(rect.bottom, scale)};
     long long y = rect.top;
     for (char* line = text; line && y < rect.bottom;) {
         char* next = std::strchr(line, '\n');
@@ -103,7 +130,7 @@ void CFont::PrintInRect(TextRect rect, unsigned flags, const char* format, ...)
         if (length > 0 && line[length - 1] == '\r') line[length - 1] = '\0';
         long long x = rect.left;
         if (flags & TEXT_CENTER) x += (static_cast<long long>(rect.right) - rect.left - font->TextWidth(line)) / 2;
-        font->Draw(back, static_cast<int>(x), static_cast<int>(y), line, 0xFFFFFF, clip);
+        face.Draw(back, InPixels(x, scale), InPixels(y, scale), line, 0xFFFFFF, clip);
         y += font->CellHeight();
         line = next;
     }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game's two fonts. Text is always white on a transparent background and
-// always goes to the back buffer.
+// always goes to the back buffer. Positions, widths and line heights are in
+// the game's units; on a back buffer of a larger drawing scale the text is
+// drawn from the same face made that many times larger, so that it is as
+// sharp as the screen's pixels, in the same place.
 #pragma once
 
 #include <memory>
@@ -44,7 +47,16 @@ public:
     bool IsLoaded() const { return font != nullptr; }
 
 private:
+    // The face to draw with on a surface of the scale: the face itself at
+    // scale 1, else one made at the scaled height (kept until the scale
+    // changes; the face itself when that cannot be made).
+    const FontFace& FaceForScale(int scale);
+
     std::unique_ptr<FontFace> font;
+    std::unique_ptr<FontFace> scaledFont;
+    int scaledFor = 1;
+    const char* resourceName = nullptr;
+    int cellHeight = 0;
 };
 
 extern CFont SmallFont;

@@ -145,3 +145,47 @@ TEST_F(CFontTest, FacesFromTheGamesDataComeFirst)
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 200; ++x) ASSERT_EQ(drawn.GetPixel(x, y), App.GetBackDC().GetPixel(x, y));
 }
+
+// On a back buffer of a larger drawing scale the text stands in the same
+// place, as large, but drawn from the face made that many times larger: not
+// the scale-1 text blown up.
+TEST_F(CFontTest, OnALargerScaleTextIsDrawnAtTheScaleInTheSamePlace)
+{
+    CFont font;
+    font.CreateDefault();
+    ASSERT_TRUE(font.IsLoaded());
+    font.Print(350, 10, "%s", "GAME SAVED!");
+    font.PrintInRect({100, 300, 700, 400}, TEXT_CENTER, "%s", "Pieces: 49\nTime 0:42");
+    const Surface one = App.GetBackDC();
+    const PixelRect oneInk = InkBox(one);
+    for (int scale : {2, 3}) {
+        App.GetBackDC() = Surface::Scaled(800, 600, scale);
+        App.GetBackDC().Fill(kBoard);
+        font.Print(350, 10, "%s", "GAME SAVED!");
+        font.PrintInRect({100, 300, 700, 400}, TEXT_CENTER, "%s", "Pieces: 49\nTime 0:42");
+        const Surface& back = App.GetBackDC();
+        const PixelRect ink = InkBox(back);
+        // The same box of ink, in the finer pixels, within a unit or two.
+        EXPECT_NEAR(ink.left, oneInk.left * scale, 3 * scale) << scale;
+        EXPECT_NEAR(ink.top, oneInk.top * scale, 3 * scale) << scale;
+        EXPECT_NEAR(ink.right, oneInk.right * scale, 3 * scale) << scale;
+        EXPECT_NEAR(ink.bottom, oneInk.bottom * scale, 3 * scale) << scale;
+        // Finer than blown up: many squares of scale x scale pixels are not of one colour.
+        int mixed = 0;
+        for (int y = ink.top / scale; y < ink.bottom / scale; ++y)
+            for (int x = ink.left / scale; x < ink.right / scale; ++x) {
+                const Colour corner = back.GetPixel(x * scale, y * scale);
+                bool same = true;
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx)
+                        same = same && back.GetPixel(x * scale + dx, y * scale + dy) == corner;
+                mixed += !same;
+            }
+        EXPECT_GT(mixed, 100) << scale;
+        // Cut at the rectangle in units as at scale 1.
+        App.GetBackDC().Fill(kBoard);
+        font.PrintInRect({100, 300, 700, 310}, 0, "%s", "Pieces: 49");
+        EXPECT_LE(InkBox(App.GetBackDC()).bottom, 310 * scale);
+    }
+    App.GetBackDC() = Surface(800, 600);
+}
