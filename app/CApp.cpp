@@ -424,7 +424,14 @@ void CApp::CreateBackBuffer()
     int clientHeight = window ? window->ClientHeight() : kClientHeight;
     backWidth = static_cast<float>(clientWidth);
     backHeight = static_cast<float>(clientHeight);
-    BackBuffer() = Surface(clientWidth, clientHeight);
+    // The frame has the screen's own pixels; the game still draws in its
+    // client area's units.
+    const int scale = window ? window->DrawingScale() : 1;
+    if (BackBuffer().Scale() != scale || BackBuffer().UnitWidth() != clientWidth ||
+        BackBuffer().UnitHeight() != clientHeight || BackBuffer().IsEmpty()) {
+        BackBuffer() = Surface::Scaled(clientWidth, clientHeight, scale);
+        if (scale != 1) Log.Write("--- Drawing at %i x %i pixels\n", clientWidth * scale, clientHeight * scale);
+    }
     BackBuffer().Fill(kWhite);
 }
 

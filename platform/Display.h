@@ -40,6 +40,10 @@ public:
     // with, however large it is on the screen.
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
+    // How many pixels across and down the frame gives each client-area pixel,
+    // so that it reaches the screen with the screen's own detail: the window
+    // scales the frame down to its size, never up (Letterbox::DrawingScale).
+    virtual int DrawingScale() const { return 1; }
 
     // Hands every event that is waiting to InputHub::Deliver, in order.
     virtual void PumpEvents() = 0;

@@ -24,6 +24,7 @@ public:
     bool IsFullScreen() const override { return fullScreen; }
     int ClientWidth() const override { return width; }
     int ClientHeight() const override { return height; }
+    int DrawingScale() const override { return drawingScale; }
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
@@ -35,6 +36,13 @@ public:
     void Queue(const InputEvent& event) { queued.push_back(event); }
     // The size on the (imaginary) screen; a change queues a Resize event like a real window.
     void SetScreenSize(int screenWidth, int screenHeight);
+    // The drawing scale the window asks for (1 unless a test says), with a
+    // Resize event as a real window's change of size brings.
+    void SetDrawingScale(int scale)
+    {
+        drawingScale = scale;
+        Queue(InputEvent::Resize(width * scale, height * scale));
+    }
     // Makes the next Open fail, as when there is no display.
     void FailNextOpen() { failOpen = true; }
 
@@ -59,6 +67,7 @@ private:
     int width = 0;
     int height = 0;
     int opens = 0;
+    int drawingScale = 1;
     long presents = 0;
     std::string title;
     std::string boxes;

@@ -32,6 +32,13 @@ Letterbox::Letterbox(int frameWidth_, int frameHeight_, int outputWidth, int out
     target.y = (outputHeight - target.height) / 2;
 }
 
+int Letterbox::DrawingScale(int maxScale) const
+{
+    const long long across = (static_cast<long long>(target.width) + frameWidth - 1) / frameWidth;
+    const long long down = (static_cast<long long>(target.height) + frameHeight - 1) / frameHeight;
+    return static_cast<int>(std::clamp<long long>(std::max(across, down), 1, std::max(maxScale, 1)));
+}
+
 Point Letterbox::ToFrame(int outputX, int outputY) const
 {
     return {FloorDivide(static_cast<long long>(outputX - target.x) * frameWidth, target.width),

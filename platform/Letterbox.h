@@ -23,6 +23,11 @@ public:
     // A point of the output in frame pixels; outside the frame it goes on
     // counting (negative to the left, beyond the width to the right).
     Point ToFrame(int outputX, int outputY) const;
+    // The drawing scale that gives the target its own pixels' worth of
+    // detail: the smallest whole scale of the frame at least as large as the
+    // target, so that the frame is only ever reduced on its way to the
+    // screen (slightly, mostly), never stretched up; held to maxScale.
+    int DrawingScale(int maxScale) const;
 
 private:
     int frameWidth;

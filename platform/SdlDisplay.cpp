@@ -309,6 +309,13 @@ void SdlDisplay::UpdateRefreshRate()
     pacer.SetRefreshRate(known ? mode.refresh_rate : 0);
 }
 
+int SdlDisplay::DrawingScale() const
+{
+    int outputWidth = 0, outputHeight = 0;
+    if (!renderer || SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return 1;
+    return Letterbox(width, height, outputWidth, outputHeight).DrawingScale(kMaxDrawingScale);
+}
+
 Point SdlDisplay::ToFrame(int windowX, int windowY) const
 {
     int windowWidth = width, windowHeight = height;

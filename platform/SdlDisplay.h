@@ -36,6 +36,7 @@ public:
     bool IsFullScreen() const override;
     int ClientWidth() const override { return width; }
     int ClientHeight() const override { return height; }
+    int DrawingScale() const override;
     WindowExtent WindowedSize() const override;
     void PumpEvents() override;
     void Present(const Surface& frame) override;
@@ -46,6 +47,9 @@ public:
     const char* PresenterNote() const override { return presenterNote; }
 
 private:
+    // The game draws at most this many pixels a unit (2400 x 1800): enough
+    // for screens up to 2400 pixels high without stretching.
+    static constexpr int kMaxDrawingScale = 3;
     static bool StartVideo();
     bool CreateRenderer();
     static bool OpenGlIsSoftware();

@@ -301,6 +301,27 @@ void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskW
     }
 }
 
+namespace {
+// Not a colour (those have no top byte): what the scratch holds where the
+// selected piece draws nothing.
+constexpr Colour kNothingDrawn = 0xFF000000;
+}  // namespace
+
+Surface& CMgrImage::SelectedScratch(float width, float height)
+{
+    const int w = std::clamp(Trunc(width), 0, 1 << 14) + 2, h = std::clamp(Trunc(height), 0, 1 << 14) + 2;
+    if (selectedScratch.Width() != w || selectedScratch.Height() != h) selectedScratch = Surface(w, h);
+    Colour* pixels = selectedScratch.Pixels();
+    std::fill(pixels, pixels + static_cast<std::size_t>(w) * h, kNothingDrawn);
+    return selectedScratch;
+}
+
+void CMgrImage::CopySelectedScratch(Surface& dest, float x, float y)
+{
+    dest.BlitTransparent(Trunc(x) - 1, Trunc(y) - 1, selectedScratch.Width(), selectedScratch.Height(),
+                         selectedScratch, 0, 0, kNothingDrawn);
+}
+
 void CMgrImage::SelectedBox(const Surface& image, int maskWidth, int maskHeight, float width, float height,
                             int& boxWidth, int& boxHeight)
 {

@@ -66,6 +66,15 @@ public:
     template <class Piece>
     void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
+        if (dest.Scale() != 1) {
+            // The look is worked out in the piece's own pixels: drawn on a
+            // surface of those first (a pixel past the box on every side),
+            // then copied at the destination's scale.
+            Surface& scratch = SelectedScratch(piece.width, piece.height);
+            DrawPieceSelected(scratch, piece, 1.0f, 1.0f, glow);
+            CopySelectedScratch(dest, x, y);
+            return;
+        }
         const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
         if (!Surface::PlainCopies()) {
             // Worked out from the mask's runs the first time, then kept with the mask.
@@ -104,6 +113,11 @@ public:
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
 
 private:
+    // A surface of scale 1 for a selected piece of the size, with a pixel to
+    // spare on every side, every pixel a value no colour has; and its copy
+    // onto a destination of another scale, for a piece at (x, y).
+    Surface& SelectedScratch(float width, float height);
+    void CopySelectedScratch(Surface& dest, float x, float y);
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
     // Draws with the mask read into selectedInside (maskWidth x maskHeight),
@@ -118,6 +132,7 @@ private:
                           float glow);
 
     std::vector<unsigned char> selectedInside;
+    Surface selectedScratch;
     std::vector<SelectedLook::Span> selectedRuns;  // a mask's runs while its look is made
     std::vector<unsigned> selectedRowEnd;
 };

@@ -6,6 +6,7 @@
 // the picture window.
 #include <cstring>
 #include <sstream>
+#include <string>
 
 #include "BoardFixture.h"
 
@@ -28,6 +29,10 @@ std::string FirstDifference(const Surface& a, const Surface& b)
     }
     return "";
 }
+
+// Where the panel's text lies: its line at the bottom, the clock at the top right.
+constexpr int kBoardTextTop = 540;
+constexpr int kClockLeft = 705, kClockBottom = 30;
 
 class FastDrawingTest : public BoardTest {
 protected:
@@ -67,6 +72,42 @@ TEST_F(FastDrawingTest, BoardFramesAreThoseOfThePlainRule)
             ASSERT_EQ(FirstDifference(fast, game.Frame()), "");
         }
     }
+}
+
+// On a window that asks for a larger drawing scale the board is drawn in the
+// same places, every pixel of the pieces (selected ones included), the
+// picture window and the board a square of the scale: the frame at scale 1
+// blown up, away from the text, which is drawn finer.
+TEST_F(FastDrawingTest, BoardFramesAtALargerScaleAreThoseOfScale1BlownUp)
+{
+    game.SetFrameStep(0);
+    puzzle_test::BuildCut(448, 448, 7, puzzle_test::kAllStyles[3], false);
+    Game.StartGame();
+    App.SetState(STATE_GAME);
+    CMenu::showPicture = true;
+    for (std::size_t g = 0; g < Groups().size(); g += 3) Groups()[g].selected = true;
+    game.RunFrames(3);
+    const Surface one = game.Frame();
+    ASSERT_EQ(one.Scale(), 1);
+    for (int scale : {2, 3}) {
+        game.Display().SetDrawingScale(scale);
+        game.RunFrames(3);
+        const Surface& big = game.Frame();
+        ASSERT_EQ(big.Scale(), scale);
+        ASSERT_EQ(big.Width(), 800 * scale);
+        int differing = 0;
+        std::string first;
+        for (int y = 0; y < kBoardTextTop * scale; ++y)
+            for (int x = 0; x < big.Width(); ++x)
+                if (!(x >= kClockLeft * scale && y < kClockBottom * scale) &&
+                    big.GetPixel(x, y) != one.GetPixel(x / scale, y / scale)) {
+                    if (!differing++) first = std::to_string(x) + ", " + std::to_string(y);
+                }
+        EXPECT_EQ(differing, 0) << "scale " << scale << ", first at " << first;
+    }
+    game.Display().SetDrawingScale(1);
+    game.RunFrames(1);
+    EXPECT_EQ(FirstDifference(one, game.Frame()), "") << "back at scale 1";
 }
 
 }  // namespace

@@ -59,3 +59,27 @@ TEST(LetterboxTest, DegenerateSizesDoNotDivideByZero)
 }
 
 }  // namespace
+
+// The frame drawn at the scale is never smaller than the part of the screen
+// it covers, and at most one step of scale larger.
+TEST(LetterboxTest, TheDrawingScaleOnlyEverReducesTheFrame)
+{
+    struct Case {
+        int width, height, scale;
+    } cases[] = {{800, 600, 1}, {1280, 720, 2}, {1366, 768, 2}, {1920, 1080, 2}, {1600, 1200, 2},
+                 {2560, 1440, 3}, {3840, 2160, 3}, {640, 480, 1}, {801, 600, 1}, {1067, 800, 2}};
+    for (const Case& c : cases)
+        EXPECT_EQ(Letterbox(800, 600, c.width, c.height).DrawingScale(3), c.scale) << c.width << " x " << c.height;
+    EXPECT_EQ(Letterbox(800, 600, 3840, 2160).DrawingScale(2), 2);  // held to the largest the game draws at
+    for (int w = 100; w < 6000; w += 97) {
+        for (int h = 100; h < 4000; h += 89) {
+            Letterbox box(800, 600, w, h);
+            const int scale = box.DrawingScale(8);
+            ASSERT_GE(800 * scale, box.Target().width) << w << " x " << h;
+            ASSERT_GE(600 * scale, box.Target().height) << w << " x " << h;
+            if (scale > 1) {
+                ASSERT_LT(600 * (scale - 1), box.Target().height) << w << " x " << h;
+            }
+        }
+    }
+}
