@@ -163,4 +163,19 @@ void BM_DrawSelectedBoard13x13(benchmark::State& state)
 }
 BENCHMARK(BM_DrawSelectedBoard13x13)->Unit(benchmark::kMicrosecond);
 
+// The 13 x 13 board on a back buffer of drawing scale 1, 2 and 3 (the
+// pieces still of scale 1), beside a copy of a whole frame of that size.
+void BM_DrawBoard13x13AtScale(benchmark::State& state)
+{
+    const int scale = static_cast<int>(state.range(0));
+    const std::vector<Placed> placed = BoardOf13x13();
+    Surface back = Surface::Scaled(800, 600, scale);
+    bench::RunBesideCopy(state, 800 * scale, 600 * scale, [&] {
+        DrawOurs(back, placed, false);
+        benchmark::DoNotOptimize(back.Pixels());
+    });
+    ReleaseBoard();
+}
+BENCHMARK(BM_DrawBoard13x13AtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

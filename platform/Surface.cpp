@@ -445,6 +445,14 @@ void Surface::Resample(long long x, long long y, long long width, long long heig
                        Colour key)
 {
     if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0 || src.IsEmpty() || IsEmpty()) return;
+    // A whole number of pixels here for each source pixel (scale-1 art and
+    // pieces on a back buffer of scale 2 or 3): each source pixel is read
+    // once a row and written as a run.
+    if (width % srcWidth == 0 && height % srcHeight == 0 && width / srcWidth == height / srcHeight &&
+        width / srcWidth > 1 && (combine == Combine::Copy || combine == Combine::Keyed)) {
+        EnlargeWhole(x, y, width / srcWidth, srcWidth, srcHeight, src, srcX, srcY, combine == Combine::Keyed, key);
+        return;
+    }
     const long long firstCol = std::max(0LL, -x);
     const long long endCol = std::min(width, static_cast<long long>(width_) - x);
     const long long firstRow = std::max(0LL, -y);
@@ -476,6 +484,36 @@ void Surface::Resample(long long x, long long y, long long width, long long heig
             case Combine::Keyed:
                 if (pixel != key) target = pixel;
                 break;
+            }
+        }
+    }
+}
+
+void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcWidth, long long srcHeight,
+                           const Surface& src, long long srcX, long long srcY, bool keyed, Colour key)
+{
+    // The source columns and rows whose squares reach this surface and lie in the source.
+    const long long firstCol = std::max({0LL, -srcX, x < 0 ? -x / k : 0LL});
+    const long long endCol = std::min({srcWidth, src.width_ - srcX, (static_cast<long long>(width_) - x + k - 1) / k});
+    const long long firstRow = std::max({0LL, -srcY, y < 0 ? -y / k : 0LL});
+    const long long endRow = std::min({srcHeight, src.height_ - srcY, (static_cast<long long>(height_) - y + k - 1) / k});
+    if (firstCol >= endCol || firstRow >= endRow) return;
+    Changed();
+    const long long left = std::max(0LL, x + firstCol * k), right = std::min<long long>(width_, x + endCol * k);
+    for (long long row = firstRow; row < endRow; ++row) {
+        const Colour* from = src.Row(static_cast<int>(srcY + row));
+        const long long top = std::max(0LL, y + row * k), bottom = std::min<long long>(height_, y + (row + 1) * k);
+        for (long long line = top; line < bottom; ++line) {
+            Colour* to = RowOf(static_cast<int>(line));
+            if (!keyed && line > top) {  // a plain copy: the row above once more
+                std::copy(RowOf(static_cast<int>(top)) + left, RowOf(static_cast<int>(top)) + right, to + left);
+                continue;
+            }
+            for (long long col = firstCol; col < endCol; ++col) {
+                const Colour pixel = from[srcX + col];
+                if (keyed && pixel == key) continue;
+                const long long begin = std::max(left, x + col * k), end = std::min(right, x + (col + 1) * k);
+                for (long long i = begin; i < end; ++i) to[i] = pixel;
             }
         }
     }

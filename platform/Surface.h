@@ -170,6 +170,10 @@ private:
     // its centre, combined as asked.
     void Resample(long long x, long long y, long long width, long long height, const Surface& src, long long srcX,
                   long long srcY, long long srcWidth, long long srcHeight, Combine combine, Colour key);
+    // Resample for k x k pixels here per source pixel, the source rectangle
+    // srcWidth x srcHeight at (srcX, srcY) landing at (x, y).
+    void EnlargeWhole(long long x, long long y, long long k, long long srcWidth, long long srcHeight,
+                      const Surface& src, long long srcX, long long srcY, bool keyed, Colour key);
     void PolyBezierPixels(const Point* points, int count);
     // The pen in pixels: its width, and where its square starts from the path.
     long long PenSize() const { return pen_.width <= 1 ? scale_ : static_cast<long long>(pen_.width) * scale_; }
