@@ -346,7 +346,7 @@ void CApp::Frame()
     }
     if (state == STATE_LOGO) {
         Clear(kLogoClear);
-    } else if (state != STATE_GAME) {
+    } else if (state != STATE_GAME && state != STATE_MENU) {
         Clear(kMenuClear);
     }
     Timer.Update();
@@ -355,20 +355,38 @@ void CApp::Frame()
     if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     bool resting = false;
-    if (state != STATE_GAME) restStable = false;
+    if (state != STATE_GAME && state != STATE_MENU) restStable = false;
     switch (state) {
     case STATE_LOGO:
         Logo.Update();
         break;
-    case STATE_MENU:
+    case STATE_MENU: {
         if (!startPicture.empty()) {
             // The picture of the command line, once, the way Custom opens one.
             std::string picture;
             picture.swap(startPicture);
             Menu.OpenCustomPicture(picture);
         }
+        // The picture and cut pages change only with input: once two full
+        // frames in a row were drawn from the same input, state and page, and
+        // the back buffer still holds the last, the next is that frame again
+        // (on a large screen a menu frame is millions of pixels). A timed
+        // message or a dropped file waiting keeps the page drawing.
+        const bool stillPage = (CMenu::GetPage() == MENU_PICTURES || CMenu::GetPage() == MENU_CUT) &&
+                               !CMenu::GetMessage() && droppedFile.empty();
+        const std::uint64_t key = RestKey();
+        if (stillPage && restStable && menuStillFrames >= 2 && key == restKey &&
+            BackBuffer().Version() == restBackVersion) {
+            resting = true;
+            break;
+        }
+        Clear(kMenuClear);
         Menu.Update();
+        restStable = stillPage && RestKey() == key;
+        menuStillFrames = restStable && key == restKey ? menuStillFrames + 1 : (restStable ? 1 : 0);
+        restKey = key;
         break;
+    }
     case STATE_GAME: {
         // A frame of play that would draw the last one again, pixel for pixel,
         // is not drawn: the last full frame changed nothing it was drawn from,
@@ -452,6 +470,7 @@ std::uint64_t CApp::RestKey() const
     Signature s;
     s.Add(static_cast<std::uint64_t>(inputEvents));
     s.Add(static_cast<std::uint64_t>(state));
+    s.Add(CMenu::GetPage());
     for (bool flag : {InputMgr.IsLeftButtonDown(), InputMgr.IsRightButtonDown(), InputMgr.AnyKeyDown(),
                       Surface::PlainCopies(), Message.IsShowing(), resizePending})
         s.Add(flag);

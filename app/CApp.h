@@ -146,6 +146,7 @@ private:
     std::uint64_t RestKey() const;
     unsigned long inputEvents = 0;
     bool restStable = false;
+    int menuStillFrames = 0;  // full menu frames in a row drawn from the same key
     std::uint64_t restKey = 0;
     std::uint64_t restBackVersion = 0;
     Display* testDisplay = nullptr;

@@ -11,6 +11,7 @@
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
 #include "puzzle/CGame.h"
+#include "screens/CMenu.h"
 #include "support/HeadlessGame.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
@@ -107,6 +108,55 @@ TEST(AppFrameTest, ResizeRebuildsTheBackBufferAtTheClientSizeOnTheNextFrame)
     EXPECT_EQ(App.GetWidth(), 805);
     EXPECT_EQ(App.GetHeight(), 635);
     EXPECT_EQ(game.Frame().GetPixel(5, 5), kBoardColour);
+}
+
+// The picture page changes only with input: once it was drawn twice from the
+// same input it is not drawn again (the back buffer is left alone, the frame
+// is still presented) until input comes, at any drawing scale; a timed
+// message keeps it drawing until the message has gone.
+TEST(AppFrameTest, AStillMenuPageIsNotDrawnAgain)
+{
+    HeadlessGame game;
+    game.Start();
+    game.TapKey('A');
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_MENU; }, 600));
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        game.Display().SetDrawingScale(scale);
+        game.MoveMouse(20, 300);
+        game.RunFrames(4);
+        ASSERT_EQ(App.GetBackDC().Scale(), scale);
+        const std::uint64_t still = App.GetBackDC().Version();
+        const Surface page = game.Frame();
+        const long presents = game.Display().PresentCount();
+        game.RunFrames(5);
+        EXPECT_EQ(App.GetBackDC().Version(), still) << "drawn again";
+        EXPECT_EQ(game.Display().PresentCount(), presents + 5);
+
+        game.MoveMouse(21, 300);  // input: a full frame
+        game.RunFrames(1);
+        EXPECT_NE(App.GetBackDC().Version(), still);
+
+        CMenu::ShowMessage("NO SAVED GAME", 0.5f);
+        game.RunFrames(1);
+        std::uint64_t drawn = App.GetBackDC().Version();
+        for (int frame = 0; frame < 10; ++frame) {
+            game.RunFrames(1);
+            EXPECT_NE(App.GetBackDC().Version(), drawn) << "the message stood still at frame " << frame;
+            drawn = App.GetBackDC().Version();
+        }
+        ASSERT_TRUE(game.RunUntil([] { return CMenu::GetMessage() == nullptr; }, 600));
+        game.RunFrames(4);
+        const std::uint64_t after = App.GetBackDC().Version();
+        game.RunFrames(3);
+        EXPECT_EQ(App.GetBackDC().Version(), after) << "still again once the message has gone";
+        int differing = 0;
+        for (int y = 0; y < page.Height(); y += 3)
+            for (int x = 0; x < page.Width(); x += 3) differing += page.GetPixel(x, y) != game.Frame().GetPixel(x, y);
+        EXPECT_EQ(differing, 0) << "the message is gone from the page";
+    }
+    game.Display().SetDrawingScale(1);
+    game.RunFrames(1);
 }
 
 TEST(AppFrameTest, AltEnterTogglesFullScreenAndTheWindowIsRebuilt)
