@@ -29,6 +29,7 @@ struct FloatPoint {
 
 class CGame {
 public:
+    static constexpr const char* kSavedGameName = "game.pvs";
     // The four board colours the in-game panel offers; the first is the default.
     static constexpr int kBoardColours[4][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};
     // Grey of the outline drawn around each piece's image.
@@ -101,8 +102,20 @@ public:
     // The whole file is read and checked, and the puzzle built from it,
     // before the puzzle in play is given up: only a saved game that loads
     // replaces it. Missing and Damaged leave everything as it was.
-    enum class LoadResult { Loaded, Missing, Damaged };
-    LoadResult LoadGame();
+    // PictureMissing: the player's own picture behind the save is gone
+    // (GetMissingPicture names it).
+    enum class LoadResult { Loaded, Missing, Damaged, PictureMissing };
+    LoadResult LoadGame(const char* fileName = kSavedGameName);
+    const std::string& GetMissingPicture() const { return missingPicture; }
+
+    // The shelf of puzzles in progress, one per picture (CGameShelf.cpp).
+    // Seconds of play between two saves of a changed puzzle to its own file.
+    static constexpr float kShelfSeconds = 30.0f;
+    // LOAD GAME: the most recently saved of "game.pvs" and the shelf's
+    // puzzles; a damaged one is skipped with a log line.
+    LoadResult LoadNewest();
+    // The puzzle in play to its own file now, when it is unsolved.
+    void KeepOnShelf();
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -171,11 +184,19 @@ private:
     // Loading a saved game: the puzzle emptied, and rebuilt from a file that
     // has been read and checked.
     void ClearForLoad();
-    bool BuildFromSave(const SavedGame& saved);
+    bool BuildFromSave(const SavedGame& saved, const char* fileName);
     // The puzzle in play as the saved game holds it.
     SavedGame ToSaved() const;
     // The saved game's text without the play time: what "changed" compares.
     static std::string Fingerprint(const SavedGame& saved);
+
+    // The shelf's side of a frame of play: the puzzle goes to its own file
+    // after a join, and every kShelfSeconds of play when it changed.
+    void KeepWhilePlaying();
+    // A solved puzzle is in progress no more: off the shelf, and out of
+    // "game.pvs" when that holds it.
+    void TakeSolvedOffShelf();
+    void ResetShelfState();
 
     // The board, one frame at a time.
     void DrawPanel() const
@@ -212,6 +233,12 @@ private:
     const char* bannerText = "GAME SAVED!";
     // The puzzle as last saved or loaded; empty for one never saved.
     std::string savedFingerprint;
+    // The puzzle as it last went to its own file on the shelf, the play time
+    // then, and the group count of the last frame (a join lowers it).
+    std::string shelvedFingerprint;
+    float shelvedAt = 0;
+    std::size_t lastGroupCount = 0;
+    std::string missingPicture;
     std::vector<CGroup> groups;
     std::vector<int> drawOrder;
     int piecesX = 0;

@@ -67,6 +67,7 @@ void CGame::Update()
     UpdatePictureWindow();
     UpdateSelectionRectangle(dt);
     MoveSelection();
+    KeepWhilePlaying();
 }
 
 std::uint64_t CGame::FrameSignature() const
@@ -128,6 +129,7 @@ void CGame::CompletePuzzle()
 {
     samplePos = {groups.front().x, groups.front().y};
     completed = true;
+    TakeSolvedOffShelf();
     PlaySound(res::kSoundLevelDone);
     // The press that made the last join does nothing more.
     InputMgr.Reset();

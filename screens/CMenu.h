@@ -48,6 +48,9 @@ public:
     static void ShowMessage(const char* text, float seconds);
     // The line shown now; nullptr when none.
     static const char* GetMessage() { return messageTime > 0 ? message : nullptr; }
+    // What the player hears when the picture of their own behind a saved
+    // puzzle has been moved or deleted.
+    static std::string MissingPictureMessage(const std::string& path);
     // Seconds the lines about saved games stay on screen.
     static constexpr float kMessageSeconds = 2.0f;
 

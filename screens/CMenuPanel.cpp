@@ -120,6 +120,7 @@ void CMenu::OnLoad()
     case CGame::LoadResult::Loaded: ResetToggles(); break;
     case CGame::LoadResult::Missing: Game.ShowBanner("NO SAVED GAME", 2.0f); break;
     case CGame::LoadResult::Damaged: Game.ShowBanner("SAVED GAME IS DAMAGED", 2.0f); break;
+    case CGame::LoadResult::PictureMissing: System.ShowMessage(MissingPictureMessage(Game.GetMissingPicture())); break;
     }
 }
 

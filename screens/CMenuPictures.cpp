@@ -106,14 +106,21 @@ void CMenu::OnLoadGame()
     // Before the pieces are built, so that both are never held at once; a
     // menu that stays reloads them when it is drawn.
     Menu.ReleaseMenuPictures();
-    switch (Game.LoadGame()) {
+    switch (Game.LoadNewest()) {
     case CGame::LoadResult::Loaded:
         ResetToggles();
         System.SetState(STATE_GAME);
         break;
     case CGame::LoadResult::Missing: ShowMessage("NO SAVED GAME", kMessageSeconds); break;
     case CGame::LoadResult::Damaged: ShowMessage("SAVED GAME IS DAMAGED", kMessageSeconds); break;
+    case CGame::LoadResult::PictureMissing: System.ShowMessage(MissingPictureMessage(Game.GetMissingPicture())); break;
     }
+}
+
+std::string CMenu::MissingPictureMessage(const std::string& path)
+{
+    return "The picture file \"" + path +
+           "\" of the saved puzzle could not be found. Put the picture back there to go on with that puzzle.";
 }
 
 void CMenu::ShowMessage(const char* text, float seconds)

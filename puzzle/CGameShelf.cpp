@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// CGame and the shelf of puzzles in progress: the puzzle in play goes to its
+// own file while it is played, so that a crash loses at most the last half
+// minute; LOAD GAME resumes the newest puzzle; a solved one leaves the shelf.
+#include "puzzle/CGame.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/CLog.h"
+#include "puzzle/PuzzleShelf.h"
+#include "puzzle/SavedGameFile.h"
+#include "resources/CFile.h"
+
+namespace fs = std::filesystem;
+
+void CGame::ResetShelfState()
+{
+    shelvedFingerprint.clear();
+    shelvedAt = GetPlayTime();
+    lastGroupCount = groups.size();
+}
+
+void CGame::KeepOnShelf()
+{
+    if (completed || pieces.empty() || groups.size() < 2) return;
+    const SavedGame saved = ToSaved();
+    std::string why;
+    shelvedAt = GetPlayTime();
+    if (!PuzzleShelf::Put(saved, &why)) {
+        Log.Write("CGame: Couldn't keep the puzzle in %s (%s)\n", PuzzleShelf::FileFor(saved.imageName).c_str(),
+                  why.c_str());
+        return;
+    }
+    shelvedFingerprint = Fingerprint(saved);
+}
+
+void CGame::KeepWhilePlaying()
+{
+    const bool joined = groups.size() < lastGroupCount;
+    lastGroupCount = groups.size();
+    const float now = GetPlayTime();
+    // The clock wraps after 10,000 minutes: a clock gone back is due too.
+    const bool due = now - shelvedAt >= kShelfSeconds || now < shelvedAt;
+    if (!joined && !due) return;
+    // The text is made only now and then, never in every frame.
+    if (Fingerprint(ToSaved()) == shelvedFingerprint) {
+        shelvedAt = now;
+        return;
+    }
+    KeepOnShelf();
+}
+
+void CGame::TakeSolvedOffShelf()
+{
+    PuzzleShelf::Remove(imageName);
+    // "game.pvs" holding this picture's puzzle would bring it back one piece short.
+    SavedGame saved;
+    if (SavedGameFile::Read(kSavedGameName, saved) == SavedGameFile::ReadResult::Read && saved.imageName == imageName) {
+        std::error_code error;
+        if (fs::remove(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error))
+            Log.Write("CGame: The puzzle in %s is solved; the file is removed\n", kSavedGameName);
+    }
+}
+
+CGame::LoadResult CGame::LoadNewest()
+{
+    std::vector<std::pair<fs::file_time_type, std::string>> files;
+    std::error_code error;
+    const fs::file_time_type savedAt = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error);
+    bool savedGameListed = error ? true : false;
+    std::vector<std::string> order;
+    for (const std::string& name : PuzzleShelf::NewestFirst()) {
+        std::error_code shelfError;
+        const fs::file_time_type at = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / name, shelfError);
+        if (!savedGameListed && (shelfError || at <= savedAt)) {
+            order.push_back(kSavedGameName);
+            savedGameListed = true;
+        }
+        order.push_back(name);
+    }
+    if (!savedGameListed) order.push_back(kSavedGameName);
+
+    LoadResult first = LoadResult::Missing;
+    for (const std::string& name : order) {
+        const LoadResult result = LoadGame(name.c_str());
+        if (result == LoadResult::Loaded) return result;
+        // What went wrong with the newest is what the player hears of when nothing loads.
+        if (first == LoadResult::Missing) first = result;
+        if (result != LoadResult::Missing) Log.Write("CGame: %s skipped, trying an older puzzle\n", name.c_str());
+    }
+    return first;
+}
