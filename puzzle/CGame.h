@@ -19,6 +19,7 @@
 #include "platform/Surface.h"
 #include "puzzle/CGroup.h"
 #include "puzzle/CPiece.h"
+#include "puzzle/PuzzleRecords.h"
 
 struct SavedGame;
 
@@ -116,6 +117,14 @@ public:
     LoadResult LoadNewest();
     // The puzzle in play to its own file now, when it is unsolved.
     void KeepOnShelf();
+    // The solve of the puzzle now finished: its time and the records after it.
+    const PuzzleRecords::Finish& GetFinish() const { return finish; }
+    // Seconds the finished picture has been shown.
+    float GetSecondsSinceSolved() const { return secondsSinceSolved; }
+    // "SOLVED IN 4:39  -  BEST TIME 3:58", or that it is a new best.
+    std::string FinishLine() const;
+    // A time of play as the finish tells it: "4:39", "1:02:03".
+    static std::string FormatDuration(float seconds);
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -197,6 +206,7 @@ private:
     // "game.pvs" when that holds it.
     void TakeSolvedOffShelf();
     void ResetShelfState();
+    void DrawFinish() const;
 
     // The board, one frame at a time.
     void DrawPanel() const
@@ -239,6 +249,8 @@ private:
     float shelvedAt = 0;
     std::size_t lastGroupCount = 0;
     std::string missingPicture;
+    PuzzleRecords::Finish finish;
+    float secondsSinceSolved = 0;
     std::vector<CGroup> groups;
     std::vector<int> drawOrder;
     int piecesX = 0;

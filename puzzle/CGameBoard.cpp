@@ -107,7 +107,10 @@ std::uint64_t CGame::FrameSignature() const
 
 bool CGame::Rest(float dt)
 {
-    if (completed) return true;  // the clock stands still on the finished picture
+    if (completed) {  // the clock stands still on the finished picture
+        secondsSinceSolved += dt;
+        return true;
+    }
     if (clockFraction + dt >= kSecondsPerClockStep) return false;
     clockFraction += dt;
     return true;
@@ -137,8 +140,10 @@ void CGame::CompletePuzzle()
 
 void CGame::ShowFinishedPicture(float dt)
 {
+    secondsSinceSolved += dt;
     DrawPanel();
     ImageMgr.Draw(BackBuffer(), CutPreview.GetClean(), samplePos.x, samplePos.y);
+    DrawFinish();
     const float step = dt * kSampleSpeed;
     samplePos.x = StepToward(samplePos.x, sampleTarget.x, step);
     samplePos.y = StepToward(samplePos.y, sampleTarget.y, step);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CGame and the shelf of puzzles in progress: the puzzle in play goes to its
 // own file while it is played, so that a crash loses at most the last half
-// minute; LOAD GAME resumes the newest puzzle; a solved one leaves the shelf.
+// minute; LOAD GAME resumes the newest puzzle; a solved one leaves the shelf
+// and goes into the records.
 #include "puzzle/CGame.h"
 
 #include <filesystem>
@@ -9,11 +10,49 @@
 #include <system_error>
 
 #include "app/CLog.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFont.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
 #include "resources/CFile.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The line about the solve, under the finished picture, on a dark plate.
+constexpr int kFinishTop = 500, kFinishMargin = 8;
+constexpr Colour kFinishPlate = MakeColour(34, 30, 28);
+
+}  // namespace
+
+std::string CGame::FormatDuration(float seconds)
+{
+    const int whole = seconds > 0 ? static_cast<int>(seconds) : 0;
+    char text[32];
+    if (whole >= 3600)
+        std::snprintf(text, sizeof text, "%i:%02i:%02i", whole / 3600, whole / 60 % 60, whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%i:%02i", whole / 60, whole % 60);
+    return text;
+}
+
+std::string CGame::FinishLine() const
+{
+    std::string line = "SOLVED IN " + FormatDuration(finish.seconds);
+    if (finish.newBest) return line + (finish.first ? "  -  YOUR FIRST TIME FOR THIS CUT" : "  -  A NEW BEST TIME!");
+    return line + "  -  BEST TIME " + FormatDuration(finish.best);
+}
+
+void CGame::DrawFinish() const
+{
+    const std::string line = FinishLine();
+    const int width = SmallFont.TextWidth(line.c_str()), height = SmallFont.LineHeight();
+    const int left = (kClientWidth - width) / 2;
+    BackBuffer().FillRect(left - kFinishMargin, kFinishTop - kFinishMargin / 2, width + 2 * kFinishMargin,
+                          height + kFinishMargin, kFinishPlate);
+    SmallFont.Print(left, kFinishTop, "%s", line.c_str());
+}
 
 void CGame::ResetShelfState()
 {
@@ -54,6 +93,10 @@ void CGame::KeepWhilePlaying()
 
 void CGame::TakeSolvedOffShelf()
 {
+    secondsSinceSolved = 0;
+    finish = PuzzleRecords::Add(imageName, piecesX, piecesY, GetPlayTime());
+    Log.Write("CGame: Solved %i x %i in %.1f s (best %.1f s, solved %i times)\n", piecesX, piecesY,
+              static_cast<double>(finish.seconds), static_cast<double>(finish.best), finish.solved);
     PuzzleShelf::Remove(imageName);
     // "game.pvs" holding this picture's puzzle would bring it back one piece short.
     SavedGame saved;

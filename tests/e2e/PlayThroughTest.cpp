@@ -237,4 +237,59 @@ TEST_F(PlayThroughTest, TappingAKeyAndAThumbnailReachesTheCutPage)
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
 
+// The puzzle in play goes to its own file while it is played: killed
+// (SIGKILL) after a few moves and half a minute of play, the next run's
+// LOAD GAME brings back the puzzle as it was last saved.
+TEST_F(PlayThroughTest, KilledDuringPlayTheNextLoadGameResumesTheLastSave)
+{
+    const std::string shelfFile = "puzzles/image0.pvs";
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+
+    // A few moves: pieces found on the board dragged 100 pixels to the right.
+    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    for (int move = 0; move < 3; ++move) {
+        std::optional<Screenshot> shot = session.TakeScreenshot();
+        ASSERT_TRUE(shot);
+        std::optional<Point> piece;
+        for (int y = 80 + 60 * move; y < 520 && !piece; y += 12)
+            for (int x = 40; x < 600 && !piece; x += 12)
+                if (!Near(FrameAt(*shot, x, y), board, 30)) piece = Point{x, y};
+        ASSERT_TRUE(piece) << "no piece on the board";
+        const Point from = OnScreen(piece->x, piece->y);
+        ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+        ASSERT_TRUE(Xdotool({"mousedown", "1"}));
+        for (int step = 1; step <= 10; ++step) {
+            const Point at = OnScreen(piece->x + 10 * step, piece->y);
+            ASSERT_TRUE(session.MoveMouse(at.x, at.y));
+        }
+        ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    }
+    EXPECT_FALSE(session.Folder().Exists("game.pvs"));
+    ASSERT_TRUE(session.WaitForScreen([&](const Screenshot&) { return session.Folder().Exists(shelfFile); },
+                                      CGame::kShelfSeconds + 30))
+        << "nothing saved in play: " << session.Log();
+    const std::string shelved = session.ReadFile(shelfFile);
+    ASSERT_NE(shelved.find("NumberOfGroups"), std::string::npos);
+    ASSERT_TRUE(session.Signal(SIGKILL));
+    EXPECT_EQ(session.WaitForExit(), 128 + SIGKILL);
+
+    ASSERT_TRUE(session.Launch());
+    window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    // SAVE writes what LOAD GAME brought back.
+    ASSERT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    EXPECT_EQ(WithoutTime(session.ReadFile("game.pvs")), WithoutTime(shelved));
+    EXPECT_GE(PlayTime(session.ReadFile("game.pvs")), PlayTime(shelved));
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
 }  // namespace
