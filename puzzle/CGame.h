@@ -97,7 +97,8 @@ public:
     enum class SaveResult { Saved, NothingToSave, Failed };
     SaveResult SaveGame();
     // Saves the unsolved puzzle in play when it changed since it was last
-    // saved or loaded (or started): the player is leaving it.
+    // saved or loaded (or started): the player is leaving it. Its own file
+    // on the shelf is written in any case, with the clock as it stands.
     SaveResult AutoSave();
     bool HasUnsavedChanges() const;
     // The whole file is read and checked, and the puzzle built from it,

@@ -100,7 +100,7 @@ CGame::SaveResult CGame::SaveGame()
     }
     savedFingerprint = Fingerprint(saved);
     // The picture's own file on the shelf is never older than "game.pvs".
-    if (shelvedFingerprint != savedFingerprint) KeepOnShelf();
+    KeepOnShelf();
     return SaveResult::Saved;
 }
 
@@ -115,7 +115,7 @@ CGame::SaveResult CGame::AutoSave()
     // A solved puzzle is finished with; the saved game stays for the next.
     if (completed || groups.size() < 2) return SaveResult::NothingToSave;
     if (!HasUnsavedChanges()) {
-        if (Fingerprint(ToSaved()) != shelvedFingerprint) KeepOnShelf();
+        KeepOnShelf();  // its clock, and the time it was last played
         return SaveResult::NothingToSave;
     }
     Log.Write("CGame: Saving the puzzle in play on leaving it\n");

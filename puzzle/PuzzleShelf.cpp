@@ -103,3 +103,25 @@ void PuzzleShelf::Trim(int most, const std::string& keep)
                   name.c_str());
     }
 }
+
+PuzzleShelf::Progress PuzzleShelf::ProgressOf(const SavedGame& game)
+{
+    Progress progress;
+    progress.pieces = game.piecesX * game.piecesY;
+    for (const SavedGroup& group : game.groups) {
+        if (group.members.size() > 1) progress.joined += static_cast<int>(group.members.size());
+    }
+    return progress;
+}
+
+bool PuzzleShelf::Peek(const std::string& imageName, SavedGame& game)
+{
+    const std::string file = FileFor(imageName);
+    switch (SavedGameFile::Read(file.c_str(), game)) {
+    case SavedGameFile::ReadResult::Read: return true;
+    case SavedGameFile::ReadResult::Missing: return false;
+    case SavedGameFile::ReadResult::Damaged: break;
+    }
+    Log.Write("PuzzleShelf: %s is damaged, skipped\n", file.c_str());
+    return false;
+}

@@ -31,6 +31,15 @@ public:
     // Every puzzle file on the shelf, relative to the write folder, the most
     // recently played first.
     static std::vector<std::string> NewestFirst();
+    // How far a puzzle has got: the pieces joined to another, of all.
+    struct Progress {
+        int joined = 0;
+        int pieces = 0;
+    };
+    static Progress ProgressOf(const SavedGame& game);
+    // The picture's puzzle as the shelf holds it; false when it has none
+    // (or a damaged one, which is logged).
+    static bool Peek(const std::string& imageName, SavedGame& game);
     // Drops the least recently played puzzles beyond `most`, never `keep`.
     static void Trim(int most, const std::string& keep);
 };

@@ -37,7 +37,7 @@ void CMenu::UpdateCut()
     TakeDroppedPicture();
     ImageMgr.Draw(BackBuffer(), background2, 0, 0);
     CutPreview.Draw();
-    playButton.Update();
+    (ShowsKeptCut() ? continueButton : playButton).Update();
     backButton.Update();
     arrowLeftButton.Update();
     if (const char* label = SmoothLabel(CutPreview.GetSmoothType()))
@@ -52,7 +52,7 @@ void CMenu::UpdateCut()
     }
 }
 
-void CMenu::OnPlay()
+void CMenu::StartNewCut()
 {
     showPicture = false;
     borderOnly = false;

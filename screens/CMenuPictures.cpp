@@ -69,9 +69,16 @@ void CMenu::UpdatePictures()
     TakeDroppedPicture();
     if (page != MENU_PICTURES) return;
     ImageMgr.Draw(BackBuffer(), background, 0, 0);
+    if (marksStale) {
+        marks.Read();
+        marksStale = false;
+    }
     int selected = -1;
     for (int i = 0; i < kPictureCount; i++) {
         if (pictureButtons[i].Update()) selected = i;
+        const CButton& b = pictureButtons[i];
+        marks.Draw(BackBuffer(), i, static_cast<int>(b.GetX()), static_cast<int>(b.GetY()),
+                   static_cast<int>(b.GetWidth()), static_cast<int>(b.GetHeight()));
         if (pictureButtons[i].IsMouseOver()) DrawThumbnailFrame(i);
     }
     loadGameButton.Update();
@@ -82,6 +89,7 @@ void CMenu::UpdatePictures()
     CutPreview.ChoosePicture(selected);
     CutPreview.SetDefaults();
     TakeCutDefaults();
+    OfferKeptPuzzle();
     SetPage(MENU_CUT);
     // Consumed: a click lasts several frames, and a press still held on the
     // cut page would drag the slider (when it lies over the track) or
@@ -164,6 +172,7 @@ void CMenu::OpenCustomPicture(const std::string& path)
     }
     CutPreview.SetDefaults();
     Menu.TakeCutDefaults();
+    Menu.OfferKeptPuzzle();
     SetPage(MENU_CUT);
 }
 

@@ -237,6 +237,16 @@ void MenuArt::CutPage(ArtSet& art)
                                                 label, 15);
                            });
     };
+    {
+        // CONTINUE takes PLAY's place for a picture with a puzzle in progress;
+        // cut from a copy, so the page's own picture keeps PLAY.
+        Canvas continueScene = scene;
+        ButtonPainter::Cut(art, continueScene, "Continue", kMenuButtonX, kPlayY, kMenuButtonWidth, kMenuButtonHeight,
+                           [&](Canvas& canvas, ButtonLook look) {
+                               buttons.Labelled(canvas, {2, 2, kMenuButtonWidth - 2.0f, kMenuButtonHeight - 2.0f},
+                                                look, "CONTINUE", 15);
+                           });
+    }
     menuButton("Play", kPlayY, "PLAY");
     menuButton("Back", kBackY, "BACK");
     if (!pictures.empty()) {

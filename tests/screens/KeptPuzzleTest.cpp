@@ -7,6 +7,7 @@
 #include "app/CApp.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/PuzzleShelf.h"
+#include "screens/CMessage.h"
 
 using namespace screens_test;
 
@@ -101,6 +102,124 @@ TEST_F(KeptPuzzleTest, ASolvedPuzzleLeavesTheShelfAndLoadGameDoesNotBringItBack)
     EXPECT_EQ(App.GetState(), STATE_MENU);
     ASSERT_NE(CMenu::GetMessage(), nullptr);
     EXPECT_STREQ(CMenu::GetMessage(), "NO SAVED GAME");
+}
+
+// A game picture's puzzle in progress: the picture page marks it, its cut
+// page offers CONTINUE, and a new cut of it is asked about first.
+class PuzzleInProgressTest : public ScreensTest {
+protected:
+    static constexpr int kThumbnailX = 108, kThumbnailY = 112;
+    static constexpr int kPlayX = 352 + 10, kPlayY = 512 + 10;
+    static constexpr int kArrowRightX = 216 + 8, kArrowRightY = 412 + 8;
+
+    void SetUp() override
+    {
+        ScreensTest::SetUp();
+        ToMenu();
+    }
+
+    // The first picture played a little (two pieces joined), then MENU.
+    void LeaveAPuzzleInProgress()
+    {
+        game.Click(kThumbnailX, kThumbnailY);
+        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+        EXPECT_FALSE(CMenu::ShowsKeptCut());
+        game.Click(kPlayX, kPlayY);
+        ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
+        std::vector<CGroup>& groups = Game.TestHookGroups();
+        const int a = Game.GetPiece(0).inGroup, b = Game.GetPiece(1).inGroup;
+        groups[a].members.insert(groups[a].members.end(), groups[b].members.begin(), groups[b].members.end());
+        groups.erase(groups.begin() + b);
+        Game.SyncInGroup();
+        for (int g = 0; g < static_cast<int>(groups.size()); ++g) Game.LayOutGroup(g);
+        game.RunFrames(1);
+        placed.clear();
+        for (const CGroup& group : Game.GetGroups()) placed.push_back({group.x, group.y});
+        pieces = Game.GetPieceCount();
+        Game.SetPlayTime(277);
+        game.Click(10, 10);  // MENU
+        ASSERT_EQ(App.GetState(), STATE_MENU);
+        game.RunFrames(1);
+    }
+
+    std::vector<std::pair<float, float>> placed;
+    int pieces = 0;
+};
+
+TEST_F(PuzzleInProgressTest, ThePicturePageMarksItAndContinueResumesIt)
+{
+    LeaveAPuzzleInProgress();
+    const PictureMarks::Mark& mark = Menu.GetMarks().Get(0);
+    EXPECT_TRUE(mark.inProgress);
+    EXPECT_EQ(mark.text, "2/" + std::to_string(pieces));
+    EXPECT_FALSE(Menu.GetMarks().Get(1).inProgress);
+    // The mark's plate lies at the thumbnail's bottom right.
+    const CButton& thumbnail = Menu.GetPictureButton(0);
+    const int right = static_cast<int>(thumbnail.GetX() + thumbnail.GetWidth()) - 4;
+    const int bottom = static_cast<int>(thumbnail.GetY() + thumbnail.GetHeight()) - 4;
+    EXPECT_EQ(game.Frame().GetPixel(right, bottom), MakeColour(22, 30, 52));
+
+    game.Click(kThumbnailX, kThumbnailY);
+    ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_TRUE(CMenu::ShowsKeptCut());
+    EXPECT_EQ(CutPreview.GetPieceCount(), pieces);
+    game.Click(kPlayX, kPlayY);  // CONTINUE
+    ASSERT_EQ(App.GetState(), STATE_GAME);
+    ASSERT_EQ(Game.GetGroups().size(), placed.size());
+    for (std::size_t g = 0; g < placed.size(); ++g) {
+        EXPECT_EQ(Game.GetGroups()[g].x, static_cast<float>(static_cast<int>(placed[g].first))) << g;
+        EXPECT_EQ(Game.GetGroups()[g].y, static_cast<float>(static_cast<int>(placed[g].second))) << g;
+    }
+    EXPECT_NEAR(Game.GetPlayTime(), 277, 0.1);
+}
+
+TEST_F(PuzzleInProgressTest, ANewCutShowsPlayAndIsAskedAboutFirst)
+{
+    LeaveAPuzzleInProgress();
+    game.Click(kThumbnailX, kThumbnailY);
+    ASSERT_TRUE(CMenu::ShowsKeptCut());
+    game.MoveMouse(600, 300);
+    game.RunFrames(1);
+    const Surface withContinue = game.Frame();
+    game.Click(kArrowRightX, kArrowRightY);
+    EXPECT_FALSE(CMenu::ShowsKeptCut()) << "another edge style is a new cut";
+    game.MoveMouse(600, 300);
+    game.RunFrames(1);
+    int differing = 0;
+    for (int y = 512; y < 540; ++y)
+        for (int x = 352; x < 448; ++x) differing += withContinue.GetPixel(x, y) != game.Frame().GetPixel(x, y);
+    EXPECT_GT(differing, 50) << "the button reads PLAY again";
+
+    game.Click(kPlayX, kPlayY);
+    ASSERT_TRUE(Message.IsShowing());
+    EXPECT_EQ(Message.GetText(), CMenu::NewCutQuestion(2, pieces, 277));
+    EXPECT_NE(Message.GetText().find("2 of " + std::to_string(pieces) + " pieces joined after 4:37"),
+              std::string::npos);
+    const PixelRect cancel = Message.SecondButton();
+    game.Click((cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2);
+    EXPECT_FALSE(Message.IsShowing());
+    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_TRUE(game.WriteFolder().Exists("puzzles/image0.pvs"));
+
+    game.Click(kPlayX, kPlayY);
+    ASSERT_TRUE(Message.IsShowing());
+    const PixelRect yes = Message.OkButton();
+    game.Click((yes.left + yes.right) / 2, (yes.top + yes.bottom) / 2);
+    EXPECT_FALSE(Message.IsShowing());
+    EXPECT_EQ(CMenu::GetPage(), MENU_CALCULATE);
+    EXPECT_FALSE(game.WriteFolder().Exists("puzzles/image0.pvs"));
+}
+
+TEST_F(PuzzleInProgressTest, ASolvedPictureShowsATickAndItsBestTime)
+{
+    game.WriteFolder().Write("records.pvd", "Solved 4 4 200.0 3 data/images/image2.bmp\n"
+                                            "Solved 7 7 279.0 1 data/images/image2.bmp\n"
+                                            "Solved 5 5 50.0 1 data/images/image2.bmp\n");
+    CMenu::SetPage(MENU_PICTURES);
+    game.RunFrames(1);
+    EXPECT_TRUE(Menu.GetMarks().Get(2).solved);
+    EXPECT_EQ(Menu.GetMarks().Get(2).text, "4:39") << "the largest cut solved";
+    EXPECT_FALSE(Menu.GetMarks().Get(3).solved);
 }
 
 }  // namespace
