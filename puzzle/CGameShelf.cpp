@@ -79,16 +79,19 @@ void CGame::KeepWhilePlaying()
 {
     const bool joined = groups.size() < lastGroupCount;
     lastGroupCount = groups.size();
+    // The panel's MENU may have emptied the puzzle earlier in this frame.
+    if (completed || pieces.empty() || groups.size() < 2) return;
     const float now = GetPlayTime();
     // The clock wraps after 10,000 minutes: a clock gone back is due too.
     const bool due = now - shelvedAt >= kShelfSeconds || now < shelvedAt;
     if (!joined && !due) return;
     // The text is made only now and then, never in every frame.
-    if (Fingerprint(ToSaved()) == shelvedFingerprint) {
-        shelvedAt = now;
-        return;
-    }
-    KeepOnShelf();
+    shelvedAt = now;
+    const SavedGame saved = ToSaved();
+    const std::string fingerprint = Fingerprint(saved);
+    if (fingerprint == shelvedFingerprint) return;
+    PuzzleShelf::PutInBackground(saved);
+    shelvedFingerprint = fingerprint;
 }
 
 void CGame::TakeSolvedOffShelf()

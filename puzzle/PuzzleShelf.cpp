@@ -11,6 +11,7 @@
 
 #include "app/CLog.h"
 #include "puzzle/SavedGameFile.h"
+#include "puzzle/ShelfWriter.h"
 #include "resources/CFile.h"
 
 namespace fs = std::filesystem;
@@ -51,16 +52,39 @@ std::string PuzzleShelf::FileFor(const std::string& imageName)
 
 bool PuzzleShelf::Put(const SavedGame& game, std::string* why)
 {
+    // A write still waiting must not land over this newer one.
+    ShelfWriter::Instance().Flush();
     std::error_code error;
     fs::create_directories(InWriteFolder(kFolder), error);
     const std::string file = FileFor(game.imageName);
+    const bool isNew = !fs::exists(InWriteFolder(file), error);
     if (!SavedGameFile::Write(file.c_str(), game, why)) return false;
-    Trim(kMostKept, file);
+    if (isNew) Trim(kMostKept, file);
     return true;
 }
 
+void PuzzleShelf::PutInBackground(const SavedGame& game)
+{
+    for (const std::string& failure : ShelfWriter::Instance().TakeFailures())
+        Log.Write("PuzzleShelf: Couldn't keep the puzzle in %s\n", failure.c_str());
+    std::error_code error;
+    fs::create_directories(InWriteFolder(kFolder), error);
+    const std::string file = FileFor(game.imageName);
+    const bool isNew = !fs::exists(InWriteFolder(file), error);
+    std::string text;
+    for (char c : SavedGameFile::Text(game)) {
+        if (c == '\n') text += '\r';  // the text files' line ends
+        text += c;
+    }
+    ShelfWriter::Instance().Post(InWriteFolder(file).string(), std::move(text));
+    if (isNew) Trim(kMostKept, file);
+}
+
+void PuzzleShelf::Flush() { ShelfWriter::Instance().Flush(); }
+
 void PuzzleShelf::Remove(const std::string& imageName)
 {
+    ShelfWriter::Instance().Flush();
     std::error_code error;
     if (fs::remove(InWriteFolder(FileFor(imageName)), error))
         Log.Write("PuzzleShelf: %s taken off the shelf\n", FileFor(imageName).c_str());
@@ -68,6 +92,7 @@ void PuzzleShelf::Remove(const std::string& imageName)
 
 std::vector<std::string> PuzzleShelf::NewestFirst()
 {
+    ShelfWriter::Instance().Flush();
     std::vector<std::pair<fs::file_time_type, std::string>> found;
     std::error_code error;
     for (fs::directory_iterator it(InWriteFolder(kFolder), error), end; !error && it != end; it.increment(error)) {
@@ -88,9 +113,9 @@ std::vector<std::string> PuzzleShelf::NewestFirst()
 
 void PuzzleShelf::Trim(int most, const std::string& keep)
 {
+    // Room for `keep`, whether or not its file is there yet, and most - 1 others.
     const std::vector<std::string> names = NewestFirst();
-    int room = most;
-    if (std::find(names.begin(), names.end(), keep) != names.end()) --room;
+    int room = most - 1;
     for (const std::string& name : names) {
         if (name == keep) continue;
         if (room > 0) {

@@ -26,6 +26,12 @@ public:
     // drops the least recently played beyond kMostKept (never this one).
     // False, with the system's reason in `why`, when it did not reach the disk.
     static bool Put(const SavedGame& game, std::string* why = nullptr);
+    // The same during play: the file is written on the writer's thread
+    // (ShelfWriter), so that the disk's sync never holds a frame back. A
+    // failure is logged at the next call.
+    static void PutInBackground(const SavedGame& game);
+    // Returns once every puzzle handed to the writer is on the disk.
+    static void Flush();
     // Takes the picture's puzzle off the shelf (solved, or started afresh).
     static void Remove(const std::string& imageName);
     // Every puzzle file on the shelf, relative to the write folder, the most

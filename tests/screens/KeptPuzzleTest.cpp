@@ -25,7 +25,18 @@ protected:
         shelfFile = PuzzleShelf::FileFor(Game.GetImageName());
     }
 
-    bool OnShelf() const { return game.WriteFolder().Exists(shelfFile); }
+    void TearDown() override
+    {
+        PuzzleShelf::Flush();
+        ScreensTest::TearDown();
+    }
+
+    // The writer's thread done first: what it was handed is on the disk.
+    bool OnShelf() const
+    {
+        PuzzleShelf::Flush();
+        return game.WriteFolder().Exists(shelfFile);
+    }
     std::string Shelved() const { return game.WriteFolder().Read(shelfFile); }
 
     // The two groups of pieces 0 and 1 become one, as a drop that joins them does.
@@ -150,7 +161,7 @@ TEST_F(PuzzleInProgressTest, ThePicturePageMarksItAndContinueResumesIt)
 {
     LeaveAPuzzleInProgress();
     const PictureMarks::Mark& mark = Menu.GetMarks().Get(0);
-    EXPECT_TRUE(mark.inProgress);
+    EXPECT_TRUE(mark.inProgress) << game.LogText();
     EXPECT_EQ(mark.text, "2/" + std::to_string(pieces));
     EXPECT_FALSE(Menu.GetMarks().Get(1).inProgress);
     // The mark's plate lies at the thumbnail's bottom right.
