@@ -336,6 +336,8 @@ void CApp::Frame()
     switch (state) {
     case STATE_LOGO:
         Logo.Update();
+        // A picture to open (the command line, "Open with") does not wait for the logo.
+        if (state == STATE_LOGO && !startPicture.empty()) Logo.End();
         break;
     case STATE_MENU:
         if (!startPicture.empty()) {
