@@ -112,10 +112,11 @@ void CGame::TakeSolvedOffShelf()
 
 CGame::LoadResult CGame::LoadNewest()
 {
-    std::vector<std::pair<fs::file_time_type, std::string>> files;
+    // "game.pvs" takes its place among the shelf's files by its time; with
+    // no such file it is left out.
     std::error_code error;
     const fs::file_time_type savedAt = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error);
-    bool savedGameListed = error ? true : false;
+    bool savedGameListed = static_cast<bool>(error);
     std::vector<std::string> order;
     for (const std::string& name : PuzzleShelf::NewestFirst()) {
         std::error_code shelfError;
