@@ -15,10 +15,8 @@ namespace {
 
 // Bytes a pixel of the whole picture costs at the peak of decoding, beyond
 // JPEG's own reckoning: the library's copy, its copy as red, green, blue and
-// alpha, and ours (a turned copy is made after the library's are gone);
-// libheif holds the picture's planes and its converted copy beside ours.
+// alpha, and ours (a turned copy is made after the library's are gone).
 constexpr long long kSdlBytesPerPixel = 12;
-constexpr long long kHeifBytesPerPixel = 12;
 constexpr long long kLargestSide = 1LL << 30;
 
 // Bytes for a picture of that many pixels, at most the largest number there
@@ -84,7 +82,13 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         }
         width = heif->Width();
         height = heif->Height();
-        memoryNeeded = BytesFor(static_cast<long long>(width) * height, bytesPerPixel);
+        memoryNeeded = BytesFor(heif->PixelsToDecode(), bytesPerPixel);
+        if (memoryNeeded > kMemoryBudget && heif->PixelsToDecode() > static_cast<long long>(width) * height) {
+            // The size the file gives is not the size it decodes to: the
+            // sentence for the player names no size.
+            width = height = 0;
+            return Fail(Failure::TooLarge, "a grid or a coded picture is larger than the size the file gives");
+        }
         break;
     default:
         bytesPerPixel = kSdlBytesPerPixel;

@@ -22,6 +22,9 @@ class PictureDecoder {
 public:
     // The most memory decoding one picture may take.
     static constexpr long long kMemoryBudget = 640LL << 20;
+    // Bytes a pixel of a HEIF or AVIF picture costs at the peak of decoding:
+    // libheif's planes, its converted copy, and ours.
+    static constexpr long long kHeifBytesPerPixel = 12;
     // Transparent parts of a picture are shown over this grey.
     static constexpr Colour kBackdrop = MakeColour(128, 128, 128);
 
