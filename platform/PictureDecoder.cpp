@@ -10,6 +10,7 @@
 #include "platform/HeifDecoder.h"
 #include "platform/JpegDecoder.h"
 #include "platform/SdlPictureDecoder.h"
+#include "platform/WebpDecoder.h"
 
 namespace {
 
@@ -140,10 +141,14 @@ bool PictureDecoder::Decode(Surface& out)
         }
         Surface raw;
         std::string words;
-        const bool decoded = format == PictureFormat::Gif
-                                 ? GifDecoder::Decode(bytes, size, static_cast<long long>(width) * height, kBackdrop,
-                                                      raw, words)
-                                 : SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
+        const long long pixels = static_cast<long long>(width) * height;
+        bool decoded = false;
+        if (format == PictureFormat::Gif)
+            decoded = GifDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+        else if (format == PictureFormat::Webp)
+            decoded = WebpDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+        else
+            decoded = SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
         if (!decoded) return Fail(Failure::Damaged, words);
         // The budget was reckoned from the header: a picture larger than it
         // said is not what the file claims to be.

@@ -272,3 +272,66 @@ TEST_F(PictureBounds, TheCodedSizeIsReadFromTheStreamNotFromTheTag)
         EXPECT_GE(layout.LongestSide(), 200) << name;
     }
 }
+
+TEST_F(PictureBounds, APictureIsAcceptedOnlyWhenEveryRowCameFromTheFile)
+{
+    auto cutInHalf = [this](const std::string& options, const std::string& name) {
+        Bytes file = Made("-size 200x150 gradient:red-blue " + options, name);
+        EXPECT_FALSE(file.empty()) << name;
+        file.resize(file.size() / 2);
+        folder.Write(name, file);
+    };
+    cutInHalf("", "cut.tif");
+    cutInHalf("-compress LZW", "cut-lzw.tif");
+    cutInHalf("", "cut.tga");
+    cutInHalf("-compress RLE", "cut-rle.tga");
+    cutInHalf("", "cut.gif");
+    cutInHalf("-interlace GIF", "cut-interlaced.gif");
+    cutInHalf("", "cut.webp");
+    // 640 x 480 in runs of 24-bit pixels, with a single run of one red pixel.
+    Bytes header = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 2, 0xE0, 1, 24, 0};
+    Bytes oneRun = header;
+    Put(oneRun, Bytes{0xFF, 0, 0, 255});
+    folder.Write("one-run.tga", oneRun);
+    // The header followed by noise.
+    Bytes noise = header;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        noise.push_back(static_cast<std::uint8_t>(seed >> 16));
+    }
+    folder.Write("noise.tga", noise);
+    for (const char* name : {"cut.tif", "cut-lzw.tif", "cut.tga", "cut-rle.tga", "one-run.tga", "noise.tga", "cut.gif",
+                             "cut-interlaced.gif", "cut.webp"})
+        EXPECT_EQ(OpenedInChild(name), kDamaged) << name;
+}
+
+TEST_F(PictureBounds, AnAnimatedWebpOpensAsItsFirstFrame)
+{
+    ASSERT_FALSE(Made("-size 160x120 xc:red -size 160x120 xc:blue -loop 0", "animated.webp").empty());
+    const Bytes file = ReadWholeFile(folder.Path() + "animated.webp");
+    PictureDecoder decoder;
+    ASSERT_TRUE(decoder.Open(file.data(), file.size())) << decoder.Detail();
+    Surface picture;
+    ASSERT_TRUE(decoder.Decode(picture)) << decoder.Detail();
+    ASSERT_EQ(picture.Width(), 160);
+    ASSERT_EQ(picture.Height(), 120);
+    for (Colour pixel : {picture.GetPixel(5, 5), picture.GetPixel(150, 110)}) {
+        EXPECT_GT(RedOf(pixel), 240);
+        EXPECT_LT(BlueOf(pixel), 16);
+    }
+}
+
+TEST_F(PictureBounds, ALinkThatLeadsNowhereFindsNoFile)
+{
+    const std::string base = folder.Path();
+    ASSERT_EQ(symlink((base + "loop-b.jpg").c_str(), (base + "loop-a.jpg").c_str()), 0);
+    ASSERT_EQ(symlink((base + "loop-a.jpg").c_str(), (base + "loop-b.jpg").c_str()), 0);
+    ASSERT_EQ(symlink((base + "gone.jpg").c_str(), (base + "dangling.jpg").c_str()), 0);
+    for (const char* name : {"loop-a.jpg", "dangling.jpg"}) {
+        PictureCopies copies;
+        std::string message;
+        EXPECT_FALSE(ImageMgr.LoadPicture((base + name).c_str(), copies, &message));
+        EXPECT_EQ(message, kMissing) << name;
+    }
+}
