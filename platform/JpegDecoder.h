@@ -57,6 +57,8 @@ public:
 
     // Why the last step failed.
     const std::string& ErrorMessage() const;
+    // It failed because its scans would take more work than any photograph's.
+    bool TooMuchWork() const;
 
 private:
     struct State;

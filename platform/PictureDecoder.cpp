@@ -132,7 +132,8 @@ bool PictureDecoder::Decode(Surface& out)
     if (memoryNeeded > kMemoryBudget) return Fail(Failure::TooLarge, "decoding would take more memory than allowed");
     try {
         if (jpeg) {
-            if (!jpeg->ReadImage(out)) return Fail(Failure::Damaged, jpeg->ErrorMessage());
+            if (!jpeg->ReadImage(out))
+                return Fail(jpeg->TooMuchWork() ? Failure::TooSlow : Failure::Damaged, jpeg->ErrorMessage());
             return true;
         }
         if (heif) {

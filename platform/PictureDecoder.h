@@ -33,6 +33,7 @@ public:
         NotAPicture,  // no format the game reads
         TooLarge,     // decoding would take more than the memory budget
         Damaged,      // the format is known but the file does not decode
+        TooSlow,      // decoding would take far longer than any picture should
     };
 
     PictureDecoder();

@@ -124,6 +124,9 @@ std::string Sentence(const char* format, long long a, long long b = 0, long long
     return text;
 }
 
+constexpr const char* kTooSlowSentence =
+    "This picture takes too long to open, so the game cannot show it. Please choose another picture.";
+
 constexpr const char* kFormatsLine =
     "Pictures can be JPEG, PNG, WebP, GIF, TIFF, BMP, TGA, HEIC or AVIF files.";
 
@@ -197,6 +200,8 @@ std::string DecodePlayerPicture(const char* fileName, float workSize, float minS
     case PictureDecoder::Failure::Damaged:
         return refuse("This picture is damaged or incomplete, so the game cannot show it. Please choose another "
                       "picture.");
+    case PictureDecoder::Failure::TooSlow:
+        return refuse(kTooSlowSentence);
     case PictureDecoder::Failure::NotAPicture:
     case PictureDecoder::Failure::None:
         break;

@@ -335,3 +335,21 @@ TEST_F(PictureBounds, ALinkThatLeadsNowhereFindsNoFile)
         EXPECT_EQ(message, kMissing) << name;
     }
 }
+
+TEST_F(PictureBounds, AJpegWhoseScansGoOverItsBlocksAgainAndAgainIsRefused)
+{
+    Bytes jpeg = Made("-size 4000x4000 xc:gray50 -colorspace Gray -interlace JPEG", "scans.jpg");
+    ASSERT_GT(jpeg.size(), 4u);
+    // The last scan, from its header up to the end marker, over and over.
+    std::size_t lastScan = 0;
+    for (std::size_t at = 2; at + 1 < jpeg.size(); ++at)
+        if (jpeg[at] == 0xFF && jpeg[at + 1] == 0xDA) lastScan = at;
+    ASSERT_GT(lastScan, 0u);
+    const Bytes scan(jpeg.begin() + static_cast<long>(lastScan), jpeg.end() - 2);
+    Bytes many(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < 1000; ++i) Put(many, scan);
+    Put(many, Bytes{0xFF, 0xD9});
+    folder.Write("scans.jpg", many);
+    EXPECT_EQ(OpenedInChild("scans.jpg"),
+              "This picture takes too long to open, so the game cannot show it. Please choose another picture.");
+}
