@@ -4,6 +4,7 @@
 #include "platform/ExifOrientation.h"
 #include "platform/PictureFile.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -24,11 +25,13 @@ namespace {
 constexpr long long kMaxBlockScans = 50'000'000;
 
 // The library's progress monitor, counting the blocks each new scan covers.
+// It also stops the decoding when asked to from another thread.
 struct WorkCounter {
     jpeg_progress_mgr pub;
     int countedScan = 0;
     long long blockScans = 0;
     bool tooMuch = false;
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // The library reports fatal errors through error_exit, which must not return:
@@ -63,6 +66,12 @@ void OnProgress(j_common_ptr cinfo)
 {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
     auto* counter = reinterpret_cast<WorkCounter*>(cinfo->progress);
+    if (counter->stop && counter->stop->load(std::memory_order_relaxed)) {
+        counter->tooMuch = true;
+        auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(manager->message, sizeof manager->message, "stopped");
+        JumpBack(cinfo);
+    }
     if (decompress->input_scan_number == counter->countedScan) return;
     counter->countedScan = decompress->input_scan_number;
     for (int i = 0; i < decompress->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
@@ -167,8 +176,10 @@ bool JpegDecoder::Init()
     s.cinfo.err = jpeg_std_error(&s.errors.pub);
     s.errors.pub.error_exit = OnFatalError;
     s.errors.pub.emit_message = OnMessage;
+    const std::atomic<bool>* stop = s.progress.stop;
     s.progress = WorkCounter{};
     s.progress.pub.progress_monitor = OnProgress;
+    s.progress.stop = stop;
     if (!s.Guarded([&s] { jpeg_create_decompress(&s.cinfo); })) return false;
     s.created = true;
     // The library's own bound: whatever a header claims, it allocates no more.
@@ -336,3 +347,5 @@ void JpegDecoder::Free()
 const std::string& JpegDecoder::ErrorMessage() const { return state->message; }
 
 bool JpegDecoder::TooMuchWork() const { return state->progress.tooMuch; }
+
+void JpegDecoder::SetStop(const std::atomic<bool>* stop) { state->progress.stop = stop; }

@@ -64,6 +64,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         return Fail(Failure::NotAPicture, "no known picture format");
     case PictureFormat::Jpeg:
         jpeg = std::make_unique<JpegDecoder>();
+        jpeg->SetStop(stop);
         if (!jpeg->Init() || !jpeg->ReadHeaderFromMemory(data, count)) return Fail(Failure::Damaged, jpeg->ErrorMessage());
         width = jpeg->Width();
         height = jpeg->Height();
@@ -145,12 +146,12 @@ bool PictureDecoder::Decode(Surface& out)
         const long long pixels = static_cast<long long>(width) * height;
         bool decoded = false;
         if (format == PictureFormat::Gif)
-            decoded = GifDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+            decoded = GifDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words, stop);
         else if (format == PictureFormat::Webp)
             decoded = WebpDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
         else
             decoded = SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
-        if (!decoded) return Fail(Failure::Damaged, words);
+        if (!decoded) return Fail(stop && stop->load() ? Failure::TooSlow : Failure::Damaged, words);
         // The budget was reckoned from the header: a picture larger than it
         // said is not what the file claims to be.
         if (static_cast<long long>(raw.Width()) * raw.Height() > static_cast<long long>(width) * height)

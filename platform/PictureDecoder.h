@@ -8,6 +8,7 @@
 // The picture comes out upright and opaque. Works without a window.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -56,6 +57,9 @@ public:
     // stays at least this large (only JPEG reduces while decoding).
     void ScaleToAtLeast(int minWidth, int minHeight);
     bool Decode(Surface& out);
+    // Decoding stops soon after `stop` is set, from any thread, failing as
+    // TooSlow (JPEG and GIF; the other libraries cannot be stopped).
+    void SetStop(const std::atomic<bool>* flag) { stop = flag; }
 
     Failure GetFailure() const { return failure; }
     // The library's own words about the failure; for the log.
@@ -64,6 +68,7 @@ public:
 private:
     bool Fail(Failure why, const std::string& words);
 
+    const std::atomic<bool>* stop = nullptr;
     std::unique_ptr<JpegDecoder> jpeg;
     std::unique_ptr<HeifDecoder> heif;
     const void* bytes = nullptr;
