@@ -27,6 +27,14 @@ constexpr int kMargin = 24;
 constexpr Colour kBoxColour = MakeColour(22, 30, 52);
 constexpr Colour kEdgeColour = MakeColour(214, 178, 92);
 
+// Test hook for the end-to-end tests: a decoder stuck in a library for this
+// many seconds, which nothing can stop.
+double StallSeconds()
+{
+    const char* value = std::getenv("PAVENDRA_TEST_DECODE_STALL");
+    return value ? std::atof(value) : 0;
+}
+
 }  // namespace
 
 // What the decoding thread and the frame share: the thread writes `result`
@@ -56,7 +64,9 @@ void CPictureOpening::Start(const std::string& file, float workSize, float minSi
     noticeShown = false;
     job = std::make_shared<Job>();
     const std::string inProgramFolder = CMgrImage::InProgramFolder(file);
-    auto decode = [work = job, file, inProgramFolder, workSize, minSide] {
+    const double stall = StallSeconds();
+    auto decode = [work = job, file, inProgramFolder, workSize, minSide, stall] {
+        if (stall > 0) std::this_thread::sleep_for(std::chrono::duration<double>(stall));
         work->result = CMgrImage::DecodePlayerPicture(file, inProgramFolder, workSize, minSide, &work->stop);
         work->done.store(true, std::memory_order_release);
         running.fetch_sub(1);
