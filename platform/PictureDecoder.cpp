@@ -32,6 +32,8 @@ long long BytesFor(long long pixels, long long bytesPerPixel)
 static_assert(PictureDecoder::kMemoryBudget == JpegDecoder::kMemoryBudget, "one budget for every picture");
 
 PictureDecoder::PictureDecoder() = default;
+
+void PictureDecoder::PrepareLibraries() { SdlPictureDecoder::Prepare(); }
 PictureDecoder::~PictureDecoder() = default;
 
 bool PictureDecoder::Fail(Failure why, const std::string& words)

@@ -38,6 +38,8 @@ public:
     };
 
     PictureDecoder();
+    // Once, on the main thread, before decoding on any other thread.
+    static void PrepareLibraries();
     ~PictureDecoder();
     PictureDecoder(const PictureDecoder&) = delete;
     PictureDecoder& operator=(const PictureDecoder&) = delete;

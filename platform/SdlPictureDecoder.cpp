@@ -21,7 +21,6 @@ const char* TypeName(PictureFormat format)
 {
     switch (format) {
     case PictureFormat::Png: return "PNG";
-    case PictureFormat::Webp: return "WEBP";
     case PictureFormat::Tiff: return "TIF";
     case PictureFormat::Bmp: return "BMP";
     case PictureFormat::Tga: return "TGA";
@@ -131,7 +130,6 @@ void CatchTiffMessages()
         return true;
     }();
     (void)caught;
-    tiffErrors.clear();
 }
 
 // The locked RGBA32 picture, laid over the backdrop colour.
@@ -156,6 +154,12 @@ void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 
 bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
 
+void SdlPictureDecoder::Prepare()
+{
+    CapAllocations();
+    CatchTiffMessages();
+}
+
 bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
                                std::string& error)
 {
@@ -172,8 +176,8 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
         error = "the TGA's pixel data ends before its picture does, or a run reaches past it";
         return false;
     }
-    CapAllocations();
-    CatchTiffMessages();
+    Prepare();
+    tiffErrors.clear();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, type) : nullptr;
     if (decoded && !tiffErrors.empty()) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/CLog.h"
+#include "platform/PictureDecoder.h"
 #include "platform/VirtualKeys.h"
 #include "resources/CFont.h"
 
@@ -60,6 +61,7 @@ CPictureOpening::~CPictureOpening()
 void CPictureOpening::Start(const std::string& file, float workSize, float minSide)
 {
     Clear();
+    PictureDecoder::PrepareLibraries();
     path = file;
     noticeShown = false;
     job = std::make_shared<Job>();
