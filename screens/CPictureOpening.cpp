@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <system_error>
 
 #include "app/CLog.h"
@@ -27,6 +28,11 @@ constexpr int kMargin = 24;
 // The colours of the game's messages.
 constexpr Colour kBoxColour = MakeColour(22, 30, 52);
 constexpr Colour kEdgeColour = MakeColour(214, 178, 92);
+
+// One picture decodes at a time: a decoder given up on that still runs keeps
+// its memory until it ends, and the next waits for it, so that two never
+// hold the memory budget at once.
+std::mutex oneAtATime;
 
 // Test hook for the end-to-end tests: a decoder stuck in a library for this
 // many seconds, which nothing can stop.
@@ -68,8 +74,12 @@ void CPictureOpening::Start(const std::string& file, float workSize, float minSi
     const std::string inProgramFolder = CMgrImage::InProgramFolder(file);
     const double stall = StallSeconds();
     auto decode = [work = job, file, inProgramFolder, workSize, minSide, stall] {
-        if (stall > 0) std::this_thread::sleep_for(std::chrono::duration<double>(stall));
-        work->result = CMgrImage::DecodePlayerPicture(file, inProgramFolder, workSize, minSide, &work->stop);
+        {
+            std::lock_guard<std::mutex> alone(oneAtATime);
+            if (stall > 0) std::this_thread::sleep_for(std::chrono::duration<double>(stall));
+            if (!work->stop.load())
+                work->result = CMgrImage::DecodePlayerPicture(file, inProgramFolder, workSize, minSide, &work->stop);
+        }
         work->done.store(true, std::memory_order_release);
         running.fetch_sub(1);
     };

@@ -8,7 +8,8 @@
 // up on it by itself and says that the picture takes too long to open.
 //
 // A decoder that cannot be stopped may go on after the game gave up on it;
-// its picture is then thrown away. A game that ends while one still runs
+// its picture is then thrown away, and the next picture waits for it (one
+// decodes at a time, so that two never hold the memory budget). A game that ends while one still runs
 // ends without waiting for it (see EndProcessIfStillDecoding).
 #pragma once
 
