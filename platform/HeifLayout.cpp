@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,12 @@ struct Size {
     long long width = 0, height = 0;
 };
 
+// The sizes come early in a parameter set or sequence header: no more of one
+// is read than this, nor more than this many units of a picture's data, so
+// that a file of many large units costs no more than its length to walk.
+constexpr std::size_t kHeaderBytes = 256;
+constexpr int kUnitsWalked = 16;
+
 // An HEVC sequence parameter set (the NAL unit with its two-byte header): the
 // coded picture's size, as its decoder allocates it.
 Size HevcSpsSize(const Span& nal)
@@ -106,7 +113,7 @@ Size HevcSpsSize(const Span& nal)
     if (nal.size < 3 || ((nal.data[0] >> 1) & 0x3F) != 33) return {};
     // The emulation prevention bytes (0 0 3) go before the bits are read.
     std::vector<unsigned char> raw;
-    for (std::size_t i = 2; i < nal.size; ++i) {
+    for (std::size_t i = 2; i < nal.size && raw.size() < kHeaderBytes; ++i) {
         if (i >= 4 && nal.data[i] == 3 && nal.data[i - 1] == 0 && nal.data[i - 2] == 0) continue;
         raw.push_back(nal.data[i]);
     }
@@ -136,7 +143,7 @@ Size HevcSpsSize(const Span& nal)
 // An AV1 sequence header's payload: the largest frame its stream may hold.
 Size Av1SequenceSize(const Span& payload)
 {
-    Bits bits(std::vector<unsigned char>(payload.data, payload.data + payload.size));
+    Bits bits(std::vector<unsigned char>(payload.data, payload.data + std::min(payload.size, kHeaderBytes)));
     bits.Get(3);  // profile
     bits.Get(1);  // still picture
     if (bits.Get(1)) {  // the reduced header of a still picture
@@ -175,7 +182,7 @@ template <class Take>
 void ForEachAv1SequenceHeader(const Span& obus, Take take)
 {
     std::size_t at = 0;
-    while (obus.Has(at, 1)) {
+    for (int walked = 0; walked < kUnitsWalked && obus.Has(at, 1); ++walked) {
         const unsigned char header = obus.data[at];
         const int type = (header >> 3) & 0xF;
         std::size_t next = at + 1 + ((header & 4) ? 1 : 0);
@@ -197,7 +204,7 @@ template <class Take>
 void ForEachNal(const Span& stream, std::size_t lengthBytes, Take take)
 {
     std::size_t at = 0;
-    while (stream.Has(at, lengthBytes)) {
+    for (int walked = 0; walked < kUnitsWalked && stream.Has(at, lengthBytes); ++walked) {
         const std::uint64_t length = stream.Be(at, lengthBytes);
         at += lengthBytes;
         if (length > stream.size - at) return;
@@ -255,19 +262,19 @@ void ReadItemLocations(const Box& iloc, const Span& file, const Span& idat, std:
         at += baseBytes;
         const std::uint64_t extents = b.Be(at, 2);
         at += 2;
-        for (std::uint64_t e = 0; e < extents; ++e) {
-            at += indexBytes;
-            const std::uint64_t offset = base + b.Be(at, offsetBytes);
-            const std::uint64_t length = b.Be(at + offsetBytes, lengthBytes);
-            at += offsetBytes + lengthBytes;
-            if (e > 0 || !b.Has(at, 0)) continue;
-            const Span& from = method == 1 ? idat : file;
-            if (method > 1 || offset > from.size) continue;
-            auto found = items.find(id);
-            if (found != items.end())
-                found->second.data = from.Sub(static_cast<std::size_t>(offset),
-                                              length == 0 ? from.size : static_cast<std::size_t>(std::min<std::uint64_t>(length, from.size)));
-        }
+        const std::size_t extentBytes = indexBytes + offsetBytes + lengthBytes;
+        if (extents == 0) continue;
+        // The first extent is where the data starts; the others are passed over.
+        const std::uint64_t offset = base + b.Be(at + indexBytes, offsetBytes);
+        const std::uint64_t length = b.Be(at + indexBytes + offsetBytes, lengthBytes);
+        if (!b.Has(at, extents * extentBytes)) return;
+        at += static_cast<std::size_t>(extents * extentBytes);
+        const Span& from = method == 1 ? idat : file;
+        auto found = items.find(id);
+        if (method > 1 || offset > from.size || found == items.end()) continue;
+        const std::uint64_t available = from.size - offset;
+        found->second.data = from.Sub(static_cast<std::size_t>(offset),
+                                      static_cast<std::size_t>(length == 0 ? available : std::min(length, available)));
     }
 }
 
@@ -330,34 +337,36 @@ bool HeifLayout::Read(const unsigned char* data, std::size_t size)
     std::vector<Box> properties;
     ReadItemProperties(*iprp, properties, items);
 
+    // Every property once, whichever items it belongs to.
+    for (const Box& property : properties) {
+        const Span& p = property.body;
+        if (property.type == "ispe") {
+            Note(static_cast<long long>(p.Be(4, 4)), static_cast<long long>(p.Be(8, 4)));
+        } else if (property.type == "hvcC" && p.Has(0, 23)) {
+            // The parameter sets, array by array.
+            std::size_t at = 23;
+            for (std::uint64_t array = 0, arrays = p.Be(22, 1); array < arrays && p.Has(at, 3); ++array) {
+                const std::uint64_t units = p.Be(at + 1, 2);
+                at += 3;
+                for (std::uint64_t u = 0; u < units && p.Has(at, 2); ++u) {
+                    const std::size_t length = static_cast<std::size_t>(p.Be(at, 2));
+                    const Size coded = HevcSpsSize(p.Sub(at + 2, length));
+                    Note(coded.width, coded.height);
+                    at += 2 + length;
+                }
+            }
+        } else if (property.type == "av1C" && p.Has(0, 4)) {
+            ForEachAv1SequenceHeader(p.Sub(4, p.size), [this](const Span& header) {
+                const Size coded = Av1SequenceSize(header);
+                Note(coded.width, coded.height);
+            });
+        }
+    }
+    // Then the items' own data, each place in the file once.
+    std::set<const unsigned char*> walked;
     for (const auto& entry : items) {
         const Item& item = entry.second;
-        std::size_t nalLengthBytes = 4;
-        for (const Box* property : item.properties) {
-            const Span& p = property->body;
-            if (property->type == "ispe") {
-                Note(static_cast<long long>(p.Be(4, 4)), static_cast<long long>(p.Be(8, 4)));
-            } else if (property->type == "hvcC" && p.Has(0, 23)) {
-                nalLengthBytes = (p.data[21] & 3) + 1u;
-                // The parameter sets, array by array.
-                std::size_t at = 23;
-                for (std::uint64_t array = 0, arrays = p.Be(22, 1); array < arrays && p.Has(at, 3); ++array) {
-                    const std::uint64_t units = p.Be(at + 1, 2);
-                    at += 3;
-                    for (std::uint64_t u = 0; u < units && p.Has(at, 2); ++u) {
-                        const std::size_t length = static_cast<std::size_t>(p.Be(at, 2));
-                        const Size coded = HevcSpsSize(p.Sub(at + 2, length));
-                        Note(coded.width, coded.height);
-                        at += 2 + length;
-                    }
-                }
-            } else if (property->type == "av1C" && p.Has(0, 4)) {
-                ForEachAv1SequenceHeader(p.Sub(4, p.size), [this](const Span& header) {
-                    const Size coded = Av1SequenceSize(header);
-                    Note(coded.width, coded.height);
-                });
-            }
-        }
+        if (!item.data.data || !walked.insert(item.data.data).second) continue;
         if (item.type == "grid" && item.data.Has(0, 8)) {
             // A grid lays its tiles out on a canvas of its own size: version,
             // flags, rows and columns, then the canvas's width and height.
@@ -365,12 +374,15 @@ bool HeifLayout::Read(const unsigned char* data, std::size_t size)
             Note(static_cast<long long>(item.data.Be(4, field)), static_cast<long long>(item.data.Be(4 + field, field)));
         } else if (item.type == "hvc1") {
             // A parameter set may also come with the picture's own data.
-            ForEachNal(item.data.Sub(0, 1 << 16), nalLengthBytes, [this](const Span& nal) {
+            std::size_t nalLengthBytes = 4;
+            for (const Box* property : item.properties)
+                if (property->type == "hvcC" && property->body.Has(21, 1)) nalLengthBytes = (property->body.data[21] & 3) + 1u;
+            ForEachNal(item.data, nalLengthBytes, [this](const Span& nal) {
                 const Size coded = HevcSpsSize(nal);
                 Note(coded.width, coded.height);
             });
         } else if (item.type == "av01") {
-            ForEachAv1SequenceHeader(item.data.Sub(0, 1 << 16), [this](const Span& header) {
+            ForEachAv1SequenceHeader(item.data, [this](const Span& header) {
                 const Size coded = Av1SequenceSize(header);
                 Note(coded.width, coded.height);
             });
