@@ -35,7 +35,7 @@ constexpr const char* kMissing =
 
 void Put(Bytes& out, std::uint64_t value, int bytes)
 {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
 }
 void Put(Bytes& out, const char* text) { out.insert(out.end(), text, text + std::strlen(text)); }
 void Put(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
