@@ -2,6 +2,7 @@
 #include "platform/HeifLayout.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -314,7 +315,9 @@ void ReadItemProperties(const Box& iprp, std::vector<Box>& properties, std::map<
 void HeifLayout::Note(long long width, long long height)
 {
     if (width <= 0 || height <= 0) return;
-    largestPixels = std::max(largestPixels, width * height);
+    // Sides of up to 2^32 each would overflow the product.
+    const long long pixels = width > LLONG_MAX / height ? LLONG_MAX : width * height;
+    largestPixels = std::max(largestPixels, pixels);
     longestSide = std::max({longestSide, width, height});
 }
 
