@@ -10,6 +10,7 @@
 #include "platform/HeifDecoder.h"
 #include "platform/JpegDecoder.h"
 #include "platform/SdlPictureDecoder.h"
+#include "platform/TiffDecoder.h"
 #include "platform/WebpDecoder.h"
 
 namespace {
@@ -151,6 +152,8 @@ bool PictureDecoder::Decode(Surface& out)
             decoded = GifDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words, stop);
         else if (format == PictureFormat::Webp)
             decoded = WebpDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+        else if (format == PictureFormat::Tiff)
+            decoded = TiffDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
         else
             decoded = SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
         if (!decoded) return Fail(stop && stop->load() ? Failure::TooSlow : Failure::Damaged, words);

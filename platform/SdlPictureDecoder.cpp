@@ -3,9 +3,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <tiffio.h>
-
-#include <cstdarg>
 
 #include <climits>
 #include <cstdint>
@@ -21,7 +18,6 @@ const char* TypeName(PictureFormat format)
 {
     switch (format) {
     case PictureFormat::Png: return "PNG";
-    case PictureFormat::Tiff: return "TIF";
     case PictureFormat::Bmp: return "BMP";
     case PictureFormat::Tga: return "TGA";
     default: return nullptr;
@@ -105,33 +101,6 @@ bool TgaPixelsWhole(const unsigned char* data, std::size_t size)
     return true;
 }
 
-// The TIFF library's errors and warnings, for the decode in progress on this
-// thread: any error means the picture did not come whole from the file, even
-// when the picture library still hands over its rows.
-thread_local std::string tiffErrors;
-
-void OnTiffError(const char* module, const char* format, va_list arguments)
-{
-    char words[512];
-    std::vsnprintf(words, sizeof words, format, arguments);
-    if (!tiffErrors.empty()) tiffErrors += "; ";
-    tiffErrors += std::string(module ? module : "TIFF") + ": " + words;
-}
-
-// Warnings (a tag the library does not know, ...) leave the picture whole;
-// they are kept out of the game's output.
-void OnTiffWarning(const char*, const char*, va_list) {}
-
-void CatchTiffMessages()
-{
-    static const bool caught = [] {
-        TIFFSetErrorHandler(OnTiffError);
-        TIFFSetWarningHandler(OnTiffWarning);
-        return true;
-    }();
-    (void)caught;
-}
-
 // The locked RGBA32 picture, laid over the backdrop colour.
 void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 {
@@ -154,11 +123,7 @@ void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 
 bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
 
-void SdlPictureDecoder::Prepare()
-{
-    CapAllocations();
-    CatchTiffMessages();
-}
+void SdlPictureDecoder::Prepare() { CapAllocations(); }
 
 bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
                                std::string& error)
@@ -177,14 +142,8 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
         return false;
     }
     Prepare();
-    tiffErrors.clear();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, type) : nullptr;
-    if (decoded && !tiffErrors.empty()) {
-        SDL_FreeSurface(decoded);
-        decoded = nullptr;
-        SDL_SetError("%s", tiffErrors.c_str());
-    }
     if (!decoded) {
         error = IMG_GetError();
         if (error.empty()) error = "the picture library could not read it";
