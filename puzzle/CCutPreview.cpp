@@ -34,20 +34,31 @@ void CCutPreview::ChoosePicture(int index)
     ChoosePictureFile(name);
 }
 
-bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
+PictureCopies CCutPreview::PictureSizes()
 {
     PictureCopies copies;
     copies.smallSize = kSmallSize;
     copies.workSize = kWorkSize;
     // The smallest cut must fit across the shorter side too.
     copies.minSide = static_cast<float>(kMinPieces * kMinCellPixels);
+    return copies;
+}
+
+bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
+{
+    PictureCopies copies = PictureSizes();
     if (!ImageMgr.LoadPicture(fileName, copies, message)) return false;
+    TakePicture(copies, fileName);
+    return true;
+}
+
+void CCutPreview::TakePicture(PictureCopies& copies, const char* fileName)
+{
     small = std::move(copies.small);
     work = std::move(copies.work);
     clean = std::move(copies.clean);
     Game.SetImageName(fileName);
     ImageMgr.LoadImage(frame, res::kPreviewFrame);
-    return true;
 }
 
 void CCutPreview::TestHookSetPicture(const CImage& picture)

@@ -15,6 +15,7 @@
 
 #include "platform/Surface.h"
 #include "resources/CImage.h"
+#include "resources/CMgrImage.h"
 
 class CCutPreview {
 public:
@@ -36,6 +37,10 @@ public:
     // for the player in `message`; without `message` that is a critical error.
     void ChoosePicture(int index);
     bool ChoosePictureFile(const char* fileName, std::string* message = nullptr);
+    // The same in two halves, for a picture decoded on a thread of its own:
+    // the sizes it is wanted at, and taking its copies once they are made.
+    static PictureCopies PictureSizes();
+    void TakePicture(PictureCopies& copies, const char* fileName);
     // The default cut of a freshly chosen picture.
     void SetDefaults();
     // The part of SetDefaults that loading a saved game needs: the picture's

@@ -118,6 +118,9 @@ public:
     // drop, the command line): read and decoded once; a file that cannot
     // become a puzzle costs an in-game message and changes nothing.
     static void OpenCustomPicture(const std::string& path);
+    // The picture OpenCustomPicture started opening, once it is decoded (the
+    // frame calls it while PictureOpening is busy): the cut page, or the message.
+    static void TakeOpenedPicture();
 
 private:
     void LoadButtons();

@@ -20,6 +20,7 @@
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
+#include "screens/CPictureOpening.h"
 
 namespace {
 
@@ -165,11 +166,25 @@ void CMenu::OpenCustomPicture(const std::string& path)
     // Named in full, so that a saved game finds it from anywhere.
     std::error_code error;
     std::filesystem::path full = path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
-    std::string problem;
-    if (!CutPreview.ChoosePictureFile(error ? path.c_str() : full.c_str(), &problem)) {
-        System.ShowMessage(problem);
+    // Decoded on a thread of its own; quickly decoded, it is taken at once.
+    const PictureCopies sizes = CCutPreview::PictureSizes();
+    PictureOpening.Start(error ? path : full.string(), sizes.workSize, sizes.minSide);
+    TakeOpenedPicture();
+}
+
+void CMenu::TakeOpenedPicture()
+{
+    CMgrImage::DecodedPicture decoded;
+    std::string path;
+    if (!PictureOpening.TakeResult(decoded, path)) return;
+    CMgrImage::LogRefusal(path, decoded);
+    if (!decoded.problem.empty()) {
+        System.ShowMessage(decoded.problem);
         return;
     }
+    PictureCopies copies = CCutPreview::PictureSizes();
+    ImageMgr.MakeCopies(decoded.picture, copies);
+    CutPreview.TakePicture(copies, path.c_str());
     CutPreview.SetDefaults();
     Menu.TakeCutDefaults();
     Menu.OfferKeptPuzzle();
