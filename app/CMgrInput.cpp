@@ -16,6 +16,7 @@ bool IsKeyCode(int key) { return key >= 0 && key < CMgrInput::kKeyCount; }
 void CMgrInput::Init()
 {
     Reset();
+    leftHeld = false;
     cursorHeld = false;
 }
 
@@ -64,10 +65,26 @@ void CMgrInput::HoldCursorAtPress(bool down)
     heldCursor = InputHub::Cursor();  // the hub has just taken the press's position
 }
 
+void CMgrInput::CountLeftPress(Point where)
+{
+    ++leftPresses;
+    leftPressPoint = where;
+}
+
+void CMgrInput::SetLeftButton(bool down)
+{
+    if (down && !leftButton) CountLeftPress(GetCursor());
+    leftButton = down;
+    leftHeld = down;
+}
+
 void CMgrInput::OnLeftButton(bool down)
 {
     HoldCursorAtPress(down);
-    if (!HoldBackRelease(kLeftSlot, down)) leftButton = down;
+    if (down) CountLeftPress(InputHub::Cursor());
+    if (HoldBackRelease(kLeftSlot, down)) return;
+    leftButton = down;
+    leftHeld = down;
 }
 
 void CMgrInput::OnRightButton(bool down)
@@ -78,11 +95,12 @@ void CMgrInput::OnRightButton(bool down)
 
 void CMgrInput::EndFrame()
 {
+    ++frames;
     cursorHeld = false;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot)
-                leftButton = false;
+                leftButton = leftHeld = false;
             else if (slot == kRightSlot)
                 rightButton = false;
             else

@@ -63,6 +63,7 @@ void CGame::SetImageName(const char* fileName)
 // the same share, so that every piece stays on the board and partly in view.
 void CGame::ArrangePieces()
 {
+    BeginAction();
     movingSelection = false;
     holdingGroup = false;
     hasSelection = false;
@@ -99,6 +100,7 @@ void CGame::ArrangePieces()
         p.group->x = p.x - piece.x;
         p.group->y = rowTop[static_cast<std::size_t>(p.row)] - piece.y;
     }
+    EndAction();
 }
 
 void CGame::SyncInGroup()
@@ -115,10 +117,13 @@ void CGame::DeselectAll()
     for (CGroup& group : groups) group.selected = false;
 }
 
+// The puzzle is gone: so are its undo steps.
 void CGame::ClearGroups()
 {
     groups.clear();
     drawOrder.clear();
+    history.Clear();
+    actionPending = false;
 }
 
 void CGame::ShowBanner(const char* text, float seconds)

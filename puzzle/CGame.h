@@ -17,6 +17,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
 #include "puzzle/CPiece.h"
 
@@ -103,6 +104,9 @@ public:
     // replaces it. Missing and Damaged leave everything as it was.
     enum class LoadResult { Loaded, Missing, Damaged };
     LoadResult LoadGame();
+    // The panel's LOAD: back to the saved game. When that is this same
+    // puzzle, undo takes the load back like any other action.
+    LoadResult LoadGameInPlay();
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -121,6 +125,12 @@ public:
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
+    // Undo and redo of the player's actions on the puzzle in play: drops and
+    // the joins they made, moved selections, Arrange, the in-game LOAD. Every
+    // group goes back exactly; answers false with nothing to take back.
+    bool Undo();
+    bool Redo();
+    const CBoardHistory& GetHistory() const { return history; }
     // The player's hand on the board, called from Update.
     void HandleMouse();
     void PickUp();
@@ -206,6 +216,13 @@ private:
     // The groups of the dropped group's candidates that fit against it.
     std::vector<int> CollectFittingGroups() const;
     void JoinGroups(const std::vector<int>& joining);
+    // Undo (CGameUndo.cpp): the board before an action, kept when the action
+    // changed it.
+    BoardSnapshot CaptureBoard() const;
+    void RestoreBoard(const BoardSnapshot& snapshot);
+    void BeginAction();
+    void EndAction();
+    void HandleUndoKeys();
 
     bool savedBanner = false;
     float savedBannerTime = 0;
@@ -237,6 +254,9 @@ private:
     // Angle in degrees of the selection rectangle's pulsing green.
     float selectionPulse = 0;
     void (*panel)() = nullptr;
+    CBoardHistory history;
+    BoardSnapshot actionBefore;
+    bool actionPending = false;
 };
 
 extern CGame Game;

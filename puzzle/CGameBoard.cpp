@@ -58,6 +58,7 @@ void CGame::Update()
         CompletePuzzle();
         return;
     }
+    HandleUndoKeys();
     if (hasSelection || movingSelection) AdvancePulse(dt);
     DrawGroups();
     DrawPanel();
@@ -255,6 +256,7 @@ void CGame::MoveSelection()
     if (!InputMgr.IsLeftButtonDown()) {
         movingSelection = false;
         DeselectAll();
+        EndAction();
         return;
     }
     for (CGroup& group : groups) {

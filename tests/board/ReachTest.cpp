@@ -64,6 +64,7 @@ TEST_F(ReachTest, ATapOnAPiecePicksItUpAndDropsItInPlaceAndATapOnAButtonClicksIt
     EXPECT_EQ(ImagePos(0).y, 300.0f);
 
     Tap(672 + 28 + 10, 569 + 10);  // the second board colour
+    game.RunFrames(1);              // a click is the press and the release on it
     EXPECT_EQ(Game.backgroundColor[0], CGame::kBoardColours[1][0]);
     EXPECT_EQ(Game.backgroundColor[2], CGame::kBoardColours[1][2]);
 }
