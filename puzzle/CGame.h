@@ -17,6 +17,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "puzzle/ArrangeLayout.h"
 #include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
 #include "puzzle/CPiece.h"
@@ -73,10 +74,12 @@ public:
     // corners, so that neighbouring images meet exactly, and sets its extent.
     void LayOutGroup(int group);
 
-    // Lays the loose single pieces out in rows, each wholly on the board
-    // below the top bars; when there are more rows than the board holds,
-    // the rows overlap.
+    // Lays the loose single pieces out in rows on the free board, each wholly
+    // below the top bars and none on a built group; when the rows don't fit
+    // they are packed tighter, then laid over other loose pieces.
     void ArrangePieces();
+    // Where the group's pieces' images reach on the board.
+    LayoutBox ImageBox(const CGroup& group) const;
     void SyncInGroup();
     void DeselectAll();
     void ClearGroups();
@@ -160,6 +163,8 @@ public:
     bool IsSelecting() const { return selecting; }
     bool HasSelection() const { return hasSelection; }
     bool IsMovingSelection() const { return movingSelection; }
+    // Test hook: a selection resting on the groups marked selected.
+    void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
 

@@ -63,7 +63,9 @@ void CGame::Update()
     DrawGroups();
     DrawPanel();
     DrawSavedBanner(dt);
-    if (hasSelection && InputMgr.IsLeftButtonDown()) GrabSelection();
+    // A press on the picture window is the window's, whatever lies under it.
+    const bool onPictureWindow = Options.showPicture && IsInsidePictureWindow(CMgrInput::GetCursor());
+    if (hasSelection && InputMgr.IsLeftButtonDown() && !onPictureWindow) GrabSelection();
     HandleMouse();
     UpdatePictureWindow();
     UpdateSelectionRectangle(dt);
@@ -144,9 +146,10 @@ void CGame::ShowFinishedPicture(float dt)
 }
 
 // By where the group's images reach, tabs and all, so that no part of a
-// resting group lies off the board or under the bottom panel. The right and
-// bottom edges first: a group larger than the board ends up with its
-// top-left part out of sight.
+// resting group lies off the board, under the top bars and the clock, or
+// under the bottom panel: every piece stays in sight and in reach. The right
+// and bottom edges first: a group larger than the free board ends up with
+// its top-left part out of sight.
 void CGame::KeepOnBoard(CGroup& group)
 {
     bool any = false;
@@ -167,8 +170,8 @@ void CGame::KeepOnBoard(CGroup& group)
         group.x = -left;
     if (group.y + bottom > kBoardBottom)
         group.y = kBoardBottom - bottom;
-    else if (group.y + top < 0)
-        group.y = -top;
+    else if (group.y + top < kTopBarsBottom)
+        group.y = kTopBarsBottom - top;
 }
 
 void CGame::DrawGroups()
@@ -214,14 +217,16 @@ void CGame::UpdatePictureWindow()
 {
     if (!Options.showPicture) return;
     if (draggingPreview) {
-        // The window stays wholly on the screen, wherever the cursor goes.
         const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
-        const CImage& frame = CutPreview.GetFrame();
-        const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
-        const float bottom = std::max(0.0f, static_cast<float>(kClientHeight) - frame.height);
-        previewPos = {std::clamp(cursor.x - grabOffset.x, 0.0f, right),
-                      std::clamp(cursor.y - grabOffset.y, 0.0f, bottom)};
+        previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
     }
+    // The window stays wholly on the free board, wherever the cursor goes or
+    // the panel puts it: clear of the top bars, the clock and the bottom
+    // panel, so that a press on it is the window's and no button's.
+    const CImage& frame = CutPreview.GetFrame();
+    const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
+    const float bottom = std::max(kTopBarsBottom, kBoardBottom - frame.height);
+    previewPos = {std::clamp(previewPos.x, 0.0f, right), std::clamp(previewPos.y, kTopBarsBottom, bottom)};
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
     ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
 }

@@ -179,6 +179,7 @@ TEST_F(UndoTest, KeepsAHundredStepsAndNeverReachesIntoAnotherPuzzle)
     Game.StartGame();
     EXPECT_FALSE(Game.GetHistory().CanUndo());
     EXPECT_FALSE(Game.GetHistory().CanRedo());
+    game.RunFrames(1);
     const BoardState fresh = Look();
     Ctrl('Z');
     Ctrl('Y');
