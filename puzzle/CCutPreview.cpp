@@ -2,6 +2,7 @@
 #include "puzzle/CCutPreview.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "puzzle/CGame.h"
@@ -61,9 +62,13 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
                               picture.surface.Width(), picture.surface.Height());
 }
 
+// No cell narrower or lower than 33 pixels; the slider runs along the
+// picture's longer side, from 4 to as many as that side takes.
 void CCutPreview::SetCutLimits()
 {
-    maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
+    maxColumns = Trunc(clean.width / kMinCellPixels);
+    maxRows = Trunc(clean.height / kMinCellPixels);
+    maxPieces = std::max(maxColumns, maxRows);
     minPieces = kMinPieces;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
 }
@@ -71,15 +76,23 @@ void CCutPreview::SetCutLimits()
 void CCutPreview::SetDefaults()
 {
     SetCutLimits();
-    columns = minPieces + (maxPieces - minPieces) / 2;
-    rows = columns;
+    SetPieces(minPieces + (maxPieces - minPieces) / 2);
     SetSmoothType(chosenSmooth);  // lays out and draws the cut
 }
 
+// Pieces as near square as the lattice allows: the shorter side gets the
+// count that keeps its cells nearest the longer side's, at least 4 (as the
+// picture allows) and no more than its 33-pixel limit.
 void CCutPreview::SetPieces(int count)
 {
-    columns = count;
-    rows = count;
+    const bool wide = clean.width >= clean.height;
+    const float longer = wide ? clean.width : clean.height, shorter = wide ? clean.height : clean.width;
+    const int shorterLimit = std::max(1, wide ? maxRows : maxColumns);
+    const int nearest = longer > 0 ? static_cast<int>(std::lround(static_cast<float>(count) * shorter / longer)) : count;
+    // Never more across the shorter side than along the longer one.
+    const int across = std::clamp(nearest, std::max(1, std::min({kMinPieces, shorterLimit, count})), shorterLimit);
+    columns = wide ? count : across;
+    rows = wide ? across : count;
 }
 
 void CCutPreview::Refresh()

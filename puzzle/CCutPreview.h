@@ -41,6 +41,8 @@ public:
     // The part of SetDefaults that loading a saved game needs: the picture's
     // smallest and largest cuts and the pen of the cut lines.
     void SetCutLimits();
+    // The slider's choice: this many pieces along the picture's longer side,
+    // and along the shorter as many as keep the pieces nearest square.
     void SetPieces(int count);
     void Refresh();
     // The player's choice of edge style: kept for the next picture (and the
@@ -90,8 +92,13 @@ public:
     float GetProgress() const { return progress; }
     int GetColumns() const { return columns; }
     int GetRows() const { return rows; }
+    // The slider's range: pieces along the longer side.
     int GetMinPieces() const { return minPieces; }
     int GetMaxPieces() const { return maxPieces; }
+    int GetPiecesAlongLongerSide() const { return clean.width >= clean.height ? columns : rows; }
+    // The most pieces across and down: no cell under 33 pixels.
+    int GetMaxColumns() const { return maxColumns; }
+    int GetMaxRows() const { return maxRows; }
     int GetPieceCount() const { return columns * rows; }
 
     // Test hook: installs a picture made by the test as work and clean (and a
@@ -123,6 +130,8 @@ private:
     bool buildDone = false;
     int minPieces = 4;
     int maxPieces = 0;
+    int maxColumns = 0;
+    int maxRows = 0;
     float smoothType = kSmoothEasy;
     float chosenSmooth = kSmoothEasy;
 };

@@ -152,9 +152,10 @@ TEST_F(MenuTest, AThumbnailOpensTheCutPageWithThePicturesDefaultsAndItsPressIsCo
     game.RunFrames(1);
     EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
     EXPECT_EQ(CutPreview.GetMinPieces(), 4);
-    EXPECT_EQ(CutPreview.GetMaxPieces(), 10);
-    EXPECT_EQ(CutPreview.GetColumns(), 7);
-    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), 13);  // across its longer side
+    EXPECT_EQ(CutPreview.GetColumns(), 8);
+    EXPECT_EQ(CutPreview.GetRows(), 6);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 8);
     EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "easy");
 }
 
@@ -203,7 +204,7 @@ TEST_F(MenuTest, BackReleasesThePictureAndANewChoiceStartsFromItsOwnDefaults)
     At centre = ThumbnailCentre(kPicture43);
     Click(centre);
     EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
-    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 8);
 }
 
 TEST_F(MenuTest, PlayBuildsInTheFramesBudgetHoldsOneSecondThenStartsTheGame)
