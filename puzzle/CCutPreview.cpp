@@ -288,9 +288,16 @@ bool CCutPreview::IsRingCell(int column, int row) const
     return Options.border && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
 }
 
+// A dark line a pixel down and right of every white one, all dark lines
+// first: the cut shows on light pictures as on dark ones.
 void CCutPreview::Redraw()
 {
     CopyCleanOntoWork();
+    const Pen light = work.surface.SelectPen(Pen{kShadeColour, 1, PenStyle::Solid});
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < rows; ++row) DrawCellOutline(column, row, 1);
+    }
+    work.surface.SelectPen(light);
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rows; ++row) DrawCell(column, row);
     }
@@ -298,14 +305,17 @@ void CCutPreview::Redraw()
 
 // In the menu the ring of a Border cut shows as one piece, so its cells are
 // not outlined.
-void CCutPreview::DrawCell(int column, int row)
+void CCutPreview::DrawCell(int column, int row) { DrawCellOutline(column, row, 0); }
+
+void CCutPreview::DrawCellOutline(int column, int row, int shift)
 {
     if (IsRingCell(column, row)) return;
     Point outline[kOutlinePoints];
     GetCellOutline(column, row, outline);
     for (int i = 0; i < kOutlinePoints; i += 4) {
         const Point* p = outline + i;
-        ImageMgr.DrawBezier(work.surface, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+        ImageMgr.DrawBezier(work.surface, p[0].x + shift, p[0].y + shift, p[1].x + shift, p[1].y + shift,
+                            p[2].x + shift, p[2].y + shift, p[3].x + shift, p[3].y + shift);
     }
 }
 

@@ -112,6 +112,10 @@ private:
     void DisplaceVerticalEdges(bool& flip);
     void Displace(int index, float dx, float dy);
     bool IsRingCell(int column, int row) const;
+    // The cell's outline in the selected pen, moved `shift` pixels down and right.
+    void DrawCellOutline(int column, int row, int shift);
+    // The line beside each cut line, dark on light pictures.
+    static constexpr Colour kShadeColour = MakeColour(24, 24, 24);
 
     CImage frame;
     CImage small;

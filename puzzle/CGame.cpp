@@ -135,6 +135,7 @@ void CGame::ClearGroups()
     drawOrder.clear();
     history.Clear();
     actionPending = false;
+    joinFlash.Stop();
 }
 
 void CGame::ShowBanner(const char* text, float seconds)

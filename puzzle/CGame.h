@@ -20,6 +20,7 @@
 #include "puzzle/ArrangeLayout.h"
 #include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
+#include "puzzle/CJoinFlash.h"
 #include "puzzle/CPiece.h"
 
 struct SavedGame;
@@ -163,6 +164,7 @@ public:
     bool IsSelecting() const { return selecting; }
     bool HasSelection() const { return hasSelection; }
     bool IsMovingSelection() const { return movingSelection; }
+    const CJoinFlash& GetJoinFlash() const { return joinFlash; }
     // Test hook: a selection resting on the groups marked selected.
     void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
@@ -203,6 +205,9 @@ private:
     void KeepOnBoard(CGroup& group);
     void DrawGroups();
     void DrawSavedBanner(float dt);
+    // The bottom bar's count: pieces joined out of all.
+    void DrawJoinedCount() const;
+    int JoinedPieces() const;
     void UpdatePictureWindow();
     void UpdateSelectionRectangle(float dt);
     // The pulse of the selection rectangle and of the selected pieces' edges.
@@ -260,6 +265,7 @@ private:
     float selectionPulse = 0;
     void (*panel)() = nullptr;
     CBoardHistory history;
+    CJoinFlash joinFlash;
     BoardSnapshot actionBefore;
     bool actionPending = false;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
@@ -60,8 +61,10 @@ void CGame::Update()
     }
     HandleUndoKeys();
     if (hasSelection || movingSelection) AdvancePulse(dt);
+    joinFlash.Advance(dt);
     DrawGroups();
     DrawPanel();
+    DrawJoinedCount();
     DrawSavedBanner(dt);
     // A press on the picture window is the window's, whatever lies under it.
     const bool onPictureWindow = Options.showPicture && IsInsidePictureWindow(CMgrInput::GetCursor());
@@ -79,6 +82,8 @@ std::uint64_t CGame::FrameSignature() const
                       Options.border, Options.borderOnly, Options.showPicture})
         s.Add(flag);
     s.Add(savedBannerTime);
+    s.Add(joinFlash.TimeLeft());
+    s.Add(joinFlash.Anchor());
     s.Add(static_cast<const void*>(bannerText));
     s.Add(heldPiece);
     for (float v : {grabOffset.x, grabOffset.y, previewPos.x, previewPos.y, samplePos.x, samplePos.y, sampleTarget.x,
@@ -188,11 +193,22 @@ void CGame::DrawGroups()
         // the player can reach it when the filter shows it again.
         if (keepOnBoard) KeepOnBoard(group);
         if (group.hidden) continue;
+        // A lifted group casts a soft shadow on what lies under it.
+        const bool lifted = (holdingGroup && g == static_cast<int>(groups.size()) - 1) ||
+                            (movingSelection && group.selected);
+        if (lifted) {
+            for (int m : group.members)
+                if (IsValidPieceIndex(m)) CJoinFlash::DrawShadow(back, pieces[m], group.x + pieces[m].x, group.y + pieces[m].y);
+        }
+        // A group that has just joined lights up for a moment.
+        const bool flashing = joinFlash.IsOn() && IsValidPieceIndex(joinFlash.Anchor()) &&
+                              pieces[joinFlash.Anchor()].inGroup == g;
         for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
             if (!IsValidPieceIndex(*m)) continue;
             const CPiece& piece = pieces[*m];
-            if (group.selected)
-                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y, glow);
+            if (group.selected || flashing)
+                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y,
+                                           flashing ? joinFlash.Glow() : glow);
             else
                 ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
         }
@@ -211,6 +227,27 @@ void CGame::DrawSavedBanner(float dt)
     back.FillRect(kBannerX - kBannerMargin, kBannerY - kBannerMargin / 2, width + 2 * kBannerMargin,
                   height + kBannerMargin, kBannerPlate);
     SmallFont.Print(kBannerX, kBannerY, "%s", bannerText);
+}
+
+int CGame::JoinedPieces() const
+{
+    int joined = 0;
+    for (const CGroup& group : groups)
+        if (group.members.size() > 1) joined += static_cast<int>(group.members.size());
+    return joined;
+}
+
+// In the bottom bar between the buttons and the board colours.
+void CGame::DrawJoinedCount() const
+{
+    constexpr int kLeft = 372, kRight = 536, kBarTop = 563, kBarHeight = 37;
+    char text[64];
+    std::snprintf(text, sizeof text, "JOINED %i / %i", JoinedPieces(), GetPieceCount());
+    if (SmallFont.TextWidth(text) > kRight - kLeft)
+        std::snprintf(text, sizeof text, "%i / %i", JoinedPieces(), GetPieceCount());
+    const int width = SmallFont.TextWidth(text);
+    SmallFont.Print(kLeft + (kRight - kLeft - width) / 2, kBarTop + (kBarHeight - SmallFont.LineHeight()) / 2, "%s",
+                    text);
 }
 
 void CGame::UpdatePictureWindow()

@@ -240,6 +240,7 @@ void CGame::JoinGroups(const std::vector<int>& joining)
 
     drawOrder.resize(groups.size());
     std::iota(drawOrder.begin(), drawOrder.end(), 0);
+    joinFlash.Start(result.members.front());
     PlaySound(res::kSoundPieceConnection);
 }
 

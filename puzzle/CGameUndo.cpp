@@ -41,6 +41,7 @@ void CGame::RestoreBoard(const BoardSnapshot& snapshot)
     }
     SyncInGroup();
     hasSelection = false;
+    joinFlash.Stop();
     // The edge filter shows what it shows now, whatever it showed then.
     FilterEdgePieces(Options.borderOnly);
 }

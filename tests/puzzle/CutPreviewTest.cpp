@@ -107,6 +107,35 @@ TEST_F(CutPreviewTest, EveryShapeIsCutIntoNearSquarePieces)
     EXPECT_EQ(CutPreview.GetRows(), 7);
 }
 
+// On a white picture the cut shows by its dark line, on a black one by its
+// white line: each cut line has both, side by side.
+TEST_F(CutPreviewTest, TheCutLinesShowOnLightAndDarkPictures)
+{
+    for (Colour ground : {kWhite, kBlack}) {
+        CImage picture;
+        picture.width = picture.height = 200;
+        picture.surface = Surface(200, 200);
+        picture.surface.Fill(ground);
+        CMenu::SetBorder(false);
+        CutPreview.TestHookSetPicture(picture);
+        CutPreview.SetDefaults();
+        CutPreview.SetPieces(4);
+        CutPreview.SetSmoothType(CCutPreview::kSmoothNone);
+        const Surface& work = CutPreview.GetWorkSurface();
+        // Along the first inner vertical cut line, at x = trunc(199 / 4).
+        int light = 0, dark = 0;
+        for (int y = 5; y < 195; ++y) {
+            for (int x = 45; x < 55; ++x) {
+                const Colour c = work.GetPixel(x, y);
+                light += c == kWhite;
+                dark += RedOf(c) < 64 && GreenOf(c) < 64 && BlueOf(c) < 64;
+            }
+        }
+        const int cutPixels = ground == kWhite ? dark : light;
+        EXPECT_GE(cutPixels, 180) << (ground == kWhite ? "dark line on white" : "white line on black");
+    }
+}
+
 TEST_F(CutPreviewTest, WorkedExampleOfAnEightByEightCut)
 {
     ChooseCut(448, 448, 8, CCutPreview::kSmoothNone, false);
