@@ -237,10 +237,15 @@ int CGame::JoinedPieces() const
     return joined;
 }
 
-// In the bottom bar between the buttons and the board colours.
+// In the bottom bar between the buttons and the board colours, over the
+// bar's own plain colour (each of its rows is one colour, as just left of
+// the place), so the bar's lettering there does not show through.
 void CGame::DrawJoinedCount() const
 {
-    constexpr int kLeft = 372, kRight = 536, kBarTop = 563, kBarHeight = 37;
+    constexpr int kLeft = 372, kRight = 536, kBarTop = 563, kBarHeight = 37, kRim = 3;
+    Surface& back = BackBuffer();
+    for (int y = kBarTop + kRim; y < kBarTop + kBarHeight - kRim; ++y)
+        back.FillRect(kLeft, y, kRight - kLeft, 1, back.GetPixel(kLeft - 4, y));
     char text[64];
     std::snprintf(text, sizeof text, "JOINED %i / %i", JoinedPieces(), GetPieceCount());
     if (SmallFont.TextWidth(text) > kRight - kLeft)
