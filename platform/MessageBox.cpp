@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -12,6 +13,17 @@
 namespace {
 
 bool onlyStandardError = false;
+
+// Neither an X nor a Wayland display to show a box on: a dialog tool could
+// only fail (or SDL would try one).
+bool HasDisplay()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
 
 Uint32 SdlFlags(MessageBoxIcon icon)
 {
@@ -48,7 +60,7 @@ bool MessageBox::Show(const char* caption, const char* text, MessageBoxIcon icon
 {
     // Standard error always has it, whatever else can be shown.
     WriteToStandardError(caption, text);
-    if (onlyStandardError) return false;
+    if (onlyStandardError || !HasDisplay()) return false;
     if (SDL_ShowSimpleMessageBox(SdlFlags(icon), caption, text, nullptr) == 0) return true;
     return ShowWithTool(caption, text, icon);
 }

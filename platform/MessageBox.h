@@ -11,8 +11,9 @@ class MessageBox {
 public:
     // Shows a modal box with an OK button and waits until it is dismissed:
     // SDL's own box, else the desktop's dialog tool (zenity, kdialog). Where
-    // none can be shown (no display, or boxes sent to standard error) it
-    // returns false at once; the text is on standard error in any case.
+    // none can be shown (neither DISPLAY nor WAYLAND_DISPLAY, or boxes sent
+    // to standard error) it returns false at once, starting no dialog tool;
+    // the text is on standard error in any case.
     static bool Show(const char* caption, const char* text, MessageBoxIcon icon = MessageBoxIcon::Error);
 
     // The desktop's dialog tool (zenity, else kdialog) with an error or an

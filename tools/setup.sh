@@ -14,7 +14,7 @@ PAVENDRA_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick libx11-dev
   libstb-dev
   zenity
-  desktop-file-utils appstream dpkg-dev file groff-base
+  desktop-file-utils appstream dpkg-dev file groff-base lintian
 )
 # Only for fuzzing (tools/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
 PAVENDRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

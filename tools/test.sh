@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the game twice (plain, and with the address
 # and undefined-behaviour sanitizers) and runs every test in both builds (and
-# each plain test program as one process), then builds the benchmarks in
+# each plain test program as one process, beside a display and dialog tools
+# none may reach), then builds the benchmarks in
 # Release, runs them once to report their ratios and measures the whole game
 # (start-up, idle CPU, memory).
 set -euo pipefail
@@ -20,10 +21,10 @@ echo "=== Tests"
 (cd "$PAVENDRA_ROOT/build-test" && ctest --output-on-failure -j "$jobs")
 # ctest runs every test in a process of its own; each program must also pass
 # with all its tests in one process, where one test's leftovers meet the next.
-echo "=== Each test program as one process"
-for program in "$PAVENDRA_ROOT"/build-test/bin/test_*; do
-  (cd "$PAVENDRA_ROOT/build-test" && "$program" --gtest_brief=1)
-done
+# They run as inside a desktop session, with a display and dialog tools at
+# hand: no test may show a window or a dialog there, nor start zenity or kdialog.
+echo "=== Each test program as one process, on a desktop"
+bash "$PAVENDRA_ROOT/tools/tests-on-a-desktop.sh" "$PAVENDRA_ROOT/build-test"
 
 echo "=== Build with sanitizers"
 pavendra_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPAVENDRA_WERROR=ON -DPAVENDRA_SANITIZE=ON -DPAVENDRA_BENCH=OFF

@@ -9,7 +9,6 @@
 #include "app/CApp.h"
 #include "app/CError.h"
 #include "app/CLog.h"
-#include "platform/MessageBox.h"
 #include "support/HeadlessGame.h"
 #include "support/TempFolder.h"
 
@@ -25,7 +24,6 @@ TEST(CriticalErrorTest, BeforeTheWindowExistsItStillEndsWithMinusOne)
     TempFolder folder;
     EXPECT_EXIT(
         {
-            MessageBox::SendToStandardError(true);
             App.SetWriteFolder(folder.Path().c_str());
             Log.Restart();
             Error.CriticalError("CGame: Couldn't save game!\n");

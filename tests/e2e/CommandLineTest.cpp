@@ -46,9 +46,10 @@ Answer RunWithoutDisplay(const TempFolder& folder, const std::vector<std::string
     std::vector<std::string> command = {folder / "pavendra"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     Subprocess::Options options;
-    options.environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    options.environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, GameSession::StandInDialogTools(folder)};
     options.errorFile = folder / "stderr.txt";
     Subprocess::Result result = Subprocess::Run(command, options, GameSession::kExitSeconds);
+    EXPECT_EQ(GameSession::UnaskedDialogs(folder), "");
     return {result.exitCode, result.output, folder.Read("stderr.txt")};
 }
 

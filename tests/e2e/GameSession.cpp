@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GameSession.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -36,6 +39,21 @@ GameSession::~GameSession()
 {
     game.Stop();
     screen.Stop();
+    EXPECT_EQ(UnaskedDialogs(folder), "") << "the game opened dialogs the test did not ask for";
+}
+
+std::pair<std::string, std::string> GameSession::StandInDialogTools(const TempFolder& folder)
+{
+    for (const char* tool : {"zenity", "kdialog"}) {
+        const std::string file = folder / "tools/" + tool;
+        if (std::filesystem::exists(file)) continue;  // the test's own
+        // 255: the tool could not run (to SDL too, which then draws its own box).
+        folder.Write("tools/" + std::string(tool),
+                     "#!/bin/sh\necho \"$(basename \"$0\") $*\" >> '" + (folder / "unasked-dialogs") + "'\nexit 255\n");
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+    }
+    const char* path = std::getenv("PATH");
+    return {"PATH", (folder / "tools") + ":" + (path ? path : "/usr/bin:/bin")};
 }
 
 Subprocess::Result GameSession::RunOnScreen(const std::vector<std::string>& command, double seconds)
@@ -63,7 +81,7 @@ bool GameSession::Start(const std::vector<std::string>& command)
 {
     if (!screenStarted && !(screenStarted = screen.Start())) return false;
     Subprocess::Options options;
-    options.environment = {{"DISPLAY", screen.Name()}};
+    options.environment = {{"DISPLAY", screen.Name()}, StandInDialogTools(folder)};
     options.environment.insert(options.environment.end(), environment.begin(), environment.end());
     options.workingFolder.assign(1, '/');  // the root: the game must not depend on where it was started from
     options.outputFile = folder / "stdout.txt";

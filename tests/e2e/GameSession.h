@@ -4,6 +4,8 @@
 // the data archive when the build has one), the game started in it, and the
 // ways a player meets it: screenshots, keys and clicks through xdotool, the
 // exit code and the files it wrote. Every wait polls for a state with a bound.
+// The game knows no display but that screen, and finds stand-ins for the
+// desktop's dialog tools: one the test did not write itself fails the test.
 //
 //     GameSession session;               // a 1280 x 720 screen
 //     ASSERT_TRUE(session.Launch());
@@ -44,6 +46,16 @@ public:
     bool Start(const std::vector<std::string>& command);
     // An environment variable the game is started with (set before Launch or Start).
     void SetEnvironment(const std::string& name, const std::string& value) { environment.emplace_back(name, value); }
+
+    // The desktop's dialog tools (zenity, kdialog) as a game under test finds
+    // them: stand-ins written into the folder's "tools/", first on the PATH
+    // answered here. Each records its call in "unasked-dialogs" and fails at
+    // once (as a tool that could not run), so that a dialog the test did not
+    // ask for fails the test instead of waiting for a player. A test that
+    // wants a dialog writes its own tool there first.
+    static std::pair<std::string, std::string> StandInDialogTools(const TempFolder& folder);
+    // The stand-ins' calls, one a line; empty when none was called.
+    static std::string UnaskedDialogs(const TempFolder& folder) { return folder.Read("unasked-dialogs"); }
 
     // Waits for a window on the screen (mapped, so that it can take keys)
     // whose title is exactly `title`; answers its id. Gives up at once when

@@ -64,6 +64,7 @@ std::set<std::string> ExpectedInstall()
         "share/metainfo/" + kAppId + ".metainfo.xml",
         "share/man/man6/pavendra.6.gz",
         "share/doc/pavendra/copyright",
+        "share/doc/pavendra/changelog.gz",
         "share/doc/pavendra/pictures.md",
         "share/doc/pavendra/music.md",
         "share/doc/pavendra/licences/fonts-liberation2.txt",
@@ -90,6 +91,37 @@ std::map<std::string, std::string> DesktopEntry(const std::string& text)
         if (inEntry && equals != std::string::npos) keys[line.substr(0, equals)] = line.substr(equals + 1);
     }
     return keys;
+}
+
+// The licences the metadata's project_license joins with AND.
+std::set<std::string> ProjectLicences(const std::string& metadata)
+{
+    const std::string open = "<project_license>";
+    std::size_t start = metadata.find(open);
+    std::size_t end = metadata.find("</project_license>");
+    if (start == std::string::npos || end == std::string::npos) return {};
+    start += open.size();
+    std::istringstream words(metadata.substr(start, end - start));
+    std::set<std::string> licences;
+    for (std::string word; words >> word;)
+        if (word != "AND") licences.insert(word);
+    return licences;
+}
+
+// The licences the copyright file's paragraphs name, by their SPDX names.
+std::set<std::string> CopyrightLicences(const std::string& copyright)
+{
+    const std::map<std::string, std::string> spdx = {
+        {"GPL-3+", "GPL-3.0-or-later"}, {"GPL-2+", "GPL-2.0-or-later"}, {"public-domain", "LicenseRef-public-domain"}};
+    std::set<std::string> licences;
+    std::istringstream lines(copyright);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("License: ", 0) != 0) continue;
+        const std::string name = line.substr(line.find(' ') + 1);
+        auto known = spdx.find(name);
+        licences.insert(known == spdx.end() ? name : known->second);
+    }
+    return licences;
 }
 
 std::set<std::string> SplitList(const std::string& list)
@@ -154,7 +186,13 @@ TEST(InstallTest, TheInstallTreeUnderAnyPrefixHoldsTheGameAndPassesTheDesktopsVa
     std::string metadata = TempFolder::ReadFile(metainfo);
     EXPECT_NE(metadata.find("<launchable type=\"desktop-id\">" + kAppId + ".desktop</launchable>"), std::string::npos);
     EXPECT_NE(metadata.find("<content_rating type=\"oars-1.1\""), std::string::npos);
-    EXPECT_NE(metadata.find("<screenshot type=\"default\">"), std::string::npos);
+    // The whole game's licence: the code's and each of the content's, the same
+    // in the metadata and in the copyright file.
+    const std::set<std::string> licences = ProjectLicences(metadata);
+    EXPECT_EQ(licences, CopyrightLicences(TempFolder::ReadFile(root / "share/doc/pavendra/copyright")));
+    EXPECT_EQ(licences.count("GPL-3.0-or-later"), 1u);
+    // Nothing left for later: no address of a site the game does not have yet.
+    EXPECT_EQ(metadata.find("http"), std::string::npos);
 }
 
 // The folder is read-only to whoever runs the game: for the superuser, who
@@ -175,6 +213,12 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
     for (const auto& file : fs::directory_iterator(work / "package"))
         if (file.path().extension() == ".deb") deb = file.path();
     ASSERT_FALSE(deb.empty()) << packed.output;
+
+    // Debian's checker finds no error and no warning (notes are fine).
+    Subprocess::Result lint = RunTalking({"lintian", "--fail-on", "error,warning", "--tag-display-limit", "0", deb});
+    EXPECT_EQ(lint.exitCode, 0) << lint.output;
+    for (const char* complaint : {"E: ", "W: "})
+        EXPECT_EQ(lint.output.find(complaint), std::string::npos) << lint.output;
 
     // Its dependencies come from the libraries the game links against.
     Subprocess::Result depends = RunCommand({"dpkg-deb", "--field", deb, "Depends"});
@@ -201,7 +245,9 @@ TEST(InstallTest, ThePackageStartsFromAReadOnlyFolderAndInstallsAndRemovesCleanl
 
     const fs::path home = work / "home";
     fs::create_directories(home);
-    std::vector<std::string> command = {root / "usr/bin/pavendra"};
+    // Debian's games start from /usr/games.
+    EXPECT_FALSE(fs::exists(root / "usr/bin"));
+    std::vector<std::string> command = {root / "usr/games/pavendra"};
     if (geteuid() == 0) {
         // "nobody" reaches the unpacked game and owns the home folder.
         fs::permissions(work.Path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);

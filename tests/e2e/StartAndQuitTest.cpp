@@ -95,10 +95,12 @@ TEST(StartAndQuitTest, WithoutADisplayTheGameSaysSoAndEndsWithoutHanging)
     std::filesystem::copy_file(PAVENDRA_BIN_DIR "/pavendra", folder / "pavendra");
     Subprocess game;
     Subprocess::Options options;
-    options.environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    options.environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, GameSession::StandInDialogTools(folder)};
     options.errorFile = folder / "stderr.txt";
     ASSERT_TRUE(game.Start({folder / "pavendra"}, options));
     EXPECT_EQ(game.WaitForExit(GameSession::kExitSeconds), 1);
+    // Without a display no dialog tool can show the message.
+    EXPECT_EQ(GameSession::UnaskedDialogs(folder), "");
     EXPECT_NE(folder.Read("stderr.txt").find("Error: Windows Creation Error"), std::string::npos)
         << folder.Read("stderr.txt");
     EXPECT_NE(folder.Read("debug.log").find("Windows Creation Error\r\n"), std::string::npos);

@@ -7,7 +7,6 @@
 
 #include "app/CApp.h"
 #include "app/CLog.h"
-#include "platform/MessageBox.h"
 #include "resources/CFile.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
@@ -18,7 +17,6 @@ class ArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::SendToStandardError(true);
         App.SetProgramFolder(program.Path().c_str());
         App.SetWriteFolder(program.Path().c_str());
         Log.Restart();

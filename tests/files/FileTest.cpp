@@ -11,7 +11,6 @@
 
 #include "app/CApp.h"
 #include "app/CLog.h"
-#include "platform/MessageBox.h"
 #include "resources/CFile.h"
 #include "support/TempFolder.h"
 
@@ -21,7 +20,6 @@ class FileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::SendToStandardError(true);
         App.SetProgramFolder(program.Path().c_str());
         App.SetWriteFolder(writable.Path().c_str());
     }

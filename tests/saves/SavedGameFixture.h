@@ -13,7 +13,6 @@
 #include "app/CApp.h"
 #include "app/CLog.h"
 #include "platform/BmpWriter.h"
-#include "platform/MessageBox.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "resources/ResourceNames.h"
@@ -98,7 +97,6 @@ protected:
     void SetUp() override
     {
         std::srand(4321);
-        MessageBox::SendToStandardError(true);
         program.Write(res::kPreviewFrame, PictureFile(120, 100));
         program.Write(kPicture, PictureFile(448, 448));
         App.SetProgramFolder(program.Path().c_str());

@@ -18,6 +18,8 @@ class FileDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The tool itself, found on a PATH of the test's own.
+        FileDialog::SetStandIn(nullptr);
         const char* path = std::getenv("PATH");
         savedPath = path ? path : "";
         setenv("PATH", tools.Path().c_str(), 1);

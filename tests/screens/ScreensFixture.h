@@ -14,7 +14,6 @@
 #include "platform/BmpWriter.h"
 #include "platform/FileDialog.h"
 #include "platform/InputHub.h"
-#include "platform/MessageBox.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "resources/ResourceNames.h"
@@ -63,17 +62,7 @@ class ScreensTest : public ::testing::Test {
 protected:
     ScreensTest() : game(ProgramFolderWithTestPictures(programFolder)) {}
 
-    void SetUp() override
-    {
-        MessageBox::SendToStandardError(true);
-        game.Start();
-    }
-
-    void TearDown() override
-    {
-        FileDialog::SetStandIn(nullptr);
-        MessageBox::SendToStandardError(false);
-    }
+    void SetUp() override { game.Start(); }
 
     void ToMenu()
     {

@@ -288,7 +288,6 @@ private:
                                   : FileDialog::Answer{FileDialog::Outcome::Cancelled, ""};
                 });
                 Click(kCustom);
-                FileDialog::SetStandIn(nullptr);
             } else {
                 // Anywhere but the Custom and Exit buttons.
                 Point at = AnyPoint();
@@ -634,7 +633,6 @@ protected:
         CMenu::showPicture = false;
         CMenu::borderOnly = false;
         CMenu::SetBorder(false);
-        FileDialog::SetStandIn(nullptr);
     }
 };
 
