@@ -74,6 +74,7 @@ void CMgrInput::CountLeftPress(Point where)
 void CMgrInput::SetLeftButton(bool down)
 {
     if (down && !leftButton) CountLeftPress(GetCursor());
+    if (!down && leftHeld) leftReleaseFrame = frames;
     leftButton = down;
     leftHeld = down;
 }
@@ -83,6 +84,7 @@ void CMgrInput::OnLeftButton(bool down)
     HoldCursorAtPress(down);
     if (down) CountLeftPress(InputHub::Cursor());
     if (HoldBackRelease(kLeftSlot, down)) return;
+    if (!down && leftHeld) leftReleaseFrame = frames;
     leftButton = down;
     leftHeld = down;
 }
@@ -99,12 +101,14 @@ void CMgrInput::EndFrame()
     cursorHeld = false;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
-            if (slot == kLeftSlot)
+            if (slot == kLeftSlot) {
                 leftButton = leftHeld = false;
-            else if (slot == kRightSlot)
+                leftReleaseFrame = frames;  // the next frame sees it
+            } else if (slot == kRightSlot) {
                 rightButton = false;
-            else
+            } else {
                 keys[slot] = 0;
+            }
         }
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;

@@ -41,8 +41,10 @@ public:
     unsigned LeftPressNumber() const { return leftPresses; }
     // Where the latest left press happened, in back-buffer pixels.
     Point LeftPressPoint() const { return leftPressPoint; }
-    // Counts the frames ended so far (EndFrame).
+    // Counts the frames ended so far (EndFrame): the number of the frame now.
     unsigned FrameNumber() const { return frames; }
+    // The frame that first sees the left button up after its last press.
+    unsigned LeftReleaseFrame() const { return leftReleaseFrame; }
     // The left button's level only: the press is taken, the keys stay.
     void ConsumeLeftButton() { leftButton = false; }
     bool IsRightButtonDown() const { return rightButton; }
@@ -77,6 +79,7 @@ private:
     unsigned leftPresses = 0;
     Point leftPressPoint{};
     unsigned frames = 0;
+    unsigned leftReleaseFrame = 0;
     // Pressed since the last frame ended: no frame has seen it yet.
     bool unseen[kSlotCount] = {};
     // Released before any frame saw the press: cleared at the end of the frame.

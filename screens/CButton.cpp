@@ -67,11 +67,8 @@ bool CButton::PressBeganOver() const
 
 bool CButton::TakeClick(bool over)
 {
-    const unsigned frame = InputMgr.FrameNumber();
-    const bool seenFrameBefore = frame - lastFrame <= 1;
-    lastFrame = frame;
-    // A press whose end the button may have missed, or one followed by another, is let go.
-    if (pressTaken != 0 && (!seenFrameBefore || InputMgr.LeftPressNumber() != pressTaken)) pressTaken = 0;
+    // A later press means the one taken ended unseen.
+    if (pressTaken != 0 && InputMgr.LeftPressNumber() != pressTaken) pressTaken = 0;
     if (pressTaken == 0) {
         if (over && InputMgr.IsLeftButtonDown() && PressBeganOver()) {
             pressTaken = InputMgr.LeftPressNumber();
@@ -81,7 +78,9 @@ bool CButton::TakeClick(bool over)
     }
     if (InputMgr.IsLeftButtonHeld()) return false;
     pressTaken = 0;
-    return over;
+    // Only in the frame that sees the release: a button that was off screen
+    // then knows nothing of where the press ended.
+    return over && InputMgr.LeftReleaseFrame() == InputMgr.FrameNumber();
 }
 
 bool CButton::Update()

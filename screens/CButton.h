@@ -58,7 +58,4 @@ private:
     bool hoverArmed = false;
     // The press the button took (CMgrInput::LeftPressNumber), 0 for none.
     unsigned pressTaken = 0;
-    // The input frame of the last Update: a button not updated in the frame
-    // before cannot know where its press ended.
-    unsigned lastFrame = 0;
 };

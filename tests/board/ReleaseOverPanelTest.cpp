@@ -125,6 +125,8 @@ TEST_F(ReleaseOverPanelTest, AClickOnAButtonStillActsAndNeverReachesThePieceBelo
     Press(738, 579);
     EXPECT_FALSE(Game.IsHoldingGroup());
     EXPECT_FALSE(Game.IsSelecting());
+    // Held a while: the frames in between rest, drawing nothing new.
+    game.RunFrames(20);
     Release(738, 579);
     EXPECT_EQ(Game.backgroundColor[0], CGame::kBoardColours[2][0]);
     EXPECT_EQ(Game.backgroundColor[2], CGame::kBoardColours[2][2]);
