@@ -17,7 +17,10 @@
 
 #include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "puzzle/ArrangeLayout.h"
+#include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
+#include "puzzle/CJoinFlash.h"
 #include "puzzle/CPiece.h"
 #include "puzzle/PuzzleRecords.h"
 
@@ -74,10 +77,12 @@ public:
     // corners, so that neighbouring images meet exactly, and sets its extent.
     void LayOutGroup(int group);
 
-    // Lays the loose single pieces out in rows, each wholly on the board
-    // below the top bars; when there are more rows than the board holds,
-    // the rows overlap.
+    // Lays the loose single pieces out in rows on the free board, each wholly
+    // below the top bars and none on a built group; when the rows don't fit
+    // they are packed tighter, then laid over other loose pieces.
     void ArrangePieces();
+    // Where the group's pieces' images reach on the board.
+    LayoutBox ImageBox(const CGroup& group) const;
     void SyncInGroup();
     void DeselectAll();
     void ClearGroups();
@@ -126,6 +131,9 @@ public:
     std::string FinishLine() const;
     // A time of play as the finish tells it: "4:39", "1:02:03".
     static std::string FormatDuration(float seconds);
+    // The panel's LOAD: back to the saved game. When that is this same
+    // puzzle, undo takes the load back like any other action.
+    LoadResult LoadGameInPlay();
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -144,6 +152,12 @@ public:
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
+    // Undo and redo of the player's actions on the puzzle in play: drops and
+    // the joins they made, moved selections, Arrange, the in-game LOAD. Every
+    // group goes back exactly; answers false with nothing to take back.
+    bool Undo();
+    bool Redo();
+    const CBoardHistory& GetHistory() const { return history; }
     // The player's hand on the board, called from Update.
     void HandleMouse();
     void PickUp();
@@ -173,6 +187,9 @@ public:
     bool IsSelecting() const { return selecting; }
     bool HasSelection() const { return hasSelection; }
     bool IsMovingSelection() const { return movingSelection; }
+    const CJoinFlash& GetJoinFlash() const { return joinFlash; }
+    // Test hook: a selection resting on the groups marked selected.
+    void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
 
@@ -220,6 +237,9 @@ private:
     void KeepOnBoard(CGroup& group);
     void DrawGroups();
     void DrawSavedBanner(float dt);
+    // The bottom bar's count: pieces joined out of all.
+    void DrawJoinedCount() const;
+    int JoinedPieces() const;
     void UpdatePictureWindow();
     void UpdateSelectionRectangle(float dt);
     // The pulse of the selection rectangle and of the selected pieces' edges.
@@ -238,6 +258,13 @@ private:
     // The groups of the dropped group's candidates that fit against it.
     std::vector<int> CollectFittingGroups() const;
     void JoinGroups(const std::vector<int>& joining);
+    // Undo (CGameUndo.cpp): the board before an action, kept when the action
+    // changed it.
+    BoardSnapshot CaptureBoard() const;
+    void RestoreBoard(const BoardSnapshot& snapshot);
+    void BeginAction();
+    void EndAction();
+    void HandleUndoKeys();
 
     bool savedBanner = false;
     float savedBannerTime = 0;
@@ -277,6 +304,10 @@ private:
     // Angle in degrees of the selection rectangle's pulsing green.
     float selectionPulse = 0;
     void (*panel)() = nullptr;
+    CBoardHistory history;
+    CJoinFlash joinFlash;
+    BoardSnapshot actionBefore;
+    bool actionPending = false;
 };
 
 extern CGame Game;

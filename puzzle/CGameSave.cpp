@@ -219,7 +219,7 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
         return false;
     }
     CutPreview.SetCutLimits();  // the picture's largest cut, and the pen of the cut lines
-    if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
+    if (saved.piecesX > CutPreview.GetMaxColumns() || saved.piecesY > CutPreview.GetMaxRows()) {
         Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", fileName,
                   saved.piecesX, saved.piecesY);
         return false;

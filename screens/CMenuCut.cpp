@@ -20,7 +20,7 @@ constexpr float kProgressBarHeight = 28;
 void CMenu::TakeCutDefaults()
 {
     countSlider.SetRange(CutPreview.GetMinPieces(), CutPreview.GetMaxPieces());
-    countSlider.SetValue(CutPreview.GetColumns());
+    countSlider.SetValue(CutPreview.GetPiecesAlongLongerSide());
 }
 
 const char* CMenu::SmoothLabel(float smooth)
@@ -46,7 +46,7 @@ void CMenu::UpdateCut()
     countSlider.Update();
     // Back may have released the picture in this frame; then there is nothing to cut.
     if (page != MENU_CUT) return;
-    if (countSlider.GetValue() != CutPreview.GetColumns()) {
+    if (countSlider.GetValue() != CutPreview.GetPiecesAlongLongerSide()) {
         CutPreview.SetPieces(countSlider.GetValue());
         CutPreview.Refresh();
     }

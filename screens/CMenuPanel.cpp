@@ -122,7 +122,7 @@ void CMenu::OnSave()
 // and says so where "GAME SAVED!" shows.
 void CMenu::OnLoad()
 {
-    switch (Game.LoadGame()) {
+    switch (Game.LoadGameInPlay()) {
     case CGame::LoadResult::Loaded: ResetToggles(); break;
     case CGame::LoadResult::Missing: Game.ShowBanner("NO SAVED GAME", 2.0f); break;
     case CGame::LoadResult::Damaged: Game.ShowBanner("SAVED GAME IS DAMAGED", 2.0f); break;
