@@ -32,6 +32,7 @@
 #include "screens/CLogo.h"
 #include "screens/CMenu.h"
 #include "screens/CMessage.h"
+#include "screens/CPictureOpening.h"
 #include "sound/CMgrSound.h"
 
 CApp App;
@@ -344,6 +345,20 @@ void CApp::Frame()
         ++frameCount;
         return;
     }
+    if (PictureOpening.IsBusy()) {
+        // The screen below stands still while a picture is being opened.
+        restStable = false;
+        Timer.Update();
+        if (window) window->SetTitle(title);
+        SoundMgr.Update();
+        PictureOpening.Update(BackBuffer());
+        InputMgr.Reset();  // no click reaches the screen below
+        Present();
+        InputMgr.EndFrame();
+        ++frameCount;
+        CMenu::TakeOpenedPicture();
+        return;
+    }
     if (state == STATE_LOGO) {
         Clear(kLogoClear);
     } else if (state != STATE_GAME && state != STATE_MENU) {
@@ -359,6 +374,8 @@ void CApp::Frame()
     switch (state) {
     case STATE_LOGO:
         Logo.Update();
+        // A picture to open (the command line, "Open with") does not wait for the logo.
+        if (state == STATE_LOGO && !startPicture.empty()) Logo.End();
         break;
     case STATE_MENU: {
         if (!startPicture.empty()) {
@@ -487,12 +504,14 @@ void CApp::OnInput(const InputEvent& event)
     ++inputEvents;
     // Enter and Escape answer a message on screen; Escape then does not quit.
     if (event.type == InputEventType::KeyDown && Message.OnKeyDown(event.key)) return;
+    // Escape gives up on a picture being opened; no other key reaches the game then.
+    if (event.type == InputEventType::KeyDown && PictureOpening.OnKeyDown(event.key)) return;
     switch (event.type) {
     case InputEventType::Drop:
         // Only the menu's picture and cut pages take a picture; a drop during
         // play, on the logo or behind a message is ignored.
         droppedFile.clear();
-        if (state == STATE_MENU && !Message.IsShowing() &&
+        if (state == STATE_MENU && !Message.IsShowing() && !PictureOpening.IsBusy() &&
             (CMenu::GetPage() == MENU_PICTURES || CMenu::GetPage() == MENU_CUT)) {
             droppedFile = Paths::FromDroppedText(event.text);
             if (droppedFile.empty()) Log.Write("CApp: Dropped text names no file: %s\n", event.text.c_str());
@@ -590,6 +609,7 @@ void CApp::Shutdown()
     if (shuttingDown) return;
     shuttingDown = true;
     Message.Clear();
+    PictureOpening.Clear();
     droppedFile.clear();
     Menu.Release();
     CutPreview.Release();

@@ -16,6 +16,7 @@ bool IsKeyCode(int key) { return key >= 0 && key < CMgrInput::kKeyCount; }
 void CMgrInput::Init()
 {
     Reset();
+    leftHeld = false;
     cursorHeld = false;
 }
 
@@ -64,10 +65,28 @@ void CMgrInput::HoldCursorAtPress(bool down)
     heldCursor = InputHub::Cursor();  // the hub has just taken the press's position
 }
 
+void CMgrInput::CountLeftPress(Point where)
+{
+    ++leftPresses;
+    leftPressPoint = where;
+}
+
+void CMgrInput::SetLeftButton(bool down)
+{
+    if (down && !leftButton) CountLeftPress(GetCursor());
+    if (!down && leftHeld) leftReleaseFrame = frames;
+    leftButton = down;
+    leftHeld = down;
+}
+
 void CMgrInput::OnLeftButton(bool down)
 {
     HoldCursorAtPress(down);
-    if (!HoldBackRelease(kLeftSlot, down)) leftButton = down;
+    if (down) CountLeftPress(InputHub::Cursor());
+    if (HoldBackRelease(kLeftSlot, down)) return;
+    if (!down && leftHeld) leftReleaseFrame = frames;
+    leftButton = down;
+    leftHeld = down;
 }
 
 void CMgrInput::OnRightButton(bool down)
@@ -78,15 +97,18 @@ void CMgrInput::OnRightButton(bool down)
 
 void CMgrInput::EndFrame()
 {
+    ++frames;
     cursorHeld = false;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
-            if (slot == kLeftSlot)
-                leftButton = false;
-            else if (slot == kRightSlot)
+            if (slot == kLeftSlot) {
+                leftButton = leftHeld = false;
+                leftReleaseFrame = frames;  // the next frame sees it
+            } else if (slot == kRightSlot) {
                 rightButton = false;
-            else
+            } else {
                 keys[slot] = 0;
+            }
         }
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;

@@ -18,7 +18,8 @@ public:
     void KeyDown(int key);
     void KeyUp(int key);
     bool IsKeyDown(int key) const;
-    void SetLeftButton(bool down) { leftButton = down; }
+    // Level setter; a down that finds the flag up counts as a new press at the cursor.
+    void SetLeftButton(bool down);
     void SetRightButton(bool down) { rightButton = down; }
     // What the window procedure reports, as it arrives. A press sets its flag
     // at once. A release clears it at once too, unless no frame has seen the
@@ -32,6 +33,20 @@ public:
     // releases held back take effect.
     void EndFrame();
     bool IsLeftButtonDown() const { return leftButton; }
+    // The left button as the hand holds it: Reset does not clear it, so a
+    // widget that consumed a press still sees where it ends.
+    bool IsLeftButtonHeld() const { return leftHeld; }
+    // Counts the left button's presses (0 before the first): a widget tells
+    // the press it took from a later one.
+    unsigned LeftPressNumber() const { return leftPresses; }
+    // Where the latest left press happened, in back-buffer pixels.
+    Point LeftPressPoint() const { return leftPressPoint; }
+    // Counts the frames ended so far (EndFrame): the number of the frame now.
+    unsigned FrameNumber() const { return frames; }
+    // The frame that first sees the left button up after its last press.
+    unsigned LeftReleaseFrame() const { return leftReleaseFrame; }
+    // The left button's level only: the press is taken, the keys stay.
+    void ConsumeLeftButton() { leftButton = false; }
     bool IsRightButtonDown() const { return rightButton; }
     // Every key flag and both buttons back to 0.
     void Reset();
@@ -55,10 +70,16 @@ private:
     bool HoldBackRelease(int slot, bool down);
     // A button going down before any frame saw another: the cursor stays there.
     static void HoldCursorAtPress(bool down);
+    void CountLeftPress(Point where);
 
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
     bool rightButton = false;
+    bool leftHeld = false;
+    unsigned leftPresses = 0;
+    Point leftPressPoint{};
+    unsigned frames = 0;
+    unsigned leftReleaseFrame = 0;
     // Pressed since the last frame ended: no frame has seen it yet.
     bool unseen[kSlotCount] = {};
     // Released before any frame saw the press: cleared at the end of the frame.

@@ -4,6 +4,7 @@
 #include "app/CApp.h"
 #include "app/CommandLine.h"
 #include "platform/Memory.h"
+#include "screens/CPictureOpening.h"
 
 int main(int argc, char** argv)
 {
@@ -16,5 +17,8 @@ int main(int argc, char** argv)
     App.StartUp();
     App.Run();
     App.CloseDown();
+    // Everything the game writes is written; a decoder that cannot be
+    // stopped is not waited for.
+    CPictureOpening::EndProcessIfStillDecoding(0);
     return 0;
 }

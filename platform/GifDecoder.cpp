@@ -109,7 +109,7 @@ void IndicesToColours(const GifPixelType* indices, int width, const std::array<C
 }  // namespace
 
 bool GifDecoder::Decode(const void* data, std::size_t size, long long maxPixels, Colour backdrop, Surface& out,
-                        std::string& error)
+                        std::string& error, const std::atomic<bool>* stop)
 {
     out = Surface();
     MemoryReader reader{static_cast<const GifByteType*>(data), data ? size : 0};
@@ -133,16 +133,15 @@ bool GifDecoder::Decode(const void* data, std::size_t size, long long maxPixels,
     Surface picture(width, height);
     picture.Fill(backdrop);
     std::vector<GifPixelType> line(static_cast<std::size_t>(width));
-    int rowsRead = 0;
+    // Every row must come from the file: a frame cut short or damaged part
+    // way is refused, not shown with the missing rows made up.
     for (int y : RowOrder(height, gif->Image.Interlace)) {
-        // A frame cut short or damaged part way keeps the rows read before;
-        // the rest show the backdrop.
-        if (DGifGetLine(gif.get(), line.data(), width) == GIF_ERROR) {
-            if (rowsRead == 0) return Failed(gif->Error, error);
-            break;
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            error = "stopped";
+            return false;
         }
+        if (DGifGetLine(gif.get(), line.data(), width) == GIF_ERROR) return Failed(gif->Error, error);
         IndicesToColours(line.data(), width, colours, picture.Row(y));
-        ++rowsRead;
     }
     out = std::move(picture);
     return true;

@@ -5,6 +5,7 @@
 // comes out opaque. Fails with the library's own words, never ends the program.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 
@@ -13,6 +14,7 @@
 class GifDecoder {
 public:
     // maxPixels: what the caller reckoned memory for; a larger frame is refused.
+    // Decoding stops at the next row once `stop` is set.
     static bool Decode(const void* data, std::size_t size, long long maxPixels, Colour backdrop, Surface& out,
-                       std::string& error);
+                       std::string& error, const std::atomic<bool>* stop = nullptr);
 };

@@ -3,19 +3,34 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <climits>
 
+#include "platform/HeifLayout.h"
+#include "platform/PictureDecoder.h"
+
 namespace {
+
+// The longest side of a picture of `pixels` pixels `aspect` times as long as wide.
+constexpr int LongestSide(long long pixels, long long aspect)
+{
+    long long side = 1;
+    while ((side + 1) * (side + 1) <= pixels * aspect) ++side;
+    return static_cast<int>(side);
+}
 
 int Blend(int value, int alpha, int backdrop) { return (value * alpha + backdrop * (255 - alpha) + 127) / 255; }
 
 }  // namespace
+
+const int HeifDecoder::kMaxSide = LongestSide(PictureDecoder::kMemoryBudget / PictureDecoder::kHeifBytesPerPixel, 4);
 
 struct HeifDecoder::State {
     heif_context* context = nullptr;
     heif_image_handle* handle = nullptr;
     std::string message;
     bool tooLarge = false;
+    long long pixelsToDecode = 0;
 
     bool Check(const heif_error& error)
     {
@@ -58,8 +73,21 @@ bool HeifDecoder::Open(const void* data, std::size_t size)
         s.Close();
         return false;
     }
+    s.pixelsToDecode = static_cast<long long>(Width()) * Height();
+    HeifLayout layout;
+    if (layout.Read(static_cast<const unsigned char*>(data), size)) {
+        s.pixelsToDecode = std::max(s.pixelsToDecode, layout.LargestPixels());
+        if (layout.LongestSide() >= kMaxSide) {
+            s.message = "a grid or a coded picture is larger than the library's largest side";
+            s.tooLarge = true;
+            s.Close();
+            return false;
+        }
+    }
     return true;
 }
+
+long long HeifDecoder::PixelsToDecode() const { return state->handle ? state->pixelsToDecode : 0; }
 
 // The handle's size is the one after the file's own turning and mirroring,
 // which decoding applies.

@@ -12,8 +12,10 @@
 
 class HeifDecoder {
 public:
-    // Wider or higher than this many pixels is refused by the library itself.
-    static constexpr int kMaxSide = 32768;
+    // Wider or higher than this many pixels is refused by the library itself:
+    // the longest side a picture within the memory budget can have at the
+    // most elongated shape the game still cuts (four times as long as wide).
+    static const int kMaxSide;
 
     HeifDecoder();
     ~HeifDecoder();
@@ -26,6 +28,10 @@ public:
     // The upright size.
     int Width() const;
     int Height() const;
+    // The most pixels any one picture in the file holds while decoding: its
+    // size tag, a grid's canvas, each coded picture's own size; known before
+    // decoding, so that a size tag that lies is caught first.
+    long long PixelsToDecode() const;
     bool Decode(Colour backdrop, Surface& out);
     const std::string& ErrorMessage() const;
     // The last step failed because the picture is beyond the library's limits.

@@ -6,6 +6,7 @@
 // program.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -57,6 +58,11 @@ public:
 
     // Why the last step failed.
     const std::string& ErrorMessage() const;
+    // It failed because its scans would take more work than any photograph's,
+    // or because it was stopped.
+    bool TooMuchWork() const;
+    // Decoding stops soon after `stop` is set (from any thread).
+    void SetStop(const std::atomic<bool>* stop);
 
 private:
     struct State;

@@ -10,15 +10,15 @@
 #include "platform/HeifDecoder.h"
 #include "platform/JpegDecoder.h"
 #include "platform/SdlPictureDecoder.h"
+#include "platform/TiffDecoder.h"
+#include "platform/WebpDecoder.h"
 
 namespace {
 
 // Bytes a pixel of the whole picture costs at the peak of decoding, beyond
 // JPEG's own reckoning: the library's copy, its copy as red, green, blue and
-// alpha, and ours (a turned copy is made after the library's are gone);
-// libheif holds the picture's planes and its converted copy beside ours.
+// alpha, and ours (a turned copy is made after the library's are gone).
 constexpr long long kSdlBytesPerPixel = 12;
-constexpr long long kHeifBytesPerPixel = 12;
 constexpr long long kLargestSide = 1LL << 30;
 
 // Bytes for a picture of that many pixels, at most the largest number there
@@ -33,6 +33,8 @@ long long BytesFor(long long pixels, long long bytesPerPixel)
 static_assert(PictureDecoder::kMemoryBudget == JpegDecoder::kMemoryBudget, "one budget for every picture");
 
 PictureDecoder::PictureDecoder() = default;
+
+void PictureDecoder::PrepareLibraries() { SdlPictureDecoder::Prepare(); }
 PictureDecoder::~PictureDecoder() = default;
 
 bool PictureDecoder::Fail(Failure why, const std::string& words)
@@ -65,6 +67,7 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         return Fail(Failure::NotAPicture, "no known picture format");
     case PictureFormat::Jpeg:
         jpeg = std::make_unique<JpegDecoder>();
+        jpeg->SetStop(stop);
         if (!jpeg->Init() || !jpeg->ReadHeaderFromMemory(data, count)) return Fail(Failure::Damaged, jpeg->ErrorMessage());
         width = jpeg->Width();
         height = jpeg->Height();
@@ -84,7 +87,13 @@ bool PictureDecoder::Open(const void* data, std::size_t count)
         }
         width = heif->Width();
         height = heif->Height();
-        memoryNeeded = BytesFor(static_cast<long long>(width) * height, bytesPerPixel);
+        memoryNeeded = BytesFor(heif->PixelsToDecode(), bytesPerPixel);
+        if (memoryNeeded > kMemoryBudget && heif->PixelsToDecode() > static_cast<long long>(width) * height) {
+            // The size the file gives is not the size it decodes to: the
+            // sentence for the player names no size.
+            width = height = 0;
+            return Fail(Failure::TooLarge, "a grid or a coded picture is larger than the size the file gives");
+        }
         break;
     default:
         bytesPerPixel = kSdlBytesPerPixel;
@@ -127,7 +136,8 @@ bool PictureDecoder::Decode(Surface& out)
     if (memoryNeeded > kMemoryBudget) return Fail(Failure::TooLarge, "decoding would take more memory than allowed");
     try {
         if (jpeg) {
-            if (!jpeg->ReadImage(out)) return Fail(Failure::Damaged, jpeg->ErrorMessage());
+            if (!jpeg->ReadImage(out))
+                return Fail(jpeg->TooMuchWork() ? Failure::TooSlow : Failure::Damaged, jpeg->ErrorMessage());
             return true;
         }
         if (heif) {
@@ -136,11 +146,17 @@ bool PictureDecoder::Decode(Surface& out)
         }
         Surface raw;
         std::string words;
-        const bool decoded = format == PictureFormat::Gif
-                                 ? GifDecoder::Decode(bytes, size, static_cast<long long>(width) * height, kBackdrop,
-                                                      raw, words)
-                                 : SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
-        if (!decoded) return Fail(Failure::Damaged, words);
+        const long long pixels = static_cast<long long>(width) * height;
+        bool decoded = false;
+        if (format == PictureFormat::Gif)
+            decoded = GifDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words, stop);
+        else if (format == PictureFormat::Webp)
+            decoded = WebpDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+        else if (format == PictureFormat::Tiff)
+            decoded = TiffDecoder::Decode(bytes, size, pixels, kBackdrop, raw, words);
+        else
+            decoded = SdlPictureDecoder::Decode(bytes, size, format, kBackdrop, raw, words);
+        if (!decoded) return Fail(stop && stop->load() ? Failure::TooSlow : Failure::Damaged, words);
         // The budget was reckoned from the header: a picture larger than it
         // said is not what the file claims to be.
         if (static_cast<long long>(raw.Width()) * raw.Height() > static_cast<long long>(width) * height)

@@ -8,6 +8,7 @@
 // The picture comes out upright and opaque. Works without a window.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ class PictureDecoder {
 public:
     // The most memory decoding one picture may take.
     static constexpr long long kMemoryBudget = 640LL << 20;
+    // Bytes a pixel of a HEIF or AVIF picture costs at the peak of decoding:
+    // libheif's planes, its converted copy, and ours.
+    static constexpr long long kHeifBytesPerPixel = 12;
     // Transparent parts of a picture are shown over this grey.
     static constexpr Colour kBackdrop = MakeColour(128, 128, 128);
 
@@ -30,9 +34,12 @@ public:
         NotAPicture,  // no format the game reads
         TooLarge,     // decoding would take more than the memory budget
         Damaged,      // the format is known but the file does not decode
+        TooSlow,      // decoding would take far longer than any picture should
     };
 
     PictureDecoder();
+    // Once, on the main thread, before decoding on any other thread.
+    static void PrepareLibraries();
     ~PictureDecoder();
     PictureDecoder(const PictureDecoder&) = delete;
     PictureDecoder& operator=(const PictureDecoder&) = delete;
@@ -52,6 +59,9 @@ public:
     // stays at least this large (only JPEG reduces while decoding).
     void ScaleToAtLeast(int minWidth, int minHeight);
     bool Decode(Surface& out);
+    // Decoding stops soon after `stop` is set, from any thread, failing as
+    // TooSlow (JPEG and GIF; the other libraries cannot be stopped).
+    void SetStop(const std::atomic<bool>* flag) { stop = flag; }
 
     Failure GetFailure() const { return failure; }
     // The library's own words about the failure; for the log.
@@ -60,6 +70,7 @@ public:
 private:
     bool Fail(Failure why, const std::string& words);
 
+    const std::atomic<bool>* stop = nullptr;
     std::unique_ptr<JpegDecoder> jpeg;
     std::unique_ptr<HeifDecoder> heif;
     const void* bytes = nullptr;

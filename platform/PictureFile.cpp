@@ -19,7 +19,8 @@ PictureFile::Outcome PictureFile::Read(const std::string& path, std::vector<unsi
     if (fd < 0) {
         const int error = errno;
         detail = std::strerror(error);
-        if (error == ENOENT || error == ENOTDIR) return Outcome::Missing;
+        // A link that leads nowhere, or round in a loop, finds no file either.
+        if (error == ENOENT || error == ENOTDIR || error == ELOOP) return Outcome::Missing;
         return Outcome::Unreadable;
     }
     struct stat info {};

@@ -18,8 +18,6 @@ const char* TypeName(PictureFormat format)
 {
     switch (format) {
     case PictureFormat::Png: return "PNG";
-    case PictureFormat::Webp: return "WEBP";
-    case PictureFormat::Tiff: return "TIF";
     case PictureFormat::Bmp: return "BMP";
     case PictureFormat::Tga: return "TGA";
     default: return nullptr;
@@ -76,6 +74,33 @@ bool PngChunksWhole(const unsigned char* data, std::size_t size)
     return false;
 }
 
+// The picture library reads a TGA without looking where its data ends: rows
+// past the end come out black, and a run that would reach past the end is
+// repeated to fill the picture. So the pixel data is walked first: it must
+// hold every pixel of the picture, and no run may reach past its last one.
+bool TgaPixelsWhole(const unsigned char* data, std::size_t size)
+{
+    if (size < 18) return false;
+    auto le16 = [data](std::size_t at) { return static_cast<std::size_t>(data[at] | data[at + 1] << 8); };
+    const unsigned imageType = data[2];
+    const std::size_t colourMap = data[1] == 1 ? le16(5) * ((data[7] + 7u) / 8) : 0;
+    const std::size_t pixelBytes = (data[16] + 7u) / 8;
+    const unsigned long long pixels = static_cast<unsigned long long>(le16(12)) * le16(14);
+    std::size_t at = 18 + data[0] + colourMap;
+    if (imageType < 9) return at <= size && (size - at) / pixelBytes >= pixels;
+    unsigned long long done = 0;
+    while (done < pixels) {
+        if (at >= size) return false;
+        const unsigned packet = data[at++];
+        const unsigned count = (packet & 0x7F) + 1;
+        const std::size_t bytes = (packet & 0x80) ? pixelBytes : count * pixelBytes;
+        if (count > pixels - done || bytes > size - at) return false;
+        done += count;
+        at += bytes;
+    }
+    return true;
+}
+
 // The locked RGBA32 picture, laid over the backdrop colour.
 void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 {
@@ -98,6 +123,8 @@ void LayOverBackdrop(const SDL_Surface& rgba, Colour backdrop, Surface& out)
 
 bool SdlPictureDecoder::Reads(PictureFormat format) { return TypeName(format) != nullptr; }
 
+void SdlPictureDecoder::Prepare() { CapAllocations(); }
+
 bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
                                std::string& error)
 {
@@ -110,7 +137,11 @@ bool SdlPictureDecoder::Decode(const void* data, std::size_t size, PictureFormat
         error = "a PNG chunk runs past the end of the file, or the end chunk is missing";
         return false;
     }
-    CapAllocations();
+    if (format == PictureFormat::Tga && !TgaPixelsWhole(static_cast<const unsigned char*>(data), size)) {
+        error = "the TGA's pixel data ends before its picture does, or a run reaches past it";
+        return false;
+    }
+    Prepare();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, type) : nullptr;
     if (!decoded) {

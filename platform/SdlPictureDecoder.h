@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Decodes PNG, WebP, TIFF, BMP and TGA pictures held in
+// Decodes PNG, BMP and TGA pictures held in
 // memory, through the SDL picture library. Transparent parts are laid over a
 // backdrop colour, so the picture comes out opaque. Fails with the library's
 // own words, never ends the program.
@@ -15,6 +15,9 @@ class SdlPictureDecoder {
 public:
     // True for the formats this decoder reads.
     static bool Reads(PictureFormat format);
+    // Sets SDL's allocator cap once; on the frame thread before any decoding
+    // thread starts, so that no thread changes it while another allocates.
+    static void Prepare();
     static bool Decode(const void* data, std::size_t size, PictureFormat format, Colour backdrop, Surface& out,
                        std::string& error);
 };

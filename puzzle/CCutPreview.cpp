@@ -2,6 +2,7 @@
 #include "puzzle/CCutPreview.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "puzzle/CGame.h"
@@ -35,20 +36,31 @@ void CCutPreview::ChoosePicture(int index)
     ChoosePictureFile(name);
 }
 
-bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
+PictureCopies CCutPreview::PictureSizes()
 {
     PictureCopies copies;
     copies.smallSize = kSmallSize;
     copies.workSize = kWorkSize;
     // The smallest cut must fit across the shorter side too.
     copies.minSide = static_cast<float>(kMinPieces * kMinCellPixels);
+    return copies;
+}
+
+bool CCutPreview::ChoosePictureFile(const char* fileName, std::string* message)
+{
+    PictureCopies copies = PictureSizes();
     if (!ImageMgr.LoadPicture(fileName, copies, message)) return false;
+    TakePicture(copies, fileName);
+    return true;
+}
+
+void CCutPreview::TakePicture(PictureCopies& copies, const char* fileName)
+{
     small = std::move(copies.small);
     work = std::move(copies.work);
     clean = std::move(copies.clean);
     Game.SetImageName(fileName);
     ImageMgr.LoadImage(frame, res::kPreviewFrame);
-    return true;
 }
 
 void CCutPreview::TestHookSetPicture(const CImage& picture)
@@ -60,9 +72,13 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
     small.surface = PictureScaler::Resize(picture.surface, Trunc(small.width), Trunc(small.height));
 }
 
+// No cell narrower or lower than 33 pixels; the slider runs along the
+// picture's longer side, from 4 to as many as that side takes.
 void CCutPreview::SetCutLimits()
 {
-    maxPieces = std::min(Trunc(clean.width / kMinCellPixels), Trunc(clean.height / kMinCellPixels));
+    maxColumns = Trunc(clean.width / kMinCellPixels);
+    maxRows = Trunc(clean.height / kMinCellPixels);
+    maxPieces = std::max(maxColumns, maxRows);
     minPieces = kMinPieces;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
 }
@@ -70,15 +86,23 @@ void CCutPreview::SetCutLimits()
 void CCutPreview::SetDefaults()
 {
     SetCutLimits();
-    columns = minPieces + (maxPieces - minPieces) / 2;
-    rows = columns;
+    SetPieces(minPieces + (maxPieces - minPieces) / 2);
     SetSmoothType(chosenSmooth);  // lays out and draws the cut
 }
 
+// Pieces as near square as the lattice allows: the shorter side gets the
+// count that keeps its cells nearest the longer side's, at least 4 (as the
+// picture allows) and no more than its 33-pixel limit.
 void CCutPreview::SetPieces(int count)
 {
-    columns = count;
-    rows = count;
+    const bool wide = clean.width >= clean.height;
+    const float longer = wide ? clean.width : clean.height, shorter = wide ? clean.height : clean.width;
+    const int shorterLimit = std::max(1, wide ? maxRows : maxColumns);
+    const int nearest = longer > 0 ? static_cast<int>(std::lround(static_cast<float>(count) * shorter / longer)) : count;
+    // Never more across the shorter side than along the longer one.
+    const int across = std::clamp(nearest, std::max(1, std::min({kMinPieces, shorterLimit, count})), shorterLimit);
+    columns = wide ? count : across;
+    rows = wide ? across : count;
 }
 
 void CCutPreview::Refresh()
@@ -274,9 +298,16 @@ bool CCutPreview::IsRingCell(int column, int row) const
     return Options.border && (column == 0 || column == columns - 1 || row == 0 || row == rows - 1);
 }
 
+// A dark line a pixel down and right of every white one, all dark lines
+// first: the cut shows on light pictures as on dark ones.
 void CCutPreview::Redraw()
 {
     CopyCleanOntoWork();
+    const Pen light = work.surface.SelectPen(Pen{kShadeColour, 1, PenStyle::Solid});
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < rows; ++row) DrawCellOutline(column, row, 1);
+    }
+    work.surface.SelectPen(light);
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rows; ++row) DrawCell(column, row);
     }
@@ -284,14 +315,17 @@ void CCutPreview::Redraw()
 
 // In the menu the ring of a Border cut shows as one piece, so its cells are
 // not outlined.
-void CCutPreview::DrawCell(int column, int row)
+void CCutPreview::DrawCell(int column, int row) { DrawCellOutline(column, row, 0); }
+
+void CCutPreview::DrawCellOutline(int column, int row, int shift)
 {
     if (IsRingCell(column, row)) return;
     Point outline[kOutlinePoints];
     GetCellOutline(column, row, outline);
     for (int i = 0; i < kOutlinePoints; i += 4) {
         const Point* p = outline + i;
-        ImageMgr.DrawBezier(work.surface, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+        ImageMgr.DrawBezier(work.surface, p[0].x + shift, p[0].y + shift, p[1].x + shift, p[1].y + shift,
+                            p[2].x + shift, p[2].y + shift, p[3].x + shift, p[3].y + shift);
     }
 }
 

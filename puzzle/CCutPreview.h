@@ -15,6 +15,7 @@
 
 #include "platform/Surface.h"
 #include "resources/CImage.h"
+#include "resources/CMgrImage.h"
 
 class CCutPreview {
 public:
@@ -36,11 +37,17 @@ public:
     // for the player in `message`; without `message` that is a critical error.
     void ChoosePicture(int index);
     bool ChoosePictureFile(const char* fileName, std::string* message = nullptr);
+    // The same in two halves, for a picture decoded on a thread of its own:
+    // the sizes it is wanted at, and taking its copies once they are made.
+    static PictureCopies PictureSizes();
+    void TakePicture(PictureCopies& copies, const char* fileName);
     // The default cut of a freshly chosen picture.
     void SetDefaults();
     // The part of SetDefaults that loading a saved game needs: the picture's
     // smallest and largest cuts and the pen of the cut lines.
     void SetCutLimits();
+    // The slider's choice: this many pieces along the picture's longer side,
+    // and along the shorter as many as keep the pieces nearest square.
     void SetPieces(int count);
     void Refresh();
     // The player's choice of edge style: kept for the next picture (and the
@@ -90,8 +97,13 @@ public:
     float GetProgress() const { return progress; }
     int GetColumns() const { return columns; }
     int GetRows() const { return rows; }
+    // The slider's range: pieces along the longer side.
     int GetMinPieces() const { return minPieces; }
     int GetMaxPieces() const { return maxPieces; }
+    int GetPiecesAlongLongerSide() const { return clean.width >= clean.height ? columns : rows; }
+    // The most pieces across and down: no cell under 33 pixels.
+    int GetMaxColumns() const { return maxColumns; }
+    int GetMaxRows() const { return maxRows; }
     int GetPieceCount() const { return columns * rows; }
 
     // Test hook: installs a picture made by the test as work and clean (and a
@@ -105,6 +117,10 @@ private:
     void DisplaceVerticalEdges(bool& flip);
     void Displace(int index, float dx, float dy);
     bool IsRingCell(int column, int row) const;
+    // The cell's outline in the selected pen, moved `shift` pixels down and right.
+    void DrawCellOutline(int column, int row, int shift);
+    // The line beside each cut line, dark on light pictures.
+    static constexpr Colour kShadeColour = MakeColour(24, 24, 24);
 
     CImage frame;
     CImage small;
@@ -123,6 +139,8 @@ private:
     bool buildDone = false;
     int minPieces = 4;
     int maxPieces = 0;
+    int maxColumns = 0;
+    int maxRows = 0;
     float smoothType = kSmoothEasy;
     float chosenSmooth = kSmoothEasy;
 };

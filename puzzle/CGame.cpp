@@ -11,6 +11,7 @@
 
 #include "app/CLog.h"
 #include "app/CSystem.h"
+#include "puzzle/ArrangeLayout.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 
@@ -19,8 +20,7 @@ CGame Game;
 namespace {
 
 constexpr float kArrangeLeft = 20.0f;
-constexpr float kArrangeTop = 50.0f;
-// Between two arranged pieces' boxes.
+// Between the top bars and the first row.
 constexpr float kArrangeGap = 4.0f;
 
 }  // namespace
@@ -57,48 +57,61 @@ void CGame::SetImageName(const char* fileName)
     std::snprintf(imageName, sizeof imageName, "%s", fileName);
 }
 
-// Rows are wrapped by the pieces' real boxes, tabs and all, so that none
-// reaches past the board's right edge. When the rows would reach below the
-// board they are drawn closer together, each overlapping the one before by
-// the same share, so that every piece stays on the board and partly in view.
+// The loose single pieces go in rows over the free board, below the top bars,
+// by their real boxes, tabs and all, and never onto a built group (hidden
+// ones included: they show again when the edge filter goes off). The hidden
+// loose pieces follow the shown ones, so that the board is tidy with the
+// filter off too. When the rows don't fit they are packed tighter, then laid
+// over loose pieces (ArrangeLayout).
 void CGame::ArrangePieces()
 {
+    BeginAction();
     movingSelection = false;
     holdingGroup = false;
     hasSelection = false;
     DeselectAll();
-    struct Placed {
-        CGroup* group;
-        float x;
-        int row;
-    };
-    std::vector<Placed> placed;
-    std::vector<float> rowTop{kArrangeTop}, rowHeight{0};
-    float x = kArrangeLeft;
-    for (CGroup& group : groups) {
-        if (group.members.size() != 1 || group.hidden || !IsValidPieceIndex(group.members.front())) continue;
-        const CPiece& piece = pieces[group.members.front()];
-        if (x > kArrangeLeft && x + piece.width > kBoardRight) {
-            x = kArrangeLeft;
-            rowTop.push_back(rowTop.back() + rowHeight.back() + kArrangeGap);
-            rowHeight.push_back(0);
+    std::vector<LayoutBox> built;
+    std::vector<CGroup*> loose;
+    for (bool shown : {true, false}) {
+        for (CGroup& group : groups) {
+            if (group.hidden == shown || group.members.empty()) continue;
+            if (group.members.size() > 1) {
+                built.push_back(ImageBox(group));
+            } else if (IsValidPieceIndex(group.members.front())) {
+                loose.push_back(&group);
+            }
         }
-        placed.push_back({&group, x, static_cast<int>(rowTop.size()) - 1});
-        x += piece.width + kArrangeGap;
-        rowHeight.back() = std::max(rowHeight.back(), piece.height);
     }
-    const float lastTop = rowTop.back();
-    const float room = kBoardBottom - rowHeight.back() - kArrangeTop;
-    const float squeeze = lastTop > kArrangeTop && lastTop - kArrangeTop > room ? room / (lastTop - kArrangeTop) : 1.0f;
-    for (std::size_t r = 0; r < rowTop.size(); ++r) {
-        rowTop[r] = kArrangeTop + (rowTop[r] - kArrangeTop) * squeeze;
-        rowTop[r] = std::max(kArrangeTop, std::min(rowTop[r], kBoardBottom - rowHeight[r]));
+    std::vector<ArrangeLayout::Item> items;
+    for (const CGroup* group : loose) {
+        const CPiece& piece = pieces[group->members.front()];
+        items.push_back({piece.width, piece.height});
     }
-    for (const Placed& p : placed) {
-        const CPiece& piece = pieces[p.group->members.front()];
-        p.group->x = p.x - piece.x;
-        p.group->y = rowTop[static_cast<std::size_t>(p.row)] - piece.y;
+    const LayoutBox board{kArrangeLeft, kTopBarsBottom + kArrangeGap, kBoardRight, kBoardBottom};
+    const std::vector<ArrangeLayout::Place> places = ArrangeLayout::Lay(board, built, items);
+    for (std::size_t i = 0; i < loose.size(); ++i) {
+        if (!places[i].placed) continue;
+        const CPiece& piece = pieces[loose[i]->members.front()];
+        loose[i]->x = places[i].x - piece.x;
+        loose[i]->y = places[i].y - piece.y;
     }
+    EndAction();
+}
+
+LayoutBox CGame::ImageBox(const CGroup& group) const
+{
+    LayoutBox box;
+    bool any = false;
+    for (int m : group.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        const CPiece& p = pieces[m];
+        const LayoutBox piece{group.x + p.x, group.y + p.y, group.x + p.x + p.width, group.y + p.y + p.height};
+        box = any ? LayoutBox{std::min(box.left, piece.left), std::min(box.top, piece.top),
+                              std::max(box.right, piece.right), std::max(box.bottom, piece.bottom)}
+                  : piece;
+        any = true;
+    }
+    return box;
 }
 
 void CGame::SyncInGroup()
@@ -115,10 +128,14 @@ void CGame::DeselectAll()
     for (CGroup& group : groups) group.selected = false;
 }
 
+// The puzzle is gone: so are its undo steps.
 void CGame::ClearGroups()
 {
     groups.clear();
     drawOrder.clear();
+    history.Clear();
+    actionPending = false;
+    joinFlash.Stop();
 }
 
 void CGame::ShowBanner(const char* text, float seconds)

@@ -17,8 +17,12 @@
 
 #include "platform/Paths.h"
 #include "platform/Surface.h"
+#include "puzzle/ArrangeLayout.h"
+#include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
+#include "puzzle/CJoinFlash.h"
 #include "puzzle/CPiece.h"
+#include "puzzle/PuzzleRecords.h"
 
 struct SavedGame;
 
@@ -29,6 +33,7 @@ struct FloatPoint {
 
 class CGame {
 public:
+    static constexpr const char* kSavedGameName = "game.pvs";
     // The four board colours the in-game panel offers; the first is the default.
     static constexpr int kBoardColours[4][3] = {{127, 154, 168}, {0, 122, 183}, {242, 205, 186}, {170, 103, 103}};
     // Grey of the outline drawn around each piece's image.
@@ -72,10 +77,12 @@ public:
     // corners, so that neighbouring images meet exactly, and sets its extent.
     void LayOutGroup(int group);
 
-    // Lays the loose single pieces out in rows, each wholly on the board
-    // below the top bars; when there are more rows than the board holds,
-    // the rows overlap.
+    // Lays the loose single pieces out in rows on the free board, each wholly
+    // below the top bars and none on a built group; when the rows don't fit
+    // they are packed tighter, then laid over other loose pieces.
     void ArrangePieces();
+    // Where the group's pieces' images reach on the board.
+    LayoutBox ImageBox(const CGroup& group) const;
     void SyncInGroup();
     void DeselectAll();
     void ClearGroups();
@@ -95,14 +102,38 @@ public:
     enum class SaveResult { Saved, NothingToSave, Failed };
     SaveResult SaveGame();
     // Saves the unsolved puzzle in play when it changed since it was last
-    // saved or loaded (or started): the player is leaving it.
+    // saved or loaded (or started): the player is leaving it. Its own file
+    // on the shelf is written in any case, with the clock as it stands.
     SaveResult AutoSave();
     bool HasUnsavedChanges() const;
     // The whole file is read and checked, and the puzzle built from it,
     // before the puzzle in play is given up: only a saved game that loads
     // replaces it. Missing and Damaged leave everything as it was.
-    enum class LoadResult { Loaded, Missing, Damaged };
-    LoadResult LoadGame();
+    // PictureMissing: the player's own picture behind the save is gone
+    // (GetMissingPicture names it).
+    enum class LoadResult { Loaded, Missing, Damaged, PictureMissing };
+    LoadResult LoadGame(const char* fileName = kSavedGameName);
+    const std::string& GetMissingPicture() const { return missingPicture; }
+
+    // The shelf of puzzles in progress, one per picture (CGameShelf.cpp).
+    // Seconds of play between two saves of a changed puzzle to its own file.
+    static constexpr float kShelfSeconds = 30.0f;
+    // LOAD GAME: the most recently saved of "game.pvs" and the shelf's
+    // puzzles; a damaged one is skipped with a log line.
+    LoadResult LoadNewest();
+    // The puzzle in play to its own file now, when it is unsolved.
+    void KeepOnShelf();
+    // The solve of the puzzle now finished: its time and the records after it.
+    const PuzzleRecords::Finish& GetFinish() const { return finish; }
+    // Seconds the finished picture has been shown.
+    float GetSecondsSinceSolved() const { return secondsSinceSolved; }
+    // "SOLVED IN 4:39  -  BEST TIME 3:58", or that it is a new best.
+    std::string FinishLine() const;
+    // A time of play as the finish tells it: "4:39", "1:02:03".
+    static std::string FormatDuration(float seconds);
+    // The panel's LOAD: back to the saved game. When that is this same
+    // puzzle, undo takes the load back like any other action.
+    LoadResult LoadGameInPlay();
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -121,6 +152,12 @@ public:
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
+    // Undo and redo of the player's actions on the puzzle in play: drops and
+    // the joins they made, moved selections, Arrange, the in-game LOAD. Every
+    // group goes back exactly; answers false with nothing to take back.
+    bool Undo();
+    bool Redo();
+    const CBoardHistory& GetHistory() const { return history; }
     // The player's hand on the board, called from Update.
     void HandleMouse();
     void PickUp();
@@ -150,6 +187,9 @@ public:
     bool IsSelecting() const { return selecting; }
     bool HasSelection() const { return hasSelection; }
     bool IsMovingSelection() const { return movingSelection; }
+    const CJoinFlash& GetJoinFlash() const { return joinFlash; }
+    // Test hook: a selection resting on the groups marked selected.
+    void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
 
@@ -171,11 +211,20 @@ private:
     // Loading a saved game: the puzzle emptied, and rebuilt from a file that
     // has been read and checked.
     void ClearForLoad();
-    bool BuildFromSave(const SavedGame& saved);
+    bool BuildFromSave(const SavedGame& saved, const char* fileName);
     // The puzzle in play as the saved game holds it.
     SavedGame ToSaved() const;
     // The saved game's text without the play time: what "changed" compares.
     static std::string Fingerprint(const SavedGame& saved);
+
+    // The shelf's side of a frame of play: the puzzle goes to its own file
+    // after a join, and every kShelfSeconds of play when it changed.
+    void KeepWhilePlaying();
+    // A solved puzzle is in progress no more: off the shelf, and out of
+    // "game.pvs" when that holds it.
+    void TakeSolvedOffShelf();
+    void ResetShelfState();
+    void DrawFinish() const;
 
     // The board, one frame at a time.
     void DrawPanel() const
@@ -188,6 +237,9 @@ private:
     void KeepOnBoard(CGroup& group);
     void DrawGroups();
     void DrawSavedBanner(float dt);
+    // The bottom bar's count: pieces joined out of all.
+    void DrawJoinedCount() const;
+    int JoinedPieces() const;
     void UpdatePictureWindow();
     void UpdateSelectionRectangle(float dt);
     // The pulse of the selection rectangle and of the selected pieces' edges.
@@ -206,12 +258,27 @@ private:
     // The groups of the dropped group's candidates that fit against it.
     std::vector<int> CollectFittingGroups() const;
     void JoinGroups(const std::vector<int>& joining);
+    // Undo (CGameUndo.cpp): the board before an action, kept when the action
+    // changed it.
+    BoardSnapshot CaptureBoard() const;
+    void RestoreBoard(const BoardSnapshot& snapshot);
+    void BeginAction();
+    void EndAction();
+    void HandleUndoKeys();
 
     bool savedBanner = false;
     float savedBannerTime = 0;
     const char* bannerText = "GAME SAVED!";
     // The puzzle as last saved or loaded; empty for one never saved.
     std::string savedFingerprint;
+    // The puzzle as it last went to its own file on the shelf, the play time
+    // then, and the group count of the last frame (a join lowers it).
+    std::string shelvedFingerprint;
+    float shelvedAt = 0;
+    std::size_t lastGroupCount = 0;
+    std::string missingPicture;
+    PuzzleRecords::Finish finish;
+    float secondsSinceSolved = 0;
     std::vector<CGroup> groups;
     std::vector<int> drawOrder;
     int piecesX = 0;
@@ -237,6 +304,10 @@ private:
     // Angle in degrees of the selection rectangle's pulsing green.
     float selectionPulse = 0;
     void (*panel)() = nullptr;
+    CBoardHistory history;
+    CJoinFlash joinFlash;
+    BoardSnapshot actionBefore;
+    bool actionPending = false;
 };
 
 extern CGame Game;

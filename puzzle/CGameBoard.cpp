@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
@@ -58,15 +59,21 @@ void CGame::Update()
         CompletePuzzle();
         return;
     }
+    HandleUndoKeys();
     if (hasSelection || movingSelection) AdvancePulse(dt);
+    joinFlash.Advance(dt);
     DrawGroups();
     DrawPanel();
+    DrawJoinedCount();
     DrawSavedBanner(dt);
-    if (hasSelection && InputMgr.IsLeftButtonDown()) GrabSelection();
+    // A press on the picture window is the window's, whatever lies under it.
+    const bool onPictureWindow = Options.showPicture && IsInsidePictureWindow(CMgrInput::GetCursor());
+    if (hasSelection && InputMgr.IsLeftButtonDown() && !onPictureWindow) GrabSelection();
     HandleMouse();
     UpdatePictureWindow();
     UpdateSelectionRectangle(dt);
     MoveSelection();
+    KeepWhilePlaying();
 }
 
 std::uint64_t CGame::FrameSignature() const
@@ -76,6 +83,8 @@ std::uint64_t CGame::FrameSignature() const
                       Options.border, Options.borderOnly, Options.showPicture})
         s.Add(flag);
     s.Add(savedBannerTime);
+    s.Add(joinFlash.TimeLeft());
+    s.Add(joinFlash.Anchor());
     s.Add(static_cast<const void*>(bannerText));
     s.Add(heldPiece);
     for (float v : {grabOffset.x, grabOffset.y, previewPos.x, previewPos.y, samplePos.x, samplePos.y, sampleTarget.x,
@@ -106,7 +115,10 @@ std::uint64_t CGame::FrameSignature() const
 
 bool CGame::Rest(float dt)
 {
-    if (completed) return true;  // the clock stands still on the finished picture
+    if (completed) {  // the clock stands still on the finished picture
+        secondsSinceSolved += dt;
+        return true;
+    }
     if (clockFraction + dt >= kSecondsPerClockStep) return false;
     clockFraction += dt;
     return true;
@@ -128,6 +140,7 @@ void CGame::CompletePuzzle()
 {
     samplePos = {groups.front().x, groups.front().y};
     completed = true;
+    TakeSolvedOffShelf();
     PlaySound(res::kSoundLevelDone);
     // The press that made the last join does nothing more.
     InputMgr.Reset();
@@ -135,17 +148,20 @@ void CGame::CompletePuzzle()
 
 void CGame::ShowFinishedPicture(float dt)
 {
+    secondsSinceSolved += dt;
     DrawPanel();
     ImageMgr.Draw(BackBuffer(), CutPreview.GetClean(), samplePos.x, samplePos.y);
+    DrawFinish();
     const float step = dt * kSampleSpeed;
     samplePos.x = StepToward(samplePos.x, sampleTarget.x, step);
     samplePos.y = StepToward(samplePos.y, sampleTarget.y, step);
 }
 
 // By where the group's images reach, tabs and all, so that no part of a
-// resting group lies off the board or under the bottom panel. The right and
-// bottom edges first: a group larger than the board ends up with its
-// top-left part out of sight.
+// resting group lies off the board, under the top bars and the clock, or
+// under the bottom panel: every piece stays in sight and in reach. The right
+// and bottom edges first: a group larger than the free board ends up with
+// its top-left part out of sight.
 void CGame::KeepOnBoard(CGroup& group)
 {
     bool any = false;
@@ -166,8 +182,8 @@ void CGame::KeepOnBoard(CGroup& group)
         group.x = -left;
     if (group.y + bottom > kBoardBottom)
         group.y = kBoardBottom - bottom;
-    else if (group.y + top < 0)
-        group.y = -top;
+    else if (group.y + top < kTopBarsBottom)
+        group.y = kTopBarsBottom - top;
 }
 
 void CGame::DrawGroups()
@@ -184,11 +200,22 @@ void CGame::DrawGroups()
         // the player can reach it when the filter shows it again.
         if (keepOnBoard) KeepOnBoard(group);
         if (group.hidden) continue;
+        // A lifted group casts a soft shadow on what lies under it.
+        const bool lifted = (holdingGroup && g == static_cast<int>(groups.size()) - 1) ||
+                            (movingSelection && group.selected);
+        if (lifted) {
+            for (int m : group.members)
+                if (IsValidPieceIndex(m)) CJoinFlash::DrawShadow(back, pieces[m], group.x + pieces[m].x, group.y + pieces[m].y);
+        }
+        // A group that has just joined lights up for a moment.
+        const bool flashing = joinFlash.IsOn() && IsValidPieceIndex(joinFlash.Anchor()) &&
+                              pieces[joinFlash.Anchor()].inGroup == g;
         for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
             if (!IsValidPieceIndex(*m)) continue;
             const CPiece& piece = pieces[*m];
-            if (group.selected)
-                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y, glow);
+            if (group.selected || flashing)
+                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y,
+                                           flashing ? joinFlash.Glow() : glow);
             else
                 ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
         }
@@ -209,18 +236,46 @@ void CGame::DrawSavedBanner(float dt)
     SmallFont.Print(kBannerX, kBannerY, "%s", bannerText);
 }
 
+int CGame::JoinedPieces() const
+{
+    int joined = 0;
+    for (const CGroup& group : groups)
+        if (group.members.size() > 1) joined += static_cast<int>(group.members.size());
+    return joined;
+}
+
+// In the bottom bar between the buttons and the board colours, over the
+// bar's own plain colour (each of its rows is one colour, as just left of
+// the place), so the bar's lettering there does not show through.
+void CGame::DrawJoinedCount() const
+{
+    constexpr int kLeft = 372, kRight = 536, kBarTop = 563, kBarHeight = 37, kRim = 3;
+    Surface& back = BackBuffer();
+    for (int y = kBarTop + kRim; y < kBarTop + kBarHeight - kRim; ++y)
+        back.FillRect(kLeft, y, kRight - kLeft, 1, back.GetPixel(kLeft - 4, y));
+    char text[64];
+    std::snprintf(text, sizeof text, "JOINED %i / %i", JoinedPieces(), GetPieceCount());
+    if (SmallFont.TextWidth(text) > kRight - kLeft)
+        std::snprintf(text, sizeof text, "%i / %i", JoinedPieces(), GetPieceCount());
+    const int width = SmallFont.TextWidth(text);
+    SmallFont.Print(kLeft + (kRight - kLeft - width) / 2, kBarTop + (kBarHeight - SmallFont.LineHeight()) / 2, "%s",
+                    text);
+}
+
 void CGame::UpdatePictureWindow()
 {
     if (!Options.showPicture) return;
     if (draggingPreview) {
-        // The window stays wholly on the screen, wherever the cursor goes.
         const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
-        const CImage& frame = CutPreview.GetFrame();
-        const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
-        const float bottom = std::max(0.0f, static_cast<float>(kClientHeight) - frame.height);
-        previewPos = {std::clamp(cursor.x - grabOffset.x, 0.0f, right),
-                      std::clamp(cursor.y - grabOffset.y, 0.0f, bottom)};
+        previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
     }
+    // The window stays wholly on the free board, wherever the cursor goes or
+    // the panel puts it: clear of the top bars, the clock and the bottom
+    // panel, so that a press on it is the window's and no button's.
+    const CImage& frame = CutPreview.GetFrame();
+    const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
+    const float bottom = std::max(kTopBarsBottom, kBoardBottom - frame.height);
+    previewPos = {std::clamp(previewPos.x, 0.0f, right), std::clamp(previewPos.y, kTopBarsBottom, bottom)};
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
     ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
 }
@@ -255,6 +310,7 @@ void CGame::MoveSelection()
     if (!InputMgr.IsLeftButtonDown()) {
         movingSelection = false;
         DeselectAll();
+        EndAction();
         return;
     }
     for (CGroup& group : groups) {

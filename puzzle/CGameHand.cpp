@@ -117,6 +117,7 @@ void CGame::PickUp()
     }
 
     selecting = false;
+    BeginAction();
     holdingGroup = true;
     // The carried group goes last, so that it is drawn on top.
     CGroup carried = std::move(groups[hitGroup]);
@@ -201,6 +202,7 @@ void CGame::Drop()
     if (groups.empty()) return;
     const std::vector<int> joining = CollectFittingGroups();
     if (!joining.empty()) JoinGroups(joining);
+    EndAction();
 }
 
 // The dropped group stays where it was dropped, anchored by its first piece;
@@ -238,6 +240,7 @@ void CGame::JoinGroups(const std::vector<int>& joining)
 
     drawOrder.resize(groups.size());
     std::iota(drawOrder.begin(), drawOrder.end(), 0);
+    joinFlash.Start(result.members.front());
     PlaySound(res::kSoundPieceConnection);
 }
 
@@ -297,6 +300,7 @@ void CGame::GrabSelection()
         DeselectAll();
         return;
     }
+    BeginAction();
     movingSelection = true;
     const FloatPoint c = ToFloat(cursor);
     for (CGroup& group : groups) {

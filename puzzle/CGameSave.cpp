@@ -6,7 +6,9 @@
 #include "puzzle/CGame.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,7 @@
 namespace {
 
 constexpr const char* kSavedGameFile = SavedGameFile::kName;
+static_assert(std::string_view(SavedGameFile::kName) == CGame::kSavedGameName);
 
 // The picture a saved game names. The file holds the name with every space
 // written as "_", so the name as written comes first, then the file whose
@@ -41,6 +44,18 @@ std::vector<std::string> PictureCandidates(const SavedGame& saved)
         if (!name.empty() && std::find(unique.begin(), unique.end(), name) == unique.end()) unique.push_back(name);
     }
     return unique;
+}
+
+// A picture of the player's own (named by its full path) of which no file is
+// left under any of the names it may have: moved or deleted.
+bool IsPictureGone(const SavedGame& saved)
+{
+    if (saved.imageName.empty() || saved.imageName.front() != '/') return false;
+    for (const std::string& candidate : PictureCandidates(saved)) {
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error) || error) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -84,6 +99,8 @@ CGame::SaveResult CGame::SaveGame()
         return SaveResult::Failed;
     }
     savedFingerprint = Fingerprint(saved);
+    // The picture's own file on the shelf is never older than "game.pvs".
+    KeepOnShelf();
     return SaveResult::Saved;
 }
 
@@ -96,7 +113,11 @@ bool CGame::HasUnsavedChanges() const
 CGame::SaveResult CGame::AutoSave()
 {
     // A solved puzzle is finished with; the saved game stays for the next.
-    if (completed || groups.size() < 2 || !HasUnsavedChanges()) return SaveResult::NothingToSave;
+    if (completed || groups.size() < 2) return SaveResult::NothingToSave;
+    if (!HasUnsavedChanges()) {
+        KeepOnShelf();  // its clock, and the time it was last played
+        return SaveResult::NothingToSave;
+    }
     Log.Write("CGame: Saving the puzzle in play on leaving it\n");
     return SaveGame();
 }
@@ -115,20 +136,21 @@ void CGame::SetPlayTime(float seconds)
     clockFraction = seconds - static_cast<float>(whole);
 }
 
-CGame::LoadResult CGame::LoadGame()
+CGame::LoadResult CGame::LoadGame(const char* fileName)
 {
+    missingPicture.clear();
     // What the file leaves out stays as it was.
     SavedGame saved;
     saved.border = Options.border;
     saved.imageName = imageName;
     saved.piecesX = piecesX;
     saved.piecesY = piecesY;
-    switch (SavedGameFile::Read(kSavedGameFile, saved)) {
+    switch (SavedGameFile::Read(fileName, saved)) {
     case SavedGameFile::ReadResult::Missing:
-        Log.Write("CGame: No saved game %s to load\n", kSavedGameFile);
+        Log.Write("CGame: No saved game %s to load\n", fileName);
         return LoadResult::Missing;
     case SavedGameFile::ReadResult::Damaged:
-        Log.Write("CGame: %s is damaged, not loaded\n", kSavedGameFile);
+        Log.Write("CGame: %s is damaged, not loaded\n", fileName);
         return LoadResult::Damaged;
     case SavedGameFile::ReadResult::Read: break;
     }
@@ -137,15 +159,28 @@ CGame::LoadResult CGame::LoadGame()
     CCutPreview previewBefore = CutPreview;
     const bool borderBefore = Options.border;
     ClearForLoad();
-    if (!BuildFromSave(saved)) {
+    if (!BuildFromSave(saved, fileName)) {
+        std::string missing = missingPicture;
         *this = std::move(before);
         CutPreview = std::move(previewBefore);
         Options.border = borderBefore;
-        return LoadResult::Damaged;
+        missingPicture = std::move(missing);
+        return missingPicture.empty() ? LoadResult::Damaged : LoadResult::PictureMissing;
     }
     SetPlayTime(saved.playTime);
     savedBanner = false;
-    savedFingerprint = Fingerprint(ToSaved());
+    ResetShelfState();
+    if (std::string_view(fileName) == kSavedGameFile) {
+        savedFingerprint = Fingerprint(ToSaved());
+    } else {
+        // Resumed from the shelf: "game.pvs" gets it when it is left, and
+        // its file counts as played now.
+        savedFingerprint.clear();
+        shelvedFingerprint = Fingerprint(ToSaved());
+        std::error_code error;
+        std::filesystem::last_write_time(std::filesystem::path(CFile::GetWriteFolder()) / fileName,
+                                         std::filesystem::file_time_type::clock::now(), error);
+    }
     return LoadResult::Loaded;
 }
 
@@ -166,7 +201,7 @@ void CGame::ClearForLoad()
     hasSelection = false;
 }
 
-bool CGame::BuildFromSave(const SavedGame& saved)
+bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
 {
     // A picture that can't be used is reported here (read and decoded once),
     // not as the end of the game.
@@ -179,13 +214,13 @@ bool CGame::BuildFromSave(const SavedGame& saved)
         }
     }
     if (name.empty()) {
-        Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", saved.imageName.c_str(),
-                  kSavedGameFile);
+        Log.Write("CGame: picture %s of %s can't be loaded, game not loaded\n", saved.imageName.c_str(), fileName);
+        if (IsPictureGone(saved)) missingPicture = saved.imageName;
         return false;
     }
     CutPreview.SetCutLimits();  // the picture's largest cut, and the pen of the cut lines
-    if (saved.piecesX > CutPreview.GetMaxPieces() || saved.piecesY > CutPreview.GetMaxPieces()) {
-        Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", kSavedGameFile,
+    if (saved.piecesX > CutPreview.GetMaxColumns() || saved.piecesY > CutPreview.GetMaxRows()) {
+        Log.Write("CGame: %s holds a cut of %i x %i, more than its picture takes, not loaded\n", fileName,
                   saved.piecesX, saved.piecesY);
         return false;
     }

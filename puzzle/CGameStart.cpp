@@ -31,6 +31,7 @@ void CGame::StartGame()
     Shuffle();
     // Every piece names its group from the first frame of play on.
     SyncInGroup();
+    ResetShelfState();
 }
 
 void CGame::ResetPlayState()

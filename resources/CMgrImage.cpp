@@ -2,6 +2,7 @@
 #include "resources/CMgrImage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -129,21 +130,17 @@ constexpr const char* kFormatsLine =
 
 // A file of the player's read whole and decoded, at the smallest JPEG
 // reduction that still covers workSize. Answers the player's sentence when it
-// cannot be used, empty when `picture` holds it.
-std::string DecodePlayerPicture(const char* fileName, float workSize, float minSide, Surface& picture)
+// cannot be used, empty when `picture` holds it; `detail` then has the words
+// for the log. Touches nothing of the game's: it may run on a thread of its own.
+std::string DecodeFile(const std::string& fileName, const std::string& inProgramFolder, float workSize, float minSide,
+                       const std::atomic<bool>* stop, Surface& picture, std::string& detail)
 {
     std::vector<unsigned char> bytes;
     long long fileSize = 0;
-    std::string detail;
     PictureFile::Outcome outcome = PictureFile::Read(fileName, bytes, fileSize, detail);
-    if (outcome == PictureFile::Outcome::Missing && fileName[0] != '/') {
-        std::string inProgramFolder = std::string(CFile::GetProgramFolder()) + "/" + fileName;
+    if (outcome == PictureFile::Outcome::Missing && !inProgramFolder.empty())
         outcome = PictureFile::Read(inProgramFolder, bytes, fileSize, detail);
-    }
-    auto refuse = [&](const std::string& sentence) {
-        Log.Write("CMgrImage: Can't use picture %s: %s\n", fileName, detail.c_str());
-        return sentence;
-    };
+    auto refuse = [](const std::string& sentence) { return sentence; };
     switch (outcome) {
     case PictureFile::Outcome::Read: break;
     case PictureFile::Outcome::Missing:
@@ -165,6 +162,7 @@ std::string DecodePlayerPicture(const char* fileName, float workSize, float minS
     }
 
     PictureDecoder decoder;
+    decoder.SetStop(stop);
     bool usable = decoder.Open(bytes.data(), bytes.size());
     if (usable) {
         // Too narrow or too flat: at the largest copy's size the shorter side
@@ -197,6 +195,8 @@ std::string DecodePlayerPicture(const char* fileName, float workSize, float minS
     case PictureDecoder::Failure::Damaged:
         return refuse("This picture is damaged or incomplete, so the game cannot show it. Please choose another "
                       "picture.");
+    case PictureDecoder::Failure::TooSlow:
+        return refuse(CMgrImage::kTooSlow);
     case PictureDecoder::Failure::NotAPicture:
     case PictureDecoder::Failure::None:
         break;
@@ -221,7 +221,10 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     if (IsGameBitmap(fileName)) {
         picture = ReadBitmap(fileName, message ? &problem : nullptr);
     } else {
-        problem = DecodePlayerPicture(fileName, copies.workSize, copies.minSide, picture);
+        DecodedPicture decoded = DecodePlayerPicture(fileName, InProgramFolder(fileName), copies.workSize, copies.minSide);
+        LogRefusal(fileName, decoded);
+        problem = std::move(decoded.problem);
+        picture = std::move(decoded.picture);
         if (!problem.empty() && !message)
             Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
     }
@@ -229,6 +232,34 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
         *message = problem;
         return false;
     }
+    MakeCopies(picture, copies);
+    return true;
+}
+
+std::string CMgrImage::InProgramFolder(const std::string& fileName)
+{
+    if (fileName.empty() || fileName[0] == '/') return {};
+    return std::string(CFile::GetProgramFolder()) + "/" + fileName;
+}
+
+CMgrImage::DecodedPicture CMgrImage::DecodePlayerPicture(const std::string& fileName,
+                                                         const std::string& inProgramFolder, float workSize,
+                                                         float minSide, const std::atomic<bool>* stop)
+{
+    DecodedPicture decoded;
+    decoded.problem = DecodeFile(fileName, inProgramFolder, workSize, minSide, stop, decoded.picture, decoded.detail);
+    if (!decoded.problem.empty()) decoded.picture = Surface();
+    return decoded;
+}
+
+void CMgrImage::LogRefusal(const std::string& fileName, const DecodedPicture& decoded)
+{
+    if (!decoded.problem.empty())
+        Log.Write("CMgrImage: Can't use picture %s: %s\n", fileName.c_str(), decoded.detail.c_str());
+}
+
+void CMgrImage::MakeCopies(const Surface& picture, PictureCopies& copies)
+{
     const float width = static_cast<float>(picture.Width()), height = static_cast<float>(picture.Height());
     float scaledWidth, scaledHeight;
     ScaledSize(width, height, copies.workSize, copies.workSize, scaledWidth, scaledHeight);
@@ -236,7 +267,6 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     copies.clean = copies.work;
     ScaledSize(width, height, copies.smallSize, copies.smallSize, scaledWidth, scaledHeight);
     StretchInto(copies.small, picture, scaledWidth, scaledHeight);
-    return true;
 }
 
 void CMgrImage::Draw(Surface& dest, const CImage& image, float x, float y)

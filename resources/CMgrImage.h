@@ -2,6 +2,7 @@
 // Loads pictures into CImages and draws them: the game's image manager.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,27 @@ public:
     // for the player (the library's words go to the log); without `message`
     // that is a critical error.
     bool LoadPicture(const char* fileName, PictureCopies& copies, std::string* message);
+
+    // LoadPicture in two halves, for a picture opened on a thread of its own.
+    // What decoding a player's file came to: the whole picture, or the
+    // player's sentence and the words for the log.
+    struct DecodedPicture {
+        Surface picture;
+        std::string problem;  // empty when `picture` holds it
+        std::string detail;
+    };
+    // Reads and decodes; touches nothing of the game's, so that it may run on
+    // any thread. `inProgramFolder` is tried when the file is not found (see
+    // InProgramFolder); a decoder that can stops soon after `stop` is set.
+    static DecodedPicture DecodePlayerPicture(const std::string& fileName, const std::string& inProgramFolder,
+                                              float workSize, float minSide, const std::atomic<bool>* stop = nullptr);
+    static std::string InProgramFolder(const std::string& fileName);
+    static void LogRefusal(const std::string& fileName, const DecodedPicture& decoded);
+    // The copies, from the whole picture.
+    void MakeCopies(const Surface& picture, PictureCopies& copies);
+    // The sentence for a picture that takes too long to open.
+    static constexpr const char* kTooSlow =
+        "This picture takes too long to open, so the game cannot show it. Please choose another picture.";
 
     // Drawing. Positions are truncated toward zero; black is transparent in
     // every transparent copy. DrawFrame draws with a dashed pen of the width

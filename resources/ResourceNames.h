@@ -25,7 +25,7 @@ inline constexpr const char* kButtonActiveSuffix = "_Button_Active.bmp";
 inline constexpr const char* kButtonNoActiveSuffix = "_Button_NoActive.bmp";
 inline constexpr const char* kButtonNames[] = {
     "LoadGame", "Custom", "Exit", "Play", "Back", "ArrowLeft", "ArrowRight", "Slider", "Menu",
-    "Border", "Picture", "Back1", "Back2", "Back3", "Back4", "Arrange", "Save", "Load",
+    "Border", "Picture", "Back1", "Back2", "Back3", "Back4", "Arrange", "Save", "Load", "Continue",
 };
 inline constexpr const char* kBorderToggle = "data/Border_Button_Toggle.bmp";
 inline constexpr const char* kPictureToggle = "data/Picture_Button_Toggle.bmp";

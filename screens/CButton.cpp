@@ -57,24 +57,51 @@ bool CButton::IsMouseOver() const
     return x < cx && cx < x + activeImage.width && y < cy && cy < y + activeImage.height;
 }
 
+bool CButton::PressBeganOver() const
+{
+    Point press = InputMgr.LeftPressPoint();
+    float px = static_cast<float>(press.x);
+    float py = static_cast<float>(press.y);
+    return x < px && px < x + activeImage.width && y < py && py < y + activeImage.height;
+}
+
+bool CButton::TakeClick(bool over)
+{
+    // A later press means the one taken ended unseen.
+    if (pressTaken != 0 && InputMgr.LeftPressNumber() != pressTaken) pressTaken = 0;
+    if (pressTaken == 0) {
+        if (over && InputMgr.IsLeftButtonDown() && PressBeganOver()) {
+            pressTaken = InputMgr.LeftPressNumber();
+            InputMgr.ConsumeLeftButton();
+        }
+        return false;
+    }
+    if (InputMgr.IsLeftButtonHeld()) return false;
+    pressTaken = 0;
+    // Only in the frame that sees the release: a button that was off screen
+    // then knows nothing of where the press ended.
+    return over && InputMgr.LeftReleaseFrame() == InputMgr.FrameNumber();
+}
+
 bool CButton::Update()
 {
     Surface& back = BackBuffer();
-    if (!IsMouseOver()) {
+    const bool over = IsMouseOver();
+    if (!over) {
         hoverArmed = true;
         ImageMgr.Draw(back, toggled ? toggleImage : NoActive(), x, y);
-        return false;
+    } else {
+        if (hoverArmed) {
+            hoverArmed = false;
+            PlayWidgetHoverSound();
+        }
+        ImageMgr.Draw(back, activeImage, x, y);
     }
-    if (hoverArmed) {
-        hoverArmed = false;
-        PlayWidgetHoverSound();
-    }
-    ImageMgr.Draw(back, activeImage, x, y);
-    if (!InputMgr.IsLeftButtonDown()) return false;
+    if (!TakeClick(over)) return false;
     if (hasToggle) toggled = !toggled;
     if (action) {
         action();
-        // The flag is a level: consuming it makes the action fire once per press.
+        // Nothing else acts on the keys and buttons of the frame that clicked.
         InputMgr.Reset();
     }
     return true;

@@ -30,8 +30,11 @@ public:
 
     // Strictly inside: the image's first row and column are outside, its last inside.
     bool IsMouseOver() const;
-    // Draws the button; answers whether the left button is down over it. A
-    // button with an action runs it and consumes the press.
+    // Draws the button; answers whether it was clicked in this frame: pressed
+    // on it and released on it, as on every desktop. A press on the button is
+    // consumed at once, so nothing under it sees it; a press that began
+    // elsewhere (a carried piece, a selection frame) never clicks it. On a
+    // click a toggle flips and the action runs.
     bool Update();
     void ResetToggle() { toggled = false; }
     void Release();
@@ -39,6 +42,9 @@ public:
 private:
     // A thumbnail shows the same picture both ways: it is held once.
     const CImage& NoActive() const { return sameImages ? activeImage : noActiveImage; }
+    bool PressBeganOver() const;
+    // Follows the press taken by the button; true on the frame it ends on the button.
+    bool TakeClick(bool over);
 
     CImage activeImage;
     CImage noActiveImage;  // empty when sameImages
@@ -50,4 +56,6 @@ private:
     bool hasToggle = false;
     bool toggled = false;
     bool hoverArmed = false;
+    // The press the button took (CMgrInput::LeftPressNumber), 0 for none.
+    unsigned pressTaken = 0;
 };

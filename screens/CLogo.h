@@ -13,10 +13,11 @@ public:
     void Init();
     void SetStartTime(float time) { logoStart = time; }
     void Update();
+    // Leaves the logo for the menu now (also when the logo ends by itself).
+    void End();
 
 private:
     bool ShouldEnd() const;
-    void End();
 
     CImage logo;
     CImage siteLogo;

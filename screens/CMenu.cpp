@@ -58,6 +58,7 @@ void CMenu::LoadButtons()
     LoadButton(customButton, "Custom", 352, 512, OnCustom);
     LoadButton(exitButton, "Exit", 352, 544, OnExit);
     LoadButton(playButton, "Play", 352, 512, OnPlay);
+    LoadButton(continueButton, "Continue", 352, 512, OnContinue);
     LoadButton(backButton, "Back", 352, 544, OnBack);
     LoadButton(arrowLeftButton, "ArrowLeft", 28, 412, OnSmoothLeft);
     LoadButton(arrowRightButton, "ArrowRight", 216, 412, OnSmoothRight);

@@ -12,6 +12,7 @@
 #include "resources/CImage.h"
 #include "screens/CButton.h"
 #include "screens/CSlider.h"
+#include "screens/PictureMarks.h"
 
 constexpr int MENU_PICTURES = 0;
 constexpr int MENU_CUT = 1;
@@ -39,7 +40,11 @@ public:
     std::uint64_t GamePanelSignature() const;
     void Release();
 
-    static void SetPage(int value) { page = value; }
+    static void SetPage(int value)
+    {
+        page = value;
+        marksStale = true;  // the picture page reads its marks afresh
+    }
     static int GetPage() { return page; }
     // Clears both toggle marks and the options they stand for.
     static void ResetToggles();
@@ -48,6 +53,9 @@ public:
     static void ShowMessage(const char* text, float seconds);
     // The line shown now; nullptr when none.
     static const char* GetMessage() { return messageTime > 0 ? message : nullptr; }
+    // What the player hears when the picture of their own behind a saved
+    // puzzle has been moved or deleted.
+    static std::string MissingPictureMessage(const std::string& path);
     // Seconds the lines about saved games stay on screen.
     static constexpr float kMessageSeconds = 2.0f;
 
@@ -59,6 +67,14 @@ public:
     static void OnBack();
     static void OnSmoothLeft();
     static void OnSmoothRight();
+    // A picture's puzzle in progress (CMenuKept.cpp): CONTINUE in PLAY's
+    // place while the cut page shows its cut.
+    static void OnContinue();
+    // Whether the cut page shows the cut of the picture's puzzle in progress.
+    static bool ShowsKeptCut();
+    // The question asked before a new cut replaces a puzzle in progress.
+    static std::string NewCutQuestion(int joined, int pieces, float playTime);
+    const PictureMarks& GetMarks() const { return marks; }
     // Actions of the in-game panel.
     static void OnMenu();
     static void OnSave();
@@ -102,6 +118,9 @@ public:
     // drop, the command line): read and decoded once; a file that cannot
     // become a puzzle costs an in-game message and changes nothing.
     static void OpenCustomPicture(const std::string& path);
+    // The picture OpenCustomPicture started opening, once it is decoded (the
+    // frame calls it while PictureOpening is busy): the cut page, or the message.
+    static void TakeOpenedPicture();
 
 private:
     void LoadButtons();
@@ -110,6 +129,10 @@ private:
     void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
     void TakeCutDefaults();
+    // The cut page of a picture with a puzzle in progress shows its cut.
+    void OfferKeptPuzzle();
+    // PLAY's work: the pieces of the cut on the page are built.
+    static void StartNewCut();
     // A picture file dropped onto the window opens as Custom opens one.
     static void TakeDroppedPicture();
 
@@ -127,6 +150,7 @@ private:
     CButton arrowRightButton;
     CSlider countSlider;
     CButton playButton;
+    CButton continueButton;
     CButton backButton;
     CButton menuButton;
     CButton colourButtons[kColourCount];
@@ -144,6 +168,20 @@ private:
     static int buildFrames;    // frames it has cut in; -1 once the cut was logged
     static inline const char* message = nullptr;
     static inline float messageTime = 0;
+    PictureMarks marks;
+    static inline bool marksStale = true;
+    // The cut of the chosen picture's puzzle in progress.
+    struct KeptCut {
+        bool valid = false;
+        std::string file;
+        float smooth = 0;
+        int columns = 0;
+        int rows = 0;
+        int joined = 0;
+        int pieces = 0;
+        float playTime = 0;
+    };
+    static KeptCut kept;
 };
 
 extern CMenu Menu;

@@ -20,7 +20,7 @@ constexpr float kProgressBarHeight = 28;
 void CMenu::TakeCutDefaults()
 {
     countSlider.SetRange(CutPreview.GetMinPieces(), CutPreview.GetMaxPieces());
-    countSlider.SetValue(CutPreview.GetColumns());
+    countSlider.SetValue(CutPreview.GetPiecesAlongLongerSide());
 }
 
 const char* CMenu::SmoothLabel(float smooth)
@@ -37,7 +37,7 @@ void CMenu::UpdateCut()
     TakeDroppedPicture();
     ImageMgr.Draw(BackBuffer(), background2, 0, 0);
     CutPreview.Draw();
-    playButton.Update();
+    (ShowsKeptCut() ? continueButton : playButton).Update();
     backButton.Update();
     arrowLeftButton.Update();
     if (const char* label = SmoothLabel(CutPreview.GetSmoothType()))
@@ -46,13 +46,13 @@ void CMenu::UpdateCut()
     countSlider.Update();
     // Back may have released the picture in this frame; then there is nothing to cut.
     if (page != MENU_CUT) return;
-    if (countSlider.GetValue() != CutPreview.GetColumns()) {
+    if (countSlider.GetValue() != CutPreview.GetPiecesAlongLongerSide()) {
         CutPreview.SetPieces(countSlider.GetValue());
         CutPreview.Refresh();
     }
 }
 
-void CMenu::OnPlay()
+void CMenu::StartNewCut()
 {
     showPicture = false;
     borderOnly = false;

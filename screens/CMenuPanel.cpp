@@ -18,7 +18,11 @@
 
 namespace {
 
-constexpr const char* kExitLine = "PRESS ANY KEY TO EXIT TO THE MAIN MENU";
+// Escape quits the game on every screen, so the line says so.
+constexpr const char* kExitLine = "CLICK OR PRESS A KEY FOR THE MENU, ESCAPE TO QUIT";
+// The press that made the last join, and the ones just after it, are no
+// answer to the finish: they are let go for this long.
+constexpr float kFinishDeafSeconds = 1.0f;
 constexpr int kBottomBarY = 563;
 // The right part of the bottom bar holds the board colours and their label;
 // a solved puzzle shows it plain, painted from the bar's last column.
@@ -53,7 +57,9 @@ void CMenu::UpdateGamePanel()
         for (int x = kColoursPartLeft; plain > kColoursPartLeft && x < kClientWidth; ++x)
             back.Blit(x, kBottomBarY, 1, panelBottom.surface.Height(), panelBottom.surface, plain, 0);
         SmallFont.Print(190, 540, "%s", kExitLine);
-        if (AnyPress()) {
+        if (Game.GetSecondsSinceSolved() < kFinishDeafSeconds) {
+            if (AnyPress()) InputMgr.Reset();
+        } else if (AnyPress()) {
             OnMenu();
             InputMgr.Reset();
         }
@@ -116,10 +122,11 @@ void CMenu::OnSave()
 // and says so where "GAME SAVED!" shows.
 void CMenu::OnLoad()
 {
-    switch (Game.LoadGame()) {
+    switch (Game.LoadGameInPlay()) {
     case CGame::LoadResult::Loaded: ResetToggles(); break;
     case CGame::LoadResult::Missing: Game.ShowBanner("NO SAVED GAME", 2.0f); break;
     case CGame::LoadResult::Damaged: Game.ShowBanner("SAVED GAME IS DAMAGED", 2.0f); break;
+    case CGame::LoadResult::PictureMissing: System.ShowMessage(MissingPictureMessage(Game.GetMissingPicture())); break;
     }
 }
 

@@ -20,6 +20,7 @@
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
+#include "screens/CPictureOpening.h"
 
 namespace {
 
@@ -69,9 +70,16 @@ void CMenu::UpdatePictures()
     TakeDroppedPicture();
     if (page != MENU_PICTURES) return;
     ImageMgr.Draw(BackBuffer(), background, 0, 0);
+    if (marksStale) {
+        marks.Read();
+        marksStale = false;
+    }
     int selected = -1;
     for (int i = 0; i < kPictureCount; i++) {
         if (pictureButtons[i].Update()) selected = i;
+        const CButton& b = pictureButtons[i];
+        marks.Draw(BackBuffer(), i, static_cast<int>(b.GetX()), static_cast<int>(b.GetY()),
+                   static_cast<int>(b.GetWidth()), static_cast<int>(b.GetHeight()));
         if (pictureButtons[i].IsMouseOver()) DrawThumbnailFrame(i);
     }
     loadGameButton.Update();
@@ -82,6 +90,7 @@ void CMenu::UpdatePictures()
     CutPreview.ChoosePicture(selected);
     CutPreview.SetDefaults();
     TakeCutDefaults();
+    OfferKeptPuzzle();
     SetPage(MENU_CUT);
     // Consumed: a click lasts several frames, and a press still held on the
     // cut page would drag the slider (when it lies over the track) or
@@ -106,14 +115,21 @@ void CMenu::OnLoadGame()
     // Before the pieces are built, so that both are never held at once; a
     // menu that stays reloads them when it is drawn.
     Menu.ReleaseMenuPictures();
-    switch (Game.LoadGame()) {
+    switch (Game.LoadNewest()) {
     case CGame::LoadResult::Loaded:
         ResetToggles();
         System.SetState(STATE_GAME);
         break;
     case CGame::LoadResult::Missing: ShowMessage("NO SAVED GAME", kMessageSeconds); break;
     case CGame::LoadResult::Damaged: ShowMessage("SAVED GAME IS DAMAGED", kMessageSeconds); break;
+    case CGame::LoadResult::PictureMissing: System.ShowMessage(MissingPictureMessage(Game.GetMissingPicture())); break;
     }
+}
+
+std::string CMenu::MissingPictureMessage(const std::string& path)
+{
+    return "The picture file \"" + path +
+           "\" of the saved puzzle could not be found. Put the picture back there to go on with that puzzle.";
 }
 
 void CMenu::ShowMessage(const char* text, float seconds)
@@ -150,13 +166,28 @@ void CMenu::OpenCustomPicture(const std::string& path)
     // Named in full, so that a saved game finds it from anywhere.
     std::error_code error;
     std::filesystem::path full = path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
-    std::string problem;
-    if (!CutPreview.ChoosePictureFile(error ? path.c_str() : full.c_str(), &problem)) {
-        System.ShowMessage(problem);
+    // Decoded on a thread of its own; quickly decoded, it is taken at once.
+    const PictureCopies sizes = CCutPreview::PictureSizes();
+    PictureOpening.Start(error ? path : full.string(), sizes.workSize, sizes.minSide);
+    TakeOpenedPicture();
+}
+
+void CMenu::TakeOpenedPicture()
+{
+    CMgrImage::DecodedPicture decoded;
+    std::string path;
+    if (!PictureOpening.TakeResult(decoded, path)) return;
+    CMgrImage::LogRefusal(path, decoded);
+    if (!decoded.problem.empty()) {
+        System.ShowMessage(decoded.problem);
         return;
     }
+    PictureCopies copies = CCutPreview::PictureSizes();
+    ImageMgr.MakeCopies(decoded.picture, copies);
+    CutPreview.TakePicture(copies, path.c_str());
     CutPreview.SetDefaults();
     Menu.TakeCutDefaults();
+    Menu.OfferKeptPuzzle();
     SetPage(MENU_CUT);
 }
 

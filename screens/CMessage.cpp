@@ -17,6 +17,8 @@ constexpr int kBoxWidth = 520;
 constexpr int kMargin = 24;
 constexpr int kButtonWidth = 120;
 constexpr int kButtonHeight = 40;
+constexpr int kQuestionButtonWidth = 200;
+constexpr int kButtonGap = 24;
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
 constexpr Colour kBoxColour = MakeColour(22, 30, 52);
@@ -69,7 +71,14 @@ bool Inside(const PixelRect& r, Point p) { return p.x >= r.left && p.x < r.right
 void CMessage::Show(const std::string& text)
 {
     Log.Write("Message: %s\n", text.c_str());
-    texts.push_back(text);
+    texts.push_back(Entry{text, "OK", "", nullptr});
+}
+
+void CMessage::Ask(const std::string& text, const std::string& yesLabel, const std::string& noLabel,
+                   std::function<void()> yes)
+{
+    Log.Write("Question: %s\n", text.c_str());
+    texts.push_back(Entry{text, yesLabel, noLabel, std::move(yes)});
 }
 
 void CMessage::Dismiss()
@@ -103,8 +112,28 @@ PixelRect CMessage::OkButton() const
 {
     const int top = (kScreenHeight - boxHeight) / 2;
     const int bottom = top + boxHeight - kMargin;
-    const int left = (kScreenWidth - kButtonWidth) / 2;
-    return {left, bottom - kButtonHeight, left + kButtonWidth, bottom};
+    const int width = IsQuestion() ? kQuestionButtonWidth : kButtonWidth;
+    const int left = IsQuestion() ? kScreenWidth / 2 - kButtonGap / 2 - width : (kScreenWidth - width) / 2;
+    return {left, bottom - kButtonHeight, left + width, bottom};
+}
+
+PixelRect CMessage::SecondButton() const
+{
+    if (!IsQuestion()) return {0, 0, 0, 0};
+    const PixelRect first = OkButton();
+    const int left = kScreenWidth / 2 + kButtonGap / 2;
+    return {left, first.top, left + kQuestionButtonWidth, first.bottom};
+}
+
+void CMessage::DrawButton(Surface& back, const PixelRect& rect, const std::string& label) const
+{
+    const bool over = Inside(rect, CMgrInput::GetCursor());
+    back.FillRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                  over ? kButtonHoverColour : kButtonColour);
+    DrawBorder(back, rect, kEdgeColour, 1);
+    LargeFont.PrintInRect(
+        TextRect{rect.left, rect.top + (kButtonHeight - LargeFont.LineHeight()) / 2, rect.right, rect.bottom},
+        TEXT_CENTER, "%s", label.c_str());
 }
 
 void CMessage::KeepBackdrop(const Surface& back)
@@ -124,7 +153,7 @@ void CMessage::Update(Surface& back)
     KeepBackdrop(back);
     back.Blit(0, 0, backdrop.Width(), backdrop.Height(), backdrop, 0, 0);
 
-    const std::vector<std::string> lines = WrapLines(texts.front(), kBoxWidth - 2 * kMargin);
+    const std::vector<std::string> lines = WrapLines(texts.front().text, kBoxWidth - 2 * kMargin);
     const int lineHeight = std::max(SmallFont.LineHeight(), 16);
     boxHeight = kMargin + static_cast<int>(lines.size()) * lineHeight + kMargin + kButtonHeight + kMargin;
     const PixelRect box{(kScreenWidth - kBoxWidth) / 2, (kScreenHeight - boxHeight) / 2,
@@ -139,15 +168,21 @@ void CMessage::Update(Surface& back)
     }
 
     const PixelRect ok = OkButton();
-    const bool over = Inside(ok, CMgrInput::GetCursor());
-    back.FillRect(ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, over ? kButtonHoverColour : kButtonColour);
-    DrawBorder(back, ok, kEdgeColour, 1);
-    LargeFont.PrintInRect(TextRect{ok.left, ok.top + (kButtonHeight - LargeFont.LineHeight()) / 2, ok.right, ok.bottom},
-                          TEXT_CENTER, "%s", "OK");
+    const PixelRect second = SecondButton();
+    DrawButton(back, ok, texts.front().yesLabel);
+    if (IsQuestion()) DrawButton(back, second, texts.front().noLabel);
 
     if (InputMgr.IsLeftButtonDown() || InputMgr.IsRightButtonDown()) {
-        const bool onOk = InputMgr.IsLeftButtonDown() && over;
+        const bool left = InputMgr.IsLeftButtonDown();
+        const bool onOk = left && Inside(ok, CMgrInput::GetCursor());
+        const bool onSecond = left && IsQuestion() && Inside(second, CMgrInput::GetCursor());
         InputMgr.Reset();  // no click reaches the screen below
-        if (onOk) Dismiss();
+        if (onOk) {
+            std::function<void()> yes = std::move(texts.front().yes);
+            Dismiss();
+            if (yes) yes();
+        } else if (onSecond) {
+            Dismiss();
+        }
     }
 }

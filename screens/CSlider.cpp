@@ -71,11 +71,12 @@ bool CSlider::IsMouseOver() const
     return knobX < cx && cx < knobX + activeImage.width && knobY < cy && cy < knobY + activeImage.height;
 }
 
-bool CSlider::IsMouseOverTrack() const
+bool CSlider::IsMouseOverTrack() const { return IsOverTrack(CMgrInput::GetCursor()); }
+
+bool CSlider::IsOverTrack(Point where) const
 {
-    Point cursor = CMgrInput::GetCursor();
-    float cx = static_cast<float>(cursor.x);
-    float cy = static_cast<float>(cursor.y);
+    float cx = static_cast<float>(where.x);
+    float cy = static_cast<float>(where.y);
     return minX < cx && cx < maxX + activeImage.width && knobY < cy && cy < knobY + activeImage.height;
 }
 
@@ -99,9 +100,10 @@ void CSlider::Update()
         dragging = false;
         return;
     }
-    // Only a press on the knob or the track takes hold; once held, a drag that
-    // slips off the track keeps moving the knob.
-    if (!dragging && (over || IsMouseOverTrack())) dragging = true;
+    // Only a press on the knob or the track takes hold (the knob lies on the
+    // track); a press that began elsewhere and slides onto it does not. Once
+    // held, a drag that slips off the track keeps moving the knob.
+    if (!dragging && IsOverTrack(InputMgr.LeftPressPoint())) dragging = true;
     if (dragging) SetKnobX(cx - w / 2);
 }
 

@@ -27,6 +27,7 @@ public:
     // Whether the cursor lies on the track: the knob's row, from the left end
     // of its path to the right end of the knob at its rightmost place.
     bool IsMouseOverTrack() const;
+    bool IsOverTrack(Point where) const;
     bool IsDragging() const { return dragging; }
     // Draws the knob and follows the left button: a press on the knob or the
     // track moves the knob to the cursor, and the knob follows the cursor's x

@@ -16,7 +16,8 @@ constexpr int kHintCell = 14;
 // Screen rectangles of the cut page's left panel and its parts.
 constexpr RectF kLeftPanel{12, 96, 260, 474};
 constexpr RectF kCountWell{202, 307, 254, 336};
-constexpr RectF kTrack{34, 340, kSliderMaxX + kKnobWidth + 8, 348};
+// The knob's travel, end to end: at the first and the last count it sits at the track's ends.
+constexpr RectF kTrack{kSliderMinX, 340, kSliderMaxX + kKnobWidth, 348};
 constexpr RectF kLabelWell{58, 411, 213, 442};
 constexpr RectF kProgressWell{kProgressX - 3, kProgressY - 3, kProgressX + kProgressWidth + 3,
                               kProgressY + kProgressHeight + 3};
@@ -237,6 +238,16 @@ void MenuArt::CutPage(ArtSet& art)
                                                 label, 15);
                            });
     };
+    {
+        // CONTINUE takes PLAY's place for a picture with a puzzle in progress;
+        // cut from a copy, so the page's own picture keeps PLAY.
+        Canvas continueScene = scene;
+        ButtonPainter::Cut(art, continueScene, "Continue", kMenuButtonX, kPlayY, kMenuButtonWidth, kMenuButtonHeight,
+                           [&](Canvas& canvas, ButtonLook look) {
+                               buttons.Labelled(canvas, {2, 2, kMenuButtonWidth - 2.0f, kMenuButtonHeight - 2.0f},
+                                                look, "CONTINUE", 15);
+                           });
+    }
     menuButton("Play", kPlayY, "PLAY");
     menuButton("Back", kBackY, "BACK");
     if (!pictures.empty()) {

@@ -66,10 +66,12 @@ for target in "${targets[@]}"; do
   log="$build/logs/$target-$$.log"
   mkdir -p "$(dirname "$log")"
   # The player's pictures are decoded within the game's memory budget
-  # (PictureDecoder::kMemoryBudget, 640 MB): one allocation beyond it is a finding.
-  limits=()
+  # (PictureDecoder::kMemoryBudget, 640 MB): one allocation beyond it, or a
+  # peak beyond it, is a finding; so is a decode that takes more than 10 s,
+  # when the game gives up on a picture.
+  limits=(-rss_limit_mb=2560 -timeout=20)
   case "$target" in
-    picture | heif) limits=(-malloc_limit_mb=640) ;;
+    picture | heif) limits=(-malloc_limit_mb=640 -rss_limit_mb=640 -timeout=10) ;;
   esac
   # Room for a whole 13 x 13 saved game; every other reader's inputs stay
   # within libFuzzer's own bound, taken from its corpus.
@@ -79,7 +81,7 @@ for target in "${targets[@]}"; do
   dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
   TMPDIR="$scratch" "$program" "${dirs[@]}" -max_total_time="$seconds" -print_final_stats=1 \
-    -close_fd_mask=3 -rss_limit_mb=2560 "${limits[@]}" -timeout=20 -artifact_prefix="$findings/" >"$log" 2>&1
+    -close_fd_mask=3 "${limits[@]}" -artifact_prefix="$findings/" >"$log" 2>&1
   status=$?
   rm -rf "$scratch"
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"

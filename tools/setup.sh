@@ -7,7 +7,7 @@ set -euo pipefail
 
 PAVENDRA_PACKAGES=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libheif-dev libgif-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libheif-dev libgif-dev libtiff-dev libwebp-dev
   libjpeg62-turbo-dev libminizip-dev zlib1g-dev
   fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev

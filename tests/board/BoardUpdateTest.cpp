@@ -138,7 +138,7 @@ TEST_F(BoardUpdateTest, GroupsAreKeptOnTheBoardOnlyWhileNothingIsCarried)
 
     DragPieceTo(0, 300, -30);
     game.RunFrames(1);
-    EXPECT_EQ(GroupOf(0).y, 0.0f);
+    EXPECT_EQ(GroupOf(0).y, CGame::kTopBarsBottom) << "clear of the top bars";
     EXPECT_EQ(GroupOf(0).x, 300.0f);
 }
 

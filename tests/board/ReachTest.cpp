@@ -64,6 +64,7 @@ TEST_F(ReachTest, ATapOnAPiecePicksItUpAndDropsItInPlaceAndATapOnAButtonClicksIt
     EXPECT_EQ(ImagePos(0).y, 300.0f);
 
     Tap(672 + 28 + 10, 569 + 10);  // the second board colour
+    game.RunFrames(1);              // a click is the press and the release on it
     EXPECT_EQ(Game.backgroundColor[0], CGame::kBoardColours[1][0]);
     EXPECT_EQ(Game.backgroundColor[2], CGame::kBoardColours[1][2]);
 }
@@ -148,7 +149,7 @@ TEST_F(ReachTest, ArrangeKeepsEveryPieceOfEveryCutOnTheBoard)
                     Game.ArrangePieces();
                     ExpectEveryVisiblePieceOnTheBoard(kBelowTopBars, true);
                     game.RunFrames(1);
-                    ExpectEveryVisiblePieceOnTheBoard(0);
+                    ExpectEveryVisiblePieceOnTheBoard(kBelowTopBars);
                     if (HasFailure()) return;
                     Game.ClearGroups();
                     Game.FreePieces();
@@ -169,13 +170,13 @@ TEST_F(ReachTest, RestingGroupsAndThePictureWindowStayInReach)
         group.y = -2000;
     }
     game.RunFrames(1);
-    ExpectEveryVisiblePieceOnTheBoard(0);
+    ExpectEveryVisiblePieceOnTheBoard(kBelowTopBars);
     for (CGroup& group : Groups()) {
         group.x = -2000;
         group.y = 2000;
     }
     game.RunFrames(1);
-    ExpectEveryVisiblePieceOnTheBoard(0);
+    ExpectEveryVisiblePieceOnTheBoard(kBelowTopBars);
 
     ImageMgr.LoadImage(const_cast<CImage&>(CutPreview.GetFrame()), res::kPreviewFrame);
     CMenu::showPicture = true;
@@ -188,11 +189,50 @@ TEST_F(ReachTest, RestingGroupsAndThePictureWindowStayInReach)
         MoveTo(to.x, to.y);
         const FloatPoint at = Game.GetPreviewPos();
         EXPECT_GE(at.x, 0.0f);
-        EXPECT_GE(at.y, 0.0f);
+        EXPECT_GE(at.y, kBelowTopBars) << "clear of the top bars and the clock";
         EXPECT_LE(at.x + frame.width, 800.0f);
-        EXPECT_LE(at.y + frame.height, 600.0f);
+        EXPECT_LE(at.y + frame.height, kBoardBottom) << "clear of the bottom panel";
     }
     Release(790, 10);
+
+    // Where the panel puts it, under the clock, it moves down clear of it.
+    Game.SetPreviewPos(560, 20);
+    game.RunFrames(1);
+    EXPECT_GE(Game.GetPreviewPos().y, kBelowTopBars);
+
+    // A press on the window over a selected piece takes the window, not the selection.
+    for (CGroup& group : Groups()) group.x = 650, group.y = 420;
+    PlaceImage(0, 300, 200);
+    Game.SetPreviewPos(300, 180);
+    game.RunFrames(1);
+    for (CGroup& group : Groups()) group.selected = group.members.front() == 0;
+    Game.TestHookSetSelection(true);
+    const Point under = OnBoard(0, InsidePixel(0));
+    Press(under.x, under.y);
+    EXPECT_TRUE(Game.IsDraggingPreview());
+    EXPECT_FALSE(Game.IsMovingSelection());
+    Release(under.x, under.y);
+}
+
+// Wherever the player lets go of a piece, over the panels and the clock or
+// off the window, it comes to rest wholly in sight on the free board.
+TEST_F(ReachTest, NoDroppedGroupRestsUnderAPanel)
+{
+    StartPuzzle(448, 448, 6, CCutPreview::kSmoothHard);
+    std::srand(99);
+    for (int drop = 0; drop < 60; ++drop) {
+        const int piece = std::rand() % Game.GetPieceCount();
+        BringToTop(piece);
+        game.RunFrames(1);
+        const Point from = OnBoard(piece, InsidePixel(piece));
+        const Point to{std::rand() % 900 - 50, std::rand() % 700 - 50};
+        Press(from.x, from.y);
+        MoveTo(to.x, to.y);
+        Release(to.x, to.y);
+        game.RunFrames(1);
+        ExpectEveryVisiblePieceOnTheBoard(kBelowTopBars);
+        if (HasFailure()) return;
+    }
 }
 
 }  // namespace

@@ -84,4 +84,35 @@ TEST_F(SolvePuzzleTest, AFourByFourPuzzleIsSolvedByTheMouse)
     }
 }
 
+// Cuts with more pieces one way than the other join the same way: a wide and
+// a tall picture, each put together piece by piece into one group.
+TEST_F(SolvePuzzleTest, WideAndTallCutsAreSolvedByTheMouse)
+{
+    struct Shape {
+        int width, height, along, columns, rows;
+    };
+    for (const Shape shape : {Shape{240, 160, 6, 6, 4}, Shape{160, 240, 6, 4, 6}}) {
+        SCOPED_TRACE(testing::Message() << shape.width << " x " << shape.height);
+        StartPuzzle(shape.width, shape.height, shape.along, CCutPreview::kSmoothHard);
+        ASSERT_EQ(Game.GetPiecesX(), shape.columns);
+        ASSERT_EQ(Game.GetPiecesY(), shape.rows);
+        Game.ArrangePieces();
+        game.RunFrames(1);
+        CarryPiece(0, {300, 300});
+        for (int k = 1; k < Game.GetPieceCount(); ++k) {
+            SCOPED_TRACE(testing::Message() << "piece " << k);
+            CarryPiece(k, PlaceBeside(k));
+            ASSERT_EQ(GroupIndexOf(k), GroupIndexOf(0));
+            EXPECT_EQ(ImagePos(0).x, 300.0f);
+            EXPECT_EQ(ImagePos(0).y, 300.0f);
+        }
+        ASSERT_EQ(Groups().size(), 1u);
+        const CGroup& whole = Groups()[0];
+        EXPECT_FLOAT_EQ(whole.width, static_cast<float>(shape.width));
+        EXPECT_FLOAT_EQ(whole.height, static_cast<float>(shape.height));
+        Game.ClearGroups();
+        Game.FreePieces();
+    }
+}
+
 }  // namespace

@@ -74,7 +74,7 @@ TEST_F(CustomPictureTest, ABadFileBringsTheGamesMessageAndAPngOpensOnTheCutPage)
     // A file that is no picture: the message shows in the game's window.
     folder.Write("answer", folder / "letter.png");
     auto messageShown = [&](const Screenshot& shot) { return Near(FrameAt(shot, 150, 300), kBoxColour, 6); };
-    ASSERT_TRUE(HoldMouseUntil(kCustomX, kCustomY, messageShown)) << session.Log();
+    ASSERT_TRUE(ClickUntil(kCustomX, kCustomY, messageShown)) << session.Log();
     EXPECT_NE(session.Log().find("This file is not a picture the game can open."), std::string::npos);
 
     // Its OK button: the one lighter block on the box's middle line.
@@ -87,7 +87,7 @@ TEST_F(CustomPictureTest, ABadFileBringsTheGamesMessageAndAPngOpensOnTheCutPage)
     }
     ASSERT_GT(okY, 0) << "no OK button";
     auto messageGone = [&](const Screenshot& s) { return !messageShown(s); };
-    ASSERT_TRUE(HoldMouseUntil(400, okY, messageGone));
+    ASSERT_TRUE(ClickUntil(400, okY, messageGone));
     ASSERT_TRUE(session.MoveMouse(rest.x, rest.y));
     EXPECT_TRUE(session.WaitForScreen([&](const Screenshot& s) { return SameMenu(s, *before); }, 10))
         << "the menu changed";
@@ -101,7 +101,7 @@ TEST_F(CustomPictureTest, ABadFileBringsTheGamesMessageAndAPngOpensOnTheCutPage)
             for (int x = 300; x < 720; x += 29, ++spots) matching += Near(FrameAt(s, x, y), kPictureColour);
         return matching * 10 > spots * 7;
     };
-    EXPECT_TRUE(HoldMouseUntil(kCustomX, kCustomY, cutPage)) << session.Log();
+    EXPECT_TRUE(ClickUntil(kCustomX, kCustomY, cutPage)) << session.Log();
 
     ASSERT_TRUE(session.PressKey("Escape", *window));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests of the menus share: the real game full screen on
-// a 1280 x 720 screen, the frame's pixels found on that screen, and the mouse
-// held on a spot of the frame until the game shows it saw the press.
+// a 1280 x 720 screen, the frame's pixels found on that screen, and a click
+// on a spot of the frame, waited on until the game shows it saw it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -75,14 +75,14 @@ protected:
         command.insert(command.end(), arguments.begin(), arguments.end());
         return session.RunOnScreen(command).exitCode == 0;
     }
-    // The game reads buttons as levels once per frame, so a press is held
-    // until the screen shows that it was seen, then let go.
-    bool HoldMouseUntil(int frameX, int frameY, const std::function<bool(const Screenshot&)>& seen)
+    // A click on a spot of the frame (a button acts when its press ends on
+    // it), then a wait until the screen shows that it was seen.
+    bool ClickUntil(int frameX, int frameY, const std::function<bool(const Screenshot&)>& seen)
     {
         Point at = OnScreen(frameX, frameY);
-        if (!session.MoveMouse(at.x, at.y) || !Xdotool({"mousedown", "1"})) return false;
-        bool result = session.WaitForScreen(seen);
-        return Xdotool({"mouseup", "1"}) && result;
+        if (!session.MoveMouse(at.x, at.y) || !Xdotool({"mousedown", "1"}) || !Xdotool({"mouseup", "1"}))
+            return false;
+        return session.WaitForScreen(seen);
     }
 
     GameSession session{kScreenWidth, kScreenHeight};

@@ -52,9 +52,8 @@ protected:
                 return differing > 40;
             };
         };
-        ASSERT_TRUE(HoldMouseUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
-        // Play's press is consumed by the button, so holding it on into the game is harmless.
-        ASSERT_TRUE(HoldMouseUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+        ASSERT_TRUE(ClickUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
+        ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
     }
 
     std::function<bool(const Screenshot&)> BoardShown()
@@ -133,8 +132,8 @@ TEST_P(ResumeTest, APuzzleLeftHalfDoneComesBackWithLoadGame)
     ASSERT_TRUE(window) << session.ErrorOutput();
     ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
-    EXPECT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
-    EXPECT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
+    EXPECT_TRUE(ClickUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    EXPECT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
         return session.ReadFile("game.pvs") != left;
     })) << "SAVE wrote nothing";
     const std::string resumed = session.ReadFile("game.pvs");
@@ -161,7 +160,7 @@ TEST_F(PlayThroughTest, KilledWhileSavingTheSavedGameIsAlwaysWhole)
     ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
     ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
     ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
-    ASSERT_TRUE(HoldMouseUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    ASSERT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
     // Saves of an untouched puzzle differ in their play time only.
     const std::string puzzle = WithoutTime(session.ReadFile("game.pvs"));
     ASSERT_NE(puzzle.find("NumberOfGroups"), std::string::npos);
@@ -195,9 +194,51 @@ TEST_F(PlayThroughTest, KilledWhileSavingTheSavedGameIsAlwaysWhole)
         ASSERT_TRUE(window) << session.ErrorOutput();
         ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
         ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
-        ASSERT_TRUE(HoldMouseUntil(352 + 20, 480 + 10, BoardShown()))
+        ASSERT_TRUE(ClickUntil(352 + 20, 480 + 10, BoardShown()))
             << "LOAD GAME showed no board after kill " << kill << ": " << session.Log();
     }
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+// A piece carried onto LOAD and let go there is only dropped: the board is
+// not taken back to the saved game. The next SAVE then holds the move.
+TEST_F(PlayThroughTest, APieceLetGoOverLoadIsOnlyDropped)
+{
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+    ASSERT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    const std::string saved = WithoutTime(session.ReadFile("game.pvs"));
+
+    // A spot well inside a piece: nothing of the board's colour around it.
+    std::optional<Screenshot> shot = session.TakeScreenshot();
+    ASSERT_TRUE(shot);
+    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    auto insidePiece = [&](int x, int y) {
+        for (int dy = -6; dy <= 6; dy += 3)
+            for (int dx = -6; dx <= 6; dx += 3)
+                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
+        return true;
+    };
+    Point piece{-1, -1};
+    for (int y = 120; y < 520 && piece.x < 0; y += 4)
+        for (int x = 40; x < 640 && piece.x < 0; x += 4)
+            if (insidePiece(x, y)) piece = {x, y};
+    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+
+    const Point from = OnScreen(piece.x, piece.y), load = OnScreen(112 + 20, 0 + 12);
+    ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+    ASSERT_TRUE(Xdotool({"mousedown", "1"}));
+    for (int step = 1; step <= 8; ++step)
+        ASSERT_TRUE(session.MoveMouse(from.x + (load.x - from.x) * step / 8, from.y + (load.y - from.y) * step / 8));
+    ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    EXPECT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
+        return WithoutTime(session.ReadFile("game.pvs")) != saved;
+    })) << "the drop was taken for a click on LOAD: " << session.Log();
     ASSERT_TRUE(session.PressKey("Escape", *window));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
@@ -233,6 +274,61 @@ TEST_F(PlayThroughTest, TappingAKeyAndAThumbnailReachesTheCutPage)
         return differing > 40;
     })) << "a tapped thumbnail does not open the cut page";
 
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+// The puzzle in play goes to its own file while it is played: killed
+// (SIGKILL) after a few moves and half a minute of play, the next run's
+// LOAD GAME brings back the puzzle as it was last saved.
+TEST_F(PlayThroughTest, KilledDuringPlayTheNextLoadGameResumesTheLastSave)
+{
+    const std::string shelfFile = "puzzles/image0.pvs";
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_NO_FATAL_FAILURE(PlayTheFirstPicture());
+
+    // A few moves: pieces found on the board dragged 100 pixels to the right.
+    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    for (int move = 0; move < 3; ++move) {
+        std::optional<Screenshot> shot = session.TakeScreenshot();
+        ASSERT_TRUE(shot);
+        std::optional<Point> piece;
+        for (int y = 80 + 60 * move; y < 520 && !piece; y += 12)
+            for (int x = 40; x < 600 && !piece; x += 12)
+                if (!Near(FrameAt(*shot, x, y), board, 30)) piece = Point{x, y};
+        ASSERT_TRUE(piece) << "no piece on the board";
+        const Point from = OnScreen(piece->x, piece->y);
+        ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+        ASSERT_TRUE(Xdotool({"mousedown", "1"}));
+        for (int step = 1; step <= 10; ++step) {
+            const Point at = OnScreen(piece->x + 10 * step, piece->y);
+            ASSERT_TRUE(session.MoveMouse(at.x, at.y));
+        }
+        ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    }
+    EXPECT_FALSE(session.Folder().Exists("game.pvs"));
+    ASSERT_TRUE(session.WaitForScreen([&](const Screenshot&) { return session.Folder().Exists(shelfFile); },
+                                      CGame::kShelfSeconds + 30))
+        << "nothing saved in play: " << session.Log();
+    const std::string shelved = session.ReadFile(shelfFile);
+    ASSERT_NE(shelved.find("NumberOfGroups"), std::string::npos);
+    ASSERT_TRUE(session.Signal(SIGKILL));
+    EXPECT_EQ(session.WaitForExit(), 128 + SIGKILL);
+
+    ASSERT_TRUE(session.Launch());
+    window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kScreenWidth, kScreenHeight));
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_TRUE(ClickUntil(352 + 20, 480 + 10, BoardShown())) << "LOAD GAME showed no board";
+    // SAVE writes what LOAD GAME brought back.
+    ASSERT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) { return session.Folder().Exists("game.pvs"); }));
+    EXPECT_EQ(WithoutTime(session.ReadFile("game.pvs")), WithoutTime(shelved));
+    EXPECT_GE(PlayTime(session.ReadFile("game.pvs")), PlayTime(shelved));
     ASSERT_TRUE(session.PressKey("Escape", *window));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }

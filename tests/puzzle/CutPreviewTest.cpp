@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -52,14 +53,87 @@ TEST_F(CutPreviewTest, NarrowPicturesGetFewerPieces)
 {
     ChooseCut(70, 448, 4, 0.0f, false);  // cells of 33 pixels: two across
     CutPreview.SetDefaults();
-    EXPECT_EQ(CutPreview.GetMaxPieces(), 2);
-    EXPECT_EQ(CutPreview.GetColumns(), 3);  // 4 + (2 - 4) / 2
+    EXPECT_EQ(CutPreview.GetMaxColumns(), 2);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), 13);  // down the longer side
+    EXPECT_EQ(CutPreview.GetColumns(), 2);
+    EXPECT_EQ(CutPreview.GetRows(), 8);
 
     ChooseCut(448, 336, 4, 0.0f, false);
     CutPreview.SetDefaults();
-    EXPECT_EQ(CutPreview.GetMaxPieces(), 10);
-    EXPECT_EQ(CutPreview.GetColumns(), 7);
-    EXPECT_FLOAT_EQ(CutPreview.GetCellHeight(), 48.0f);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), 13);
+    EXPECT_EQ(CutPreview.GetColumns(), 8);
+    EXPECT_EQ(CutPreview.GetRows(), 6);
+    EXPECT_FLOAT_EQ(CutPreview.GetCellWidth(), 56.0f);
+    EXPECT_FLOAT_EQ(CutPreview.GetCellHeight(), 56.0f);
+}
+
+// Every count the slider offers, on pictures of every shape: the longer side
+// gets the count, the shorter the number of pieces that keeps them nearest
+// square, within 4 and the 33-pixel limit of each side.
+TEST_F(CutPreviewTest, EveryShapeIsCutIntoNearSquarePieces)
+{
+    struct Shape {
+        int width, height;
+    };
+    for (const Shape shape : {Shape{448, 448}, Shape{448, 336}, Shape{448, 252}, Shape{252, 448}, Shape{448, 140},
+                              Shape{300, 448}, Shape{448, 199}}) {
+        ChooseCut(shape.width, shape.height, 4, CCutPreview::kSmoothEasy, false);
+        const int maxColumns = shape.width / 33, maxRows = shape.height / 33;
+        EXPECT_EQ(CutPreview.GetMaxColumns(), maxColumns);
+        EXPECT_EQ(CutPreview.GetMaxRows(), maxRows);
+        EXPECT_EQ(CutPreview.GetMaxPieces(), std::max(maxColumns, maxRows));
+        const bool wide = shape.width >= shape.height;
+        for (int n = CutPreview.GetMinPieces(); n <= CutPreview.GetMaxPieces(); ++n) {
+            SCOPED_TRACE(testing::Message() << shape.width << " x " << shape.height << " at " << n);
+            CutPreview.SetPieces(n);
+            const int columns = CutPreview.GetColumns(), rows = CutPreview.GetRows();
+            EXPECT_EQ(wide ? columns : rows, n);
+            EXPECT_GE(std::min(columns, rows), std::min(4, std::min(maxColumns, maxRows)));
+            EXPECT_LE(columns, maxColumns);
+            EXPECT_LE(rows, maxRows);
+            // No other count of the shorter side within its limits gives squarer pieces.
+            auto squareness = [&](int c, int r) {
+                return std::fabs(std::log((shape.width / float(c)) / (shape.height / float(r))));
+            };
+            const int across = wide ? rows : columns, limit = wide ? maxRows : maxColumns;
+            for (int other = std::min(4, limit); other <= limit; ++other)
+                EXPECT_LE(squareness(columns, rows), squareness(wide ? n : other, wide ? other : n) + 0.25f)
+                    << "across " << across << " against " << other;
+        }
+    }
+    ChooseCut(448, 252, 4, CCutPreview::kSmoothEasy, false);
+    CutPreview.SetPieces(CutPreview.GetMaxPieces());
+    EXPECT_EQ(CutPreview.GetColumns(), 13);
+    EXPECT_EQ(CutPreview.GetRows(), 7);
+}
+
+// On a white picture the cut shows by its dark line, on a black one by its
+// white line: each cut line has both, side by side.
+TEST_F(CutPreviewTest, TheCutLinesShowOnLightAndDarkPictures)
+{
+    for (Colour ground : {kWhite, kBlack}) {
+        CImage picture;
+        picture.width = picture.height = 200;
+        picture.surface = Surface(200, 200);
+        picture.surface.Fill(ground);
+        CMenu::SetBorder(false);
+        CutPreview.TestHookSetPicture(picture);
+        CutPreview.SetDefaults();
+        CutPreview.SetPieces(4);
+        CutPreview.SetSmoothType(CCutPreview::kSmoothNone);
+        const Surface& work = CutPreview.GetWorkSurface();
+        // Along the first inner vertical cut line, at x = trunc(199 / 4).
+        int light = 0, dark = 0;
+        for (int y = 5; y < 195; ++y) {
+            for (int x = 45; x < 55; ++x) {
+                const Colour c = work.GetPixel(x, y);
+                light += c == kWhite;
+                dark += RedOf(c) < 64 && GreenOf(c) < 64 && BlueOf(c) < 64;
+            }
+        }
+        const int cutPixels = ground == kWhite ? dark : light;
+        EXPECT_GE(cutPixels, 180) << (ground == kWhite ? "dark line on white" : "white line on black");
+    }
 }
 
 TEST_F(CutPreviewTest, WorkedExampleOfAnEightByEightCut)

@@ -262,62 +262,50 @@ TEST_F(StartGameTest, ArrangePiecesLaysLoosePiecesOutInRowsByTheirWidths)
     Game.ArrangePieces();
     const std::vector<CGroup>& groups = Game.GetGroups();
     ASSERT_EQ(groups.size(), 20u);
-    float x = 20, y = 50, rowHeight = 0;
+    // Side by side from the top left below the bars, 4 pixels apart, a new
+    // row where the next piece would pass the board's right edge.
+    const float top = CGame::kTopBarsBottom + 4;
+    float x = 20, y = top, rowHeight = 0;
+    for (const CGroup& group : groups) rowHeight = std::max(rowHeight, Game.GetPiece(group.members.front()).height);
     for (const CGroup& group : groups) {
         const CPiece& piece = Game.GetPiece(group.members.front());
         if (x > 20 && x + piece.width > 790) {
             x = 20;
             y += rowHeight + 4;
-            rowHeight = 0;
         }
-        EXPECT_EQ(group.x, x);
-        EXPECT_EQ(group.y, y);
+        EXPECT_EQ(group.x + piece.x, x);
+        EXPECT_EQ(group.y + piece.y, y);
         x += piece.width + 4;
-        rowHeight = std::max(rowHeight, piece.height);
     }
-    EXPECT_GT(y, 50.0f) << "the 20 pieces take more than one row";
     // Every call starts from the same place.
     Game.ArrangePieces();
-    EXPECT_EQ(groups[0].x, 20.0f);
-    EXPECT_EQ(groups[0].y, 50.0f);
+    EXPECT_EQ(groups[0].x + Game.GetPiece(groups[0].members.front()).x, 20.0f);
+    EXPECT_EQ(groups[0].y + Game.GetPiece(groups[0].members.front()).y, top);
 }
 
-TEST_F(StartGameTest, ArrangePiecesLeavesJoinedAndHiddenGroupsAlone)
+TEST_F(StartGameTest, ArrangePiecesLeavesJoinedGroupsAloneAndTidiesTheHiddenLoosePiecesToo)
 {
     BuildCut(448, 448, 5, CCutPreview::kSmoothEasy, true);
     Game.StartGame();
     const CGroup* ring = LargestGroup();
     const FloatPoint ringAt{ring->x, ring->y};
+    const LayoutBox ringBox = Game.ImageBox(*ring);
     Game.FilterEdgePieces(true);  // with the Border option only the centre piece is hidden
     ASSERT_EQ(VisibleGroups(), 9);
-    std::vector<FloatPoint> before;
-    for (const CGroup& group : Game.GetGroups()) before.push_back({group.x, group.y});
     Game.ArrangePieces();
     EXPECT_EQ(ring->x, ringAt.x);
     EXPECT_EQ(ring->y, ringAt.y);
-    float x = 20, y = 50, rowHeight = 0;
-    int placed = 0;
-    for (std::size_t g = 0; g < Game.GetGroups().size(); ++g) {
-        const CGroup& group = Game.GetGroups()[g];
-        if (group.hidden || group.members.size() > 1) {
-            EXPECT_EQ(group.x, before[g].x);
-            EXPECT_EQ(group.y, before[g].y);
-        } else {
-            // Laid out in rows as if the others were not there.
-            const CPiece& piece = Game.GetPiece(group.members.front());
-            if (x > 20 && x + piece.width > 790) {
-                x = 20;
-                y += rowHeight + 4;
-                rowHeight = 0;
-            }
-            EXPECT_FLOAT_EQ(group.x, x);
-            EXPECT_FLOAT_EQ(group.y, y);
-            x += piece.width + 4;
-            rowHeight = std::max(rowHeight, piece.height);
-            ++placed;
-        }
+    int hiddenLoose = 0;
+    for (const CGroup& group : Game.GetGroups()) {
+        if (group.members.size() > 1) continue;
+        hiddenLoose += group.hidden;
+        const CPiece& piece = Game.GetPiece(group.members.front());
+        const LayoutBox box{group.x + piece.x, group.y + piece.y, group.x + piece.x + piece.width,
+                            group.y + piece.y + piece.height};
+        EXPECT_FALSE(box.Overlaps(ringBox)) << "piece " << group.members.front() << " on the ring";
+        EXPECT_GE(box.top, CGame::kTopBarsBottom);
     }
-    EXPECT_EQ(placed, 8);
+    EXPECT_EQ(hiddenLoose, 1);
 }
 
 TEST_F(StartGameTest, EdgeFilterShowsOnlyGroupsWithAnEdgePiece)

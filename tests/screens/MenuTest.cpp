@@ -64,10 +64,11 @@ protected:
 // A tap: the press and the release arrive together, before one frame.
 TEST_F(MenuTest, TapsPickAThumbnailMoveTheSliderAndClickAButton)
 {
+    // The tap's frame sees the press, the next its release: the click.
     auto tap = [&](int x, int y) {
         game.PressButton(MouseButton::Left, x, y);
         game.ReleaseButton(MouseButton::Left, x, y);
-        game.RunFrames(1);
+        game.RunFrames(2);
     };
     ToMenu();
     const At centre = ThumbnailCentre(kPicture43);
@@ -145,15 +146,17 @@ TEST_F(MenuTest, AThumbnailOpensTheCutPageWithThePicturesDefaultsAndItsPressIsCo
     ToMenu();
     At centre = ThumbnailCentre(kPicture43);
     game.PressButton(MouseButton::Left, centre.x, centre.y);
-    game.RunFrames(3);  // a click lasts a few frames
-    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
-    EXPECT_EQ(CutPreview.GetMinPieces(), 4);
-    EXPECT_EQ(CutPreview.GetMaxPieces(), 10);
-    EXPECT_EQ(CutPreview.GetColumns(), 7);
-    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
-    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "easy");
+    game.RunFrames(3);  // a click lasts a few frames; the press alone chooses nothing
+    EXPECT_EQ(CMenu::GetPage(), MENU_PICTURES);
     game.ReleaseButton(MouseButton::Left, centre.x, centre.y);
     game.RunFrames(1);
+    EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
+    EXPECT_EQ(CutPreview.GetMinPieces(), 4);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), 13);  // across its longer side
+    EXPECT_EQ(CutPreview.GetColumns(), 8);
+    EXPECT_EQ(CutPreview.GetRows(), 6);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 8);
+    EXPECT_STREQ(CMenu::SmoothLabel(CutPreview.GetSmoothType()), "easy");
 }
 
 TEST_F(MenuTest, ACustomSquarePictureGetsTheSameDefaultsAsASquareThumbnailWould)
@@ -201,7 +204,7 @@ TEST_F(MenuTest, BackReleasesThePictureAndANewChoiceStartsFromItsOwnDefaults)
     At centre = ThumbnailCentre(kPicture43);
     Click(centre);
     EXPECT_EQ(CMenu::GetPage(), MENU_CUT);
-    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 7);
+    EXPECT_EQ(Menu.GetCountSlider().GetValue(), 8);
 }
 
 TEST_F(MenuTest, PlayBuildsInTheFramesBudgetHoldsOneSecondThenStartsTheGame)
@@ -215,10 +218,11 @@ TEST_F(MenuTest, PlayBuildsInTheFramesBudgetHoldsOneSecondThenStartsTheGame)
     game.SetFrameStep(0.25);
     game.PressButton(MouseButton::Left, kPlay.x, kPlay.y);
     game.RunFrames(1);
+    game.ReleaseButton(MouseButton::Left, kPlay.x, kPlay.y);
+    game.RunFrames(1);
     EXPECT_EQ(CMenu::GetPage(), MENU_CALCULATE);
     EXPECT_FALSE(CMenu::showPicture);
     EXPECT_FALSE(CMenu::borderOnly);
-    game.ReleaseButton(MouseButton::Left, kPlay.x, kPlay.y);
     // The test's clock stands still within a frame, so the frame's budget
     // holds all 16 pieces: the first frame cuts them and starts the hold,
     // which four frames of 0.25 s fill.

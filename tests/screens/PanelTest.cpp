@@ -19,14 +19,16 @@ protected:
         StartSquarePuzzle();
     }
 
-    // One panel frame with the left button pressed at (x, y).
+    // A click at (x, y): a panel frame with the left button pressed there, one
+    // with it released there, and one with the cursor gone.
     void ClickPanel(int x, int y)
     {
         SetCursor(x, y);
         InputMgr.SetLeftButton(true);
         Menu.UpdateGamePanel();
-        SetCursor(400, 300);
         InputMgr.SetLeftButton(false);
+        Menu.UpdateGamePanel();
+        SetCursor(400, 300);
         Menu.UpdateGamePanel();
     }
 };

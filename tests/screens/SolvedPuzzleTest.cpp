@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panel of a solved puzzle, played through the running game: the exit
 // line instead of the game's buttons, any press back to the picture page (and
-// no further), a saved game that loads into play again afterwards; and the
+// no further), the saved game of the solved puzzle gone; and the
 // "GAME SAVED!" banner only for a game that was written.
 #include "ScreensFixture.h"
 
 #include "app/CApp.h"
 #include "platform/VirtualKeys.h"
+#include "puzzle/PuzzleRecords.h"
 
 using namespace screens_test;
 
@@ -43,12 +44,14 @@ protected:
         Game.LayOutGroup(0);
     }
 
+    // Solved, and the first second after it gone by (presses in it are let go).
     void Solve()
     {
         JoinEverything();
         game.RunFrames(1);
         ASSERT_TRUE(Game.IsCompleted());
         game.RunFrames(1);  // the first frame of the solved panel
+        ASSERT_TRUE(game.RunUntil([] { return Game.GetSecondsSinceSolved() >= 1.0f; }, 200));
     }
 
     bool AnyWhiteIn(int left, int top, int right, int bottom) const
@@ -100,7 +103,7 @@ TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
     Solve();
     EXPECT_EQ(App.GetState(), STATE_GAME);
     EXPECT_TRUE(AnyWhiteIn(kExitLineLeft, kExitLineTop, kExitLineLeft + 300, kExitLineTop + 16))
-        << "PRESS ANY KEY TO EXIT TO THE MAIN MENU";
+        << "CLICK OR PRESS A KEY FOR THE MENU, ESCAPE TO QUIT";
     EXPECT_FALSE(SameIn(inPlay, game.Frame(), kArrangeLeft, kArrangeTop, kArrangeLeft + 20, kArrangeTop + 20))
         << "the Arrange button is no longer drawn";
     EXPECT_TRUE(SameIn(inPlay, game.Frame(), 0, 0, 20, 20)) << "the Menu button stays";
@@ -164,21 +167,65 @@ INSTANTIATE_TEST_SUITE_P(Presses, AnyPressTest,
                          ::testing::Values(Press::Key, Press::LeftButton, Press::RightButton),
                          [](const ::testing::TestParamInfo<Press>& info) { return std::string(Name(info.param)); });
 
-TEST_F(SolvedPuzzleTest, AGameSavedBeforeSolvingLoadsIntoPlayAfterwards)
+// The press that made the last join, and any in the second after it, do not
+// leave the finished picture: the player gets to see it.
+TEST_F(SolvedPuzzleTest, PressesInTheFirstSecondAfterTheLastJoinAreLetGo)
+{
+    JoinEverything();
+    game.RunFrames(1);
+    ASSERT_TRUE(Game.IsCompleted());
+    game.RunFrames(10);
+    game.Click(400, 300);
+    game.TapKey(VK_SPACE);
+    game.Click(400, 300, MouseButton::Right);
+    game.Click(10, 10);  // MENU
+    EXPECT_EQ(App.GetState(), STATE_GAME);
+    ASSERT_TRUE(game.RunUntil([] { return Game.GetSecondsSinceSolved() >= 1.0f; }, 200));
+    game.Click(400, 300);
+    ExpectBackOnThePicturePage();
+}
+
+// The finish tells the time it took and the best for this picture and cut,
+// and keeps it in the records.
+TEST_F(SolvedPuzzleTest, TheFinishTellsTheTimeAndTheBestAndKeepsTheRecord)
+{
+    Game.SetPlayTime(279.5f);
+    Solve();
+    EXPECT_EQ(Game.FinishLine(), "SOLVED IN 4:39  -  YOUR FIRST TIME FOR THIS CUT");
+    EXPECT_TRUE(AnyWhiteIn(300, 500, 500, 516)) << "the line under the picture";
+    const std::vector<PuzzleRecords::Record> records = PuzzleRecords::Read();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].picture, SquareJpeg());
+    EXPECT_FLOAT_EQ(records[0].best, 279.5f);
+
+    game.Click(400, 300);
+    StartSquarePuzzle();
+    Game.SetPlayTime(300);
+    Solve();
+    EXPECT_EQ(Game.FinishLine(), "SOLVED IN 5:00  -  BEST TIME 4:39");
+    game.Click(400, 300);
+    StartSquarePuzzle();
+    Game.SetPlayTime(61);
+    Solve();
+    EXPECT_EQ(Game.FinishLine(), "SOLVED IN 1:01  -  A NEW BEST TIME!");
+    EXPECT_EQ(PuzzleRecords::Read()[0].solved, 3);
+}
+
+// A solved puzzle is finished: the game saved before solving it is gone, and
+// LOAD GAME never brings the puzzle back one piece short.
+TEST_F(SolvedPuzzleTest, AGameSavedBeforeSolvingIsGoneAfterwards)
 {
     game.Click(kSaveX, kSaveY);
     ASSERT_TRUE(game.WriteFolder().Exists("game.pvs"));
-    const std::size_t groupsSaved = Game.GetGroups().size();
     Solve();
+    EXPECT_FALSE(game.WriteFolder().Exists("game.pvs"));
+    game.RunFrames(90);
     game.TapKey(VK_SPACE);
     ExpectBackOnThePicturePage();
 
     game.Click(kLoadGameX, kLoadGameY);
-    EXPECT_EQ(App.GetState(), STATE_GAME);
-    EXPECT_EQ(Game.GetGroups().size(), groupsSaved);
-    EXPECT_FALSE(Game.IsCompleted());
-    game.RunFrames(3);
-    EXPECT_FALSE(Game.IsCompleted()) << "the loaded puzzle is in play";
+    EXPECT_EQ(App.GetState(), STATE_MENU);
+    EXPECT_EQ(Game.GetPieceCount(), 0);
 }
 
 }  // namespace

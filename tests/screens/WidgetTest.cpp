@@ -58,44 +58,97 @@ TEST_F(WidgetTest, AToggleShowsItsMarkOnlyOnceTheCursorLeaves)
 {
     button.LoadToggle(kToggle40x20);
     EXPECT_EQ(DrawnAt(10, 10), kGreen);
-    InputMgr.SetLeftButton(true);
-    EXPECT_EQ(DrawnAt(120, 60), kRed);  // the click itself: hovered look
+    auto clickAt = [&](int x, int y) {
+        SetCursor(x, y);
+        InputMgr.SetLeftButton(true);
+        EXPECT_EQ(DrawnAt(x, y), kRed);  // pressed: hovered look
+        InputMgr.SetLeftButton(false);
+        return DrawnAt(x, y);
+    };
+    EXPECT_EQ(clickAt(120, 60), kRed);  // released on it: clicked, still hovered
     EXPECT_TRUE(button.IsToggled());
-    InputMgr.SetLeftButton(false);
-    EXPECT_EQ(DrawnAt(120, 60), kRed);
     EXPECT_EQ(DrawnAt(10, 10), kBlue);
-    InputMgr.SetLeftButton(true);
-    DrawnAt(120, 60);
-    InputMgr.SetLeftButton(false);
+    clickAt(120, 60);
     EXPECT_FALSE(button.IsToggled());
     EXPECT_EQ(DrawnAt(10, 10), kGreen);
+    clickAt(120, 60);
     button.ResetToggle();
     EXPECT_FALSE(button.IsToggled());
 }
 
-TEST_F(WidgetTest, APressHeldWhileSlidingOntoAButtonFiresItsActionOnceAndIsConsumed)
+// A click is a press and a release both on the button; the press is the
+// button's from the start, so nothing under the button sees it.
+TEST_F(WidgetTest, OnlyAPressAndAReleaseBothOnTheButtonClickIt)
 {
     button.SetAction(CountAction);
-    InputMgr.SetLeftButton(true);
-    EXPECT_FALSE((SetCursor(60, 60), button.Update()));
-    EXPECT_TRUE((SetCursor(120, 60), button.Update()));
-    EXPECT_EQ(actionRuns, 1);
-    EXPECT_FALSE(InputMgr.IsLeftButtonDown());
-    for (int frame = 0; frame < 3; ++frame) EXPECT_FALSE(button.Update());
-    EXPECT_EQ(actionRuns, 1);
-    InputMgr.SetLeftButton(true);  // a new press fires again
-    button.Update();
-    EXPECT_EQ(actionRuns, 2);
+    struct Path {
+        Point press, release;
+        bool clicks;
+    } paths[] = {
+        {{120, 60}, {120, 60}, true},   // a plain click
+        {{101, 51}, {139, 69}, true},   // moved within the button
+        {{60, 60}, {120, 60}, false},   // slid on from elsewhere: a drag's drop
+        {{120, 60}, {60, 60}, false},   // slid off before the release: let go
+        {{100, 60}, {120, 60}, false},  // pressed just outside the hit box
+        {{300, 300}, {300, 300}, false},
+    };
+    for (const Path& path : paths) {
+        actionRuns = 0;
+        SetCursor(path.press.x, path.press.y);
+        InputMgr.SetLeftButton(true);
+        EXPECT_FALSE(button.Update());
+        const bool pressTaken = !InputMgr.IsLeftButtonDown();
+        const bool pressOnButton = 100 < path.press.x && path.press.x < 140 && 50 < path.press.y && path.press.y < 70;
+        EXPECT_EQ(pressTaken, pressOnButton) << "a press on the button is its own";
+        SetCursor((path.press.x + path.release.x) / 2, (path.press.y + path.release.y) / 2);
+        EXPECT_FALSE(button.Update());
+        SetCursor(path.release.x, path.release.y);
+        EXPECT_FALSE(button.Update());
+        InputMgr.SetLeftButton(false);
+        EXPECT_EQ(button.Update(), path.clicks) << path.press.x << "," << path.press.y;
+        EXPECT_EQ(actionRuns, path.clicks ? 1 : 0);
+        for (int frame = 0; frame < 3; ++frame) EXPECT_FALSE(button.Update());
+        EXPECT_EQ(actionRuns, path.clicks ? 1 : 0) << "one click, one action";
+    }
 }
 
-TEST_F(WidgetTest, AButtonWithoutActionAnswersEveryFrameTheButtonIsHeldOverIt)
+TEST_F(WidgetTest, APressTakenByOneButtonNeverClicksAnotherOrOneNotUpdatedAtItsEnd)
+{
+    CButton other;
+    other.Load(kActive40x20, kNoActive40x20, 200, 50);
+    other.SetAction(CountAction);
+    SetCursor(120, 60);
+    InputMgr.SetLeftButton(true);
+    button.Update();
+    other.Update();
+    SetCursor(220, 60);
+    InputMgr.SetLeftButton(false);
+    EXPECT_FALSE(button.Update());
+    EXPECT_FALSE(other.Update());
+
+    // Pressed on it, then the button is off screen for a while: the release it
+    // never saw does not click it when it comes back.
+    SetCursor(120, 60);
+    InputMgr.SetLeftButton(true);
+    button.Update();
+    InputMgr.SetLeftButton(false);
+    InputMgr.EndFrame();
+    InputMgr.EndFrame();
+    EXPECT_FALSE(button.Update());
+    EXPECT_EQ(actionRuns, 0);
+    other.Release();
+}
+
+TEST_F(WidgetTest, AButtonWithoutActionAnswersTheClickOnceAndConsumesItsPress)
 {
     SetCursor(120, 60);
     InputMgr.SetLeftButton(true);
+    EXPECT_FALSE(button.Update());
+    EXPECT_FALSE(InputMgr.IsLeftButtonDown());
+    EXPECT_TRUE(InputMgr.IsLeftButtonHeld());
+    InputMgr.SetLeftButton(false);
     EXPECT_TRUE(button.Update());
-    EXPECT_TRUE(button.Update());
-    EXPECT_TRUE(InputMgr.IsLeftButtonDown());  // nothing consumed
-    InputMgr.Reset();
+    EXPECT_FALSE(button.Update());
 }
 
 TEST_F(WidgetTest, TheHoverSoundPlaysOncePerEntryAndNotWhileResting)
@@ -157,8 +210,8 @@ TEST_F(WidgetTest, OnlyAPressOnTheTrackOrKnobMovesTheKnobAndTheDragThenFollowsTh
     slider.SetRangeX(40, 208);
     slider.SetRange(4, 13);
     slider.SetValue(4);
-    InputMgr.SetLeftButton(true);
     SetCursor(140, 500);  // far below the track
+    InputMgr.SetLeftButton(true);
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
     SetCursor(140, 332);  // the track's top row lies outside, as the knob's does
@@ -167,9 +220,13 @@ TEST_F(WidgetTest, OnlyAPressOnTheTrackOrKnobMovesTheKnobAndTheDragThenFollowsTh
     SetCursor(248, 340);  // the track ends at maxX + knob width, strictly
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
+    SetCursor(140, 340);  // slid onto the track: the press began elsewhere
+    slider.Update();
+    EXPECT_FLOAT_EQ(slider.GetKnobX(), 40);
     EXPECT_FALSE(slider.IsDragging());
 
-    SetCursor(140, 340);  // on the track
+    InputMgr.SetLeftButton(false);
+    InputMgr.SetLeftButton(true);  // pressed on the track
     slider.Update();
     EXPECT_FLOAT_EQ(slider.GetKnobX(), 120);
     SetCursor(247, 10);  // held: the drag follows the cursor off the track

@@ -9,6 +9,7 @@
 #include "puzzle/GameOptions.h"
 #include "screens/CMenu.h"
 #include "screens/CMessage.h"
+#include "screens/CPictureOpening.h"
 #include "sound/CMgrSound.h"
 
 namespace {
@@ -21,6 +22,8 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         App = CApp();
         Options = GameOptions();
         Message = CMessage();
+        PictureOpening.Clear();
+        CPictureOpening::DecodeAtOnce(false);
         // The player's choices kept in the settings, and the menu's line.
         CutPreview.SetChosenSmoothType(CCutPreview::kSmoothEasy);
         SoundMgr.SetMusicOn(true);

@@ -26,6 +26,7 @@
 #include "platform/ManualClock.h"
 #include "platform/VirtualKeys.h"
 #include "resources/CFile.h"
+#include "screens/CPictureOpening.h"
 #include "support/TempFolder.h"
 
 class HeadlessGame {
@@ -61,6 +62,9 @@ public:
         App.SetProgramFolder(programFolder_.c_str());
         App.SetWriteFolder(writeFolder_.Path().c_str());
         Timer.SetClock(&clock_);
+        // A picture the player opens is decoded within the frame that opens
+        // it: frames here run faster than any decoder.
+        CPictureOpening::DecodeAtOnce(true);
         App.StartUp();
         started_ = true;
     }

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shelf of puzzles in progress with fifty puzzles kept: reading the
+// picture page's marks against its budget of 5 ms, and saving a 13 x 13
+// puzzle to its own file against one frame at 60 Hz, during play (handed to
+// the writer's thread) and on leaving it (written and synced at once). A
+// "ratio" under 1 is within the budget.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "BenchSupport.h"
+#include "puzzle/CGame.h"
+#include "puzzle/PuzzleRecords.h"
+#include "puzzle/PuzzleShelf.h"
+#include "puzzle/SavedGameFile.h"
+#include "resources/CFile.h"
+#include "resources/ResourceNames.h"
+#include "screens/PictureMarks.h"
+
+namespace {
+
+constexpr double kMarksBudget = 0.005;
+constexpr double kFrame = 1.0 / 60.0;
+
+// A write folder of its own holding fifty 13 x 13 puzzles in progress (the
+// fifteen game pictures and 35 of the player's) and a record for each.
+class ShelfFolder {
+public:
+    ShelfFolder()
+    {
+        char pattern[] = "/tmp/pavendra-shelf-XXXXXX";
+        folder = mkdtemp(pattern) ? std::string(pattern) + "/" : std::string();
+        CFile::SetWriteFolder(folder.c_str());
+        SavedGame game;
+        game.piecesX = game.piecesY = 13;
+        for (int piece = 0; piece < 169; ++piece) game.groups.push_back(SavedGroup{piece * 3, piece * 2, {piece}, {}});
+        for (int i = 0; i < PuzzleShelf::kMostKept; ++i) {
+            char name[64];
+            if (i < 15)
+                std::snprintf(name, sizeof name, res::kPictureFormat, i);
+            else
+                std::snprintf(name, sizeof name, "/home/player/Pictures/holiday %i.jpg", i);
+            game.imageName = name;
+            PuzzleShelf::Put(game);
+            PuzzleRecords::Add(name, 13, 13, 600.0f + static_cast<float>(i));
+        }
+    }
+    ~ShelfFolder()
+    {
+        CFile::SetWriteFolder("");
+        std::error_code error;
+        if (!folder.empty()) std::filesystem::remove_all(folder, error);
+    }
+
+private:
+    std::string folder;
+};
+
+void BM_ReadPictureMarks(benchmark::State& state)
+{
+    ShelfFolder shelf;
+    PictureMarks marks;
+    bench::RunAgainst(state, kMarksBudget, [&] {
+        marks.Read();
+        benchmark::DoNotOptimize(&marks);
+    });
+}
+BENCHMARK(BM_ReadPictureMarks)->Unit(benchmark::kMillisecond);
+
+// In play: the text made and handed to the writer's thread (what the frame pays).
+void BM_PutInBackground(benchmark::State& state)
+{
+    ShelfFolder shelf;
+    SavedGame game;
+    game.imageName = "/home/player/Pictures/in play.jpg";
+    game.piecesX = game.piecesY = 13;
+    for (int piece = 0; piece < 169; ++piece) game.groups.push_back(SavedGroup{piece, piece, {piece}, {piece + 1}});
+    bench::RunAgainst(state, kFrame, [&] { PuzzleShelf::PutInBackground(game); });
+    PuzzleShelf::Flush();
+}
+BENCHMARK(BM_PutInBackground)->Unit(benchmark::kMillisecond);
+
+// On leaving a puzzle: written and synced before the menu shows.
+void BM_KeepPuzzleOnShelf(benchmark::State& state)
+{
+    ShelfFolder shelf;
+    bench::StartCut13x13(7, false);
+    bench::RunAgainst(state, kFrame, [] { Game.KeepOnShelf(); });
+    Game.ClearGroups();
+    Game.FreePieces();
+    CutPreview.Release();
+}
+BENCHMARK(BM_KeepPuzzleOnShelf)->Unit(benchmark::kMillisecond);
+
+}  // namespace

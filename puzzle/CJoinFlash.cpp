@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "puzzle/CJoinFlash.h"
+
+#include <algorithm>
+
+namespace {
+
+// The shadow falls down and to the right of a lifted piece; each of its two
+// layers keeps this share of what lies under it.
+constexpr int kNearOffset = 4, kFarOffset = 8;
+constexpr int kKeepPerLayer = 200;  // of 256
+
+Colour Darker(Colour c)
+{
+    return MakeColour(RedOf(c) * kKeepPerLayer >> 8, GreenOf(c) * kKeepPerLayer >> 8, BlueOf(c) * kKeepPerLayer >> 8);
+}
+
+void DarkenOutline(Surface& dest, const PieceMask& mask, int left, int top)
+{
+    const int height = mask.Height();
+    for (int y = 0; y < height; ++y) {
+        const int row = top + y;
+        if (row < 0 || row >= dest.Height()) continue;
+        Colour* pixels = nullptr;
+        mask.ForEachRun(y, [&](int begin, int end) {
+            const int from = std::max(0, left + begin), to = std::min(dest.Width(), left + end);
+            if (from >= to) return;
+            if (!pixels) pixels = dest.Row(row);
+            for (int x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);
+        });
+    }
+}
+
+}  // namespace
+
+void CJoinFlash::Advance(float dt)
+{
+    if (timeLeft <= 0) return;
+    timeLeft = std::max(0.0f, timeLeft - dt);
+}
+
+void CJoinFlash::DrawShadow(Surface& dest, const CPiece& piece, float x, float y)
+{
+    const int left = static_cast<int>(x), top = static_cast<int>(y);
+    DarkenOutline(dest, piece.mask, left + kFarOffset, top + kFarOffset);
+    DarkenOutline(dest, piece.mask, left + kNearOffset, top + kNearOffset);
+}

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A picture that takes long to open, in the real game: the window goes on
+// answering, a notice shows, Escape gives up on the picture without ending
+// the game, and a close request or SIGTERM ends the game at once, even with
+// its decoder stuck (a test hook stalls it where nothing can stop it).
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include "FullScreenGameTest.h"
+#include "GameSession.h"
+
+namespace {
+
+constexpr Colour kBoxColour = MakeColour(22, 30, 52);
+
+class OpeningPictureTest : public FullScreenGameTest {
+protected:
+    // Starts the game with a picture whose decoder stalls for a minute, and
+    // leaves the logo; answers once the notice shows.
+    void StartOpening()
+    {
+        const std::string picture = session.Folder() / "slow.png";
+        ASSERT_EQ(std::system(("convert -size 300x200 xc:'rgb(40,190,120)' '" + picture + "'").c_str()), 0);
+        session.SetEnvironment("PAVENDRA_TEST_DECODE_STALL", "60");
+        ASSERT_TRUE(session.Launch(true, {picture}));
+        window = session.WaitForWindow("Pavendra");
+        ASSERT_TRUE(window) << session.ErrorOutput();
+        ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& shot) { return FrameAt(shot, 5, 5) == kWhite; }));
+        ASSERT_TRUE(Xdotool({"windowfocus", *window}));
+        ASSERT_TRUE(Xdotool({"keydown", "a"}));
+        const bool shown = session.WaitForScreen([&](const Screenshot& shot) { return NoticeShown(shot); });
+        ASSERT_TRUE(Xdotool({"keyup", "a"}));
+        ASSERT_TRUE(shown) << session.Log();
+        EXPECT_NE(session.Log().find("CPictureOpening: Still opening"), std::string::npos) << session.Log();
+    }
+    bool NoticeShown(const Screenshot& shot) const { return Near(FrameAt(shot, 150, 300), kBoxColour, 6); }
+
+    std::optional<std::string> window;
+};
+
+TEST_F(OpeningPictureTest, EscapeGivesUpOnThePictureAndACloseRequestEndsTheGameAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(StartOpening());
+    // Escape: the picture page again, no message, the game still running.
+    ASSERT_TRUE(session.PressKeyUntil("Escape", *window, [&] {
+        std::optional<Screenshot> shot = session.TakeScreenshot();
+        return shot && !NoticeShown(*shot);
+    })) << session.Log();
+    EXPECT_TRUE(session.IsRunning());
+    EXPECT_NE(session.Log().find("CPictureOpening: Stopped opening"), std::string::npos) << session.Log();
+    EXPECT_EQ(session.Log().find("Message:"), std::string::npos) << session.Log();
+
+    // The decoder given up on is still stuck: the close button ends the game anyway.
+    ASSERT_TRUE(session.RequestClose(*window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_NE(session.Log().find("ends without waiting for a picture's decoder"), std::string::npos) << session.Log();
+    EXPECT_NE(session.Log().find("=== App was shutdown successfully"), std::string::npos) << session.Log();
+}
+
+TEST_F(OpeningPictureTest, SigtermEndsTheGameWhileThePictureIsStillOpening)
+{
+    ASSERT_NO_FATAL_FAILURE(StartOpening());
+    ASSERT_TRUE(session.Signal(SIGTERM));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_NE(session.Log().find("=== App was shutdown successfully"), std::string::npos) << session.Log();
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shelf of puzzles in progress: one per picture, kept when another
+// picture is played, LOAD GAME resuming the newest, at most fifty kept, and a
+// damaged puzzle or a vanished picture each told apart.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "SavedGameFixture.h"
+#include "puzzle/PuzzleShelf.h"
+#include "puzzle/SavedGameFile.h"
+
+using namespace saves_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOther = "pics/other.bmp";
+
+struct GroupPlace {
+    int x;
+    int y;
+    std::vector<int> members;
+    bool operator==(const GroupPlace&) const = default;
+};
+
+std::vector<GroupPlace> Places()
+{
+    std::vector<GroupPlace> places;
+    for (const CGroup& group : Game.GetGroups())
+        places.push_back({static_cast<int>(group.x), static_cast<int>(group.y), group.members});
+    return places;
+}
+
+// Pieces 0 and 1 joined, the group moved to (300, 200): a puzzle someone played.
+void PlayABit()
+{
+    std::vector<CGroup>& groups = Game.TestHookGroups();
+    int second = -1;
+    for (int g = 1; g < static_cast<int>(groups.size()); ++g)
+        if (groups[g].members == std::vector<int>{1}) second = g;
+    ASSERT_GE(second, 0);
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        if (groups[g].members == std::vector<int>{0}) {
+            groups[g].members.push_back(1);
+            groups[g].x = 300.6f;
+            groups[g].y = 200.2f;
+        }
+    }
+    groups.erase(groups.begin() + second);
+    Game.SyncInGroup();
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) Game.LayOutGroup(g);
+}
+
+class PuzzleShelfTest : public SavedGameTest {
+protected:
+    void SetUp() override
+    {
+        SavedGameTest::SetUp();
+        program.Write(kOther, PictureFile(448, 336));
+    }
+
+    fs::path InWrite(const std::string& name) const { return fs::path(write.Path()) / name; }
+
+    // The file's time set by hand: seconds after an hour ago.
+    void SetPlayed(const std::string& name, int seconds) const
+    {
+        fs::last_write_time(InWrite(name), fs::file_time_type::clock::now() - std::chrono::hours(1) +
+                                               std::chrono::seconds(seconds));
+    }
+};
+
+TEST_F(PuzzleShelfTest, LeavingAPuzzleForAnotherPictureKeepsItsGroupsAndClock)
+{
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.SetPlayTime(277.4f);
+    const std::vector<GroupPlace> placesA = Places();
+    ASSERT_EQ(Game.AutoSave(), CGame::SaveResult::Saved);  // MENU
+
+    StartPuzzle(kOther, 5, CCutPreview::kSmoothHard, false);
+    Game.SetPlayTime(12);
+    PlayABit();
+    ASSERT_EQ(Game.AutoSave(), CGame::SaveResult::Saved);
+    EXPECT_NE(SavedText().find("ImageName " + kOther), std::string::npos) << "game.pvs holds the last left";
+    EXPECT_TRUE(write.Exists(PuzzleShelf::FileFor(kPicture)));
+    EXPECT_TRUE(write.Exists(PuzzleShelf::FileFor(kOther)));
+
+    ASSERT_EQ(Game.LoadGame(PuzzleShelf::FileFor(kPicture).c_str()), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kPicture.c_str());
+    EXPECT_EQ(Places(), placesA);
+    EXPECT_NEAR(Game.GetPlayTime(), 277.4f, 0.05f);
+    EXPECT_EQ(Game.GetPiecesX(), 4);
+}
+
+TEST_F(PuzzleShelfTest, LoadGameResumesTheNewestOfTheSavedGameAndTheShelf)
+{
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.AutoSave();
+    StartPuzzle(kOther, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.KeepOnShelf();  // saved while playing; game.pvs still holds the first
+    SetPlayed("game.pvs", 10);
+    SetPlayed(PuzzleShelf::FileFor(kPicture), 10);
+    SetPlayed(PuzzleShelf::FileFor(kOther), 20);
+
+    ASSERT_EQ(Game.LoadNewest(), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kOther.c_str());
+    EXPECT_EQ(PuzzleShelf::NewestFirst().front(), PuzzleShelf::FileFor(kOther)) << "played now";
+
+    SetPlayed(PuzzleShelf::FileFor(kOther), 20);
+    SetPlayed("game.pvs", 30);
+    ASSERT_EQ(Game.LoadNewest(), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kPicture.c_str());
+    // The in-game LOAD still means game.pvs.
+    SetPlayed("game.pvs", 5);
+    ASSERT_EQ(Game.LoadGame(), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kPicture.c_str());
+}
+
+TEST_F(PuzzleShelfTest, ADamagedPuzzleIsSkippedWithALogLine)
+{
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.AutoSave();
+    write.Write("puzzles/own-00000000000000aa.pvs", "NumberOfGroups 3 Group 7 1 1");
+    SetPlayed("game.pvs", 1);
+    SetPlayed(PuzzleShelf::FileFor(kPicture), 1);
+    SetPlayed("puzzles/own-00000000000000aa.pvs", 50);
+
+    ASSERT_EQ(Game.LoadNewest(), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kPicture.c_str());
+    EXPECT_NE(LogText().find("own-00000000000000aa.pvs is damaged"), std::string::npos) << LogText();
+
+    // Nothing that loads: the newest's trouble is told.
+    fs::remove(InWrite("game.pvs"));
+    fs::remove(InWrite(PuzzleShelf::FileFor(kPicture)));
+    EXPECT_EQ(Game.LoadNewest(), CGame::LoadResult::Damaged);
+    fs::remove(InWrite("puzzles/own-00000000000000aa.pvs"));
+    EXPECT_EQ(Game.LoadNewest(), CGame::LoadResult::Missing);
+}
+
+TEST_F(PuzzleShelfTest, AtMostFiftyAreKeptTheLeastRecentlyPlayedGoesFirstNeverTheOneInPlay)
+{
+    SavedGame game;
+    game.piecesX = game.piecesY = 4;
+    std::vector<std::string> files;
+    for (int i = 0; i < PuzzleShelf::kMostKept; ++i) {
+        game.imageName = "/pictures/p" + std::to_string(i) + ".jpg";
+        ASSERT_TRUE(PuzzleShelf::Put(game));
+        files.push_back(PuzzleShelf::FileFor(game.imageName));
+        SetPlayed(files.back(), i);
+    }
+    EXPECT_EQ(PuzzleShelf::NewestFirst().size(), 50u);
+    EXPECT_EQ(PuzzleShelf::NewestFirst().front(), files[49]);
+
+    game.imageName = "/pictures/the fifty-first.jpg";
+    ASSERT_TRUE(PuzzleShelf::Put(game));
+    EXPECT_EQ(PuzzleShelf::NewestFirst().size(), 50u);
+    EXPECT_FALSE(write.Exists(files[0])) << "the least recently played";
+    EXPECT_TRUE(write.Exists(files[1]));
+    EXPECT_TRUE(write.Exists(PuzzleShelf::FileFor(game.imageName)));
+
+    // The one in play stays even when it is the oldest.
+    PuzzleShelf::Trim(10, files[1]);
+    const std::vector<std::string> left = PuzzleShelf::NewestFirst();
+    EXPECT_EQ(left.size(), 10u);
+    EXPECT_TRUE(write.Exists(files[1]));
+    EXPECT_FALSE(write.Exists(files[2]));
+}
+
+TEST_F(PuzzleShelfTest, FileNamesAreSafeAndOnePerPicture)
+{
+    EXPECT_EQ(PuzzleShelf::FileFor("data/images/image3.bmp"), "puzzles/image3.pvs");
+    EXPECT_EQ(PuzzleShelf::FileFor("data/images/image14.bmp"), "puzzles/image14.pvs");
+    const std::vector<std::string> paths{"/home/me/a b.jpg", "/home/me/a_b.jpg", "/home/me/../../etc/passwd",
+                                         "data/images/image3.bmp.jpg", ""};
+    std::vector<std::string> names;
+    for (const std::string& path : paths) {
+        const std::string name = PuzzleShelf::FileFor(path);
+        EXPECT_EQ(name.rfind("puzzles/", 0), 0u) << name;
+        EXPECT_EQ(name.find('/', 8), std::string::npos) << name;
+        EXPECT_EQ(PuzzleShelf::FileFor(path), name) << "the same every time";
+        EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << path;
+        names.push_back(name);
+    }
+}
+
+TEST_F(PuzzleShelfTest, AMissingPictureAndADamagedSaveAreToldApart)
+{
+    LoadFile(SavedFile(0, "/nowhere/gone.jpg", "0.00", 4, 4, JoinedSquareGroups()));
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::PictureMissing);
+    EXPECT_EQ(Game.GetMissingPicture(), "/nowhere/gone.jpg");
+    const std::string message = CMenu::MissingPictureMessage(Game.GetMissingPicture());
+    EXPECT_NE(message.find("could not be found"), std::string::npos);
+    EXPECT_NE(message.find("/nowhere/gone.jpg"), std::string::npos);
+    EXPECT_EQ(message.find("DAMAGED"), std::string::npos);
+
+    write.Write("game.pvs", SavedFile(0, kPictureInFile, "0.00", 4, 4, {{0, 0, {0, 1}, {}}}));
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Damaged);
+    // A game picture that fails is no missing file of the player's.
+    write.Write("game.pvs", SavedFile(0, "data/images/image99.bmp", "0.00", 4, 4, JoinedSquareGroups()));
+    EXPECT_EQ(Game.LoadGame(), CGame::LoadResult::Damaged);
+}
+
+}  // namespace
