@@ -66,7 +66,7 @@ TEST_F(DesktopWindowTest, AResizableWindowMapsClicksAndIsRememberedForTheNextRun
     const std::vector<Colour> picturePage = Around(*pictures, 512, 272);
 
     // The first thumbnail opens the cut page: the preview replaces the thumbnails.
-    ASSERT_TRUE(HoldMouseUntil(108, 112, [&](const Screenshot& shot) {
+    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
         return Matching(Around(shot, 512, 272), picturePage) < static_cast<int>(picturePage.size()) / 3;
     })) << "no cut page";
 
@@ -78,7 +78,7 @@ TEST_F(DesktopWindowTest, AResizableWindowMapsClicksAndIsRememberedForTheNextRun
                Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour);
     })) << "no letterbox";
     // Back, found at its place in the frame of the new size: the thumbnails again.
-    ASSERT_TRUE(HoldMouseUntil(352 + 20, 544 + 10, [&](const Screenshot& shot) {
+    ASSERT_TRUE(ClickUntil(352 + 20, 544 + 10, [&](const Screenshot& shot) {
         return Matching(Around(shot, 512, 272), picturePage) > static_cast<int>(picturePage.size()) * 2 / 3;
     })) << "Back was not hit";
 
