@@ -202,6 +202,7 @@ TEST_F(PuzzleInProgressTest, ANewCutShowsPlayAndIsAskedAboutFirst)
     EXPECT_GT(differing, 50) << "the button reads PLAY again";
 
     game.Click(kPlayX, kPlayY);
+    game.RunFrames(1);  // PLAY acts on the release: the question is laid out when first drawn
     ASSERT_TRUE(Message.IsShowing());
     EXPECT_EQ(Message.GetText(), CMenu::NewCutQuestion(2, pieces, 277));
     EXPECT_NE(Message.GetText().find("2 of " + std::to_string(pieces) + " pieces joined after 4:37"),
@@ -213,6 +214,7 @@ TEST_F(PuzzleInProgressTest, ANewCutShowsPlayAndIsAskedAboutFirst)
     EXPECT_TRUE(game.WriteFolder().Exists("puzzles/image0.pvs"));
 
     game.Click(kPlayX, kPlayY);
+    game.RunFrames(1);
     ASSERT_TRUE(Message.IsShowing());
     const PixelRect yes = Message.OkButton();
     game.Click((yes.left + yes.right) / 2, (yes.top + yes.bottom) / 2);
