@@ -136,12 +136,7 @@ PuzzleRecords::Finish PuzzleRecords::Add(const std::string& picture, int piecesX
     CFile file;
     bool written = file.Open(kName, FILE_WRITE_TEXT);
     const std::string text = Text(records);
-    for (std::size_t at = 0; written && at < text.size();) {
-        std::size_t end = text.find('\n', at);
-        end = end == std::string::npos ? text.size() : end + 1;
-        file.Printf("%s", text.substr(at, end - at).c_str());
-        at = end;
-    }
+    if (written) file.Print(text);
     if (written) written = file.Close();
     if (!written) Log.Write("PuzzleRecords: Couldn't write %s (%s)\n", kName, file.GetError());
     return finish;

@@ -296,13 +296,7 @@ bool SavedGameFile::Write(const char* fileName, const SavedGame& game, std::stri
     const std::string text = Text(game);
     CFile file;
     bool written = file.Open(fileName, FILE_WRITE_TEXT);
-    // Printf cuts at its buffer: the text goes in lines.
-    for (std::size_t at = 0; written && at < text.size();) {
-        std::size_t end = text.find('\n', at);
-        end = end == std::string::npos ? text.size() : end + 1;
-        file.Printf("%s", text.substr(at, end - at).c_str());
-        at = end;
-    }
+    if (written) file.Print(text);
     if (written) written = file.Close();
     if (!written && why) *why = file.GetError();
     return written;

@@ -293,6 +293,12 @@ void CFile::Printf(const char* format, ...)
     WriteText(text);
 }
 
+void CFile::Print(const std::string& text)
+{
+    if (!diskStream && !writer.IsOpen()) return;
+    WriteText(text.c_str());
+}
+
 void CFile::WriteBytes(const char* bytes, std::size_t count)
 {
     if (writer.IsOpen()) {

@@ -59,6 +59,8 @@ public:
     std::uint32_t Read(void* buffer, std::uint32_t count);
     // printf-style; the formatted text goes out unchanged (cut at kMaxFormatted).
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // A whole text of any length, line breaks as the mode writes them.
+    void Print(const std::string& text);
     // Closes the file; a written one is synced and put in place. False when
     // anything written since Open failed to reach the disk: the old file is
     // then untouched, and GetError tells why.
