@@ -121,6 +121,13 @@ public:
     // LOAD GAME: the most recently saved of "game.pvs" and the shelf's
     // puzzles; a damaged one is skipped with a log line.
     LoadResult LoadNewest();
+    // The player's picture file a saved game would be built from (the first
+    // of its names found on the disk), so that it can be decoded ahead of
+    // the load; empty for the game's own pictures, a save that cannot be
+    // read and a picture that is gone. NewestPlayerPicture: that of the
+    // save LoadNewest tries first.
+    std::string SavedPlayerPicture(const char* fileName = kSavedGameName) const;
+    std::string NewestPlayerPicture() const;
     // The puzzle in play to its own file now, when it is unsolved.
     void KeepOnShelf();
     // The solve of the puzzle now finished: its time and the records after it.
@@ -197,6 +204,8 @@ public:
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
 
 private:
+    // SavedPlayerPicture's work; false when the save cannot be read.
+    bool ReadPlayerPicture(const char* fileName, std::string& picture) const;
     static inline bool cutPieceImages = true;
     static void FillInside(Surface& mask);
     void ResetPlayState();

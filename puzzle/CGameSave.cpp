@@ -136,6 +136,33 @@ void CGame::SetPlayTime(float seconds)
     clockFraction = seconds - static_cast<float>(whole);
 }
 
+std::string CGame::SavedPlayerPicture(const char* fileName) const
+{
+    std::string picture;
+    ReadPlayerPicture(fileName, picture);
+    return picture;
+}
+
+bool CGame::ReadPlayerPicture(const char* fileName, std::string& picture) const
+{
+    picture.clear();
+    SavedGame saved;
+    saved.imageName = imageName;  // as LoadGame reads it
+    if (SavedGameFile::Read(fileName, saved) != SavedGameFile::ReadResult::Read) return false;
+    // BuildFromSave tries the names in this order; a name with no file is
+    // passed over quickly there, and the game's own pictures are read fast.
+    for (const std::string& candidate : PictureCandidates(saved)) {
+        if (!CMgrImage::IsPlayerPicture(candidate)) return true;
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error) ||
+            std::filesystem::exists(CMgrImage::InProgramFolder(candidate), error)) {
+            picture = candidate;
+            return true;
+        }
+    }
+    return true;
+}
+
 CGame::LoadResult CGame::LoadGame(const char* fileName)
 {
     missingPicture.clear();

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/CLog.h"
 #include "resources/BackBuffer.h"
@@ -23,6 +24,28 @@ namespace {
 // The line about the solve, under the finished picture, on a dark plate.
 constexpr int kFinishTop = 500, kFinishMargin = 8;
 constexpr Colour kFinishPlate = MakeColour(34, 30, 28);
+
+// The saved games LOAD GAME tries, newest first: "game.pvs" takes its place
+// among the shelf's files by its time; with no such file it is left out.
+std::vector<std::string> NewestSavesFirst()
+{
+    std::error_code error;
+    const fs::file_time_type savedAt =
+        fs::last_write_time(fs::path(CFile::GetWriteFolder()) / CGame::kSavedGameName, error);
+    bool savedGameListed = static_cast<bool>(error);
+    std::vector<std::string> order;
+    for (const std::string& name : PuzzleShelf::NewestFirst()) {
+        std::error_code shelfError;
+        const fs::file_time_type at = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / name, shelfError);
+        if (!savedGameListed && (shelfError || at <= savedAt)) {
+            order.push_back(CGame::kSavedGameName);
+            savedGameListed = true;
+        }
+        order.push_back(name);
+    }
+    if (!savedGameListed) order.push_back(CGame::kSavedGameName);
+    return order;
+}
 
 }  // namespace
 
@@ -112,23 +135,7 @@ void CGame::TakeSolvedOffShelf()
 
 CGame::LoadResult CGame::LoadNewest()
 {
-    // "game.pvs" takes its place among the shelf's files by its time; with
-    // no such file it is left out.
-    std::error_code error;
-    const fs::file_time_type savedAt = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error);
-    bool savedGameListed = static_cast<bool>(error);
-    std::vector<std::string> order;
-    for (const std::string& name : PuzzleShelf::NewestFirst()) {
-        std::error_code shelfError;
-        const fs::file_time_type at = fs::last_write_time(fs::path(CFile::GetWriteFolder()) / name, shelfError);
-        if (!savedGameListed && (shelfError || at <= savedAt)) {
-            order.push_back(kSavedGameName);
-            savedGameListed = true;
-        }
-        order.push_back(name);
-    }
-    if (!savedGameListed) order.push_back(kSavedGameName);
-
+    const std::vector<std::string> order = NewestSavesFirst();
     LoadResult first = LoadResult::Missing;
     for (const std::string& name : order) {
         const LoadResult result = LoadGame(name.c_str());
@@ -138,4 +145,14 @@ CGame::LoadResult CGame::LoadNewest()
         if (result != LoadResult::Missing) Log.Write("CGame: %s skipped, trying an older puzzle\n", name.c_str());
     }
     return first;
+}
+
+std::string CGame::NewestPlayerPicture() const
+{
+    // The first save that reads is the one LoadNewest builds first.
+    std::string picture;
+    for (const std::string& name : NewestSavesFirst()) {
+        if (ReadPlayerPicture(name.c_str(), picture)) return picture;
+    }
+    return {};
 }

@@ -221,7 +221,15 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     if (IsGameBitmap(fileName)) {
         picture = ReadBitmap(fileName, message ? &problem : nullptr);
     } else {
-        DecodedPicture decoded = DecodePlayerPicture(fileName, InProgramFolder(fileName), copies.workSize, copies.minSide);
+        DecodedPicture decoded;
+        if (keptDecode.valid && keptDecode.fileName == fileName && keptDecode.workSize == copies.workSize &&
+            keptDecode.minSide == copies.minSide) {
+            Log.Write("CMgrImage: Picture %s was decoded ahead\n", fileName);
+            decoded = std::move(keptDecode.decoded);
+            ForgetDecoded();
+        } else {
+            decoded = DecodePlayerPicture(fileName, InProgramFolder(fileName), copies.workSize, copies.minSide);
+        }
         LogRefusal(fileName, decoded);
         problem = std::move(decoded.problem);
         picture = std::move(decoded.picture);
@@ -234,6 +242,13 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     }
     MakeCopies(picture, copies);
     return true;
+}
+
+bool CMgrImage::IsPlayerPicture(const std::string& fileName) { return !IsGameBitmap(fileName.c_str()); }
+
+void CMgrImage::KeepDecoded(const std::string& fileName, float workSize, float minSide, DecodedPicture decoded)
+{
+    keptDecode = KeptDecode{true, fileName, workSize, minSide, std::move(decoded)};
 }
 
 std::string CMgrImage::InProgramFolder(const std::string& fileName)

@@ -67,6 +67,14 @@ public:
     // The sentence for a picture that takes too long to open.
     static constexpr const char* kTooSlow =
         "This picture takes too long to open, so the game cannot show it. Please choose another picture.";
+    // A player's file (anything but the game's own bitmaps), which is
+    // decoded rather than read from the game's data.
+    static bool IsPlayerPicture(const std::string& fileName);
+    // A player's picture decoded ahead, on the opening's thread, for a saved
+    // game about to be loaded: the next LoadPicture of that file at those
+    // sizes takes it (once) instead of decoding the file again.
+    void KeepDecoded(const std::string& fileName, float workSize, float minSide, DecodedPicture decoded);
+    void ForgetDecoded() { keptDecode = KeptDecode(); }
 
     // Drawing. Positions are truncated toward zero; black is transparent in
     // every transparent copy. DrawFrame draws with a dashed pen of the width
@@ -135,6 +143,14 @@ public:
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
 
 private:
+    struct KeptDecode {
+        bool valid = false;
+        std::string fileName;
+        float workSize = 0;
+        float minSide = 0;
+        DecodedPicture decoded;
+    };
+    KeptDecode keptDecode;
     // A surface of scale 1 for a selected piece of the size, with a pixel to
     // spare on every side, every pixel a value no colour has; and its copy
     // onto a destination of another scale, for a piece at (x, y).

@@ -122,6 +122,12 @@ public:
     // frame calls it while PictureOpening is busy): the cut page, or the message.
     static void TakeOpenedPicture();
 
+    // What waits for the picture PictureOpening opens: the cut page, or a
+    // saved game whose picture is one of the player's files (LOAD GAME,
+    // CONTINUE, the panel's LOAD), loaded once it is decoded. Given up on,
+    // the load is not done and everything stays as it was.
+    enum class AfterOpening { CutPage, LoadNewest, Continue, LoadInPlay };
+
 private:
     void LoadButtons();
     void LoadThumbnails();
@@ -133,6 +139,14 @@ private:
     void OfferKeptPuzzle();
     // PLAY's work: the pieces of the cut on the page are built.
     static void StartNewCut();
+    // Decodes the saved game's picture (when it names one) on the opening's
+    // thread first, then loads.
+    static void LoadAfterOpening(const std::string& picture, AfterOpening load);
+    static void RunLoad(AfterOpening load);
+    static void LoadNewestNow();
+    static void ContinueNow();
+    static void LoadInPlayNow();
+    static inline AfterOpening afterOpening = AfterOpening::CutPage;
     // A picture file dropped onto the window opens as Custom opens one.
     static void TakeDroppedPicture();
 

@@ -39,8 +39,13 @@ bool CMenu::ShowsKeptCut()
 
 void CMenu::OnContinue()
 {
-    const std::string file = kept.file;
     Menu.ReleaseMenuPictures();
+    LoadAfterOpening(Game.SavedPlayerPicture(kept.file.c_str()), AfterOpening::Continue);
+}
+
+void CMenu::ContinueNow()
+{
+    const std::string file = kept.file;
     switch (Game.LoadGame(file.c_str())) {
     case CGame::LoadResult::Loaded:
         ResetToggles();

@@ -120,7 +120,9 @@ void CMenu::OnSave()
 
 // Back to the last save; a missing or damaged one leaves the board as it is
 // and says so where "GAME SAVED!" shows.
-void CMenu::OnLoad()
+void CMenu::OnLoad() { LoadAfterOpening(Game.SavedPlayerPicture(), AfterOpening::LoadInPlay); }
+
+void CMenu::LoadInPlayNow()
 {
     switch (Game.LoadGameInPlay()) {
     case CGame::LoadResult::Loaded: ResetToggles(); break;

@@ -115,6 +115,11 @@ void CMenu::OnLoadGame()
     // Before the pieces are built, so that both are never held at once; a
     // menu that stays reloads them when it is drawn.
     Menu.ReleaseMenuPictures();
+    LoadAfterOpening(Game.NewestPlayerPicture(), AfterOpening::LoadNewest);
+}
+
+void CMenu::LoadNewestNow()
+{
     switch (Game.LoadNewest()) {
     case CGame::LoadResult::Loaded:
         ResetToggles();
@@ -168,8 +173,31 @@ void CMenu::OpenCustomPicture(const std::string& path)
     std::filesystem::path full = path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
     // Decoded on a thread of its own; quickly decoded, it is taken at once.
     const PictureCopies sizes = CCutPreview::PictureSizes();
+    afterOpening = AfterOpening::CutPage;
     PictureOpening.Start(error ? path : full.string(), sizes.workSize, sizes.minSide);
     TakeOpenedPicture();
+}
+
+void CMenu::LoadAfterOpening(const std::string& picture, AfterOpening load)
+{
+    if (picture.empty()) {
+        RunLoad(load);
+        return;
+    }
+    const PictureCopies sizes = CCutPreview::PictureSizes();
+    afterOpening = load;
+    PictureOpening.Start(picture, sizes.workSize, sizes.minSide);
+    TakeOpenedPicture();
+}
+
+void CMenu::RunLoad(AfterOpening load)
+{
+    switch (load) {
+    case AfterOpening::LoadNewest: LoadNewestNow(); break;
+    case AfterOpening::Continue: ContinueNow(); break;
+    case AfterOpening::LoadInPlay: LoadInPlayNow(); break;
+    case AfterOpening::CutPage: break;
+    }
 }
 
 void CMenu::TakeOpenedPicture()
@@ -177,6 +205,20 @@ void CMenu::TakeOpenedPicture()
     CMgrImage::DecodedPicture decoded;
     std::string path;
     if (!PictureOpening.TakeResult(decoded, path)) return;
+    if (afterOpening != AfterOpening::CutPage) {
+        // A picture too slow to open is not loaded; any other outcome goes
+        // to the load, which tells of it as it tells of a picture it decodes.
+        if (decoded.problem == CMgrImage::kTooSlow) {
+            CMgrImage::LogRefusal(path, decoded);
+            System.ShowMessage(decoded.problem);
+            return;
+        }
+        const PictureCopies sizes = CCutPreview::PictureSizes();
+        ImageMgr.KeepDecoded(path, sizes.workSize, sizes.minSide, std::move(decoded));
+        RunLoad(afterOpening);
+        ImageMgr.ForgetDecoded();
+        return;
+    }
     CMgrImage::LogRefusal(path, decoded);
     if (!decoded.problem.empty()) {
         System.ShowMessage(decoded.problem);

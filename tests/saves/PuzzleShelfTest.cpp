@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shelf of puzzles in progress: one per picture, kept when another
-// picture is played, LOAD GAME resuming the newest, at most fifty kept, and a
-// damaged puzzle or a vanished picture each told apart.
+// picture is played, LOAD GAME resuming the newest (a player's picture
+// opened on a thread of its own), at most fifty kept, and a damaged puzzle or
+// a vanished picture each told apart.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SavedGameFixture.h"
+#include "platform/VirtualKeys.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
+#include "screens/CPictureOpening.h"
 
 using namespace saves_test;
 namespace fs = std::filesystem;
@@ -208,3 +212,58 @@ TEST_F(PuzzleShelfTest, AMissingPictureAndADamagedSaveAreToldApart)
 }
 
 }  // namespace
+
+// LOAD GAME of a puzzle of the player's own picture decodes the picture on
+// the opening's thread, and builds the board the file holds; a damaged
+// picture is told as before, and Escape leaves everything as it was.
+TEST_F(PuzzleShelfTest, LoadGameOfAPlayersPictureOpensItOnItsOwnThread)
+{
+    const std::string own = (fs::path(program.Path()) / "own picture.bmp").string();
+    program.Write("own picture.bmp", PictureFile(448, 336));
+    StartPuzzle(own, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    ASSERT_EQ(Game.AutoSave(), CGame::SaveResult::Saved);
+    ASSERT_EQ(Game.LoadGame(), CGame::LoadResult::Loaded);
+    const std::vector<GroupPlace> places = Places();
+    const auto backOnTheMenu = [] {
+        Game.ClearGroups();
+        Game.FreePieces();
+        CutPreview.Release();
+    };
+    const auto takeWhenOpened = [] {
+        for (int frame = 0; frame < 2000 && PictureOpening.IsBusy(); ++frame) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            CMenu::TakeOpenedPicture();
+        }
+        return !PictureOpening.IsBusy();
+    };
+
+    backOnTheMenu();
+    CMenu::OnLoadGame();
+    ASSERT_TRUE(takeWhenOpened());
+    EXPECT_EQ(Game.GetImageName(), own);
+    EXPECT_EQ(Places(), places);
+    EXPECT_NE(LogText().find("Picture " + own + " was decoded ahead"), std::string::npos) << LogText();
+
+    // Given up on: nothing is loaded.
+    backOnTheMenu();
+    Game.SetImageName("");
+    setenv("PAVENDRA_TEST_DECODE_STALL", "0.3", 1);
+    CMenu::OnLoadGame();
+    unsetenv("PAVENDRA_TEST_DECODE_STALL");
+    ASSERT_TRUE(PictureOpening.IsBusy());
+    EXPECT_TRUE(PictureOpening.OnKeyDown(VK_ESCAPE));
+    EXPECT_TRUE(takeWhenOpened());
+    EXPECT_STREQ(Game.GetImageName(), "");
+    EXPECT_TRUE(Game.GetGroups().empty());
+
+    // A picture damaged since: the same line as when it was decoded in the frame.
+    program.Write("own picture.bmp", PictureFile(448, 336).substr(0, 3000));
+    CMenu::OnLoadGame();
+    ASSERT_TRUE(takeWhenOpened());
+    EXPECT_TRUE(Game.GetGroups().empty());
+    ASSERT_NE(CMenu::GetMessage(), nullptr);
+    EXPECT_STREQ(CMenu::GetMessage(), "SAVED GAME IS DAMAGED");
+    for (int wait = 0; wait < 2000 && CPictureOpening::RunningThreads() > 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
