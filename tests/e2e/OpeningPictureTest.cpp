@@ -2,7 +2,8 @@
 // A picture that takes long to open, in the real game: the window goes on
 // answering, a notice shows, Escape gives up on the picture without ending
 // the game, and a close request or SIGTERM ends the game at once, even with
-// its decoder stuck (a test hook stalls it where nothing can stop it).
+// its decoder stuck (a test hook stalls it where nothing can stop it). LOAD
+// GAME of a puzzle of such a picture waits for it the same way.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr Colour kBoxColour = MakeColour(22, 30, 52);
+constexpr int kBackgroundX = 20, kBackgroundY = 300;
 
 class OpeningPictureTest : public FullScreenGameTest {
 protected:
@@ -62,6 +64,43 @@ TEST_F(OpeningPictureTest, SigtermEndsTheGameWhileThePictureIsStillOpening)
     ASSERT_TRUE(session.Signal(SIGTERM));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
     EXPECT_NE(session.Log().find("=== App was shutdown successfully"), std::string::npos) << session.Log();
+}
+
+TEST_F(OpeningPictureTest, LoadGameOfAPlayersPictureShowsTheNoticeAndEscapeLeavesTheMenu)
+{
+    const TempFolder& folder = session.Folder();
+    const std::string picture = folder / "own.png";
+    ASSERT_EQ(std::system(("convert -size 448x448 xc:'rgb(40,190,120)' '" + picture + "'").c_str()), 0);
+    std::string saved = TempFolder::ReadFile(PAVENDRA_SOURCE_DIR "/fuzz/corpus/savedgame/singles-4x4.pvs");
+    const std::size_t name = saved.find("pic.bmp");
+    ASSERT_NE(name, std::string::npos);
+    saved.replace(name, 7, picture);
+    folder.Write("game.pvs", saved);
+    session.SetEnvironment("PAVENDRA_TEST_DECODE_STALL", "60");
+    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+
+    ASSERT_TRUE(session.Launch());
+    window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
+    ASSERT_TRUE(Xdotool({"keydown", "a"}));
+    const bool menuShown = session.WaitForScreen(
+        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+    ASSERT_TRUE(Xdotool({"keyup", "a"}));
+    ASSERT_TRUE(menuShown) << session.Log();
+
+    EXPECT_TRUE(ClickUntil(352 + 20, 480 + 10, [&](const Screenshot& shot) { return NoticeShown(shot); }))
+        << session.Log();
+    ASSERT_TRUE(session.PressKeyUntil("Escape", *window, [&] {
+        std::optional<Screenshot> shot = session.TakeScreenshot();
+        return shot && !NoticeShown(*shot) && Near(FrameAt(*shot, kBackgroundX, kBackgroundY), menuColour);
+    })) << session.Log();
+    EXPECT_TRUE(session.IsRunning());
+    EXPECT_NE(session.Log().find("CPictureOpening: Stopped opening " + picture), std::string::npos) << session.Log();
+    EXPECT_EQ(session.Log().find("Message:"), std::string::npos) << session.Log();
+    ASSERT_TRUE(session.RequestClose(*window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+    EXPECT_EQ(folder.Read("game.pvs"), saved) << "the saved game is left as it was";
 }
 
 }  // namespace
