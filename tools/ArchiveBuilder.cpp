@@ -22,6 +22,11 @@ std::vector<std::string> ArchiveBuilder::RequiredNames()
         names.push_back(std::string(res::kButtonFolder) + button + res::kButtonActiveSuffix);
         names.push_back(std::string(res::kButtonFolder) + button + res::kButtonNoActiveSuffix);
     }
+    // Every picture of the screens drawn for the large ones too.
+    const std::size_t art = names.size();
+    for (std::size_t i = 0; i < art; ++i)
+        if (res::IsScreenArt(names[i]))
+            for (int scale : res::kArtScales) names.push_back(res::ScaledArtName(names[i], scale));
     for (int i = 0; i < res::kPictureCount; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, res::kPictureFormat, i);

@@ -11,18 +11,19 @@ struct InkBox {
     int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom just outside
 };
 
+// In the mask's pixels.
 InkBox FindInk(const Mask& mask)
 {
-    InkBox box{mask.Width(), mask.Height(), 0, 0};
-    for (int y = 0; y < mask.Height(); ++y)
-        for (int x = 0; x < mask.Width(); ++x)
+    InkBox box{mask.PixelWidth(), mask.PixelHeight(), 0, 0};
+    for (int y = 0; y < mask.PixelHeight(); ++y)
+        for (int x = 0; x < mask.PixelWidth(); ++x)
             if (mask.At(x, y) > 0.25f) {
                 box.left = std::min(box.left, x);
                 box.top = std::min(box.top, y);
                 box.right = std::max(box.right, x + 1);
                 box.bottom = std::max(box.bottom, y + 1);
             }
-    if (box.right <= box.left) box = {0, 0, mask.Width(), mask.Height()};
+    if (box.right <= box.left) box = {0, 0, mask.PixelWidth(), mask.PixelHeight()};
     return box;
 }
 
@@ -53,18 +54,22 @@ void ArtKit::TextInBox(Canvas& canvas, const FontFace& face, const char* text, R
 {
     Mask ink = Mask::Text(face, text, tracking);
     InkBox found = FindInk(ink);
+    // Placed to the pixel, in pixels.
+    const float s = static_cast<float>(canvas.PixelsPerUnit());
     float inkCx = (found.left + found.right) / 2.0f, inkCy = (found.top + found.bottom) / 2.0f;
-    int x = static_cast<int>(std::lround((box.left + box.right) / 2 - inkCx));
-    int y = static_cast<int>(std::lround((box.top + box.bottom) / 2 - inkCy));
-    if (shadowOpacity > 0) canvas.Paint(ink, shadow, shadowOpacity, x, y + shadowDy);
-    canvas.Paint(ink, colour, opacity, x, y);
+    int x = static_cast<int>(std::lround((box.left + box.right) / 2 * s - inkCx));
+    int y = static_cast<int>(std::lround((box.top + box.bottom) / 2 * s - inkCy));
+    if (shadowOpacity > 0)
+        canvas.PaintAtPixel(ink, shadow, shadowOpacity, x, y + shadowDy * canvas.PixelsPerUnit());
+    canvas.PaintAtPixel(ink, colour, opacity, x, y);
 }
 
 void ArtKit::TextCentred(Canvas& canvas, const FontFace& face, const char* text, float cx, int y, Rgb colour,
                          int tracking, float opacity)
 {
     Mask ink = Mask::Text(face, text, tracking);
-    canvas.Paint(ink, colour, opacity, static_cast<int>(std::lround(cx - ink.Width() / 2.0f)), y);
+    const int s = canvas.PixelsPerUnit();
+    canvas.PaintAtPixel(ink, colour, opacity, static_cast<int>(std::lround(cx * s - ink.PixelWidth() / 2.0f)), y * s);
 }
 
 Mask ArtKit::Rounded(const Canvas& canvas, RectF r, float radius)
@@ -80,9 +85,9 @@ void ArtKit::Shadow(Canvas& canvas, const Mask& shape, int dx, int dy, int blur,
 void ArtKit::Gloss(Canvas& canvas, const Mask& shape, float top, float bottom, float strength)
 {
     Mask light = shape;
-    for (int y = 0; y < light.Height(); ++y) {
-        float fade = std::clamp((bottom - (y + 0.5f)) / (bottom - top), 0.0f, 1.0f);
-        for (int x = 0; x < light.Width(); ++x) light.Ref(x, y) *= fade * strength;
+    for (int y = 0; y < light.PixelHeight(); ++y) {
+        float fade = std::clamp((bottom - (light.UnitOf(y) + 0.5f)) / (bottom - top), 0.0f, 1.0f);
+        for (int x = 0; x < light.PixelWidth(); ++x) light.Ref(x, y) *= fade * strength;
     }
     canvas.Paint(light, style::kWhite);
 }
@@ -119,10 +124,10 @@ void ArtKit::NightBackground(Canvas& canvas)
     canvas.PaintVertical(all, 0, style::kNightTop, static_cast<float>(h), style::kNightBottom);
     // A broad soft glow a little above the middle.
     canvas.Paint(all,
-                 [w, h, &canvas](int x, int y) {
+                 [w, h, &canvas](float x, float y) {
                      float dx = (x - w * 0.5f) / (w * 0.62f), dy = (y - h * 0.38f) / (h * 0.7f);
                      float glow = std::exp(-(dx * dx + dy * dy) * 2.2f);
-                     return Mix(canvas.At(x, y), style::kNightGlow, 0.55f * glow);
+                     return Mix(canvas.AtUnit(x, y), style::kNightGlow, 0.55f * glow);
                  });
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A picture being painted: floating-point colour, painted through masks, then
 // rounded (with a light dither against banding) into a Surface for a BMP.
+// Like a Mask, its size and positions are in units of the screen and it
+// holds ArtScale::Current() pixels a unit, taken when it is made; At and Set
+// address pixels.
 #pragma once
 
 #include <functional>
@@ -29,16 +32,26 @@ public:
     Canvas() = default;
     Canvas(int width, int height, Rgb fill = {});
 
-    int Width() const { return width; }
-    int Height() const { return height; }
+    // In units.
+    int Width() const { return width / scale; }
+    int Height() const { return height / scale; }
+    int PixelWidth() const { return width; }
+    int PixelHeight() const { return height; }
+    int PixelsPerUnit() const { return scale; }
     Rgb At(int x, int y) const;
+    // The pixel whose middle lies at (x, y) in the units a shader is given.
+    Rgb AtUnit(float x, float y) const;
     void Set(int x, int y, Rgb colour);
 
     // Paints a colour through a mask placed with its top-left at (dx, dy).
     void Paint(const Mask& mask, Rgb colour, float opacity = 1.0f, int dx = 0, int dy = 0);
-    // The same with a colour worked out for each canvas pixel.
-    void Paint(const Mask& mask, const std::function<Rgb(int x, int y)>& shader, float opacity = 1.0f, int dx = 0,
-               int dy = 0);
+    // The same with a colour worked out for each canvas pixel, from where its
+    // middle lies in units less one half (a pixel's own number at scale 1).
+    void Paint(const Mask& mask, const std::function<Rgb(float x, float y)>& shader, float opacity = 1.0f,
+               int dx = 0, int dy = 0);
+    // Paint with the mask's top-left at pixel (px, py), for placing text to
+    // the pixel.
+    void PaintAtPixel(const Mask& mask, Rgb colour, float opacity, int px, int py);
     // A vertical gradient from c0 at y0 to c1 at y1 (canvas rows).
     void PaintVertical(const Mask& mask, float y0, Rgb c0, float y1, Rgb c1, float opacity = 1.0f);
 
@@ -52,7 +65,12 @@ public:
     Surface ToSurfaceKeyed(const Mask& opaque) const;
 
 private:
-    int width = 0;
+    void PaintPixels(const Mask& mask, const std::function<Rgb(float x, float y)>& shader, float opacity, int px,
+                     int py);
+    float UnitOf(int pixel) const { return (pixel + 0.5f) / scale - 0.5f; }
+
+    int width = 0;  // pixels
     int height = 0;
+    int scale = 1;
     std::vector<Rgb> pixels;
 };

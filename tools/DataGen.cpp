@@ -23,6 +23,7 @@
 #include "platform/BmpWriter.h"
 #include "resources/ResourceNames.h"
 #include "tools/ArchiveBuilder.h"
+#include "tools/ArtScale.h"
 #include "tools/ArtSet.h"
 #include "tools/FontBook.h"
 #include "tools/IconArt.h"
@@ -98,6 +99,28 @@ void AddPictures(ArchiveBuilder& archive, const std::vector<Surface>& pictures)
     }
 }
 
+void BuildArt(FontBook& fonts, const std::vector<Surface>& pictures, ArtSet& art)
+{
+    LogoArt(fonts).Build(art);
+    MenuArt(fonts, pictures).Build(art);
+    PanelArt(fonts).Build(art);
+}
+
+// The art drawn afresh at `scale` pixels a unit, as PNGs under the scaled
+// names; the window icon is the desktop's business and stays at its size.
+void AddScaledArt(ArchiveBuilder& archive, FontBook& fonts, const std::vector<Surface>& pictures, int scale)
+{
+    ArtScale::Use drawnAt(scale);
+    ArtSet art;
+    BuildArt(fonts, pictures, art);
+    for (const auto& [name, surface] : art.Pictures()) {
+        if (!res::IsScreenArt(name)) continue;
+        std::vector<unsigned char> png = PngWriter::EncodeRgb(surface);
+        if (png.empty()) throw std::runtime_error("cannot encode " + name + " at scale " + std::to_string(scale));
+        archive.Add(res::ScaledArtName(name, scale), std::move(png));
+    }
+}
+
 void AddSounds(ArchiveBuilder& archive)
 {
     auto wav = [](const std::vector<float>& frames) {
@@ -162,12 +185,11 @@ int main(int argc, char** argv)
         std::vector<Surface> pictures = MakePictures(assets / "pictures");
         FontBook fonts(options.Get("serif"), options.Get("sans"));
         ArtSet art;
-        LogoArt(fonts).Build(art);
-        MenuArt(fonts, pictures).Build(art);
-        PanelArt(fonts).Build(art);
+        BuildArt(fonts, pictures, art);
 
         ArchiveBuilder archive;
         for (const auto& [name, surface] : art.Pictures()) archive.Add(name, Bmp(surface, name));
+        for (int scale : res::kArtScales) AddScaledArt(archive, fonts, pictures, scale);
         AddPictures(archive, pictures);
         AddSounds(archive);
         AddFileOrFail(archive, res::kMusic, (assets / "music" / "song_by_mordred.it").string());

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "tools/ArtScale.h"
+
 FontBook::FontBook(std::string serifPath, std::string sansPath)
     : serifPath(std::move(serifPath)), sansPath(std::move(sansPath))
 {
@@ -14,6 +16,7 @@ const FontFace& FontBook::Sans(int cellHeight) { return Face(false, cellHeight);
 
 const FontFace& FontBook::Face(bool serif, int cellHeight)
 {
+    cellHeight *= ArtScale::Current();
     auto& face = faces[{serif, cellHeight}];
     if (!face) {
         const std::string& path = serif ? serifPath : sansPath;

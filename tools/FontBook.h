@@ -13,7 +13,8 @@ class FontBook {
 public:
     FontBook(std::string serifPath, std::string sansPath);
 
-    // Throw std::runtime_error when the face cannot be opened.
+    // A cell of `cellHeight` units, at the art's current scale. Throw
+    // std::runtime_error when the face cannot be opened.
     const FontFace& Serif(int cellHeight);
     const FontFace& Sans(int cellHeight);
 

@@ -50,12 +50,12 @@ Canvas LogoArt::Logo()
     logo.Paint(name.Dilated(3.0f).Shifted(2, 5).Blurred(4), style::kShadow, 0.28f, nameX, nameY);
     logo.Paint(name.Dilated(2.5f), style::kGoldDeep, 1.0f, nameX, nameY);
     logo.Paint(name.Dilated(1.0f), style::kGoldPale, 1.0f, nameX, nameY);
-    logo.Paint(name, [&](int, int y) { return Mix(Hex(0x2C4C8C), style::kInk, std::clamp((y - 40) / 110.0f, 0.0f, 1.0f)); },
+    logo.Paint(name, [&](float, float y) { return Mix(Hex(0x2C4C8C), style::kInk, std::clamp((y - 40) / 110.0f, 0.0f, 1.0f)); },
                1.0f, nameX, nameY);
     Mask shine = name;
-    for (int y = 0; y < shine.Height(); ++y) {
-        float light = 0.3f * std::clamp((70.0f - y) / 45.0f, 0.0f, 1.0f);
-        for (int x = 0; x < shine.Width(); ++x) shine.Ref(x, y) *= light;
+    for (int y = 0; y < shine.PixelHeight(); ++y) {
+        float light = 0.3f * std::clamp((70.0f - shine.UnitOf(y)) / 45.0f, 0.0f, 1.0f);
+        for (int x = 0; x < shine.PixelWidth(); ++x) shine.Ref(x, y) *= light;
     }
     logo.Paint(shine, style::kWhite, 1.0f, nameX, nameY);
 
@@ -66,9 +66,10 @@ Canvas LogoArt::Logo()
     int taglineX = nameX + name.Width() / 2 - taglineWidth / 2;
     ArtKit::Text(logo, sans, tagline, taglineX, 146, style::kGoldDeep, 7);
     Mask rule(kLogoWidth, kLogoHeight);
-    for (int x = nameX + 10; x < nameX + name.Width() - 10; ++x) {
-        float t = static_cast<float>(x - nameX - 10) / (name.Width() - 20);
-        rule.Ref(x, 134) = std::sin(t * 3.14159f);
+    const int s = rule.PixelsPerUnit();
+    for (int x = (nameX + 10) * s; x < (nameX + name.Width() - 10) * s; ++x) {
+        float t = (rule.UnitOf(x) - nameX - 10) / (name.Width() - 20);
+        for (int row = 134 * s; row < 135 * s; ++row) rule.Ref(x, row) = std::sin(t * 3.14159f);
     }
     logo.Paint(rule, style::kGold);
     return logo;

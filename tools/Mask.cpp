@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "tools/ArtScale.h"
+
 #include "platform/FontFace.h"
 
 namespace {
@@ -46,9 +48,19 @@ void AppendBezier(Path& path, PointF from, PointF control1, PointF control2, Poi
 }
 
 Mask::Mask(int width, int height, float value)
-    : width(std::max(width, 0)), height(std::max(height, 0)),
-      values(static_cast<std::size_t>(this->width) * this->height, value)
+    : width(std::max(width, 0) * ArtScale::Current()), height(std::max(height, 0) * ArtScale::Current()),
+      scale(ArtScale::Current()), values(static_cast<std::size_t>(this->width) * this->height, value)
 {
+}
+
+Mask Mask::OfPixels(int pixelWidth, int pixelHeight, int scale)
+{
+    Mask mask;
+    mask.width = std::max(pixelWidth, 0);
+    mask.height = std::max(pixelHeight, 0);
+    mask.scale = scale;
+    mask.values.assign(static_cast<std::size_t>(mask.width) * mask.height, 0.0f);
+    return mask;
 }
 
 float Mask::At(int x, int y) const
@@ -60,6 +72,9 @@ float Mask::At(int x, int y) const
 Mask Mask::RoundedRect(int width, int height, float left, float top, float right, float bottom, float radius)
 {
     Mask mask(width, height);
+    const float s = static_cast<float>(mask.scale);
+    left *= s, top *= s, right *= s, bottom *= s, radius *= s;
+    width = mask.width, height = mask.height;
     float cx = (left + right) / 2, cy = (top + bottom) / 2;
     float hx = (right - left) / 2, hy = (bottom - top) / 2;
     radius = std::min({radius, hx, hy});
@@ -79,6 +94,9 @@ Mask Mask::RoundedRect(int width, int height, float left, float top, float right
 Mask Mask::Ellipse(int width, int height, float cx, float cy, float rx, float ry)
 {
     Mask mask(width, height);
+    const float s = static_cast<float>(mask.scale);
+    cx *= s, cy *= s, rx *= s, ry *= s;
+    width = mask.width, height = mask.height;
     float scale = std::min(rx, ry);
     for (int y = std::max(0, static_cast<int>(cy - ry) - 1); y < std::min(height, static_cast<int>(cy + ry) + 2); ++y)
         for (int x = std::max(0, static_cast<int>(cx - rx) - 1); x < std::min(width, static_cast<int>(cx + rx) + 2); ++x) {
@@ -93,6 +111,10 @@ Mask Mask::Polygons(int width, int height, const std::vector<Path>& outlines)
 {
     constexpr int kSubRows = 8;
     Mask mask(width, height);
+    width = mask.width, height = mask.height;
+    std::vector<Path> scaled = outlines;
+    for (Path& outline : scaled)
+        for (PointF& p : outline) p = {p.x * mask.scale, p.y * mask.scale};
     struct Crossing {
         float x;
         int winding;
@@ -104,7 +126,7 @@ Mask Mask::Polygons(int width, int height, const std::vector<Path>& outlines)
         for (int sub = 0; sub < kSubRows; ++sub) {
             float sy = y + (sub + 0.5f) / kSubRows;
             crossings.clear();
-            for (const Path& outline : outlines) {
+            for (const Path& outline : scaled) {
                 for (std::size_t i = 0; i < outline.size(); ++i) {
                     PointF a = outline[i], b = outline[(i + 1) % outline.size()];
                     if ((a.y <= sy) == (b.y <= sy)) continue;
@@ -144,10 +166,12 @@ Mask Mask::Stroke(int width, int height, const Path& path, float lineWidth, bool
     return mask;
 }
 
-void Mask::AddStroke(const Path& path, float lineWidth, bool closed)
+void Mask::AddStroke(const Path& unitPath, float lineWidth, bool closed)
 {
-    if (path.empty()) return;
-    float half = lineWidth / 2;
+    if (unitPath.empty()) return;
+    Path path = unitPath;
+    for (PointF& p : path) p = {p.x * scale, p.y * scale};
+    float half = lineWidth * scale / 2;
     std::size_t segments = closed ? path.size() : path.size() - 1;
     if (path.size() == 1) segments = 1;
     for (std::size_t i = 0; i < segments; ++i) {
@@ -165,7 +189,7 @@ void Mask::AddStroke(const Path& path, float lineWidth, bool closed)
     }
 }
 
-int Mask::TextWidth(const FontFace& face, const char* text, int tracking)
+int Mask::PixelTextWidth(const FontFace& face, const char* text, int tracking)
 {
     int total = 0;
     std::vector<std::string> characters = Characters(text);
@@ -174,11 +198,19 @@ int Mask::TextWidth(const FontFace& face, const char* text, int tracking)
     return characters.empty() ? 0 : total - tracking;
 }
 
+int Mask::TextWidth(const FontFace& face, const char* text, int tracking)
+{
+    const int scale = ArtScale::Current();
+    return (PixelTextWidth(face, text, tracking * scale) + scale / 2) / scale;
+}
+
 Mask Mask::Text(const FontFace& face, const char* text, int tracking)
 {
-    int textWidth = TextWidth(face, text, tracking);
+    const int scale = ArtScale::Current();
+    tracking *= scale;
+    int textWidth = PixelTextWidth(face, text, tracking);
     int cell = face.CellHeight();
-    Mask mask(textWidth, cell);
+    Mask mask = OfPixels(textWidth, cell, scale);
     if (textWidth <= 0 || cell <= 0) return mask;
     // White ink on black: the red channel is the coverage.
     Surface ink(textWidth, cell);
@@ -199,6 +231,7 @@ Mask Mask::Text(const FontFace& face, const char* text, int tracking)
 Mask Mask::Blurred(int radius) const
 {
     if (radius <= 0) return *this;
+    radius *= scale;
     Mask out = *this;
     std::vector<float> line;
     // Three box passes each way come close to a Gaussian.
@@ -232,7 +265,8 @@ Mask Mask::Blurred(int radius) const
 
 Mask Mask::Dilated(float radius) const
 {
-    Mask out(width, height);
+    Mask out = OfPixels(width, height, scale);
+    radius *= static_cast<float>(scale);
     int reach = static_cast<int>(std::ceil(radius));
     struct Offset {
         int dx, dy;
@@ -255,7 +289,8 @@ Mask Mask::Dilated(float radius) const
 
 Mask Mask::Shifted(int dx, int dy) const
 {
-    Mask out(width, height);
+    Mask out = OfPixels(width, height, scale);
+    dx *= scale, dy *= scale;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) out.Ref(x, y) = At(x - dx, y - dy);
     return out;

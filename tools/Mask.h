@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The coverage of a shape: one value from 0 (outside) to 1 (inside) a pixel,
 // anti-aliased at the edges. The game's art is built by painting colours
-// through masks onto a Canvas.
+// through masks onto a Canvas. Sizes, positions, outlines, line widths, blur
+// and shift distances are in units of the screen; a mask holds
+// ArtScale::Current() pixels a unit (taken when it is made), and At and Ref
+// address those pixels.
 #pragma once
 
 #include <vector>
@@ -23,8 +26,15 @@ public:
     Mask() = default;
     Mask(int width, int height, float value = 0.0f);
 
-    int Width() const { return width; }
-    int Height() const { return height; }
+    // In units (a text's pixels rounded to whole units).
+    int Width() const { return (width + scale / 2) / scale; }
+    int Height() const { return (height + scale / 2) / scale; }
+    int PixelWidth() const { return width; }
+    int PixelHeight() const { return height; }
+    int PixelsPerUnit() const { return scale; }
+    // Where the middle of a pixel row or column lies, in units less one half:
+    // at one pixel a unit, the pixel's own number.
+    float UnitOf(int pixel) const { return (pixel + 0.5f) / scale - 0.5f; }
     // 0 outside the mask.
     float At(int x, int y) const;
     float& Ref(int x, int y) { return values[static_cast<std::size_t>(y) * width + x]; }
@@ -38,9 +48,9 @@ public:
     // Adds such a line to this mask.
     void AddStroke(const Path& path, float lineWidth, bool closed);
     // The ink of one line of text, the size of its cell; `tracking` adds
-    // pixels between letters.
+    // units between letters. The face must be one of the current scale.
     static Mask Text(const FontFace& face, const char* text, int tracking = 0);
-    // Width of what Text makes, without building it.
+    // Width of what Text makes, in units, without building it.
     static int TextWidth(const FontFace& face, const char* text, int tracking = 0);
 
     // Soft copies, the same size.
@@ -55,7 +65,11 @@ public:
     void Scale(float factor);
 
 private:
-    int width = 0;
+    static Mask OfPixels(int pixelWidth, int pixelHeight, int scale);
+    static int PixelTextWidth(const FontFace& face, const char* text, int trackingPixels);
+
+    int width = 0;  // pixels
     int height = 0;
+    int scale = 1;
     std::vector<float> values;
 };

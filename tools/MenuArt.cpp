@@ -31,11 +31,13 @@ RectF Moved(RectF r, int dx, int dy)
 void Rule(Canvas& canvas, float left, float right, float y, float opacity)
 {
     Mask line(canvas.Width(), canvas.Height());
-    for (int x = static_cast<int>(left); x < static_cast<int>(right); ++x) {
-        float t = (x - left) / (right - left);
+    const int s = line.PixelsPerUnit();
+    // One unit thick, its fade worked out for every pixel along it.
+    for (int x = static_cast<int>(left) * s; x < static_cast<int>(right) * s; ++x) {
+        float t = (line.UnitOf(x) - left) / (right - left);
         float fade = std::sin(t * 3.14159f);
-        int row = static_cast<int>(y);
-        if (row >= 0 && row < line.Height() && x >= 0 && x < line.Width()) line.Ref(x, row) = fade;
+        for (int row = static_cast<int>(y) * s; row < (static_cast<int>(y) + 1) * s; ++row)
+            if (row >= 0 && row < line.PixelHeight() && x >= 0 && x < line.PixelWidth()) line.Ref(x, row) = fade;
     }
     canvas.Paint(line.Shifted(0, 1), style::kShadow, opacity * 0.8f);
     canvas.Paint(line, style::kGold, opacity);
@@ -72,11 +74,12 @@ RectF ThumbnailPlace(int i, const Surface& picture)
 // A picture stretched nearest-neighbour into a rectangle, as the game does.
 void PlaceStretched(Canvas& canvas, const Surface& picture, RectF r)
 {
-    int w = static_cast<int>(r.Width()), h = static_cast<int>(r.Height());
+    const int s = canvas.PixelsPerUnit();
+    int w = static_cast<int>(r.Width()) * s, h = static_cast<int>(r.Height()) * s;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             Colour c = picture.GetPixel(x * picture.Width() / w, y * picture.Height() / h);
-            canvas.Set(static_cast<int>(r.left) + x, static_cast<int>(r.top) + y,
+            canvas.Set(static_cast<int>(r.left) * s + x, static_cast<int>(r.top) * s + y,
                        {float(RedOf(c)), float(GreenOf(c)), float(BlueOf(c))});
         }
 }
@@ -96,7 +99,7 @@ void MenuArt::Emblem(Canvas& canvas, int x, int y)
     const FontFace& serif = fonts.Serif(34);
     Mask name = Mask::Text(serif, "Pavendra");
     canvas.Paint(name.Shifted(0, 2).Blurred(1), style::kShadow, 0.8f, x + 36, y - 2);
-    canvas.Paint(name, [&](int, int py) { return Mix(style::kGoldPale, style::kGold, std::clamp((py - y) / 30.0f, 0.0f, 1.0f)); },
+    canvas.Paint(name, [&](float, float py) { return Mix(style::kGoldPale, style::kGold, std::clamp((py - y) / 30.0f, 0.0f, 1.0f)); },
                  1.0f, x + 36, y - 2);
 }
 
@@ -305,13 +308,14 @@ void MenuArt::CalculatePage(ArtSet& art, const Canvas& plainBackground, const Ca
     Canvas screen = cutScreen;
     screen.Place(caption, ox, oy);
     Canvas half(kProgressWidth / 2, kProgressHeight);
-    for (int y = 0; y < kProgressHeight; ++y)
-        for (int x = 0; x < kProgressWidth / 2; ++x) half.Set(x, y, bar.At(x * 2, y));
+    const int s = half.PixelsPerUnit();
+    for (int y = 0; y < half.PixelHeight(); ++y)
+        for (int x = 0; x < half.PixelWidth(); ++x) half.Set(x, y, bar.At(x * 2, y));
     screen.Place(half, kProgressX, kProgressY);
     // The cut picture is drawn over the caption by the game.
-    for (int y = kPreviewTop; y < kPreviewTop + kPreviewBox; ++y)
-        for (int x = kPreviewLeft; x < kPreviewLeft + kPreviewBox; ++x)
-            if (y >= oy) screen.Set(x, y, cutScreen.At(x, y));
+    for (int y = kPreviewTop * s; y < (kPreviewTop + kPreviewBox) * s; ++y)
+        for (int x = kPreviewLeft * s; x < (kPreviewLeft + kPreviewBox) * s; ++x)
+            if (y >= oy * s) screen.Set(x, y, cutScreen.At(x, y));
     ArtKit::Text(screen, fonts.Serif(22), "50", kPercentX, kPercentY, style::kWhite);
     ArtKit::Text(screen, fonts.Serif(22), "64", kCountX, kCountY, style::kWhite);
     art.AddScreen("calculate_page", screen.ToSurface());

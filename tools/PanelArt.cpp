@@ -38,9 +38,10 @@ Canvas Board()
                                                    static_cast<float>(c[2])});
 }
 
-// Puts a keyed picture onto the screen with black left out.
+// Puts a keyed picture of the screen's scale onto it with black left out.
 void PlaceKeyed(Canvas& screen, const Surface& picture, int x, int y)
 {
+    x *= screen.PixelsPerUnit(), y *= screen.PixelsPerUnit();
     for (int row = 0; row < picture.Height(); ++row)
         for (int col = 0; col < picture.Width(); ++col) {
             Colour c = picture.GetPixel(col, row);
@@ -109,7 +110,8 @@ Canvas PanelArt::BottomBar(ArtSet& art)
     Mask all(kScreenWidth, kBottomBarHeight, 1.0f);
     bar.PaintVertical(all, 0, style::kPanelTop, static_cast<float>(kBottomBarHeight), style::kPanelBottom);
     Mask edge(kScreenWidth, kBottomBarHeight);
-    for (int x = 0; x < kScreenWidth; ++x) edge.Ref(x, 0) = 1;
+    for (int y = 0; y < edge.PixelsPerUnit(); ++y)
+        for (int x = 0; x < edge.PixelWidth(); ++x) edge.Ref(x, y) = 1;
     bar.Paint(edge, style::kGold, 0.8f);
     bar.Paint(edge.Shifted(0, 1), style::kShadow, 0.5f);
 

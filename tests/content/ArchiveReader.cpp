@@ -69,6 +69,10 @@ std::vector<std::string> NamesTheGameLoads()
         names.push_back(ActiveButton(button));
         names.push_back(NoActiveButton(button));
     }
+    const std::size_t art = names.size();
+    for (std::size_t i = 0; i < art; ++i)
+        if (res::IsScreenArt(names[i]))
+            for (int scale : res::kArtScales) names.push_back(res::ScaledArtName(names[i], scale));
     for (int i = 0; i < res::kPictureCount; ++i) names.push_back(PictureName(i));
     return names;
 }

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The art drawn for large screens: every picture of the screens is there at
+// 2 and 3 pixels a unit, is the same art as at 1, and was drawn at that
+// resolution rather than enlarged from it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ArchiveReader.h"
+#include "platform/BmpCodec.h"
+#include "platform/PictureDecoder.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+bool EndsWith(const std::string& name, const std::string& end)
+{
+    return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+}
+
+Surface Decode(const std::string& name)
+{
+    Surface out;
+    const Bytes* bytes = BuiltArchive().Find(name);
+    if (!bytes) {
+        ADD_FAILURE() << "missing: " << name;
+        return out;
+    }
+    if (EndsWith(name, ".bmp")) {
+        std::string reason;
+        if (!BmpCodec::Decode(bytes->data(), bytes->size(), out, &reason)) ADD_FAILURE() << name << ": " << reason;
+        return out;
+    }
+    PictureDecoder decoder;
+    if (!decoder.Open(bytes->data(), bytes->size()) || !decoder.Decode(out))
+        ADD_FAILURE() << name << ": " << decoder.Detail();
+    return out;
+}
+
+// Blocks of scale x scale pixels whose pixels are not all alike: an
+// enlargement of the 1x picture has none.
+double ShareOfDetailedBlocks(const Surface& big, int scale)
+{
+    long long blocks = 0, detailed = 0;
+    for (int by = 0; by + scale <= big.Height(); by += scale)
+        for (int bx = 0; bx + scale <= big.Width(); bx += scale) {
+            ++blocks;
+            Colour first = big.GetPixel(bx, by);
+            bool alike = true;
+            for (int y = by; y < by + scale && alike; ++y)
+                for (int x = bx; x < bx + scale && alike; ++x) alike = big.GetPixel(x, y) == first;
+            detailed += !alike;
+        }
+    return blocks ? static_cast<double>(detailed) / blocks : 0.0;
+}
+
+// Mean difference of a channel between the 1x picture and the large one
+// averaged down to it, 0..255.
+double MeanDifference(const Surface& small, const Surface& big, int scale)
+{
+    double total = 0;
+    for (int y = 0; y < small.Height(); ++y)
+        for (int x = 0; x < small.Width(); ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx) {
+                    Colour c = big.GetPixel(x * scale + dx, y * scale + dy);
+                    sum[0] += RedOf(c), sum[1] += GreenOf(c), sum[2] += BlueOf(c);
+                }
+            Colour c = small.GetPixel(x, y);
+            const int area = scale * scale;
+            total += std::abs(sum[0] / area - RedOf(c)) + std::abs(sum[1] / area - GreenOf(c)) +
+                     std::abs(sum[2] / area - BlueOf(c));
+        }
+    return total / (3.0 * small.Width() * small.Height());
+}
+
+int CountBlack(const Surface& s)
+{
+    int black = 0;
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x) black += s.GetPixel(x, y) == kBlack;
+    return black;
+}
+
+}  // namespace
+
+TEST(ScaledArt, ScaledNamesFollowTheOneTimesName)
+{
+    EXPECT_EQ(res::ScaledArtName("data/menu/x.bmp", 2), "data/menu/x@2x.png");
+    EXPECT_EQ(res::ScaledArtName(res::kLogo, 3), "data/logo@3x.png");
+    EXPECT_EQ(res::ScaledArtName("data/a.b/c", 2), "data/a@2x.png") << "the last dot decides, wherever it is";
+}
+
+TEST(ScaledArt, EveryPictureOfTheScreensIsDrawnAtEachScaleNotEnlarged)
+{
+    ASSERT_FALSE(BuiltArchive().Entries().empty()) << LoadError();
+    int checked = 0;
+    for (const auto& [name, bytes] : BuiltArchive().Entries()) {
+        if (!res::IsScreenArt(name)) continue;
+        const Surface small = Decode(name);
+        for (int scale : res::kArtScales) {
+            const std::string scaledName = res::ScaledArtName(name, scale);
+            SCOPED_TRACE(scaledName);
+            const Surface big = Decode(scaledName);
+            ASSERT_EQ(big.Width(), small.Width() * scale);
+            ASSERT_EQ(big.Height(), small.Height() * scale);
+            // The same art: averaged down, it comes close to the 1x picture.
+            EXPECT_LT(MeanDifference(small, big, scale), 14.0);
+            // Drawn at the scale: its edges, text and gradients carry detail
+            // inside the blocks a 1x pixel covers.
+            EXPECT_GT(ShareOfDetailedBlocks(big, scale), 0.03);
+            // See-through art stays see-through in the same places, near enough.
+            const double blackShare = CountBlack(small) / double(small.Width() * small.Height());
+            const double bigBlackShare = CountBlack(big) / double(big.Width() * big.Height());
+            EXPECT_NEAR(bigBlackShare, blackShare, 0.05);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 100);
+}
+
+TEST(ScaledArt, TheArchiveStaysUnderTwentyFiveMegabytes)
+{
+    std::FILE* file = std::fopen(ArchiveReader::BuiltArchivePath().c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fclose(file);
+    EXPECT_LT(size, 25L * 1000 * 1000);
+}
