@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@
 #include "platform/PictureDecoder.h"
 #include "platform/PictureFile.h"
 #include "platform/PictureScaler.h"
+#include "resources/BackBuffer.h"
 #include "resources/CFile.h"
+#include "resources/ResourceNames.h"
 
 CMgrImage ImageMgr;
 
@@ -81,6 +84,43 @@ Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
         return {};
     }
     return picture;
+}
+
+// Reads a whole file of DataFile (the archive first); false when there is none.
+bool ReadDataFile(const std::string& name, std::vector<unsigned char>& bytes)
+{
+    if (!DataFile.Open(name.c_str(), FILE_READ)) return false;
+    bytes.resize(DataFile.GetSize());
+    std::uint32_t read = bytes.empty() ? 0 : DataFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    DataFile.Close();
+    bytes.resize(read);
+    return true;
+}
+
+// The game's art as the builder drew it for a frame of `scale` (or the
+// largest smaller scale it drew), as a surface of that scale; empty when
+// there is none that decodes to whole units, and the 1x art serves instead.
+Surface ReadScaledArt(const char* fileName, int scale)
+{
+    for (int drawn = scale; drawn >= 2; --drawn) {
+        const int* scales = std::begin(res::kArtScales);
+        if (std::find(scales, std::end(res::kArtScales), drawn) == std::end(res::kArtScales)) continue;
+        const std::string name = res::ScaledArtName(fileName, drawn);
+        std::vector<unsigned char> bytes;
+        if (!ReadDataFile(name, bytes)) continue;
+        PictureDecoder decoder;
+        Surface pixels;
+        if (!decoder.Open(bytes.data(), bytes.size()) || !decoder.Decode(pixels) || pixels.Width() % drawn != 0 ||
+            pixels.Height() % drawn != 0) {
+            Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), decoder.Detail().c_str());
+            continue;
+        }
+        Surface art = Surface::Scaled(pixels.Width() / drawn, pixels.Height() / drawn, drawn);
+        for (int y = 0; y < pixels.Height(); ++y)
+            std::memcpy(art.Row(y), pixels.Row(y), static_cast<std::size_t>(pixels.Width()) * sizeof(Colour));
+        return art;
+    }
+    return {};
 }
 
 // Opens a JPEG and reads its header: the name as given first, then the name
@@ -284,18 +324,30 @@ void CMgrImage::MakeCopies(const Surface& picture, PictureCopies& copies)
     StretchInto(copies.small, picture, scaledWidth, scaledHeight);
 }
 
+void CMgrImage::FitArtToFrame(const CImage& image)
+{
+    if (image.artName.empty() || image.artScale == BackBuffer().Scale()) return;
+    // The image is the caller's own, held for drawing: loading it again for
+    // the frame's new scale changes only its pixels, never its size in units.
+    const std::string name = image.artName;
+    LoadBmp(const_cast<CImage&>(image), name.c_str());
+}
+
 void CMgrImage::Draw(Surface& dest, const CImage& image, float x, float y)
 {
+    FitArtToFrame(image);
     dest.Blit(Trunc(x), Trunc(y), Trunc(image.width), Trunc(image.height), image.surface, 0, 0);
 }
 
 void CMgrImage::DrawTransparent(Surface& dest, const CImage& image, float x, float y)
 {
+    FitArtToFrame(image);
     dest.BlitTransparent(Trunc(x), Trunc(y), Trunc(image.width), Trunc(image.height), image.surface, 0, 0);
 }
 
 void CMgrImage::DrawStretchedX(Surface& dest, const CImage& image, float x, float y, float factor)
 {
+    FitArtToFrame(image);
     int width = Trunc(factor * image.width);
     dest.StretchBlit(Trunc(x), Trunc(y), width, Trunc(image.height), image.surface, 0, 0,
                      Trunc(image.width), Trunc(image.height));
@@ -425,10 +477,15 @@ void CMgrImage::LoadImageScaled(CImage& target, const char* fileName, float widt
 
 void CMgrImage::LoadBmp(CImage& target, const char* fileName)
 {
-    Surface picture = ReadBitmap(fileName);
-    target.width = static_cast<float>(picture.Width());
-    target.height = static_cast<float>(picture.Height());
+    const bool art = res::IsScreenArt(fileName);
+    const int scale = BackBuffer().Scale();
+    Surface picture = art && scale > 1 ? ReadScaledArt(fileName, scale) : Surface();
+    if (picture.IsEmpty()) picture = ReadBitmap(fileName);
+    target.width = static_cast<float>(picture.UnitWidth());
+    target.height = static_cast<float>(picture.UnitHeight());
     target.surface = std::move(picture);
+    target.artName = art ? fileName : "";
+    target.artScale = scale;
 }
 
 void CMgrImage::LoadBmpScaled(CImage& target, const char* fileName, float width, float height)

@@ -30,6 +30,11 @@ public:
     // forms bind the longer side to the request and keep the proportions.
     // A file that is missing, damaged or cut short is a critical error naming
     // it; a picture always comes out upright with a positive height.
+    // The art of the screens (res::IsScreenArt) is loaded for the back
+    // buffer's scale: the builder's drawing at that scale when the archive
+    // has it, a surface of that scale of the same size in units; else the 1x
+    // art, which the copies enlarge. Drawn after the scale has changed, such
+    // art is loaded again for the new scale.
     void LoadImage(CImage& target, const char* fileName);
     void LoadImageScaled(CImage& target, const char* fileName, float width, float height);
     void LoadBmp(CImage& target, const char* fileName);
@@ -143,6 +148,8 @@ public:
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
 
 private:
+    // Loads the game's art again when the frame's scale is not the one it was loaded for.
+    void FitArtToFrame(const CImage& image);
     struct KeptDecode {
         bool valid = false;
         std::string fileName;

@@ -53,9 +53,9 @@ void CMenu::UpdateGamePanel()
     ImageMgr.DrawTransparent(back, panelTop, 0, 0);
     ImageMgr.Draw(back, panelBottom, 0, kBottomBarY);
     if (Game.IsCompleted()) {
-        const int plain = panelBottom.surface.Width() - 1;
+        const int plain = panelBottom.surface.UnitWidth() - 1;  // in units, at any scale
         for (int x = kColoursPartLeft; plain > kColoursPartLeft && x < kClientWidth; ++x)
-            back.Blit(x, kBottomBarY, 1, panelBottom.surface.Height(), panelBottom.surface, plain, 0);
+            back.Blit(x, kBottomBarY, 1, panelBottom.surface.UnitHeight(), panelBottom.surface, plain, 0);
         SmallFont.Print(190, 540, "%s", kExitLine);
         if (Game.GetSecondsSinceSolved() < kFinishDeafSeconds) {
             if (AnyPress()) InputMgr.Reset();

@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The game's art is loaded for the frame's scale: the builder's drawing at
+// that scale (or the largest smaller one it made), else the 1x art; and it is
+// loaded again when the frame's scale changes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+#include "BmpWriter.h"
+#include "TempFolder.h"
+#include "app/CApp.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFile.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
+
+namespace {
+
+constexpr int kUnitWidth = 5, kUnitHeight = 3;
+
+// A picture of the art at `scale` pixels a unit whose every pixel tells the
+// scale and where it lies.
+Surface Drawn(int scale)
+{
+    Surface picture(kUnitWidth * scale, kUnitHeight * scale);
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, MakeColour(x + 1, y + 1, 40 * scale));
+    return picture;
+}
+
+std::vector<std::uint8_t> Png(const Surface& picture)
+{
+    std::vector<unsigned char> rgb;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            Colour c = picture.GetPixel(x, y);
+            rgb.insert(rgb.end(), {static_cast<unsigned char>(RedOf(c)), static_cast<unsigned char>(GreenOf(c)),
+                                   static_cast<unsigned char>(BlueOf(c))});
+        }
+    std::vector<std::uint8_t> png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+            out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+        },
+        &png, picture.Width(), picture.Height(), 3, rgb.data(), picture.Width() * 3);
+    return png;
+}
+
+// The game's program folder is a temporary folder holding the art; the
+// frame has the scale each test gives it.
+class ScaledArtLoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::make_unique<TempFolder>();
+        DataFile.CloseArchive();
+        App.SetProgramFolder(folder->Path().c_str());
+        keptFrame = std::move(BackBuffer());
+    }
+    void TearDown() override { BackBuffer() = std::move(keptFrame); }
+
+    void SetFrameScale(int scale) { BackBuffer() = Surface::Scaled(8, 6, scale); }
+    void WriteArt(const char* name, const std::vector<int>& scales)
+    {
+        folder->Write(name, BmpWriter::Write(Drawn(1), {}));
+        for (int scale : scales) folder->Write(res::ScaledArtName(name, scale), Png(Drawn(scale)));
+    }
+    // Every pixel is the art drawn at the scale of the surface.
+    static void ExpectDrawnAt(const CImage& image, int scale)
+    {
+        EXPECT_EQ(image.width, kUnitWidth);
+        EXPECT_EQ(image.height, kUnitHeight);
+        ASSERT_EQ(image.surface.Scale(), scale);
+        const Surface expected = Drawn(scale);
+        ASSERT_EQ(image.surface.Width(), expected.Width());
+        ASSERT_EQ(image.surface.Height(), expected.Height());
+        for (int y = 0; y < expected.Height(); ++y)
+            for (int x = 0; x < expected.Width(); ++x)
+                ASSERT_EQ(image.surface.GetPixel(x, y), expected.GetPixel(x, y)) << x << ", " << y;
+    }
+
+    std::unique_ptr<TempFolder> folder;
+    Surface keptFrame;
+};
+
+}  // namespace
+
+TEST_F(ScaledArtLoad, TakesTheLargestDrawingNotAboveTheFrameScaleElseTheOneTimesArt)
+{
+    const std::vector<std::vector<int>> shipped = {{}, {2}, {3}, {2, 3}};
+    for (int frameScale = 1; frameScale <= Surface::kMaxScale; ++frameScale)
+        for (const std::vector<int>& scales : shipped) {
+            folder = std::make_unique<TempFolder>();
+            App.SetProgramFolder(folder->Path().c_str());
+            WriteArt(res::kMenuBackground, scales);
+            SetFrameScale(frameScale);
+            int expected = 1;
+            for (int scale : scales)
+                if (scale <= frameScale && scale > expected) expected = scale;
+            SCOPED_TRACE("frame at " + std::to_string(frameScale) + ", " + std::to_string(scales.size()) +
+                         " drawings, expecting " + std::to_string(expected));
+            CImage image;
+            ImageMgr.LoadImage(image, res::kMenuBackground);
+            ExpectDrawnAt(image, expected);
+        }
+}
+
+TEST_F(ScaledArtLoad, ADamagedDrawingFallsBackToTheOneTimesArt)
+{
+    WriteArt(res::kLogo, {});
+    folder->Write(res::ScaledArtName(res::kLogo, 2), {0x89, 'P', 'N', 'G', 1, 2, 3});
+    folder->Write(res::ScaledArtName(res::kLogo, 3), Png(Drawn(1)));  // not 3 pixels a unit
+    SetFrameScale(3);
+    CImage image;
+    ImageMgr.LoadImage(image, res::kLogo);
+    ExpectDrawnAt(image, 1);
+}
+
+TEST_F(ScaledArtLoad, PuzzlePicturesAreNeverTakenForArt)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, res::kPictureFormat, 0);
+    WriteArt(name, {2});
+    SetFrameScale(2);
+    CImage image;
+    ImageMgr.LoadImage(image, name);
+    EXPECT_EQ(image.surface.Scale(), 1);
+}
+
+TEST_F(ScaledArtLoad, ArtDrawnAfterTheScaleChangedIsLoadedForTheNewScale)
+{
+    WriteArt(res::kPanelBottom, {2, 3});
+    SetFrameScale(1);
+    CImage image;
+    ImageMgr.LoadImage(image, res::kPanelBottom);
+    ExpectDrawnAt(image, 1);
+    for (int scale : {2, 3, 1, 3}) {
+        SCOPED_TRACE(scale);
+        SetFrameScale(scale);
+        ImageMgr.Draw(BackBuffer(), image, 0, 0);
+        ExpectDrawnAt(image, scale);
+        // The frame got the drawing's own pixels, not an enlargement.
+        EXPECT_EQ(BackBuffer().GetPixel(1, 0), Drawn(scale).GetPixel(1, 0));
+    }
+    // Let go, it stays empty.
+    image.Release();
+    SetFrameScale(2);
+    ImageMgr.DrawTransparent(BackBuffer(), image, 0, 0);
+    EXPECT_TRUE(image.surface.IsEmpty());
+}
