@@ -15,6 +15,9 @@ struct CImage {
     // that one (CMgrImage), so every screen's art follows the window.
     std::string artName;
     int artScale = 0;
+    // The box it was fitted into (LoadBmpScaled), 0 when at its own size.
+    float artFitWidth = 0;
+    float artFitHeight = 0;
 
     // Drops the pixels; the image is empty until a loader fills it again.
     void Release()
@@ -24,5 +27,6 @@ struct CImage {
         height = 0;
         artName.clear();
         artScale = 0;
+        artFitWidth = artFitHeight = 0;
     }
 };

@@ -86,6 +86,8 @@ Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
     return picture;
 }
 
+Surface AsScale(const Surface& pixels, int scale);
+
 // Reads a whole file of DataFile (the archive first); false when there is none.
 bool ReadDataFile(const std::string& name, std::vector<unsigned char>& bytes)
 {
@@ -115,12 +117,46 @@ Surface ReadScaledArt(const char* fileName, int scale)
             Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), decoder.Detail().c_str());
             continue;
         }
-        Surface art = Surface::Scaled(pixels.Width() / drawn, pixels.Height() / drawn, drawn);
-        for (int y = 0; y < pixels.Height(); ++y)
-            std::memcpy(art.Row(y), pixels.Row(y), static_cast<std::size_t>(pixels.Width()) * sizeof(Colour));
-        return art;
+        return AsScale(pixels, drawn);
     }
     return {};
+}
+
+// Pixels (of a surface of scale 1) as a surface of `scale` holding them.
+Surface AsScale(const Surface& pixels, int scale)
+{
+    Surface out = Surface::Scaled(pixels.Width() / scale, pixels.Height() / scale, scale);
+    for (int y = 0; y < out.Height(); ++y)
+        std::memcpy(out.Row(y), pixels.Row(y), static_cast<std::size_t>(out.Width()) * sizeof(Colour));
+    return out;
+}
+
+// A puzzle picture as large as the archive ships it (its JPEG), decoded no
+// larger than the library's reduction allows while still reaching
+// `longerSide` pixels on the longer side; pure black is lifted a step, as in
+// the shipped BMPs, since black is the see-through colour of a piece. Empty
+// when the archive has no large copy that decodes: the BMP serves instead.
+Surface ReadLargePicture(const char* fileName, float longerSide)
+{
+    const std::string name = res::LargePictureName(fileName);
+    std::vector<unsigned char> bytes;
+    if (!ReadDataFile(name, bytes)) return {};
+    PictureDecoder decoder;
+    Surface picture;
+    if (decoder.Open(bytes.data(), bytes.size())) {
+        const double reach = std::max(1.0, static_cast<double>(longerSide)) /
+                             std::max(decoder.Width(), decoder.Height());
+        decoder.ScaleToAtLeast(static_cast<int>(std::ceil(decoder.Width() * reach)),
+                               static_cast<int>(std::ceil(decoder.Height() * reach)));
+    }
+    if (!decoder.Decode(picture)) {
+        Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), decoder.Detail().c_str());
+        return {};
+    }
+    for (int y = 0; y < picture.Height(); ++y)
+        for (Colour* p = picture.Row(y); p != picture.Row(y) + picture.Width(); ++p)
+            if (*p == kBlack) *p = MakeColour(1, 1, 1);
+    return picture;
 }
 
 // Opens a JPEG and reads its header: the name as given first, then the name
@@ -259,7 +295,12 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     Surface picture;
     std::string problem;
     if (IsGameBitmap(fileName)) {
-        picture = ReadBitmap(fileName, message ? &problem : nullptr);
+        // A puzzle picture of the game's own asked for larger than its BMP
+        // comes from its largest copy.
+        const float longer = std::max(copies.workSize, copies.smallSize);
+        if (res::IsGamePicture(fileName) && longer > res::kPictureLongerSide)
+            picture = ReadLargePicture(fileName, longer);
+        if (picture.IsEmpty()) picture = ReadBitmap(fileName, message ? &problem : nullptr);
     } else {
         DecodedPicture decoded;
         if (keptDecode.valid && keptDecode.fileName == fileName && keptDecode.workSize == copies.workSize &&
@@ -330,7 +371,11 @@ void CMgrImage::FitArtToFrame(const CImage& image)
     // The image is the caller's own, held for drawing: loading it again for
     // the frame's new scale changes only its pixels, never its size in units.
     const std::string name = image.artName;
-    LoadBmp(const_cast<CImage&>(image), name.c_str());
+    CImage& art = const_cast<CImage&>(image);
+    if (image.artFitWidth > 0)
+        LoadBmpScaled(art, name.c_str(), image.artFitWidth, image.artFitHeight);
+    else
+        LoadBmp(art, name.c_str());
 }
 
 void CMgrImage::Draw(Surface& dest, const CImage& image, float x, float y)
@@ -486,15 +531,39 @@ void CMgrImage::LoadBmp(CImage& target, const char* fileName)
     target.surface = std::move(picture);
     target.artName = art ? fileName : "";
     target.artScale = scale;
+    target.artFitWidth = target.artFitHeight = 0;
 }
 
 void CMgrImage::LoadBmpScaled(CImage& target, const char* fileName, float width, float height)
 {
-    Surface picture = ReadBitmap(fileName);
+    const bool art = res::IsScreenArt(fileName), picture = res::IsGamePicture(fileName);
+    const int scale = BackBuffer().Scale();
+    // On a larger frame, from the art drawn at its scale or the picture's
+    // largest copy, reduced with the filter to the frame's pixels.
+    Surface large;
+    if (scale > 1 && art) large = ReadScaledArt(fileName, scale);
+    if (scale > 1 && picture) large = ReadLargePicture(fileName, std::max(width, height) * scale);
     float scaledWidth, scaledHeight;
-    ScaledSize(static_cast<float>(picture.Width()), static_cast<float>(picture.Height()), width, height, scaledWidth,
-               scaledHeight);
-    StretchInto(target, picture, scaledWidth, scaledHeight);
+    if (large.IsEmpty()) {
+        Surface small = ReadBitmap(fileName);
+        ScaledSize(static_cast<float>(small.Width()), static_cast<float>(small.Height()), width, height, scaledWidth,
+                   scaledHeight);
+        StretchInto(target, small, scaledWidth, scaledHeight);
+    } else {
+        ScaledSize(static_cast<float>(large.UnitWidth()), static_cast<float>(large.UnitHeight()), width, height,
+                   scaledWidth, scaledHeight);
+        const int pixelsPerUnit = art ? large.Scale() : scale;
+        const int unitWidth = std::max(1, Trunc(scaledWidth)), unitHeight = std::max(1, Trunc(scaledHeight));
+        Surface pixels = AsScale(large, 1);
+        target.surface = AsScale(PictureScaler::Resize(pixels, unitWidth * pixelsPerUnit, unitHeight * pixelsPerUnit),
+                                 pixelsPerUnit);
+        target.width = scaledWidth;
+        target.height = scaledHeight;
+    }
+    target.artName = art || picture ? fileName : "";
+    target.artScale = scale;
+    target.artFitWidth = width;
+    target.artFitHeight = height;
 }
 
 void CMgrImage::LoadJpeg(CImage& target, const char* fileName)

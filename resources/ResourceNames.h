@@ -32,9 +32,13 @@ inline constexpr const char* kButtonNames[] = {
 inline constexpr const char* kBorderToggle = "data/Border_Button_Toggle.bmp";
 inline constexpr const char* kPictureToggle = "data/Picture_Button_Toggle.bmp";
 
-// The fifteen puzzle pictures, "data/images/image0.bmp" to "image14.bmp".
+// The fifteen puzzle pictures, "data/images/image0.bmp" to "image14.bmp",
+// each also as large as its source allows (up to 1344 pixels on the longer
+// side), "data/images/image0.jpg" and so on, for large screens.
 inline constexpr const char* kPictureFormat = "data/images/image%i.bmp";
+inline constexpr const char* kLargePictureFormat = "data/images/image%i.jpg";
 inline constexpr int kPictureCount = 15;
+inline constexpr int kPictureLongerSide = 448;  // of the BMPs
 
 // Sounds and music.
 inline constexpr const char* kSoundButton = "Sounds/Button.wav";
@@ -65,6 +69,19 @@ inline std::string ScaledArtName(const std::string& name, int scale)
     std::string::size_type dot = name.rfind('.');
     std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     return stem + "@" + std::to_string(scale) + "x.png";
+}
+
+// One of the puzzle pictures' BMPs, "data/images/imageN.bmp".
+inline bool IsGamePicture(const std::string& name)
+{
+    const std::string bmp = ".bmp", pictures = "data/images/image";
+    return name.size() > pictures.size() + bmp.size() && name.compare(0, pictures.size(), pictures) == 0 &&
+           name.compare(name.size() - bmp.size(), bmp.size(), bmp) == 0;
+}
+// "data/images/imageN.bmp" -> "data/images/imageN.jpg".
+inline std::string LargePictureName(const std::string& name)
+{
+    return name.substr(0, name.size() - 4) + ".jpg";
 }
 
 }  // namespace res

@@ -31,6 +31,8 @@ std::vector<std::string> ArchiveBuilder::RequiredNames()
         char name[64];
         std::snprintf(name, sizeof name, res::kPictureFormat, i);
         names.push_back(name);
+        std::snprintf(name, sizeof name, res::kLargePictureFormat, i);
+        names.push_back(name);
     }
     return names;
 }

@@ -71,7 +71,7 @@ std::vector<unsigned char> Bmp(const Surface& surface, const std::string& name)
 }
 
 // The pictures are assets/pictures/NN_subject.jpg; NN is the picture's number.
-std::vector<Surface> MakePictures(const fs::path& folder)
+std::map<int, fs::path> PictureFiles(const fs::path& folder)
 {
     std::map<int, fs::path> byNumber;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -79,6 +79,12 @@ std::vector<Surface> MakePictures(const fs::path& folder)
         if (entry.path().extension() != ".jpg" || file.size() < 3 || file[2] != '_') continue;
         byNumber[std::stoi(file.substr(0, 2))] = entry.path();
     }
+    return byNumber;
+}
+
+std::vector<Surface> MakePictures(const fs::path& folder)
+{
+    const std::map<int, fs::path> byNumber = PictureFiles(folder);
     std::vector<Surface> pictures(res::kPictureCount);
     for (int i = 0; i < res::kPictureCount; ++i) {
         auto found = byNumber.find(i);
@@ -121,6 +127,23 @@ void AddScaledArt(ArchiveBuilder& archive, FontBook& fonts, const std::vector<Su
     }
 }
 
+void AddFileOrFail(ArchiveBuilder& archive, const std::string& name, const std::string& path)
+{
+    if (!archive.AddFile(name, path)) throw std::runtime_error("cannot read " + path);
+}
+
+// Each picture as large as it is shipped (JPEG, as the assets hold it),
+// for large screens; the game reduces it with a filter.
+void AddLargePictures(ArchiveBuilder& archive, const fs::path& folder)
+{
+    const std::map<int, fs::path> byNumber = PictureFiles(folder);
+    for (int i = 0; i < res::kPictureCount; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, res::kLargePictureFormat, i);
+        AddFileOrFail(archive, name, byNumber.at(i).string());
+    }
+}
+
 void AddSounds(ArchiveBuilder& archive)
 {
     auto wav = [](const std::vector<float>& frames) {
@@ -129,11 +152,6 @@ void AddSounds(ArchiveBuilder& archive)
     archive.Add(res::kSoundButton, wav(SoundSynth::HoverClick()));
     archive.Add(res::kSoundPieceConnection, wav(SoundSynth::PieceSnap()));
     archive.Add(res::kSoundLevelDone, wav(SoundSynth::Fanfare()));
-}
-
-void AddFileOrFail(ArchiveBuilder& archive, const std::string& name, const std::string& path)
-{
-    if (!archive.AddFile(name, path)) throw std::runtime_error("cannot read " + path);
 }
 
 void WriteScreens(const ArtSet& art, const fs::path& folder)
@@ -191,6 +209,7 @@ int main(int argc, char** argv)
         for (const auto& [name, surface] : art.Pictures()) archive.Add(name, Bmp(surface, name));
         for (int scale : res::kArtScales) AddScaledArt(archive, fonts, pictures, scale);
         AddPictures(archive, pictures);
+        AddLargePictures(archive, assets / "pictures");
         AddSounds(archive);
         AddFileOrFail(archive, res::kMusic, (assets / "music" / "song_by_mordred.it").string());
         AddFileOrFail(archive, res::kSerifFont, options.Get("serif"));

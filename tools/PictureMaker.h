@@ -8,11 +8,12 @@
 #include <string>
 
 #include "platform/Surface.h"
+#include "resources/ResourceNames.h"
 
 class PictureMaker {
 public:
     // Longer side of every shipped picture: the size of the cut picture.
-    static constexpr int kLongerSide = 448;
+    static constexpr int kLongerSide = res::kPictureLongerSide;
 
     // Answers false with a message in `error` when the file does not decode.
     static bool Make(const std::string& jpegPath, int longerSide, Surface& out, std::string& error);

@@ -73,7 +73,10 @@ std::vector<std::string> NamesTheGameLoads()
     for (std::size_t i = 0; i < art; ++i)
         if (res::IsScreenArt(names[i]))
             for (int scale : res::kArtScales) names.push_back(res::ScaledArtName(names[i], scale));
-    for (int i = 0; i < res::kPictureCount; ++i) names.push_back(PictureName(i));
+    for (int i = 0; i < res::kPictureCount; ++i) {
+        names.push_back(PictureName(i));
+        names.push_back(res::LargePictureName(PictureName(i)));
+    }
     return names;
 }
 

@@ -4,6 +4,7 @@
 // resolution rather than enlarged from it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -130,4 +131,24 @@ TEST(ScaledArt, TheArchiveStaysUnderTwentyFiveMegabytes)
     const long size = std::ftell(file);
     std::fclose(file);
     EXPECT_LT(size, 25L * 1000 * 1000);
+}
+
+// The shipped pictures' large copies: never smaller than the BMP, never
+// beyond 1344 pixels, the same shape, and as large as that for the
+// pictures whose sources allow it.
+TEST(ScaledArt, EachPictureIsShippedLargeInTheShapeOfItsBmp)
+{
+    int atFullSize = 0;
+    for (int i = 0; i < res::kPictureCount; ++i) {
+        const std::string small = PictureName(i), large = res::LargePictureName(small);
+        SCOPED_TRACE(large);
+        const Surface bmp = Decode(small), jpeg = Decode(large);
+        ASSERT_FALSE(jpeg.IsEmpty());
+        const int longer = std::max(jpeg.Width(), jpeg.Height());
+        EXPECT_LE(longer, 1344);
+        EXPECT_GE(longer, std::max(bmp.Width(), bmp.Height()));
+        EXPECT_NEAR(double(jpeg.Width()) / jpeg.Height(), double(bmp.Width()) / bmp.Height(), 0.01);
+        atFullSize += longer == 1344;
+    }
+    EXPECT_GE(atFullSize, 5);
 }

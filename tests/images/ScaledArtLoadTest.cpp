@@ -4,6 +4,9 @@
 // loaded again when the frame's scale changes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -155,4 +158,99 @@ TEST_F(ScaledArtLoad, ArtDrawnAfterTheScaleChangedIsLoadedForTheNewScale)
     SetFrameScale(2);
     ImageMgr.DrawTransparent(BackBuffer(), image, 0, 0);
     EXPECT_TRUE(image.surface.IsEmpty());
+}
+
+namespace {
+
+constexpr Colour kSmallColour = MakeColour(200, 40, 40);
+constexpr Colour kLargeColour = MakeColour(40, 40, 200);
+
+std::vector<std::uint8_t> Jpeg(int width, int height, Colour colour)
+{
+    std::vector<unsigned char> rgb;
+    for (int i = 0; i < width * height; ++i)
+        rgb.insert(rgb.end(), {static_cast<unsigned char>(RedOf(colour)), static_cast<unsigned char>(GreenOf(colour)),
+                               static_cast<unsigned char>(BlueOf(colour))});
+    std::vector<std::uint8_t> jpeg;
+    stbi_write_jpg_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+            out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+        },
+        &jpeg, width, height, 3, rgb.data(), 100);
+    return jpeg;
+}
+
+bool Near(Colour a, Colour b)
+{
+    return std::abs(RedOf(a) - RedOf(b)) <= 3 && std::abs(GreenOf(a) - GreenOf(b)) <= 3 &&
+           std::abs(BlueOf(a) - BlueOf(b)) <= 3;
+}
+
+// A shipped picture: its BMP of 448 x 224 in one colour, its large copy of
+// 1344 x 672 in another, so the copy a load used shows in every pixel.
+class ShippedPictureLoad : public ScaledArtLoad {
+protected:
+    void SetUp() override
+    {
+        ScaledArtLoad::SetUp();
+        std::snprintf(name, sizeof name, res::kPictureFormat, 3);
+        Surface small(448, 224);
+        small.Fill(kSmallColour);
+        folder->Write(name, BmpWriter::Write(small, {}));
+        folder->Write(res::LargePictureName(name), Jpeg(1344, 672, kLargeColour));
+    }
+    char name[64] = {};
+};
+
+}  // namespace
+
+TEST_F(ShippedPictureLoad, ThePictureIsCutFromItsLargeCopyWhenAskedLargerThanItsBmp)
+{
+    for (float workSize : {448.0f, 896.0f, 1344.0f}) {
+        SCOPED_TRACE(workSize);
+        PictureCopies copies;
+        copies.workSize = workSize;
+        ASSERT_TRUE(ImageMgr.LoadPicture(name, copies, nullptr));
+        EXPECT_EQ(copies.work.surface.Width(), static_cast<int>(workSize));
+        EXPECT_EQ(copies.work.surface.Height(), static_cast<int>(workSize) / 2);
+        const Colour middle = copies.work.surface.GetPixel(copies.work.surface.Width() / 2, 10);
+        if (workSize <= res::kPictureLongerSide)
+            EXPECT_EQ(middle, kSmallColour) << "at the BMP's size, exactly as before";
+        else
+            EXPECT_TRUE(Near(middle, kLargeColour)) << std::hex << middle;
+    }
+}
+
+TEST_F(ShippedPictureLoad, WithoutALargeCopyTheBmpServes)
+{
+    std::filesystem::remove(folder->Path() + res::LargePictureName(name));
+    PictureCopies copies;
+    copies.workSize = 896;
+    ASSERT_TRUE(ImageMgr.LoadPicture(name, copies, nullptr));
+    EXPECT_EQ(copies.work.surface.Width(), 896);
+    EXPECT_EQ(copies.work.surface.GetPixel(400, 10), kSmallColour);
+}
+
+TEST_F(ShippedPictureLoad, ThumbnailsHaveTheFramesPixelsFromTheLargeCopyAndFollowTheScale)
+{
+    CImage thumbnail;
+    for (int scale : {1, 2, 3, 1}) {
+        SCOPED_TRACE(scale);
+        SetFrameScale(scale);
+        if (thumbnail.surface.IsEmpty())
+            ImageMgr.LoadImageScaled(thumbnail, name, 128, 128);
+        else
+            ImageMgr.Draw(BackBuffer(), thumbnail, 0, 0);  // loaded again for the new scale
+        EXPECT_EQ(thumbnail.width, 128.0f);
+        EXPECT_EQ(thumbnail.height, 64.0f);
+        ASSERT_EQ(thumbnail.surface.Scale(), scale);
+        EXPECT_EQ(thumbnail.surface.Width(), 128 * scale);
+        EXPECT_EQ(thumbnail.surface.Height(), 64 * scale);
+        const Colour pixel = thumbnail.surface.GetPixel(5, 5);
+        if (scale == 1)
+            EXPECT_EQ(pixel, kSmallColour);
+        else
+            EXPECT_TRUE(Near(pixel, kLargeColour)) << std::hex << pixel;
+    }
 }
