@@ -110,11 +110,11 @@ Surface ReadScaledArt(const char* fileName, int scale)
         const std::string name = res::ScaledArtName(fileName, drawn);
         std::vector<unsigned char> bytes;
         if (!ReadDataFile(name, bytes)) continue;
-        PictureDecoder decoder;
         Surface pixels;
-        if (!decoder.Open(bytes.data(), bytes.size()) || !decoder.Decode(pixels) || pixels.Width() % drawn != 0 ||
+        std::string reason = "not whole units";
+        if (!BmpCodec::Decode(bytes.data(), bytes.size(), pixels, &reason) || pixels.Width() % drawn != 0 ||
             pixels.Height() % drawn != 0) {
-            Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), decoder.Detail().c_str());
+            Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), reason.c_str());
             continue;
         }
         return AsScale(pixels, drawn);

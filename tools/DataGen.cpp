@@ -112,7 +112,7 @@ void BuildArt(FontBook& fonts, const std::vector<Surface>& pictures, ArtSet& art
     PanelArt(fonts).Build(art);
 }
 
-// The art drawn afresh at `scale` pixels a unit, as PNGs under the scaled
+// The art drawn afresh at `scale` pixels a unit, as BMPs under the scaled
 // names; the window icon is the desktop's business and stays at its size.
 void AddScaledArt(ArchiveBuilder& archive, FontBook& fonts, const std::vector<Surface>& pictures, int scale)
 {
@@ -121,9 +121,8 @@ void AddScaledArt(ArchiveBuilder& archive, FontBook& fonts, const std::vector<Su
     BuildArt(fonts, pictures, art);
     for (const auto& [name, surface] : art.Pictures()) {
         if (!res::IsScreenArt(name)) continue;
-        std::vector<unsigned char> png = PngWriter::EncodeRgb(surface);
-        if (png.empty()) throw std::runtime_error("cannot encode " + name + " at scale " + std::to_string(scale));
-        archive.Add(res::ScaledArtName(name, scale), std::move(png));
+        const std::string scaledName = res::ScaledArtName(name, scale);
+        archive.Add(scaledName, Bmp(surface, scaledName));
     }
 }
 

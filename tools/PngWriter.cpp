@@ -5,35 +5,6 @@
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
 
-namespace {
-
-void Append(void* context, void* data, int size)
-{
-    auto* out = static_cast<std::vector<unsigned char>*>(context);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
-}  // namespace
-
-std::vector<unsigned char> PngWriter::EncodeRgb(const Surface& surface)
-{
-    std::vector<unsigned char> png;
-    const int width = surface.Width(), height = surface.Height();
-    if (width <= 0 || height <= 0) return png;
-    std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-    unsigned char* out = rgb.data();
-    for (int y = 0; y < height; ++y)
-        for (const Colour* p = surface.Row(y); p != surface.Row(y) + width; ++p) {
-            *out++ = static_cast<unsigned char>(RedOf(*p));
-            *out++ = static_cast<unsigned char>(GreenOf(*p));
-            *out++ = static_cast<unsigned char>(BlueOf(*p));
-        }
-    stbi_write_png_compression_level = 9;
-    if (!stbi_write_png_to_func(Append, &png, width, height, 3, rgb.data(), width * 3)) png.clear();
-    return png;
-}
-
 std::vector<unsigned char> PngWriter::EncodeRgba(const std::vector<unsigned char>& rgba, int width, int height)
 {
     std::vector<unsigned char> png;

@@ -103,7 +103,9 @@ TEST(ArchivePictures, PuzzlePicturesAre448OnTheLongerSideDistinctAndNeverSeeThro
 // Black is the see-through colour; only pictures drawn with black left out may hold it.
 TEST(ArchivePictures, OnlyTheSeeThroughPicturesHoldPureBlack)
 {
-    const std::set<std::string> seeThrough = {res::kPanelTop, res::kTimer, res::kPreviewFrame};
+    std::set<std::string> seeThrough = {res::kPanelTop, res::kTimer, res::kPreviewFrame};
+    for (const char* name : {res::kPanelTop, res::kTimer, res::kPreviewFrame})
+        for (int scale : res::kArtScales) seeThrough.insert(res::ScaledArtName(name, scale));
     for (const auto& [name, bytes] : BuiltArchive().Entries()) {
         if (!IsBmp(name)) continue;
         Surface picture = Picture(name);

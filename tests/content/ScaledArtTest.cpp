@@ -90,9 +90,11 @@ int CountBlack(const Surface& s)
 
 TEST(ScaledArt, ScaledNamesFollowTheOneTimesName)
 {
-    EXPECT_EQ(res::ScaledArtName("data/menu/x.bmp", 2), "data/menu/x@2x.png");
-    EXPECT_EQ(res::ScaledArtName(res::kLogo, 3), "data/logo@3x.png");
-    EXPECT_EQ(res::ScaledArtName("data/a.b/c", 2), "data/a@2x.png") << "the last dot decides, wherever it is";
+    EXPECT_EQ(res::ScaledArtName("data/menu/x.bmp", 2), "data/menu/x@2x.bmp");
+    EXPECT_EQ(res::ScaledArtName(res::kLogo, 3), "data/logo@3x.bmp");
+    EXPECT_FALSE(res::IsScreenArt(res::ScaledArtName(res::kLogo, 3))) << "drawn at one scale only";
+    EXPECT_FALSE(res::IsScreenArt(res::kWindowIcon));
+    EXPECT_TRUE(res::IsScreenArt(res::kPanelTop));
 }
 
 TEST(ScaledArt, EveryPictureOfTheScreensIsDrawnAtEachScaleNotEnlarged)

@@ -38,25 +38,6 @@ Surface Drawn(int scale)
     return picture;
 }
 
-std::vector<std::uint8_t> Png(const Surface& picture)
-{
-    std::vector<unsigned char> rgb;
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) {
-            Colour c = picture.GetPixel(x, y);
-            rgb.insert(rgb.end(), {static_cast<unsigned char>(RedOf(c)), static_cast<unsigned char>(GreenOf(c)),
-                                   static_cast<unsigned char>(BlueOf(c))});
-        }
-    std::vector<std::uint8_t> png;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-            out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
-        },
-        &png, picture.Width(), picture.Height(), 3, rgb.data(), picture.Width() * 3);
-    return png;
-}
-
 // The game's program folder is a temporary folder holding the art; the
 // frame has the scale each test gives it.
 class ScaledArtLoad : public ::testing::Test {
@@ -74,7 +55,7 @@ protected:
     void WriteArt(const char* name, const std::vector<int>& scales)
     {
         folder->Write(name, BmpWriter::Write(Drawn(1), {}));
-        for (int scale : scales) folder->Write(res::ScaledArtName(name, scale), Png(Drawn(scale)));
+        for (int scale : scales) folder->Write(res::ScaledArtName(name, scale), BmpWriter::Write(Drawn(scale), {}));
     }
     // Every pixel is the art drawn at the scale of the surface.
     static void ExpectDrawnAt(const CImage& image, int scale)
@@ -119,8 +100,8 @@ TEST_F(ScaledArtLoad, TakesTheLargestDrawingNotAboveTheFrameScaleElseTheOneTimes
 TEST_F(ScaledArtLoad, ADamagedDrawingFallsBackToTheOneTimesArt)
 {
     WriteArt(res::kLogo, {});
-    folder->Write(res::ScaledArtName(res::kLogo, 2), {0x89, 'P', 'N', 'G', 1, 2, 3});
-    folder->Write(res::ScaledArtName(res::kLogo, 3), Png(Drawn(1)));  // not 3 pixels a unit
+    folder->Write(res::ScaledArtName(res::kLogo, 2), {'B', 'M', 1, 2, 3});
+    folder->Write(res::ScaledArtName(res::kLogo, 3), BmpWriter::Write(Drawn(1), {}));  // not 3 pixels a unit
     SetFrameScale(3);
     CImage image;
     ImageMgr.LoadImage(image, res::kLogo);
