@@ -296,8 +296,9 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     std::string problem;
     if (IsGameBitmap(fileName)) {
         // A puzzle picture of the game's own asked for larger than its BMP
-        // comes from its largest copy.
-        const float longer = std::max(copies.workSize, copies.smallSize);
+        // (in pixels: copies for a frame of scale 2 or 3 have that many a
+        // unit) comes from its largest copy.
+        const float longer = std::max(copies.workSize, copies.smallSize) * static_cast<float>(BackBuffer().Scale());
         if (res::IsGamePicture(fileName) && longer > res::kPictureLongerSide)
             picture = ReadLargePicture(fileName, longer);
         if (picture.IsEmpty()) picture = ReadBitmap(fileName, message ? &problem : nullptr);

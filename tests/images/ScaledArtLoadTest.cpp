@@ -188,16 +188,22 @@ protected:
 
 TEST_F(ShippedPictureLoad, ThePictureIsCutFromItsLargeCopyWhenAskedLargerThanItsBmp)
 {
-    for (float workSize : {448.0f, 896.0f, 1344.0f}) {
-        SCOPED_TRACE(workSize);
+    struct Ask {
+        float workSize;
+        int frameScale;
+    };
+    for (Ask ask : {Ask{448, 1}, Ask{224, 2}, Ask{896, 1}, Ask{448, 2}, Ask{448, 3}, Ask{1344, 1}}) {
+        SCOPED_TRACE(std::to_string(ask.workSize) + " at " + std::to_string(ask.frameScale));
+        SetFrameScale(ask.frameScale);
         PictureCopies copies;
-        copies.workSize = workSize;
+        copies.workSize = ask.workSize;
+        copies.smallSize = ask.workSize / 2;
         ASSERT_TRUE(ImageMgr.LoadPicture(name, copies, nullptr));
-        EXPECT_EQ(copies.work.surface.Width(), static_cast<int>(workSize));
-        EXPECT_EQ(copies.work.surface.Height(), static_cast<int>(workSize) / 2);
+        EXPECT_EQ(copies.work.width, ask.workSize);
+        EXPECT_EQ(copies.work.height, ask.workSize / 2);
         const Colour middle = copies.work.surface.GetPixel(copies.work.surface.Width() / 2, 10);
-        if (workSize <= res::kPictureLongerSide)
-            EXPECT_EQ(middle, kSmallColour) << "at the BMP's size, exactly as before";
+        if (ask.workSize * ask.frameScale <= res::kPictureLongerSide)
+            EXPECT_EQ(middle, kSmallColour) << "no larger than the BMP, exactly as before";
         else
             EXPECT_TRUE(Near(middle, kLargeColour)) << std::hex << middle;
     }
