@@ -86,7 +86,14 @@ Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
     return picture;
 }
 
-Surface AsScale(const Surface& pixels, int scale);
+// Pixels (of a surface of scale 1) as a surface of `scale` holding them.
+Surface AsScale(const Surface& pixels, int scale)
+{
+    Surface out = Surface::Scaled(pixels.Width() / scale, pixels.Height() / scale, scale);
+    for (int y = 0; y < out.Height(); ++y)
+        std::memcpy(out.Row(y), pixels.Row(y), static_cast<std::size_t>(out.Width()) * sizeof(Colour));
+    return out;
+}
 
 // Reads a whole file of DataFile (the archive first); false when there is none.
 bool ReadDataFile(const std::string& name, std::vector<unsigned char>& bytes)
@@ -120,15 +127,6 @@ Surface ReadScaledArt(const char* fileName, int scale)
         return AsScale(pixels, drawn);
     }
     return {};
-}
-
-// Pixels (of a surface of scale 1) as a surface of `scale` holding them.
-Surface AsScale(const Surface& pixels, int scale)
-{
-    Surface out = Surface::Scaled(pixels.Width() / scale, pixels.Height() / scale, scale);
-    for (int y = 0; y < out.Height(); ++y)
-        std::memcpy(out.Row(y), pixels.Row(y), static_cast<std::size_t>(out.Width()) * sizeof(Colour));
-    return out;
 }
 
 // A puzzle picture as large as the archive ships it (its JPEG), decoded no
@@ -553,10 +551,11 @@ void CMgrImage::LoadBmpScaled(CImage& target, const char* fileName, float width,
     } else {
         ScaledSize(static_cast<float>(large.UnitWidth()), static_cast<float>(large.UnitHeight()), width, height,
                    scaledWidth, scaledHeight);
-        const int pixelsPerUnit = art ? large.Scale() : scale;
+        const int pixelsPerUnit = art ? large.Scale() : scale;  // art: the scale it was drawn at
         const int unitWidth = std::max(1, Trunc(scaledWidth)), unitHeight = std::max(1, Trunc(scaledHeight));
-        Surface pixels = AsScale(large, 1);
-        target.surface = AsScale(PictureScaler::Resize(pixels, unitWidth * pixelsPerUnit, unitHeight * pixelsPerUnit),
+        // The filter works in pixels: the art's are taken as a surface of scale 1.
+        if (large.Scale() != 1) large = AsScale(large, 1);
+        target.surface = AsScale(PictureScaler::Resize(large, unitWidth * pixelsPerUnit, unitHeight * pixelsPerUnit),
                                  pixelsPerUnit);
         target.width = scaledWidth;
         target.height = scaledHeight;

@@ -97,6 +97,19 @@ TEST_F(ScaledArtLoad, TakesTheLargestDrawingNotAboveTheFrameScaleElseTheOneTimes
         }
 }
 
+// The progress bar is asked for at its own size: at scale it is the drawing itself.
+TEST_F(ScaledArtLoad, ArtAskedForAtItsOwnSizeIsTheDrawingAtEveryScale)
+{
+    WriteArt(res::kProgressBar, {2, 3});
+    for (int scale : {1, 2, 3}) {
+        SCOPED_TRACE(scale);
+        SetFrameScale(scale);
+        CImage bar;
+        ImageMgr.LoadImageScaled(bar, res::kProgressBar, kUnitWidth, kUnitHeight);
+        ExpectDrawnAt(bar, scale);
+    }
+}
+
 TEST_F(ScaledArtLoad, ADamagedDrawingFallsBackToTheOneTimesArt)
 {
     WriteArt(res::kLogo, {});
