@@ -13,6 +13,7 @@
 
 #include "platform/BmpWriter.h"
 #include "platform/VirtualKeys.h"
+#include "resources/BackBuffer.h"
 #include "support/TempFolder.h"
 
 using namespace board_test;
@@ -222,6 +223,62 @@ TEST_F(ScaleChangeTest, SelectedPiecesDrawnByTheirRunsAreThoseOfThePlainRuleAtEv
         int differing = 0;
         for (int y = 0; y < plain.Height(); ++y)
             differing += std::memcmp(fast.Row(y), plain.Row(y), sizeof(Colour) * plain.Width()) != 0;
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+// Whether some block of scale x scale pixels of the surface (on its unit
+// grid) holds two colours: what was drawn there is finer than a unit.
+bool HasFinerThanAUnit(const Surface& surface)
+{
+    const int scale = surface.Scale();
+    for (int y = 0; y + scale <= surface.Height(); y += scale)
+        for (int x = 0; x + scale <= surface.Width(); x += scale)
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx)
+                    if (surface.GetPixel(x + dx, y + dy) != surface.GetPixel(x, y)) return true;
+    return false;
+}
+
+TEST_F(ScaleChangeTest, TheCutPageShowsThePictureAndItsCutLinesAtTheScaleAndFollowsAChange)
+{
+    game.TapKey('A');
+    SetScale(2);
+    // Stripes of one pixel at 896: finer than a unit, so only a picture
+    // filtered at the scale shows them.
+    Surface picture(896, 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 896; ++x) picture.SetPixel(x, y, x % 2 ? MakeColour(200, 30, 30) : MakeColour(30, 30, 200));
+    const std::vector<unsigned char> bytes = BmpWriter::Encode(picture);
+    folder.Write("fine.bmp", std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(CutPreview.ChoosePictureFile((folder / "fine.bmp").c_str()));
+    CutPreview.SetDefaults();
+    for (int scale : {2, 3}) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale);
+        SetScale(scale);
+        const Surface& work = CutPreview.GetWorkSurface();
+        ASSERT_EQ(work.Scale(), scale);
+        EXPECT_EQ(CutPreview.GetClean().width, 448.0f);
+        EXPECT_TRUE(HasFinerThanAUnit(CutPreview.GetClean().surface));
+        // The cut lines: white pixels on the picture, and where they bend
+        // they are finer than a unit too.
+        Surface lines = Surface::Scaled(work.UnitWidth(), work.UnitHeight(), scale);
+        int white = 0;
+        for (int y = 0; y < work.Height(); ++y)
+            for (int x = 0; x < work.Width(); ++x) {
+                const bool line = work.GetPixel(x, y) == kWhite;
+                white += line;
+                lines.SetPixel(x, y, line ? kWhite : kBlack);
+            }
+        EXPECT_GT(white, 0);
+        EXPECT_TRUE(HasFinerThanAUnit(lines));
+        // Drawn onto the back buffer as it is: a plain copy, pixel for pixel.
+        CutPreview.Draw();
+        const int left = static_cast<int>(512.0f - CutPreview.GetClean().width / 2.0f) * scale;
+        const int top = static_cast<int>((448.0f - CutPreview.GetClean().height) / 2.0f + 48.0f) * scale;
+        int differing = 0;
+        for (int y = 0; y < work.Height(); y += 7)
+            for (int x = 0; x < work.Width(); ++x) differing += BackBuffer().GetPixel(left + x, top + y) != work.GetPixel(x, y);
         EXPECT_EQ(differing, 0);
     }
 }
