@@ -124,7 +124,8 @@ void StretchInto(CImage& target, const Surface& picture, float width, float heig
 }
 
 // The same at `scale` pixels a unit: width x height units, each pixel
-// filtered from the picture at the finer size.
+// filtered from the picture at the finer size, whether that is smaller or
+// larger than the picture (a 448 picture on a screen of scale 3).
 void StretchInto(CImage& target, const Surface& picture, float width, float height, int scale)
 {
     if (scale <= 1) {
@@ -134,7 +135,7 @@ void StretchInto(CImage& target, const Surface& picture, float width, float heig
     target.width = width;
     target.height = height;
     target.surface = CMgrImage::AtScale(
-        PictureScaler::Resize(picture, Trunc(width) * scale, Trunc(height) * scale), scale);
+        PictureScaler::ResizeSmooth(picture, Trunc(width) * scale, Trunc(height) * scale), scale);
 }
 
 // A relative name ending in "bmp" is one of the game's own bitmaps.
