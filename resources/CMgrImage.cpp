@@ -363,12 +363,17 @@ void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskW
                selectedInside[static_cast<std::size_t>(py) * maskWidth + px] != 0;
     };
     const Colour edge = SelectedEdge(glow);
-    // One pixel past the box on every side, for the line outside the outline.
-    for (int py = -1; py <= h; ++py) {
+    auto near = [&](int px, int py, int reach) {
+        for (int d = 1; d <= reach; ++d)
+            if (inside(px - d, py) || inside(px + d, py) || inside(px, py - d) || inside(px, py + d)) return true;
+        return false;
+    };
+    // The rim's width past the box on every side, for the line outside the outline.
+    for (int py = -scale; py < h + scale; ++py) {
         const int dy = top + py;
         if (dy < 0 || dy >= dest.Height()) continue;
         Colour* row = dest.Row(dy);
-        for (int px = -1; px <= w; ++px) {
+        for (int px = -scale; px < w + scale; ++px) {
             const int dx = left + px;
             if (dx < 0 || dx >= dest.Width()) continue;
             if (inside(px, py)) {
@@ -377,7 +382,7 @@ void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskW
                     nearOutline = !inside(px - d, py) || !inside(px + d, py) || !inside(px, py - d) ||
                                   !inside(px, py + d);
                 row[dx] = nearOutline ? edge : SelectedLight(image.Row(py)[px]);
-            } else if (inside(px - 1, py) || inside(px + 1, py) || inside(px, py - 1) || inside(px, py + 1)) {
+            } else if (near(px, py, scale)) {
                 row[dx] = kSelectedRim;
             }
         }

@@ -115,7 +115,7 @@ public:
             return;
         }
         const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
-        // The edge is as wide on the screen at every scale.
+        // The edge and the rim are as wide on the screen at every scale.
         const int edgeWidth = kSelectedEdgeWidth * scale;
         if (!Surface::PlainCopies()) {
             // Worked out from the mask's runs the first time, then kept with the mask.
@@ -129,7 +129,7 @@ public:
                     piece.mask.ForEachRun(py, [this](int begin, int end) { selectedRuns.push_back({begin, end}); });
                     selectedRowEnd.push_back(static_cast<unsigned>(selectedRuns.size()));
                 }
-                look.Make(boxWidth, boxHeight, selectedRuns, selectedRowEnd, edgeWidth);
+                look.Make(boxWidth, boxHeight, selectedRuns, selectedRowEnd, edgeWidth, scale);
             }
             if (look.IsUsable()) {
                 DrawSelectedLook(dest, look, piece.image, x, y, glow);
@@ -147,7 +147,7 @@ public:
     // edge at a glow from 0 to 1, and the line around it.
     static Colour SelectedLight(Colour picture);
     static Colour SelectedEdge(float glow);
-    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);
+    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);  // a pixel wide at scale 1
     // How far in from the outline the glowing edge reaches, in pixels at scale 1.
     static constexpr int kSelectedEdgeWidth = 2;
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);

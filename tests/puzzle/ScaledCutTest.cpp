@@ -240,4 +240,34 @@ TEST_F(ScaledCutTest, WhatAClickTakesIsTheSameInUnitsAtEveryScale)
     }
 }
 
+// A selected piece looks the same at every scale: across a straight side
+// the dark rim outside is one unit wide and the glowing edge inside two.
+TEST_F(ScaledCutTest, ASelectedPieceHasItsRimAndEdgeAUnitAndTwoUnitsWideAtEveryScale)
+{
+    for (int scale : {1, 2, 3}) {
+        for (bool plain : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "scale " << scale << (plain ? ", plain rule" : ""));
+            BuildScaledCut(MakeScaledPicture(448, 336, scale), 5, CCutPreview::kSmoothNone, false);
+            const CPiece& piece = PieceAt(2, 2);
+            Surface board = Surface::Scaled(200, 200, scale);
+            board.Fill(kBoardColour);
+            Surface::UsePlainCopies(plain);
+            ImageMgr.DrawPieceSelected(board, piece, 20.0f, 20.0f, 0.0f);
+            Surface::UsePlainCopies(false);
+            // Along the middle row from the left: board, rim, edge, light picture.
+            const int y = (20 + static_cast<int>(piece.height) / 2) * scale;
+            int x = 0;
+            auto runOf = [&](Colour colour) {
+                const int from = x;
+                while (x < board.Width() && board.GetPixel(x, y) == colour) ++x;
+                return x - from;
+            };
+            EXPECT_EQ(runOf(kBoardColour), 19 * scale);
+            EXPECT_EQ(runOf(CMgrImage::kSelectedRim), scale);
+            EXPECT_EQ(runOf(CMgrImage::SelectedEdge(0.0f)), CMgrImage::kSelectedEdgeWidth * scale);
+            EXPECT_EQ(board.GetPixel(x, y), CMgrImage::SelectedLight(piece.image.GetPixel(x - 20 * scale, y - 20 * scale)));
+        }
+    }
+}
+
 }  // namespace
