@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Memory.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/CMgrImage.h"
 
@@ -193,7 +194,10 @@ void CGame::BuildPiece(int column, int row)
 
 void CGame::MatchDrawingScale(int scale)
 {
-    if (CutPreview.MatchScale(scale) && !pieces.empty()) CutPiecesAgain();
+    if (!CutPreview.MatchScale(scale)) return;
+    if (!pieces.empty()) CutPiecesAgain();
+    // The pieces and copies of the old scale, and the picture read again, leave holes.
+    Memory::ReturnFreeMemory();
 }
 
 void CGame::CutPiecesAgain()
