@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kWideWidth = 1920, kWideHeight = 1080;
-constexpr int kBackgroundX = 20, kBackgroundY = 300;
 
 std::string WithoutTime(const std::string& text) { return text.substr(0, text.rfind("Time ")); }
 
@@ -38,16 +37,6 @@ protected:
         InWindow(*at);
         ASSERT_TRUE(session.WaitForScreen(BoardShown())) << "no board at " << width << " x " << height;
     }
-    std::function<bool(const Screenshot&)> BoardShown()
-    {
-        return [this](const Screenshot& shot) {
-            const Colour board =
-                MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-            for (Point spot : {Point{400, 300}, Point{30, 300}, Point{770, 300}, Point{400, 100}, Point{400, 500}})
-                if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
-            return false;
-        };
-    }
     // SAVE, then the saved game once it is written anew.
     std::string Save(const std::string& before)
     {
@@ -69,17 +58,8 @@ TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAP
     std::optional<GameSession::Geometry> at = session.WindowGeometry(*window);
     ASSERT_TRUE(at);
     InWindow(*at);
-    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
-    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
-    ASSERT_TRUE(session.PressKey("a", *window));
-    ASSERT_TRUE(session.WaitForScreen(
-        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); }))
-        << session.ErrorOutput();
-    std::optional<Screenshot> menu = session.TakeScreenshot();
-    ASSERT_TRUE(menu);
-    const Colour atThumbnails = FrameAt(*menu, 512, 272);
-    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) { return !Near(FrameAt(shot, 512, 272), atThumbnails, 8); }))
-        << "no cut page";
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_TRUE(ClickUntil(108, 112, ChangedAround(*menu, 512, 272))) << "no cut page";
     ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
     const std::string played = Save("");
     ASSERT_EQ(Count(session.Log(), "Drawing at 1600 x 1200"), 1) << session.Log();
@@ -108,7 +88,7 @@ TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAP
     // A spot well inside a piece, carried to the middle of the board.
     std::optional<Screenshot> shot = session.TakeScreenshot();
     ASSERT_TRUE(shot);
-    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    const Colour board = BoardColour();
     auto insidePiece = [&](int x, int y) {
         for (int dy = -6; dy <= 6; dy += 3)
             for (int dx = -6; dx <= 6; dx += 3)
