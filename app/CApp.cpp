@@ -466,6 +466,7 @@ void CApp::CreateBackBuffer()
         BackBuffer().UnitHeight() != clientHeight || BackBuffer().IsEmpty()) {
         BackBuffer() = Surface::Scaled(clientWidth, clientHeight, scale);
         if (scale != 1) Log.Write("--- Drawing at %i x %i pixels\n", clientWidth * scale, clientHeight * scale);
+        Game.MatchDrawingScale(scale);
     }
     BackBuffer().Fill(kWhite);
 }

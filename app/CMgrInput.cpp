@@ -58,11 +58,13 @@ void CMgrInput::OnKey(int key, bool down)
     keys[key] = down ? 1 : 0;
 }
 
-void CMgrInput::HoldCursorAtPress(bool down)
+void CMgrInput::HoldCursorAtButton(bool down)
 {
-    if (!down || cursorHeld) return;
+    // A press outweighs a release before it: the frame sees the button down.
+    if (cursorHeld && (heldAtPress || !down)) return;
     cursorHeld = true;
-    heldCursor = InputHub::Cursor();  // the hub has just taken the press's position
+    heldAtPress = down;
+    heldCursor = InputHub::Cursor();  // the hub has just taken the button's position
 }
 
 void CMgrInput::CountLeftPress(Point where)
@@ -81,7 +83,7 @@ void CMgrInput::SetLeftButton(bool down)
 
 void CMgrInput::OnLeftButton(bool down)
 {
-    HoldCursorAtPress(down);
+    HoldCursorAtButton(down);
     if (down) CountLeftPress(InputHub::Cursor());
     if (HoldBackRelease(kLeftSlot, down)) return;
     if (!down && leftHeld) leftReleaseFrame = frames;
@@ -91,7 +93,7 @@ void CMgrInput::OnLeftButton(bool down)
 
 void CMgrInput::OnRightButton(bool down)
 {
-    HoldCursorAtPress(down);
+    HoldCursorAtButton(down);
     if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
 }
 

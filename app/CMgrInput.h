@@ -55,9 +55,11 @@ public:
 
     // The cursor in back-buffer pixels, (0, 0) at the top-left of the frame;
     // not clipped to the frame. Until the end of the frame that first sees a
-    // press of either button, it is where that press happened: the moves
-    // that came after it before the frame are seen by the next one, so a
-    // quick press-and-drag takes what was under the press.
+    // press or a release of either button, it is where that happened (the
+    // first press, else the first release): the moves that came after it before the frame are seen by the
+    // next one, so a quick press-and-drag takes what was under the press, and
+    // a release followed at once by a move (a pointer let go on the move, a
+    // driven pointer) still ends on what was under the release.
     static Point GetCursor();
 
 private:
@@ -68,8 +70,9 @@ private:
 
     // Answers whether the release has to wait for the end of the frame.
     bool HoldBackRelease(int slot, bool down);
-    // A button going down before any frame saw another: the cursor stays there.
-    static void HoldCursorAtPress(bool down);
+    // A button going down or up before any frame saw another: the cursor
+    // stays there (at the press, when a press follows a release).
+    static void HoldCursorAtButton(bool down);
     void CountLeftPress(Point where);
 
     std::uint32_t keys[kKeyCount] = {};
@@ -85,6 +88,7 @@ private:
     // Released before any frame saw the press: cleared at the end of the frame.
     bool releaseAtFrameEnd[kSlotCount] = {};
     static inline bool cursorHeld = false;
+    static inline bool heldAtPress = false;
     static inline Point heldCursor{};
 };
 

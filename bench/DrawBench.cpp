@@ -178,4 +178,27 @@ void BM_DrawBoard13x13AtScale(benchmark::State& state)
 }
 BENCHMARK(BM_DrawBoard13x13AtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
+// The same with the pieces cut again at the back buffer's scale, as the game
+// does when the scale changes: every piece a plain copy of its runs. The
+// second argument selects every group.
+void BM_DrawBoard13x13CutAtScale(benchmark::State& state)
+{
+    const int scale = static_cast<int>(state.range(0));
+    const bool selected = state.range(1) != 0;
+    const std::vector<Placed> placed = BoardOf13x13();
+    Game.MatchDrawingScale(scale);
+    Surface back = Surface::Scaled(800, 600, scale);
+    bench::RunBesideCopy(state, 800 * scale, 600 * scale, [&] {
+        DrawOurs(back, placed, selected);
+        benchmark::DoNotOptimize(back.Pixels());
+    });
+    ReleaseBoard();
+}
+BENCHMARK(BM_DrawBoard13x13CutAtScale)
+    ->Args({2, 0})
+    ->Args({3, 0})
+    ->Args({2, 1})
+    ->Args({3, 1})
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace

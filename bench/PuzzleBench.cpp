@@ -11,6 +11,7 @@
 #include "platform/Surface.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
+#include "resources/CMgrImage.h"
 #include "screens/CMenu.h"
 
 namespace {
@@ -56,5 +57,26 @@ void BM_BuildAllPieces(benchmark::State& state)
     CutPreview.Release();
 }
 BENCHMARK(BM_BuildAllPieces)->Arg(4)->Arg(13)->Unit(benchmark::kMillisecond);
+
+// The 13 x 13 cut of a picture at drawing scale 1, 2 or 3 (448 units, 448 x
+// scale pixels), beside a plain copy of that picture.
+void BM_BuildAllPiecesAtScale(benchmark::State& state)
+{
+    const int scale = static_cast<int>(state.range(0));
+    std::srand(7);
+    CMenu::SetBorder(false);
+    CImage picture = MakePicture(448 * scale, 448 * scale);
+    picture.surface = CMgrImage::AtScale(picture.surface, scale);
+    picture.width = picture.height = 448;
+    CutPreview.TestHookSetPicture(picture);
+    CutPreview.SetDefaults();
+    CutPreview.SetPieces(13);
+    CutPreview.Refresh();
+    bench::RunBesideCopy(state, 448 * scale, 448 * scale, [] { BuildAllPieces(); });
+    state.counters["pieces"] = 169;
+    Game.FreePieces();
+    CutPreview.Release();
+}
+BENCHMARK(BM_BuildAllPiecesAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

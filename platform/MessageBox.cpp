@@ -14,6 +14,9 @@ namespace {
 
 bool onlyStandardError = false;
 
+// zenity's and kdialog's answer when they could not show their box at all.
+constexpr int kToolCouldNotRun = 255;
+
 // Neither an X nor a Wayland display to show a box on: a dialog tool could
 // only fail (or SDL would try one).
 bool HasDisplay()
@@ -35,13 +38,14 @@ Uint32 SdlFlags(MessageBoxIcon icon)
 bool MessageBox::ShowWithTool(const char* caption, const char* text, MessageBoxIcon icon)
 {
     const bool error = icon == MessageBoxIcon::Error;
+    int exitCode = -1;
     if (ChildProcess::IsInstalled("zenity"))
-        return ChildProcess::Run({"zenity", error ? "--error" : "--info", "--no-markup", std::string("--title=") + caption,
-                                  std::string("--text=") + text},
-                                 nullptr) >= 0;
-    if (ChildProcess::IsInstalled("kdialog"))
-        return ChildProcess::Run({"kdialog", "--title", caption, error ? "--error" : "--msgbox", text}, nullptr) >= 0;
-    return false;
+        exitCode = ChildProcess::Run({"zenity", error ? "--error" : "--info", "--no-markup",
+                                      std::string("--title=") + caption, std::string("--text=") + text},
+                                     nullptr);
+    else if (ChildProcess::IsInstalled("kdialog"))
+        exitCode = ChildProcess::Run({"kdialog", "--title", caption, error ? "--error" : "--msgbox", text}, nullptr);
+    return exitCode >= 0 && exitCode != kToolCouldNotRun;
 }
 
 void MessageBox::SendToStandardError(bool onlyThere) { onlyStandardError = onlyThere; }
@@ -61,6 +65,9 @@ bool MessageBox::Show(const char* caption, const char* text, MessageBoxIcon icon
     // Standard error always has it, whatever else can be shown.
     WriteToStandardError(caption, text);
     if (onlyStandardError || !HasDisplay()) return false;
-    if (SDL_ShowSimpleMessageBox(SdlFlags(icon), caption, text, nullptr) == 0) return true;
-    return ShowWithTool(caption, text, icon);
+    // The desktop's own tool first: SDL's box without a parent window needs
+    // the X server's core fonts, which many desktops no longer have (it then
+    // fails, or opens with no text to read).
+    if (ShowWithTool(caption, text, icon)) return true;
+    return SDL_ShowSimpleMessageBox(SdlFlags(icon), caption, text, nullptr) == 0;
 }

@@ -10,15 +10,15 @@ enum class MessageBoxIcon { Error, Information };
 class MessageBox {
 public:
     // Shows a modal box with an OK button and waits until it is dismissed:
-    // SDL's own box, else the desktop's dialog tool (zenity, kdialog). Where
+    // the desktop's dialog tool (zenity, kdialog), else SDL's own box. Where
     // none can be shown (neither DISPLAY nor WAYLAND_DISPLAY, or boxes sent
     // to standard error) it returns false at once, starting no dialog tool;
     // the text is on standard error in any case.
     static bool Show(const char* caption, const char* text, MessageBoxIcon icon = MessageBoxIcon::Error);
 
     // The desktop's dialog tool (zenity, else kdialog) with an error or an
-    // information box; false when neither is there. For where SDL cannot show
-    // a box (some displays have no message system).
+    // information box; false when neither is there or it could not show its
+    // box (it exited with 255).
     static bool ShowWithTool(const char* caption, const char* text, MessageBoxIcon icon);
 
     // Tests turn boxes off so that nothing waits for a click: every box then

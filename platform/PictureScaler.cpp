@@ -10,14 +10,13 @@
 #include <stb/stb_image_resize.h>
 #pragma GCC diagnostic pop
 
-Surface PictureScaler::Resize(const Surface& picture, int width, int height)
+namespace {
+
+// Every pixel weighed from the source pixels around it, whichever way the
+// picture changes size; empty when the filter could not get its memory.
+Surface Filtered(const Surface& picture, int width, int height)
 {
-    if (picture.IsEmpty() || width <= 0 || height <= 0) return {};
     Surface result(width, height);
-    if (width >= picture.Width() && height >= picture.Height()) {
-        result.StretchBlit(0, 0, width, height, picture, 0, 0, picture.Width(), picture.Height());
-        return result;
-    }
     // Four bytes a pixel, red first; the unused top byte rides along as a
     // fourth colour channel that stays zero.
     const auto* from = reinterpret_cast<const unsigned char*>(picture.Pixels());
@@ -26,12 +25,34 @@ Surface PictureScaler::Resize(const Surface& picture, int width, int height)
                                               picture.Width() * static_cast<int>(sizeof(Colour)), to, width, height,
                                               width * static_cast<int>(sizeof(Colour)), 4, STBIR_ALPHA_CHANNEL_NONE, 0,
                                               STBIR_EDGE_CLAMP, STBIR_FILTER_MITCHELL, STBIR_COLORSPACE_SRGB, nullptr);
-    if (!ok) {
-        // Only its own memory can fail it: the nearest pixels still give a picture.
-        result.StretchBlit(0, 0, width, height, picture, 0, 0, picture.Width(), picture.Height());
-        return result;
-    }
+    if (!ok) return {};
     Colour* pixel = result.Pixels();
     for (long long i = 0, n = static_cast<long long>(width) * height; i < n; ++i) pixel[i] &= 0xFFFFFF;
     return result;
+}
+
+Surface Nearest(const Surface& picture, int width, int height)
+{
+    Surface result(width, height);
+    result.StretchBlit(0, 0, width, height, picture, 0, 0, picture.Width(), picture.Height());
+    return result;
+}
+
+}  // namespace
+
+Surface PictureScaler::Resize(const Surface& picture, int width, int height)
+{
+    if (picture.IsEmpty() || width <= 0 || height <= 0) return {};
+    if (width >= picture.Width() && height >= picture.Height()) return Nearest(picture, width, height);
+    Surface result = Filtered(picture, width, height);
+    // Only its own memory can fail the filter: the nearest pixels still give a picture.
+    return result.IsEmpty() ? Nearest(picture, width, height) : result;
+}
+
+Surface PictureScaler::ResizeSmooth(const Surface& picture, int width, int height)
+{
+    if (picture.IsEmpty() || width <= 0 || height <= 0) return {};
+    if (width == picture.Width() && height == picture.Height()) return Nearest(picture, width, height);
+    Surface result = Filtered(picture, width, height);
+    return result.IsEmpty() ? Nearest(picture, width, height) : result;
 }

@@ -16,4 +16,8 @@ public:
     // source pixel under its centre: a same-size copy is exact. An empty
     // picture or size gives an empty surface.
     static Surface Resize(const Surface& picture, int width, int height);
+    // The same filter where the picture grows too: a picture smaller than
+    // the pixels it is shown on comes out smooth rather than in blocks. A
+    // same-size copy is exact.
+    static Surface ResizeSmooth(const Surface& picture, int width, int height);
 };

@@ -12,6 +12,7 @@
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
+#include "app/CLog.h"
 
 CCutPreview CutPreview;
 
@@ -43,6 +44,9 @@ PictureCopies CCutPreview::PictureSizes()
     copies.workSize = kWorkSize;
     // The smallest cut must fit across the shorter side too.
     copies.minSide = static_cast<float>(kMinPieces * kMinCellPixels);
+    // At the back buffer's drawing scale: the cut page, the pieces and the
+    // picture window then show the picture's own detail on a large screen.
+    copies.scale = BackBuffer().Scale();
     return copies;
 }
 
@@ -59,6 +63,7 @@ void CCutPreview::TakePicture(PictureCopies& copies, const char* fileName)
     small = std::move(copies.small);
     work = std::move(copies.work);
     clean = std::move(copies.clean);
+    pictureFile = fileName ? fileName : "";
     Game.SetImageName(fileName);
     ImageMgr.LoadImage(frame, res::kPreviewFrame);
 }
@@ -67,9 +72,46 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
 {
     work = picture;
     clean = picture;
+    pictureFile.clear();
+    const int scale = picture.surface.IsEmpty() ? 1 : picture.surface.Scale();
     small.width = picture.width / 2;
     small.height = picture.height / 2;
-    small.surface = PictureScaler::Resize(picture.surface, Trunc(small.width), Trunc(small.height));
+    small.surface = CMgrImage::AtScale(
+        PictureScaler::Resize(picture.surface, Trunc(small.width) * scale, Trunc(small.height) * scale), scale);
+}
+
+bool CCutPreview::MatchScale(int scale)
+{
+    if (clean.surface.IsEmpty() || clean.surface.Scale() == scale) return false;
+    PictureCopies copies = PictureSizes();
+    copies.scale = scale;
+    std::string problem;
+    // The picture again, filtered at the new size; the same size in units,
+    // or the lattice and the pieces would no longer fit it.
+    if (pictureFile.empty() || !ImageMgr.LoadPicture(pictureFile.c_str(), copies, &problem) ||
+        copies.clean.width != clean.width || copies.clean.height != clean.height) {
+        if (!pictureFile.empty()) Log.Write("CCutPreview: %s not read again (%s)\n", pictureFile.c_str(), problem.c_str());
+        // What is here, each pixel taken to the new scale: the puzzle goes on.
+        copies.clean = AtOtherScale(clean, scale);
+        copies.small = AtOtherScale(small, scale);
+    }
+    clean = std::move(copies.clean);
+    small = std::move(copies.small);
+    if (!work.surface.IsEmpty()) {  // the cut page shows it: made again with its cut lines
+        work.Release();
+        CopyCleanOntoWork();
+        if (pointCount > 0) Redraw();
+    }
+    return true;
+}
+
+CImage CCutPreview::AtOtherScale(const CImage& image, int scale)
+{
+    CImage scaled = image;
+    if (image.surface.IsEmpty()) return scaled;
+    scaled.surface = Surface::Scaled(image.surface.UnitWidth(), image.surface.UnitHeight(), scale);
+    scaled.surface.Blit(0, 0, image.surface.UnitWidth(), image.surface.UnitHeight(), image.surface, 0, 0);
+    return scaled;
 }
 
 // No cell narrower or lower than 33 pixels; the slider runs along the
@@ -372,7 +414,7 @@ void CCutPreview::CopyCleanOntoWork()
         work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
         return;
     }
-    work.surface.Blit(0, 0, clean.surface.Width(), clean.surface.Height(), clean.surface, 0, 0);
+    work.surface.Blit(0, 0, clean.surface.UnitWidth(), clean.surface.UnitHeight(), clean.surface, 0, 0);
 }
 
 void CCutPreview::ReleaseWork() { work.Release(); }
@@ -386,6 +428,7 @@ void CCutPreview::FreePoints()
 void CCutPreview::Release()
 {
     FreePoints();
+    pictureFile.clear();
     frame.Release();
     small.Release();
     work.Release();

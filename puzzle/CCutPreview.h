@@ -106,12 +106,19 @@ public:
     int GetMaxRows() const { return maxRows; }
     int GetPieceCount() const { return columns * rows; }
 
+    // After the drawing scale changed: the picture's copies made again at
+    // the new scale (from the file, filtered; else each pixel taken across),
+    // and the cut page's copy redrawn with its cut lines. Answers whether
+    // anything changed, so that the pieces are to be cut again.
+    bool MatchScale(int scale);
+
     // Test hook: installs a picture made by the test as work and clean (and a
     // half-size copy as small), as the loaders would, without any file.
     void TestHookSetPicture(const CImage& picture);
 
 private:
     void CopyCleanOntoWork();
+    static CImage AtOtherScale(const CImage& image, int scale);
     void LayGrid();
     void DisplaceHorizontalEdges(bool& flip, float& a);
     void DisplaceVerticalEdges(bool& flip);
@@ -126,6 +133,7 @@ private:
     CImage small;
     CImage work;
     CImage clean;
+    std::string pictureFile;  // where the copies came from; empty for a test's picture
     int columns = 0;
     int rows = 0;
     float cellWidth = 0;

@@ -59,6 +59,12 @@ public:
 
     // Cuts piece (column, row) out of the cut preview's working picture.
     void BuildPiece(int column, int row);
+    // Cuts every piece's image and mask again from the cut page's picture,
+    // now at another drawing scale; positions, groups and all else stay.
+    void CutPiecesAgain();
+    // The back buffer's drawing scale changed: the cut page's picture and
+    // the pieces are made again at it, the puzzle in play kept as it is.
+    void MatchDrawingScale(int scale);
     // Whether BuildPiece cuts each piece's mask and image (the default). The
     // saved-game fuzz program turns it off: it checks the puzzle's structure,
     // which the outline and corners alone decide, thousands of times a second.
@@ -208,6 +214,9 @@ private:
     bool ReadPlayerPicture(const char* fileName, std::string& picture) const;
     static inline bool cutPieceImages = true;
     static void FillInside(Surface& mask);
+    struct CellBox;
+    static CellBox BoxOfCell(int column, int row);
+    void CutPieceImage(CPiece& piece, const CellBox& box);
     void ResetPlayState();
     void Shuffle();
     CGroup MakeSingleGroup(int piece);

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Memory.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/CMgrImage.h"
 
@@ -132,62 +133,118 @@ void MarkInside(Surface& mask, const std::vector<unsigned char>& reach)
 
 }  // namespace
 
-void CGame::BuildPiece(int column, int row)
-{
+// The cell's outline and the box around it, control points included, in
+// units of the picture; the outline is then moved into the box.
+struct CGame::CellBox {
     Point outline[CCutPreview::kOutlinePoints];
-    CutPreview.GetCellOutline(column, row, outline);
+    int minX = 0;
+    int minY = 0;
+    int width = 0;
+    int height = 0;
+};
 
+CGame::CellBox CGame::BoxOfCell(int column, int row)
+{
+    CellBox box;
+    Point* outline = box.outline;
+    CutPreview.GetCellOutline(column, row, outline);
     // The box holds the control points too, so it may reach past the picture;
     // that part lies outside the outline and stays black.
     int minX = outline[0].x, maxX = outline[0].x, minY = outline[0].y, maxY = outline[0].y;
-    for (const Point& p : outline) {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
+    for (int i = 0; i < CCutPreview::kOutlinePoints; ++i) {
+        minX = std::min(minX, outline[i].x);
+        maxX = std::max(maxX, outline[i].x);
+        minY = std::min(minY, outline[i].y);
+        maxY = std::max(maxY, outline[i].y);
     }
-    const int width = maxX - minX + 1;
-    const int height = maxY - minY + 1;
+    box.minX = minX;
+    box.minY = minY;
+    box.width = maxX - minX + 1;
+    box.height = maxY - minY + 1;
+    return box;
+}
 
+void CGame::BuildPiece(int column, int row)
+{
+    CellBox box = BoxOfCell(column, row);
+    const Point* outline = box.outline;
     const unsigned index = GetArrayIndex(column, row, piecesX, piecesY);
     if (!IsValidPieceIndex(static_cast<int>(index))) return;  // no pieces allocated
     CPiece& piece = pieces[index];
     piece.column = column;
     piece.row = row;
-    piece.width = static_cast<float>(width);
-    piece.height = static_cast<float>(height);
+    piece.width = static_cast<float>(box.width);
+    piece.height = static_cast<float>(box.height);
     // Only differences between neighbours' reference points are ever used.
     piece.homeX = static_cast<float>(std::min(outline[25].x, outline[26].x));
     piece.homeY = static_cast<float>(std::min(outline[1].y, outline[2].y));
     piece.x = RandomBelow(kScatterWidth - CutPreview.GetCellWidth());
     piece.y = RandomBelow(kScatterHeight - CutPreview.GetCellHeight());
 
-    for (Point& p : outline) {
-        p.x -= minX;
-        p.y -= minY;
+    for (Point& p : box.outline) {
+        p.x -= box.minX;
+        p.y -= box.minY;
     }
     piece.cornerTL = outline[0];
     piece.cornerTR = outline[7];
     piece.cornerBL = outline[16];
     if (!cutPieceImages) return;
+    CutPieceImage(piece, box);
+}
+
+void CGame::MatchDrawingScale(int scale)
+{
+    if (!CutPreview.MatchScale(scale)) return;
+    if (!pieces.empty()) CutPiecesAgain();
+    // The pieces and copies of the old scale, and the picture read again, leave holes.
+    Memory::ReturnFreeMemory();
+}
+
+void CGame::CutPiecesAgain()
+{
+    if (!cutPieceImages) return;
+    // The lattice is let go during play; it is laid out again the same.
+    const bool laidOut = CutPreview.GetPointCount() > 0;
+    if (!laidOut) CutPreview.LayOutLattice();
+    for (CPiece& piece : pieces) {
+        // A piece not cut yet is cut at the new scale when its turn comes.
+        if (piece.image.IsEmpty()) continue;
+        CellBox box = BoxOfCell(piece.column, piece.row);
+        for (Point& p : box.outline) {
+            p.x -= box.minX;
+            p.y -= box.minY;
+        }
+        CutPieceImage(piece, box);
+    }
+    if (!laidOut) CutPreview.FreePoints();
+}
+
+// The piece is cut at the picture's scale: its box holds that many pixels a
+// unit, and its outline follows the finer pixels. Neighbours share their
+// outline's pixels, as at scale 1, so that joined pieces meet with no seam.
+void CGame::CutPieceImage(CPiece& piece, const CellBox& box)
+{
+    const Surface& work = CutPreview.GetClean().surface;  // the picture without the cut lines
+    const int scale = work.IsEmpty() ? 1 : work.Scale();
+    const int width = box.width * scale, height = box.height * scale;
+    const int minX = box.minX * scale, minY = box.minY * scale;
 
     // The outline is drawn once, in white, on the piece's new (black) image;
     // the fill from the border stops at it, and the same pixels are the
     // image's outline.
-    piece.image = Surface(width, height);
+    piece.image = Surface::Scaled(box.width, box.height, scale);
     piece.image.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
-    DrawOutline(piece.image, outline);
+    DrawOutline(piece.image, box.outline);
     piece.image.SelectPen(Pen{});
     const std::vector<unsigned char>& reach = ReachFromBorder(piece.image);
-    piece.mask = PieceMask(width, height);
+    piece.mask = PieceMask(width, height, scale);
 
     // One pass over the box: the mask is wherever the outside did not reach;
     // the image the picture there (black elsewhere and off the picture), with
     // the outline's pixels in the outline's grey, except on the pre-joined
     // ring of a Border cut, which shows as one piece. Only the runs inside
     // are written: outside them the image is still black.
-    const bool withOutline = !IsRingPiece(column, row);
-    const Surface& work = CutPreview.GetClean().surface;  // the picture without the cut lines
+    const bool withOutline = !IsRingPiece(piece.column, piece.row);
     const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
     for (int y = 0; y < height; ++y) {

@@ -49,8 +49,8 @@ bool CGame::IsPieceUnderCursor(const CGroup& group, int index, Point cursor, Flo
     const float px = group.x + piece.x, py = group.y + piece.y;
     const FloatPoint c = ToFloat(cursor);
     if (!(px < c.x && c.x <= px + piece.width && py < c.y && c.y <= py + piece.height)) return false;
-    // Outside the mask GetPixel answers a value that is never white.
-    if (piece.mask.GetPixel(static_cast<int>(c.x - px), static_cast<int>(c.y - py)) != kWhite) return false;
+    // In units at every drawing scale: the unit under the cursor is the piece's or not.
+    if (!piece.mask.CoversUnit(static_cast<int>(c.x - px), static_cast<int>(c.y - py))) return false;
     if (offset) *offset = {c.x - px, c.y - py};
     return true;
 }

@@ -15,18 +15,23 @@ Colour Darker(Colour c)
     return MakeColour(RedOf(c) * kKeepPerLayer >> 8, GreenOf(c) * kKeepPerLayer >> 8, BlueOf(c) * kKeepPerLayer >> 8);
 }
 
+// The mask's pixels land on the destination's: (left, top) is in units, and
+// a mask of another scale than the destination's is stretched to it.
 void DarkenOutline(Surface& dest, const PieceMask& mask, int left, int top)
 {
-    const int height = mask.Height();
-    for (int y = 0; y < height; ++y) {
-        const int row = top + y;
+    const long long destScale = dest.Scale(), maskScale = mask.Scale();
+    const long long leftPixel = left * destScale, topPixel = top * destScale;
+    const long long height = mask.Height() * destScale / maskScale;
+    for (long long y = 0; y < height; ++y) {
+        const long long row = topPixel + y;
         if (row < 0 || row >= dest.Height()) continue;
         Colour* pixels = nullptr;
-        mask.ForEachRun(y, [&](int begin, int end) {
-            const int from = std::max(0, left + begin), to = std::min(dest.Width(), left + end);
+        mask.ForEachRun(static_cast<int>(y * maskScale / destScale), [&](int begin, int end) {
+            const long long from = std::max(0LL, leftPixel + begin * destScale / maskScale);
+            const long long to = std::min<long long>(dest.Width(), leftPixel + end * destScale / maskScale);
             if (from >= to) return;
-            if (!pixels) pixels = dest.Row(row);
-            for (int x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);
+            if (!pixels) pixels = dest.Row(static_cast<int>(row));
+            for (long long x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);
         });
     }
 }

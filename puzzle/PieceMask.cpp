@@ -3,8 +3,11 @@
 
 #include <algorithm>
 
-PieceMask::PieceMask(int width, int height)
-    : width_(std::max(0, width)), height_(std::max(0, height)), rowEnd(static_cast<std::size_t>(height_), 0)
+PieceMask::PieceMask(int width, int height, int scale)
+    : width_(std::max(0, width)),
+      height_(std::max(0, height)),
+      scale_(std::max(1, scale)),
+      rowEnd(static_cast<std::size_t>(height_), 0)
 {
 }
 
@@ -29,4 +32,10 @@ Colour PieceMask::GetPixel(int x, int y) const
     for (; run != last; ++run)
         if (run->begin <= x && x < run->end) return kWhite;
     return kBlack;
+}
+
+bool PieceMask::CoversUnit(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ / scale_ || y >= height_ / scale_) return false;
+    return GetPixel(x * scale_ + scale_ / 2, y * scale_ + scale_ / 2) == kWhite;
 }

@@ -35,6 +35,14 @@ int Trunc(float value)
     return static_cast<int>(std::clamp(value, -kFarOutside, kFarOutside));
 }
 
+// A position in units as the pixel it starts at on a surface of the scale,
+// held far outside any surface as Trunc holds it.
+int PixelOf(float value, int scale)
+{
+    if (scale <= 1) return Trunc(value);
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(Trunc(value)) * scale, -(1LL << 30), 1LL << 30));
+}
+
 // The extension is whatever follows the first "."; only a lower-case "bmp"
 // is a bitmap, everything else (no "." at all included) is a JPEG.
 bool IsBmpName(const char* fileName)
@@ -189,6 +197,21 @@ void StretchInto(CImage& target, const Surface& picture, float width, float heig
     target.surface = PictureScaler::Resize(picture, Trunc(width), Trunc(height));
 }
 
+// The same at `scale` pixels a unit: width x height units, each pixel
+// filtered from the picture at the finer size, whether that is smaller or
+// larger than the picture (a 448 picture on a screen of scale 3).
+void StretchInto(CImage& target, const Surface& picture, float width, float height, int scale)
+{
+    if (scale <= 1) {
+        StretchInto(target, picture, width, height);
+        return;
+    }
+    target.width = width;
+    target.height = height;
+    target.surface = CMgrImage::AtScale(
+        PictureScaler::ResizeSmooth(picture, Trunc(width) * scale, Trunc(height) * scale), scale);
+}
+
 // A relative name ending in "bmp" is one of the game's own bitmaps.
 bool IsGameBitmap(const char* fileName) { return fileName[0] != '/' && IsBmpName(fileName); }
 
@@ -207,7 +230,7 @@ constexpr const char* kFormatsLine =
 // cannot be used, empty when `picture` holds it; `detail` then has the words
 // for the log. Touches nothing of the game's: it may run on a thread of its own.
 std::string DecodeFile(const std::string& fileName, const std::string& inProgramFolder, float workSize, float minSide,
-                       const std::atomic<bool>* stop, Surface& picture, std::string& detail)
+                       int scale, const std::atomic<bool>* stop, Surface& picture, std::string& detail)
 {
     std::vector<unsigned char> bytes;
     long long fileSize = 0;
@@ -251,7 +274,8 @@ std::string DecodeFile(const std::string& fileName, const std::string& inProgram
                                    decoder.Width(), decoder.Height(), ratio));
         }
         float scaledWidth, scaledHeight;
-        ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), workSize, workSize,
+        const float pixels = workSize * static_cast<float>(std::max(1, scale));
+        ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), pixels, pixels,
                    scaledWidth, scaledHeight);
         decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
         usable = decoder.Decode(picture);
@@ -303,12 +327,13 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     } else {
         DecodedPicture decoded;
         if (keptDecode.valid && keptDecode.fileName == fileName && keptDecode.workSize == copies.workSize &&
-            keptDecode.minSide == copies.minSide) {
+            keptDecode.minSide == copies.minSide && keptDecode.scale == copies.scale) {
             Log.Write("CMgrImage: Picture %s was decoded ahead\n", fileName);
             decoded = std::move(keptDecode.decoded);
             ForgetDecoded();
         } else {
-            decoded = DecodePlayerPicture(fileName, InProgramFolder(fileName), copies.workSize, copies.minSide);
+            decoded = DecodePlayerPicture(fileName, InProgramFolder(fileName), copies.workSize, copies.minSide,
+                                          copies.scale);
         }
         LogRefusal(fileName, decoded);
         problem = std::move(decoded.problem);
@@ -324,11 +349,22 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
     return true;
 }
 
+Surface CMgrImage::AtScale(const Surface& pixels, int scale)
+{
+    if (scale <= 1 || pixels.Width() % scale != 0 || pixels.Height() % scale != 0) return pixels;
+    Surface scaled = Surface::Scaled(pixels.Width() / scale, pixels.Height() / scale, scale);
+    if (scaled.Width() != pixels.Width() || scaled.Height() != pixels.Height()) return pixels;
+    std::memcpy(scaled.Pixels(), pixels.Pixels(),
+                sizeof(Colour) * static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()));
+    return scaled;
+}
+
 bool CMgrImage::IsPlayerPicture(const std::string& fileName) { return !IsGameBitmap(fileName.c_str()); }
 
-void CMgrImage::KeepDecoded(const std::string& fileName, float workSize, float minSide, DecodedPicture decoded)
+void CMgrImage::KeepDecoded(const std::string& fileName, float workSize, float minSide, int scale,
+                            DecodedPicture decoded)
 {
-    keptDecode = KeptDecode{true, fileName, workSize, minSide, std::move(decoded)};
+    keptDecode = KeptDecode{true, fileName, workSize, minSide, scale, std::move(decoded)};
 }
 
 std::string CMgrImage::InProgramFolder(const std::string& fileName)
@@ -339,10 +375,11 @@ std::string CMgrImage::InProgramFolder(const std::string& fileName)
 
 CMgrImage::DecodedPicture CMgrImage::DecodePlayerPicture(const std::string& fileName,
                                                          const std::string& inProgramFolder, float workSize,
-                                                         float minSide, const std::atomic<bool>* stop)
+                                                         float minSide, int scale, const std::atomic<bool>* stop)
 {
     DecodedPicture decoded;
-    decoded.problem = DecodeFile(fileName, inProgramFolder, workSize, minSide, stop, decoded.picture, decoded.detail);
+    decoded.problem =
+        DecodeFile(fileName, inProgramFolder, workSize, minSide, scale, stop, decoded.picture, decoded.detail);
     if (!decoded.problem.empty()) decoded.picture = Surface();
     return decoded;
 }
@@ -358,10 +395,10 @@ void CMgrImage::MakeCopies(const Surface& picture, PictureCopies& copies)
     const float width = static_cast<float>(picture.Width()), height = static_cast<float>(picture.Height());
     float scaledWidth, scaledHeight;
     ScaledSize(width, height, copies.workSize, copies.workSize, scaledWidth, scaledHeight);
-    StretchInto(copies.work, picture, scaledWidth, scaledHeight);
+    StretchInto(copies.work, picture, scaledWidth, scaledHeight, copies.scale);
     copies.clean = copies.work;
     ScaledSize(width, height, copies.smallSize, copies.smallSize, scaledWidth, scaledHeight);
-    StretchInto(copies.small, picture, scaledWidth, scaledHeight);
+    StretchInto(copies.small, picture, scaledWidth, scaledHeight, copies.scale);
 }
 
 void CMgrImage::FitArtToFrame(const CImage& image)
@@ -415,27 +452,33 @@ void CMgrImage::DrawSelectedImage(Surface& dest, const Surface& image, int maskW
 {
     int w, h;
     SelectedBox(image, maskWidth, maskHeight, width, height, w, h);
-    const int left = Trunc(x), top = Trunc(y);
+    const int scale = dest.Scale(), edgeWidth = kSelectedEdgeWidth * scale;
+    const int left = PixelOf(x, scale), top = PixelOf(y, scale);
     auto inside = [&](int px, int py) {
         return px >= 0 && py >= 0 && px < w && py < h &&
                selectedInside[static_cast<std::size_t>(py) * maskWidth + px] != 0;
     };
     const Colour edge = SelectedEdge(glow);
-    // One pixel past the box on every side, for the line outside the outline.
-    for (int py = -1; py <= h; ++py) {
+    auto near = [&](int px, int py, int reach) {
+        for (int d = 1; d <= reach; ++d)
+            if (inside(px - d, py) || inside(px + d, py) || inside(px, py - d) || inside(px, py + d)) return true;
+        return false;
+    };
+    // The rim's width past the box on every side, for the line outside the outline.
+    for (int py = -scale; py < h + scale; ++py) {
         const int dy = top + py;
         if (dy < 0 || dy >= dest.Height()) continue;
         Colour* row = dest.Row(dy);
-        for (int px = -1; px <= w; ++px) {
+        for (int px = -scale; px < w + scale; ++px) {
             const int dx = left + px;
             if (dx < 0 || dx >= dest.Width()) continue;
             if (inside(px, py)) {
                 bool nearOutline = false;
-                for (int d = 1; d <= kSelectedEdgeWidth && !nearOutline; ++d)
+                for (int d = 1; d <= edgeWidth && !nearOutline; ++d)
                     nearOutline = !inside(px - d, py) || !inside(px + d, py) || !inside(px, py - d) ||
                                   !inside(px, py + d);
                 row[dx] = nearOutline ? edge : SelectedLight(image.Row(py)[px]);
-            } else if (inside(px - 1, py) || inside(px + 1, py) || inside(px, py - 1) || inside(px, py + 1)) {
+            } else if (near(px, py, scale)) {
                 row[dx] = kSelectedRim;
             }
         }
@@ -448,32 +491,36 @@ namespace {
 constexpr Colour kNothingDrawn = 0xFF000000;
 }  // namespace
 
-Surface& CMgrImage::SelectedScratch(float width, float height)
+Surface& CMgrImage::SelectedScratch(float width, float height, int scale)
 {
     const int w = std::clamp(Trunc(width), 0, 1 << 14) + 2, h = std::clamp(Trunc(height), 0, 1 << 14) + 2;
-    if (selectedScratch.Width() != w || selectedScratch.Height() != h) selectedScratch = Surface(w, h);
+    if (selectedScratch.UnitWidth() != w || selectedScratch.UnitHeight() != h || selectedScratch.Scale() != scale)
+        selectedScratch = Surface::Scaled(w, h, scale);
     Colour* pixels = selectedScratch.Pixels();
-    std::fill(pixels, pixels + static_cast<std::size_t>(w) * h, kNothingDrawn);
+    std::fill(pixels, pixels + static_cast<std::size_t>(selectedScratch.Width()) * selectedScratch.Height(),
+              kNothingDrawn);
     return selectedScratch;
 }
 
 void CMgrImage::CopySelectedScratch(Surface& dest, float x, float y)
 {
-    dest.BlitTransparent(Trunc(x) - 1, Trunc(y) - 1, selectedScratch.Width(), selectedScratch.Height(),
+    dest.BlitTransparent(Trunc(x) - 1, Trunc(y) - 1, selectedScratch.UnitWidth(), selectedScratch.UnitHeight(),
                          selectedScratch, 0, 0, kNothingDrawn);
 }
 
 void CMgrImage::SelectedBox(const Surface& image, int maskWidth, int maskHeight, float width, float height,
                             int& boxWidth, int& boxHeight)
 {
-    boxWidth = std::min({Trunc(width), image.Width(), maskWidth});
-    boxHeight = std::min({Trunc(height), image.Height(), maskHeight});
+    const int scale = image.IsEmpty() ? 1 : image.Scale();
+    boxWidth = std::min({Trunc(width) * scale, image.Width(), maskWidth});
+    boxHeight = std::min({Trunc(height) * scale, image.Height(), maskHeight});
 }
 
 void CMgrImage::DrawSelectedLook(Surface& dest, const SelectedLook& look, const Surface& image, float x, float y,
                                  float glow)
 {
-    look.Draw(dest, image, Trunc(x), Trunc(y), SelectedEdge(glow), kSelectedRim);
+    const int scale = dest.Scale();
+    look.Draw(dest, image, PixelOf(x, scale), PixelOf(y, scale), SelectedEdge(glow), kSelectedRim);
 }
 
 void CMgrImage::DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,

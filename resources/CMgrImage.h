@@ -13,10 +13,13 @@
 // The copies of one picture that the cut page keeps: `small` and `work` bound
 // by their longer side to the sizes asked for, `clean` the same as `work`.
 // The picture's shorter side must come to at least minSide pixels in `work`.
+// Sizes are in the game's units; each copy is a surface of `scale` pixels a
+// unit, filtered from the picture at that finer size.
 struct PictureCopies {
     float smallSize = 224;
     float workSize = 448;
     float minSide = 0;
+    int scale = 1;
     CImage small;
     CImage work;
     CImage clean;
@@ -63,10 +66,15 @@ public:
     // Reads and decodes; touches nothing of the game's, so that it may run on
     // any thread. `inProgramFolder` is tried when the file is not found (see
     // InProgramFolder); a decoder that can stops soon after `stop` is set.
+    // The picture is decoded large enough for copies of workSize units at `scale`.
     static DecodedPicture DecodePlayerPicture(const std::string& fileName, const std::string& inProgramFolder,
-                                              float workSize, float minSide, const std::atomic<bool>* stop = nullptr);
+                                              float workSize, float minSide, int scale,
+                                              const std::atomic<bool>* stop = nullptr);
     static std::string InProgramFolder(const std::string& fileName);
     static void LogRefusal(const std::string& fileName, const DecodedPicture& decoded);
+    // The pixels as a surface of `scale` pixels a unit, when both sides are a
+    // whole number of units; otherwise as they are.
+    static Surface AtScale(const Surface& pixels, int scale);
     // The copies, from the whole picture.
     void MakeCopies(const Surface& picture, PictureCopies& copies);
     // The sentence for a picture that takes too long to open.
@@ -78,7 +86,7 @@ public:
     // A player's picture decoded ahead, on the opening's thread, for a saved
     // game about to be loaded: the next LoadPicture of that file at those
     // sizes takes it (once) instead of decoding the file again.
-    void KeepDecoded(const std::string& fileName, float workSize, float minSide, DecodedPicture decoded);
+    void KeepDecoded(const std::string& fileName, float workSize, float minSide, int scale, DecodedPicture decoded);
     void ForgetDecoded() { keptDecode = KeptDecode(); }
 
     // Drawing. Positions are truncated toward zero; black is transparent in
@@ -101,16 +109,19 @@ public:
     template <class Piece>
     void DrawPieceSelected(Surface& dest, const Piece& piece, float x, float y, float glow)
     {
-        if (dest.Scale() != 1) {
+        const int scale = piece.image.IsEmpty() ? dest.Scale() : piece.image.Scale();
+        if (dest.Scale() != scale) {
             // The look is worked out in the piece's own pixels: drawn on a
-            // surface of those first (a pixel past the box on every side),
+            // surface of those first (a unit past the box on every side),
             // then copied at the destination's scale.
-            Surface& scratch = SelectedScratch(piece.width, piece.height);
+            Surface& scratch = SelectedScratch(piece.width, piece.height, scale);
             DrawPieceSelected(scratch, piece, 1.0f, 1.0f, glow);
             CopySelectedScratch(dest, x, y);
             return;
         }
         const int maskWidth = piece.mask.Width(), maskHeight = piece.mask.Height();
+        // The edge and the rim are as wide on the screen at every scale.
+        const int edgeWidth = kSelectedEdgeWidth * scale;
         if (!Surface::PlainCopies()) {
             // Worked out from the mask's runs the first time, then kept with the mask.
             SelectedLook& look = piece.mask.Look();
@@ -123,7 +134,7 @@ public:
                     piece.mask.ForEachRun(py, [this](int begin, int end) { selectedRuns.push_back({begin, end}); });
                     selectedRowEnd.push_back(static_cast<unsigned>(selectedRuns.size()));
                 }
-                look.Make(boxWidth, boxHeight, selectedRuns, selectedRowEnd, kSelectedEdgeWidth);
+                look.Make(boxWidth, boxHeight, selectedRuns, selectedRowEnd, edgeWidth, scale);
             }
             if (look.IsUsable()) {
                 DrawSelectedLook(dest, look, piece.image, x, y, glow);
@@ -141,8 +152,8 @@ public:
     // edge at a glow from 0 to 1, and the line around it.
     static Colour SelectedLight(Colour picture);
     static Colour SelectedEdge(float glow);
-    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);
-    // How far in from the outline the glowing edge reaches, in pixels.
+    static constexpr Colour kSelectedRim = MakeColour(24, 20, 16);  // a pixel wide at scale 1
+    // How far in from the outline the glowing edge reaches, in pixels at scale 1.
     static constexpr int kSelectedEdgeWidth = 2;
     void DrawFrame(Surface& dest, int left, int top, int right, int bottom, Colour colour, int penWidth);
     void DrawBezier(Surface& dest, int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3);
@@ -155,13 +166,14 @@ private:
         std::string fileName;
         float workSize = 0;
         float minSide = 0;
+        int scale = 1;
         DecodedPicture decoded;
     };
     KeptDecode keptDecode;
-    // A surface of scale 1 for a selected piece of the size, with a pixel to
-    // spare on every side, every pixel a value no colour has; and its copy
-    // onto a destination of another scale, for a piece at (x, y).
-    Surface& SelectedScratch(float width, float height);
+    // A surface of the piece's scale for a selected piece of the size, with a
+    // unit to spare on every side, every pixel a value no colour has; and its
+    // copy onto a destination of another scale, for a piece at (x, y).
+    Surface& SelectedScratch(float width, float height, int scale);
     void CopySelectedScratch(Surface& dest, float x, float y);
     void DrawPieceImage(Surface& dest, const Surface& image, float width, float height, float x, float y,
                         bool transparent);
@@ -169,7 +181,7 @@ private:
     // pixel by pixel.
     void DrawSelectedImage(Surface& dest, const Surface& image, int maskWidth, int maskHeight, float width,
                            float height, float x, float y, float glow);
-    // The part of the piece's box that the selected look covers (less one pixel on every side).
+    // The part of the piece's box, in its image's pixels, that the selected look covers.
     static void SelectedBox(const Surface& image, int maskWidth, int maskHeight, float width, float height,
                             int& boxWidth, int& boxHeight);
     // The same pixels as DrawSelectedImage, drawn run by run.

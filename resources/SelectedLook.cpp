@@ -14,9 +14,11 @@ namespace {
 using Span = SelectedLook::Span;
 
 // A row's runs, left to right with gaps between them, with room for every row
-// worked out from rows of at most kMaxInsideRuns runs.
+// worked out from rows of at most kMaxInsideRuns runs: the most is the rim's,
+// two runs beside each of the row's and the runs of kMaxRimWidth rows above
+// and below.
 struct Spans {
-    Span at[8 * SelectedLook::kMaxInsideRuns];
+    Span at[(2 + 2 * SelectedLook::kMaxRimWidth) * SelectedLook::kMaxInsideRuns];
     int count = 0;
 
     // Runs come in order of their beginnings; one that touches or overlaps
@@ -111,15 +113,16 @@ void LightenRun(Colour* __restrict to, const Colour* __restrict from, int count)
 // The rule, row by row on runs: inside, a pixel is lightened when the
 // edgeWidth pixels on each side along its row and its column are inside too
 // (the row's runs narrowed by that much, cut down to the rows above and
-// below), else it is edge; outside, it is rim when next to a pixel inside
-// along its row or column.
+// below), else it is edge; outside, it is rim when a pixel inside lies at
+// most rimWidth pixels from it along its row or column.
 bool SelectedLook::Make(int width, int height, const std::vector<Span>& inside, const std::vector<unsigned>& rowEnd,
-                        int edgeWidth)
+                        int edgeWidth, int rimWidth)
 {
     Clear();
     made = true;
     width_ = width;
     height_ = height;
+    rim_ = std::clamp(rimWidth, 1, kMaxRimWidth);
     if (width >= (1 << 22)) return false;  // beyond what a run holds
     usable = true;
     if (width <= 0 || height <= 0) return true;  // nothing inside, nothing next to it
@@ -152,7 +155,7 @@ bool SelectedLook::Make(int width, int height, const std::vector<Span>& inside, 
         for (int i = 0; i < spans.count; ++i) runs.push_back({spans.at[i].begin, spans.at[i].end, kind});
     };
     rowEnd_.push_back(0);
-    for (int y = -1; y <= height; ++y) {
+    for (int y = -rim_; y < height + rim_; ++y) {
         const SpanRow here = inBox(y);
         light.count = edges.count = 0;
         if (here.count > 0) {
@@ -165,11 +168,12 @@ bool SelectedLook::Make(int width, int height, const std::vector<Span>& inside, 
         }
         around.count = 0;
         for (int i = 0; i < here.count; ++i) {
-            around.Gather(here.at[i].begin - 1, here.at[i].begin);
-            around.Gather(here.at[i].end, here.at[i].end + 1);
+            around.Gather(here.at[i].begin - rim_, here.at[i].begin);
+            around.Gather(here.at[i].end, here.at[i].end + rim_);
         }
-        for (const SpanRow& next : {inBox(y - 1), inBox(y + 1)})
-            for (int i = 0; i < next.count; ++i) around.Gather(next.at[i].begin, next.at[i].end);
+        for (int d = 1; d <= rim_; ++d)
+            for (const SpanRow& next : {inBox(y - d), inBox(y + d)})
+                for (int i = 0; i < next.count; ++i) around.Gather(next.at[i].begin, next.at[i].end);
         around.Join();
         Subtract(View(around), here, rim);
         keep(light, kLight);
@@ -185,14 +189,14 @@ void SelectedLook::Draw(Surface& dest, const Surface& picture, int left, int top
 {
     if (!usable || width_ <= 0 || height_ <= 0) return;
     // Columns of the box (one past it on each side) that lie on the destination.
-    const long long fromX = std::max<long long>(-1, -static_cast<long long>(left));
-    const long long toX = std::min<long long>(width_ + 1, static_cast<long long>(dest.Width()) - left);
+    const long long fromX = std::max<long long>(-rim_, -static_cast<long long>(left));
+    const long long toX = std::min<long long>(width_ + rim_, static_cast<long long>(dest.Width()) - left);
     if (fromX >= toX) return;
-    const long long firstRow = std::max<long long>(-1, -static_cast<long long>(top));
-    const long long endRow = std::min<long long>(height_ + 1, static_cast<long long>(dest.Height()) - top);
+    const long long firstRow = std::max<long long>(-rim_, -static_cast<long long>(top));
+    const long long endRow = std::min<long long>(height_ + rim_, static_cast<long long>(dest.Height()) - top);
     for (long long y = firstRow; y < endRow; ++y) {
-        const Run* run = runs.data() + rowEnd_[static_cast<std::size_t>(y + 1)];
-        const Run* last = runs.data() + rowEnd_[static_cast<std::size_t>(y + 2)];
+        const Run* run = runs.data() + rowEnd_[static_cast<std::size_t>(y + rim_)];
+        const Run* last = runs.data() + rowEnd_[static_cast<std::size_t>(y + rim_ + 1)];
         if (run == last) continue;
         Colour* row = dest.Row(static_cast<int>(top + y));
         for (; run != last; ++run) {

@@ -19,16 +19,18 @@ public:
     };
     // Rows with more runs of the piece than this are drawn pixel by pixel.
     static constexpr int kMaxInsideRuns = 32;
+    // The widest rim a look is made with (a piece at the largest drawing scale).
+    static constexpr int kMaxRimWidth = Surface::kMaxScale;
 
     // Whether the look was made for a box of width x height (see Make).
     bool IsFor(int width, int height) const { return made && width == width_ && height == height_; }
     // The look of the piece whose inside is `inside` (row y's runs end at
     // rowEnd[y], in any order, may touch or overlap), within its box of
-    // width x height from the top-left corner, drawn over one more pixel on
-    // every side. Answers false when a row holds too many runs: it is then
-    // left for the plain rule.
+    // width x height from the top-left corner, drawn over rimWidth (1 to
+    // kMaxRimWidth) more pixels on every side. Answers false when a row holds
+    // too many runs: it is then left for the plain rule.
     bool Make(int width, int height, const std::vector<Span>& inside, const std::vector<unsigned>& rowEnd,
-              int edgeWidth);
+              int edgeWidth, int rimWidth = 1);
     bool IsUsable() const { return usable; }
     // Draws the look with the box's top-left corner at (left, top): light
     // pixels the picture's lightened (its pixel at the same place in the box).
@@ -46,6 +48,7 @@ private:
     bool usable = false;
     int width_ = 0;
     int height_ = 0;
+    int rim_ = 1;
     std::vector<Run> runs;
-    std::vector<std::uint32_t> rowEnd_;  // rows -1 .. height: row y's runs end at rowEnd_[y + 1]
+    std::vector<std::uint32_t> rowEnd_;  // rows -rim .. height + rim - 1: row y's runs end at rowEnd_[y + rim + 1]
 };

@@ -174,7 +174,7 @@ void CMenu::OpenCustomPicture(const std::string& path)
     // Decoded on a thread of its own; quickly decoded, it is taken at once.
     const PictureCopies sizes = CCutPreview::PictureSizes();
     afterOpening = AfterOpening::CutPage;
-    PictureOpening.Start(error ? path : full.string(), sizes.workSize, sizes.minSide);
+    PictureOpening.Start(error ? path : full.string(), sizes.workSize, sizes.minSide, sizes.scale);
     TakeOpenedPicture();
 }
 
@@ -186,7 +186,7 @@ void CMenu::LoadAfterOpening(const std::string& picture, AfterOpening load)
     }
     const PictureCopies sizes = CCutPreview::PictureSizes();
     afterOpening = load;
-    PictureOpening.Start(picture, sizes.workSize, sizes.minSide);
+    PictureOpening.Start(picture, sizes.workSize, sizes.minSide, sizes.scale);
     TakeOpenedPicture();
 }
 
@@ -214,7 +214,7 @@ void CMenu::TakeOpenedPicture()
             return;
         }
         const PictureCopies sizes = CCutPreview::PictureSizes();
-        ImageMgr.KeepDecoded(path, sizes.workSize, sizes.minSide, std::move(decoded));
+        ImageMgr.KeepDecoded(path, sizes.workSize, sizes.minSide, sizes.scale, std::move(decoded));
         RunLoad(afterOpening);
         ImageMgr.ForgetDecoded();
         return;

@@ -64,7 +64,7 @@ CPictureOpening::~CPictureOpening()
         worker.detach();
 }
 
-void CPictureOpening::Start(const std::string& file, float workSize, float minSide)
+void CPictureOpening::Start(const std::string& file, float workSize, float minSide, int scale)
 {
     Clear();
     PictureDecoder::PrepareLibraries();
@@ -73,12 +73,12 @@ void CPictureOpening::Start(const std::string& file, float workSize, float minSi
     job = std::make_shared<Job>();
     const std::string inProgramFolder = CMgrImage::InProgramFolder(file);
     const double stall = StallSeconds();
-    auto decode = [work = job, file, inProgramFolder, workSize, minSide, stall] {
+    auto decode = [work = job, file, inProgramFolder, workSize, minSide, scale, stall] {
         {
             std::lock_guard<std::mutex> alone(oneAtATime);
             if (stall > 0) std::this_thread::sleep_for(std::chrono::duration<double>(stall));
             if (!work->stop.load())
-                work->result = CMgrImage::DecodePlayerPicture(file, inProgramFolder, workSize, minSide, &work->stop);
+                work->result = CMgrImage::DecodePlayerPicture(file, inProgramFolder, workSize, minSide, scale, &work->stop);
         }
         work->done.store(true, std::memory_order_release);
         running.fetch_sub(1);

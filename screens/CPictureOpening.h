@@ -30,7 +30,7 @@ public:
     ~CPictureOpening();
 
     // Starts opening the file; the sizes are those the copies are wanted at.
-    void Start(const std::string& path, float workSize, float minSide);
+    void Start(const std::string& path, float workSize, float minSide, int scale = 1);
     bool IsBusy() const { return job != nullptr; }
     // Once decoding is done (or given up on), takes its result and the path;
     // false while it still runs or when nothing is being opened.

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Measures the whole game process in a private virtual screen (Xvfb):
+# Measures the whole game process in a private virtual screen (Xvfb), full
+# screen on three screens: 800 x 600 (drawing scale 1), 1920 x 1080 (scale 2)
+# and 2560 x 1440 (scale 3). On each:
 #   - start-up: from starting the process to its first frame on screen
 #     (median of several starts; the game logs when its first frame was shown);
-#   - CPU while nothing moves, all threads, over 10 s: on the menu, and on a
-#     resting 13 x 13 board (a saved game of a square picture, loaded from the
-#     menu);
+#   - CPU while nothing moves, all threads, over 10 s: on the menu, on the cut
+#     page and on a resting 13 x 13 board (a saved game of a square picture,
+#     loaded from the menu);
 #   - the progress page: cutting a 13 x 13 puzzle of a square picture, from
 #     its first frame to the full bar (the game logs it);
 #   - peak private memory (pages the process wrote itself: heap, stacks, the
-#     libraries' own data), sampled all along, and the heap at the end.
+#     libraries' own data) up to the 13 x 13 board, sampled all along, and the
+#     heap at the end.
+# A goal missed is reported, it does not fail the run; only a measure that
+# could not be taken does.
 # Usage: tools/measure.sh [build folder]   (default: build-release, which
 # test.sh builds; the folder must hold bin/pavendra and bin/data.000)
 set -euo pipefail
@@ -36,22 +41,53 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A screen of the frame's own size: screen pixels are frame pixels.
-exec 3<> "$WORK/displayfd"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  number="$(head -n1 "$WORK/displayfd" 2>/dev/null || true)"
-  [ -n "$number" ] && break
-  sleep 0.05
-done
-[ -n "${number:-}" ] || { echo "measure.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$number"
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"  # the mixing thread runs, no sound card needed
 
 GAME="$WORK/game"
 mkdir -p "$GAME"
 cp "$BUILD/bin/pavendra" "$BUILD/bin/data.000" "$GAME/"
+
+# --- The screen: a private X server of the size given, and where the frame
+# (800 x 600 units) lands on it, full screen, letterboxed with its shape kept.
+FRAME_WIDTH=800
+FRAME_HEIGHT=600
+start_screen() {  # width height
+  : > "$WORK/displayfd"
+  exec 3<> "$WORK/displayfd"
+  Xvfb -displayfd 3 -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local number=""
+  for _ in $(seq 100); do
+    number="$(head -n1 "$WORK/displayfd" 2>/dev/null || true)"
+    [ -n "$number" ] && break
+    sleep 0.05
+  done
+  exec 3>&-
+  [ -n "$number" ] || { echo "measure.sh: Xvfb did not start at ${1} x ${2}" >&2; exit 1; }
+  export DISPLAY=":$number"
+  if [ $(($1 * FRAME_HEIGHT)) -ge $(($2 * FRAME_WIDTH)) ]; then
+    TARGET_HEIGHT="$2"
+    TARGET_WIDTH=$(($2 * FRAME_WIDTH / FRAME_HEIGHT))
+  else
+    TARGET_WIDTH="$1"
+    TARGET_HEIGHT=$(($1 * FRAME_HEIGHT / FRAME_WIDTH))
+  fi
+  TARGET_X=$((($1 - TARGET_WIDTH) / 2))
+  TARGET_Y=$((($2 - TARGET_HEIGHT) / 2))
+}
+stop_screen() {
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=""
+}
+# A spot of the frame, in units, as "x y" on the screen.
+at() { echo "$((TARGET_X + $1 * TARGET_WIDTH / FRAME_WIDTH)) $((TARGET_Y + $2 * TARGET_HEIGHT / FRAME_HEIGHT))"; }
+# shellcheck disable=SC2046  # at() answers two words on purpose
+move_to() { xdotool mousemove $(at "$1" "$2"); }
+press() {  # a click on a spot of the frame (a button acts on its release)
+  move_to "$1" "$2"
+  xdotool click 1
+}
 
 ticks_per_second="$(getconf CLK_TCK)"
 # CPU ticks (user + system) of the process, all its threads together.
@@ -82,21 +118,20 @@ stop_game() {
   GAME_PID=""
 }
 
-# --- Start-up to the first frame on screen
-startups=()
-for _ in 1 2 3 4 5 6 7; do
-  started="$(date +%s.%N)"
-  start_game
+# The first frame shown, the window focused, a key to end the logo.
+start_past_logo() {
+  start_game "$@"
   wait_for_log "First frame shown"
-  shown="$(sed -n 's/.*First frame shown .* (clock \([0-9.]*\)).*/\1/p' "$GAME/debug.log")"
-  startups+=("$(echo "$shown - $started" | bc -l)")
-  stop_game
-done
-startup="$(printf '%s\n' "${startups[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+  sleep 0.5
+  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
+  xdotool key a  # ends the logo screen
+  sleep 2
+}
 
-# --- Peak private memory is sampled through the rest of the run.
+# --- Peak private memory is sampled while the game runs.
 sample_memory() {
   local pid="$1" peak=0 now
+  echo 0 > "$WORK/peak"
   while kill -0 "$pid" 2>/dev/null; do
     now="$(private_kb "$pid" 2>/dev/null || echo 0)"
     [ "${now:-0}" -gt "$peak" ] && peak="$now" && echo "$peak" > "$WORK/peak"
@@ -112,92 +147,128 @@ idle_cpu() {
   echo "scale=1; 100 * ($after - $before) / $ticks_per_second / 10" | bc -l
 }
 
-# A saved 13 x 13 game of a square picture: every piece a group of its own, in rows.
+# A 13 x 13 game of a square picture: every piece a group of its own, in rows.
 convert -size 600x600 plasma:fractal -seed 7 "$WORK/square.jpg" 2>/dev/null ||
   convert -size 600x600 gradient:red-blue "$WORK/square.jpg"
-{
-  printf 'Border 0\r\n\r\nImageName %s\r\n\r\nSmoothType 0.12\r\nNumberOfPiecesX 13\r\nNumberOfPiecesY 13\r\n\r\n' "$WORK/square.jpg"
-  printf 'NumberOfGroups 169\r\n\r\n'
-  for g in $(seq 0 168); do
-    printf 'Group %d %d %d\r\nInGroup %d 1 %d\r\nCanJoin %d 0\r\n\r\n' "$g" $((g % 16 * 48)) $((g / 16 * 50)) "$g" "$g" "$g"
-  done
-} > "$GAME/game.pvs"
-
-start_game
-sample_memory "$GAME_PID" &
-SAMPLER_PID=$!
-wait_for_log "First frame shown"
-sleep 0.5
-window="$(xdotool search --name Pavendra | head -n1)"
-xdotool windowfocus "$window" 2>/dev/null || true
-xdotool key a  # ends the logo screen
-sleep 2
-menu_cpu="$(idle_cpu)"
-menu_private="$(private_kb "$GAME_PID")"
-
-# The menu's LoadGame button: the board comes up.
-xdotool mousemove 372 490 click 1
-xdotool mousemove 795 300  # off the board's pieces and buttons
-# The board's colour beside the panel, where no piece lies: the board is up
-# (waited for, within a bound: a busy machine loads slower).
-board_up=""
-for _ in $(seq 100); do
-  pixel="$(import -window root -crop 1x1+795+300 txt:- 2>/dev/null | tail -n1)"
-  case "$pixel" in *"(127,154,168)"*) board_up=1; break ;; esac
-  grep -q "game.pvs\|not loaded" "$GAME/debug.log" && break
-  sleep 0.1
-done
-if [ -z "$board_up" ]; then
-  echo "measure.sh: no board on the screen ($pixel)" >&2
-  tail "$GAME/debug.log" >&2
-  exit 1
-fi
-sleep 1  # the load's own frames over
-board_cpu="$(idle_cpu)"
-board_heap="$(heap_kb "$GAME_PID")"
-board_private="$(private_kb "$GAME_PID")"
-kill "$SAMPLER_PID" 2>/dev/null || true
-wait "$SAMPLER_PID" 2>/dev/null || true
-SAMPLER_PID=""
-peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
-stop_game
-# Leaving kept the puzzle for its picture: the next part cuts a new one.
-rm -rf "$GAME/puzzles" "$GAME/game.pvs"
-
-# --- The progress page of a 13 x 13 cut: the square picture opened from the
-# command line, the slider to its end (the most pieces), PLAY; the game logs
-# how long the cutting took.
-press() {  # a click (the button acts on its release)
-  xdotool mousemove "$1" "$2" click 1
+write_saved_game() {
+  {
+    printf 'Border 0\r\n\r\nImageName %s\r\n\r\nSmoothType 0.12\r\nNumberOfPiecesX 13\r\nNumberOfPiecesY 13\r\n\r\n' "$WORK/square.jpg"
+    printf 'NumberOfGroups 169\r\n\r\n'
+    for g in $(seq 0 168); do
+      printf 'Group %d %d %d\r\nInGroup %d 1 %d\r\nCanJoin %d 0\r\n\r\n' "$g" $((g % 16 * 48)) $((g / 16 * 50)) "$g" "$g" "$g"
+    done
+  } > "$GAME/game.pvs"
 }
-start_game "$WORK/square.jpg"
-wait_for_log "First frame shown"
-sleep 0.5
-xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
-xdotool key a  # the logo, then the cut page of the picture
-sleep 2
-xdotool mousemove 115 343 mousedown 1  # the slider's thumb, dragged to the end
-for x in 130 150 170 190 210 230 260 300; do
-  xdotool mousemove "$x" 343
-  sleep 0.1
-done
-sleep 0.3
-xdotool mouseup 1
-sleep 0.5
-press 400 526  # PLAY
-wait_for_log "Cut [0-9]* pieces in"
-cut_line="$(grep -o 'Cut [0-9]* pieces in [0-9.]* s over [0-9]* frames' "$GAME/debug.log" | tail -n1)"
-cut_pieces="$(echo "$cut_line" | awk '{ print $2 }')"
-cut_seconds="$(echo "$cut_line" | awk '{ print $5 }')"
-cut_frames="$(echo "$cut_line" | awk '{ print $8 }')"
-stop_game
 
-printf '%-52s %8s   %s\n' "What" "Measured" "Goal"
-printf '%-52s %7.3f s   <= 0.15 s\n' "Start to the first frame on screen (median of 7)" "$startup"
-printf '%-52s %7.3f s   <= 0.3 s\n' "Progress page, $cut_pieces pieces ($cut_frames frames)" "$cut_seconds"
-printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on the menu, all threads, 10 s" "$menu_cpu"
-printf '%-52s %6.1f %%   <= 5 %% of a core\n' "CPU on a resting 13 x 13 board, all threads, 10 s" "$board_cpu"
-printf '%-52s %6.1f MB   <= 40 MB\n' "Peak private memory (to the 13 x 13 board)" "$(echo "$peak / 1024" | bc -l)"
-printf '%-52s %6.1f MB\n' "Private memory on the menu" "$(echo "$menu_private / 1024" | bc -l)"
-printf '%-52s %6.1f MB\n' "Private memory on the resting 13 x 13 board" "$(echo "$board_private / 1024" | bc -l)"
-printf '%-52s %6.1f MB\n' "  of it the heap" "$(echo "$board_heap / 1024" | bc -l)"
+# Every measure on one screen; the results in variables named after it.
+measure_screen() {  # width height
+  start_screen "$1" "$2"
+  rm -rf "$GAME/puzzles" "$GAME/game.pvs" "$GAME/conf.pvd" "$GAME/records.pvd"
+
+  # Start-up to the first frame on screen.
+  local startups=() shown started
+  for _ in 1 2 3 4 5 6 7; do
+    started="$(date +%s.%N)"
+    start_game
+    wait_for_log "First frame shown"
+    shown="$(sed -n 's/.*First frame shown .* (clock \([0-9.]*\)).*/\1/p' "$GAME/debug.log")"
+    startups+=("$(echo "$shown - $started" | bc -l)")
+    stop_game
+  done
+  startup="$(printf '%s\n' "${startups[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+
+  # The menu, then the saved 13 x 13 game loaded from it, memory sampled all along.
+  write_saved_game
+  start_game
+  sample_memory "$GAME_PID" &
+  SAMPLER_PID=$!
+  wait_for_log "First frame shown"
+  sleep 0.5
+  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
+  xdotool key a  # ends the logo screen
+  sleep 2
+  menu_cpu="$(idle_cpu)"
+  menu_private="$(private_kb "$GAME_PID")"
+
+  # The menu's LoadGame button: the board comes up.
+  press 372 490
+  move_to 795 300  # off the board's pieces and buttons
+  # The board's colour beside the panel, where no piece lies: the board is up
+  # (waited for, within a bound: a busy machine loads slower).
+  local board_up="" pixel="" spot
+  spot="$(at 795 300 | tr ' ' '+')"
+  for _ in $(seq 100); do
+    pixel="$(import -window root -crop "1x1+$spot" txt:- 2>/dev/null | tail -n1)"
+    case "$pixel" in *"(127,154,168)"*) board_up=1; break ;; esac
+    grep -q "game.pvs\|not loaded" "$GAME/debug.log" && break
+    sleep 0.1
+  done
+  if [ -z "$board_up" ]; then
+    echo "measure.sh: no board on the $1 x $2 screen ($pixel)" >&2
+    tail "$GAME/debug.log" >&2
+    exit 1
+  fi
+  sleep 1  # the load's own frames over
+  board_cpu="$(idle_cpu)"
+  board_heap="$(heap_kb "$GAME_PID")"
+  board_private="$(private_kb "$GAME_PID")"
+  kill "$SAMPLER_PID" 2>/dev/null || true
+  wait "$SAMPLER_PID" 2>/dev/null || true
+  SAMPLER_PID=""
+  peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
+  stop_game
+  # Leaving kept the puzzle for its picture: the next part cuts a new one.
+  rm -rf "$GAME/puzzles" "$GAME/game.pvs"
+
+  # The cut page of the square picture opened from the command line, left
+  # alone; then the slider to its end (the most pieces) and PLAY at once (the
+  # page builds pieces ahead while it is shown), and the game logs how long
+  # the cutting took.
+  start_past_logo "$WORK/square.jpg"
+  move_to 700 120  # over the preview, away from every widget
+  sleep 1
+  cut_cpu="$(idle_cpu)"
+  move_to 115 343  # the slider's thumb, dragged to the end
+  xdotool mousedown 1
+  for x in 130 150 170 190 210 230 260 300; do
+    move_to "$x" 343
+    sleep 0.1
+  done
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 0.5
+  press 400 526  # PLAY
+  wait_for_log "Cut [0-9]* pieces in"
+  local cut_line
+  cut_line="$(grep -o 'Cut [0-9]* pieces in [0-9.]* s over [0-9]* frames' "$GAME/debug.log" | tail -n1)"
+  cut_pieces="$(echo "$cut_line" | awk '{ print $2 }')"
+  cut_seconds="$(echo "$cut_line" | awk '{ print $5 }')"
+  cut_frames="$(echo "$cut_line" | awk '{ print $8 }')"
+  stop_game
+  rm -rf "$GAME/puzzles" "$GAME/game.pvs"
+  stop_screen
+}
+
+mb() { echo "$1 / 1024" | bc -l; }
+# One screen's lines; the goals given as "-" where there is none at that size.
+report_screen() {  # title startup-goal cpu-goal memory-goal
+  echo
+  echo "$1"
+  printf '  %-54s %8s   %s\n' "What" "Measured" "Goal"
+  printf '  %-54s %7.3f s   %s\n' "Start to the first frame on screen (median of 7)" "$startup" "$2"
+  printf '  %-54s %7.3f s   %s\n' "Progress page, $cut_pieces pieces ($cut_frames frames)" "$cut_seconds" "<= 0.3 s"
+  printf '  %-54s %6.1f %%   %s\n' "CPU on the menu, all threads, 10 s" "$menu_cpu" "$3"
+  printf '  %-54s %6.1f %%   %s\n' "CPU on the cut page, all threads, 10 s" "$cut_cpu" "$3"
+  printf '  %-54s %6.1f %%   %s\n' "CPU on a resting 13 x 13 board, all threads, 10 s" "$board_cpu" "$3"
+  printf '  %-54s %6.1f MB   %s\n' "Peak private memory (to the 13 x 13 board)" "$(mb "$peak")" "$4"
+  printf '  %-54s %6.1f MB\n' "Private memory on the menu" "$(mb "$menu_private")"
+  printf '  %-54s %6.1f MB\n' "Private memory on the resting 13 x 13 board" "$(mb "$board_private")"
+  printf '  %-54s %6.1f MB\n' "  of it the heap" "$(mb "$board_heap")"
+}
+
+measure_screen 800 600
+report_screen "800 x 600 full screen (drawing scale 1)" "<= 0.15 s" "<= 5 % of a core" "<= 40 MB"
+measure_screen 1920 1080
+report_screen "1920 x 1080 full screen (drawing scale 2)" "-" "<= 1 % of a core" "-"
+measure_screen 2560 1440
+report_screen "2560 x 1440 full screen (drawing scale 3)" "<= 0.15 s" "-" "<= 80 MB"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <vector>
 
 #include "app/CApp.h"
@@ -89,6 +91,44 @@ TEST_F(WindowProcedureTest, KeysAndButtonsSetAndClearTheirFlagsOnceAFrameSawThem
     EXPECT_FALSE(InputMgr.IsLeftButtonDown());
     EXPECT_TRUE(InputMgr.IsRightButtonDown());
     EXPECT_FALSE(App.IsQuitPosted());
+}
+
+// The cursor a frame sees, whatever arrived since the last: where the first
+// press happened, else where the first release happened, else the last move.
+// So a press held over a button and let go with a move right after it (both
+// before one frame) still ends on the button, and a tap takes what was under
+// its press. The next frame sees where the pointer went.
+TEST_F(WindowProcedureTest, AFrameSeesTheCursorWhereItsFirstPressElseItsFirstReleaseHappened)
+{
+    std::mt19937 random(20);
+    bool down[2] = {false, false};
+    for (int batch = 0; batch < 400; ++batch) {
+        std::optional<Point> press, release;
+        Point last = CMgrInput::GetCursor();
+        const int events = 1 + static_cast<int>(random() % 5);
+        for (int e = 0; e < events; ++e) {
+            const Point at{static_cast<int>(random() % 900) - 50, static_cast<int>(random() % 700) - 50};
+            const unsigned kind = random() % 3;
+            if (kind == 0) {
+                InputHub::Deliver(InputEvent::MouseMove(at.x, at.y));
+            } else {
+                const int which = static_cast<int>(random() % 2);
+                const MouseButton button = which == 0 ? MouseButton::Left : MouseButton::Right;
+                down[which] = !down[which];
+                InputHub::Deliver(down[which] ? InputEvent::ButtonDown(button, at.x, at.y)
+                                              : InputEvent::ButtonUp(button, at.x, at.y));
+                if (down[which] && !press) press = at;
+                if (!down[which] && !release) release = at;
+            }
+            last = at;
+        }
+        const Point seen = press ? *press : release ? *release : last;
+        EXPECT_EQ(CMgrInput::GetCursor().x, seen.x) << "batch " << batch;
+        EXPECT_EQ(CMgrInput::GetCursor().y, seen.y) << "batch " << batch;
+        InputMgr.EndFrame();
+        EXPECT_EQ(CMgrInput::GetCursor().x, last.x) << "after batch " << batch;
+        EXPECT_EQ(CMgrInput::GetCursor().y, last.y) << "after batch " << batch;
+    }
 }
 
 // A tap: press and release arrive before any frame. Each key and button is

@@ -75,17 +75,18 @@ protected:
         Game.SyncInGroup();
     }
 
-    // A pixel of the piece's mask that is white, the nearest to its middle,
-    // relative to the piece's image.
+    // A unit of the piece that is its own (its mask white there), the
+    // nearest to its middle, relative to the piece's image.
     static Point InsidePixel(int piece)
     {
         const PieceMask& mask = Game.GetPiece(piece).mask;
-        const int cx = mask.Width() / 2, cy = mask.Height() / 2;
+        const int width = mask.Width() / mask.Scale(), height = mask.Height() / mask.Scale();
+        const int cx = width / 2, cy = height / 2;
         Point best{cx, cy};
         long bestDistance = -1;
-        for (int y = 1; y < mask.Height(); ++y) {
-            for (int x = 1; x < mask.Width(); ++x) {
-                if (mask.GetPixel(x, y) != kWhite) continue;
+        for (int y = 1; y < height; ++y) {
+            for (int x = 1; x < width; ++x) {
+                if (!mask.CoversUnit(x, y)) continue;
                 const long d = long(x - cx) * (x - cx) + long(y - cy) * (y - cy);
                 if (bestDistance < 0 || d < bestDistance) {
                     bestDistance = d;

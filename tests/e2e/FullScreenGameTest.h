@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests of the menus share: the real game full screen on
-// a 1280 x 720 screen, the frame's pixels found on that screen, and a click
-// on a spot of the frame, waited on until the game shows it saw it.
+// a 1280 x 720 screen, the frame's pixels found on that screen, a click on a
+// spot of the frame, waited on until the game shows it saw it, and the
+// pages known by their look: the menu past the logo, a page changed, the board.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "GameSession.h"
 #include "app/CApp.h"
 #include "platform/Letterbox.h"
+#include "puzzle/CGame.h"
 #include "resources/CFile.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
@@ -85,7 +88,52 @@ protected:
         return session.WaitForScreen(seen);
     }
 
+    // A key held until the menu shows; its first screenshot is kept in `menu`.
+    void PassTheLogo(const std::string& window)
+    {
+        static const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+        ASSERT_TRUE(Xdotool({"windowfocus", window}));
+        ASSERT_TRUE(Xdotool({"keydown", "a"}));
+        bool menuShown = session.WaitForScreen(
+            [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+        ASSERT_TRUE(Xdotool({"keyup", "a"}));
+        ASSERT_TRUE(menuShown) << session.ErrorOutput();
+        menu = session.TakeScreenshot();
+        ASSERT_TRUE(menu);
+    }
+    // The frame around a spot is mostly unlike the same spots of an earlier
+    // screenshot: another page, or a widget that changed its look.
+    std::function<bool(const Screenshot&)> ChangedAround(const Screenshot& before, int frameX, int frameY,
+                                                         int reach = 40)
+    {
+        return [this, before, frameX, frameY, reach](const Screenshot& shot) {
+            int differing = 0, spots = 0;
+            for (int dy = -reach; dy <= reach; dy += reach / 5)
+                for (int dx = -reach; dx <= reach; dx += reach / 5, ++spots)
+                    differing +=
+                        !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(before, frameX + dx, frameY + dy));
+            return differing > spots / 3;
+        };
+    }
+    // The board's colour shows at one of a few spots a new puzzle leaves free.
+    std::function<bool(const Screenshot&)> BoardShown()
+    {
+        return [this](const Screenshot& shot) {
+            const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
+            for (Point spot : spots)
+                if (Near(FrameAt(shot, spot.x, spot.y), BoardColour(), 4)) return true;
+            return false;
+        };
+    }
+    static Colour BoardColour()
+    {
+        return MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    }
+
+    // A spot of the picture page clear of every widget, left of the thumbnails.
+    static constexpr int kBackgroundX = 20, kBackgroundY = 300;
     GameSession session{kScreenWidth, kScreenHeight};
+    std::optional<Screenshot> menu;  // the picture page, as PassTheLogo found it
     Letterbox box{kClientWidth, kClientHeight, kScreenWidth, kScreenHeight};
     Point origin;  // of the window the frame is in; the screen's corner when full screen
 };

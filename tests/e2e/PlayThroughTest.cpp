@@ -24,53 +24,13 @@ namespace {
 
 class PlayThroughTest : public FullScreenGameTest {
 protected:
-    // A key held until the menu shows.
-    void PassTheLogo(const std::string& window)
-    {
-        static const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
-        ASSERT_TRUE(Xdotool({"windowfocus", window}));
-        ASSERT_TRUE(Xdotool({"keydown", "a"}));
-        bool menuShown = session.WaitForScreen(
-            [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
-        ASSERT_TRUE(Xdotool({"keyup", "a"}));
-        ASSERT_TRUE(menuShown) << session.ErrorOutput();
-        menu = session.TakeScreenshot();
-        ASSERT_TRUE(menu);
-    }
-
     // The first thumbnail (the cut page replaces the thumbnails with the
     // preview), then Play: the pieces are built, then the board shows.
     void PlayTheFirstPicture()
     {
-        auto pageChangedAround = [&](int frameX, int frameY) {
-            return [&, frameX, frameY](const Screenshot& shot) {
-                int differing = 0;
-                for (int dy = -40; dy <= 40; dy += 8)
-                    for (int dx = -40; dx <= 40; dx += 8)
-                        differing +=
-                            !Near(FrameAt(shot, frameX + dx, frameY + dy), FrameAt(*menu, frameX + dx, frameY + dy));
-                return differing > 40;
-            };
-        };
-        ASSERT_TRUE(ClickUntil(108, 112, pageChangedAround(512, 272))) << "no cut page";
+        ASSERT_TRUE(ClickUntil(108, 112, ChangedAround(*menu, 512, 272))) << "no cut page";
         ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
     }
-
-    std::function<bool(const Screenshot&)> BoardShown()
-    {
-        return [this](const Screenshot& shot) {
-            const Colour board =
-                MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-            const Point spots[] = {{400, 300}, {30, 300}, {770, 300}, {400, 100}, {400, 500}, {200, 200}, {600, 400}};
-            for (Point spot : spots)
-                if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
-            return false;
-        };
-    }
-
-    // A spot of the picture page clear of every widget, left of the thumbnails.
-    static constexpr int kBackgroundX = 20, kBackgroundY = 300;
-    std::optional<Screenshot> menu;
 };
 
 TEST_F(PlayThroughTest, FromTheLogoThroughTheMenusToTheBoardAndOut)

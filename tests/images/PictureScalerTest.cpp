@@ -123,4 +123,45 @@ TEST(PictureScalerTest, SameSizeIsExactAndAFlatColourStaysItself)
     EXPECT_TRUE(PictureScaler::Resize(picture, 0, 10).IsEmpty());
 }
 
+// Enlarged smoothly (a 448 picture on a screen of scale 2 or 3): a sharp
+// edge becomes a short ramp instead of blocks of whole pixels, a ramp stays
+// a ramp, a flat colour stays itself, and a same-size copy is exact.
+TEST(PictureScalerTest, SmoothEnlargingRampsAnEdgeAndKeepsFlatColours)
+{
+    for (int scale : {2, 3}) {
+        Surface edge(40, 6);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 40; ++x) edge.SetPixel(x, y, x < 20 ? kRed : kBlue);
+        const Surface big = PictureScaler::ResizeSmooth(edge, 40 * scale, 6 * scale);
+        ASSERT_EQ(big.Width(), 40 * scale);
+        int between = 0;
+        for (int x = 0; x < big.Width(); ++x) {
+            const int red = RedOf(big.GetPixel(x, 3 * scale));
+            between += red > RedOf(kBlue) + 10 && red < RedOf(kRed) - 10;
+        }
+        EXPECT_GE(between, scale) << "scale " << scale;  // a ramp, at least a source pixel long
+        EXPECT_LE(between, 4 * scale) << "scale " << scale;  // and no wider than the filter
+        EXPECT_EQ(big.GetPixel(0, 0), kRed);
+        EXPECT_EQ(big.GetPixel(big.Width() - 1, 0), kBlue);
+
+        Surface ramp(64, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 64; ++x) ramp.SetPixel(x, y, MakeColour(x * 4, 100, 100));
+        const Surface rampBig = PictureScaler::ResizeSmooth(ramp, 64 * scale, 4 * scale);
+        for (int x = 1; x < rampBig.Width(); ++x)
+            ASSERT_GE(RedOf(rampBig.GetPixel(x, 2)), RedOf(rampBig.GetPixel(x - 1, 2))) << "scale " << scale << " at " << x;
+
+        Surface flat(30, 20);
+        flat.Fill(MakeColour(128, 64, 250));
+        const Surface flatBig = PictureScaler::ResizeSmooth(flat, 30 * scale, 20 * scale);
+        for (int y = 0; y < flatBig.Height(); ++y)
+            for (int x = 0; x < flatBig.Width(); ++x) ASSERT_EQ(flatBig.GetPixel(x, y), MakeColour(128, 64, 250));
+    }
+    Surface picture = Stripes(37, 23, 5);
+    const Surface same = PictureScaler::ResizeSmooth(picture, 37, 23);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(same.GetPixel(x, y), picture.GetPixel(x, y));
+    EXPECT_TRUE(PictureScaler::ResizeSmooth(Surface(), 10, 10).IsEmpty());
+}
+
 }  // namespace

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A puzzle in play in a desktop window on a 1920 x 1080 screen while the
+// window is made small and large again: the drawing scale goes from 2 to 1
+// and back, the pieces are cut again each time, and the board is the one the
+// player left; a piece is still picked up and carried at the new scale.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FullScreenGameTest.h"
+#include "GameSession.h"
+#include "puzzle/CGame.h"
+
+namespace {
+
+constexpr int kWideWidth = 1920, kWideHeight = 1080;
+
+std::string WithoutTime(const std::string& text) { return text.substr(0, text.rfind("Time ")); }
+
+int Count(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+class ScaleChangeWindowTest : public FullScreenGameTest {
+protected:
+    ScaleChangeWindowTest() : FullScreenGameTest(kWideWidth, kWideHeight) {}
+
+    void ResizeTo(const std::string& window, int width, int height)
+    {
+        ASSERT_TRUE(Xdotool({"windowsize", window, std::to_string(width), std::to_string(height)}));
+        ASSERT_TRUE(session.WaitForWindowSize(window, width, height)) << width << " x " << height;
+        std::optional<GameSession::Geometry> at = session.WindowGeometry(window);
+        ASSERT_TRUE(at);
+        InWindow(*at);
+        ASSERT_TRUE(session.WaitForScreen(BoardShown())) << "no board at " << width << " x " << height;
+    }
+    // SAVE, then the saved game once it is written anew.
+    std::string Save(const std::string& before)
+    {
+        std::string saved;
+        EXPECT_TRUE(ClickUntil(56 + 10, 0 + 10, [&](const Screenshot&) {
+            saved = session.ReadFile("game.pvs");
+            return !saved.empty() && saved != before;
+        })) << "SAVE wrote nothing";
+        return saved;
+    }
+};
+
+TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAPieceIsStillCarried)
+{
+    ASSERT_TRUE(session.Launch(true, {"--windowed"}));
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, 1080, 810));
+    std::optional<GameSession::Geometry> at = session.WindowGeometry(*window);
+    ASSERT_TRUE(at);
+    InWindow(*at);
+    ASSERT_NO_FATAL_FAILURE(PassTheLogo(*window));
+    ASSERT_TRUE(ClickUntil(108, 112, ChangedAround(*menu, 512, 272))) << "no cut page";
+    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    const std::string played = Save("");
+    ASSERT_EQ(Count(session.Log(), "Drawing at 1600 x 1200"), 1) << session.Log();
+    std::optional<Screenshot> before = session.TakeScreenshot();
+    ASSERT_TRUE(before);
+    const GameSession::Geometry first = *at;
+
+    // Down to scale 1 and back up to 2 in the same window: the pieces are cut
+    // again from the same picture, so the board is drawn as it was, pixel for
+    // pixel (the clock aside).
+    ASSERT_NO_FATAL_FAILURE(ResizeTo(*window, 800, 600));
+    ASSERT_NO_FATAL_FAILURE(ResizeTo(*window, 1080, 810));
+    EXPECT_EQ(Count(session.Log(), "Drawing at 1600 x 1200"), 2) << "the scale did not go down and up";
+    at = session.WindowGeometry(*window);
+    ASSERT_TRUE(at);
+    std::optional<Screenshot> after = session.TakeScreenshot();
+    ASSERT_TRUE(after);
+    int differing = 0;
+    for (int y = 0; y < 810; ++y)
+        for (int x = 0; x < 1080; ++x) {
+            if (x >= 1080 * 700 / 800 && y < 810 * 40 / 600) continue;  // the clock
+            differing += before->At(first.x + x, first.y + y) != after->At(at->x + x, at->y + y);
+        }
+    EXPECT_EQ(differing, 0) << "the board changed with the scale";
+
+    // A spot well inside a piece, carried to the middle of the board.
+    std::optional<Screenshot> shot = session.TakeScreenshot();
+    ASSERT_TRUE(shot);
+    const Colour board = BoardColour();
+    auto insidePiece = [&](int x, int y) {
+        for (int dy = -6; dy <= 6; dy += 3)
+            for (int dx = -6; dx <= 6; dx += 3)
+                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
+        return true;
+    };
+    Point piece{-1, -1};
+    for (int y = 120; y < 500 && piece.x < 0; y += 4)
+        for (int x = 40; x < 700 && piece.x < 0; x += 4)
+            if (insidePiece(x, y)) piece = {x, y};
+    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+    const Point from = OnScreen(piece.x, piece.y), to = OnScreen(400, 330);
+    ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+    ASSERT_TRUE(Xdotool({"mousedown", "1"}));
+    for (int step = 1; step <= 8; ++step)
+        ASSERT_TRUE(session.MoveMouse(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8));
+    ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    const std::string moved = Save(played);
+    EXPECT_NE(WithoutTime(moved), WithoutTime(played)) << "the piece was not carried";
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+}  // namespace
