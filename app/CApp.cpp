@@ -332,6 +332,8 @@ bool CApp::Step()
 
 void CApp::Frame()
 {
+    const std::uint64_t lastPlayVersion = playBackVersion;
+    playBackVersion = 0;
     if (resizePending) OnResize();
     if (Message.IsShowing()) {
         // The screen below stands still until the message is dismissed.
@@ -370,6 +372,8 @@ void CApp::Frame()
     if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     bool resting = false;
+    bool partial = false;
+    PixelRect area;
     if (state != STATE_GAME && state != STATE_MENU) restStable = false;
     switch (state) {
     case STATE_LOGO:
@@ -416,8 +420,12 @@ void CApp::Frame()
             resting = true;
             break;
         }
+        partial = partialFrames && lastPlayVersion != 0 && BackBuffer().Version() == lastPlayVersion &&
+                  Menu.GamePanelSignature() == playPanel && Game.ChangedArea(Timer.GetDelta(), area);
+        if (partial) BackBuffer().SetClip(area.left, area.top, area.right - area.left, area.bottom - area.top);
         Clear(BoardColour());
         Game.Update();
+        BackBuffer().ResetClip();
         restStable = RestKey() == key;
         restKey = key;
         break;
@@ -428,10 +436,21 @@ void CApp::Frame()
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
     restBackVersion = BackBuffer().Version();
-    if (resting && window)
+    if (state == STATE_GAME && !Message.IsShowing()) {
+        playBackVersion = restBackVersion;
+        playPanel = Menu.GamePanelSignature();
+    }
+    if (resting && window) {
         window->PresentSame(BackBuffer());
-    else
+    } else if (partial && window) {
+        // Only what changed goes to the window; the rest of its picture is the last frame's.
+        const int scale = BackBuffer().Scale();
+        window->PresentArea(BackBuffer(), PixelRect{area.left * scale, area.top * scale, area.right * scale,
+                                                    area.bottom * scale});
+        ++partialFrameCount;
+    } else {
         Present();
+    }
     // A new screen came after loading: what loading freed goes back to the system.
     if (state != shownState) {
         Memory::ReturnFreeMemory();

@@ -7,7 +7,7 @@ namespace {
 
 // The shadow falls down and to the right of a lifted piece; each of its two
 // layers keeps this share of what lies under it.
-constexpr int kNearOffset = 4, kFarOffset = 8;
+constexpr int kNearOffset = 4, kFarOffset = CJoinFlash::kShadowReach;
 constexpr int kKeepPerLayer = 200;  // of 256
 
 Colour Darker(Colour c)
@@ -15,18 +15,24 @@ Colour Darker(Colour c)
     return MakeColour(RedOf(c) * kKeepPerLayer >> 8, GreenOf(c) * kKeepPerLayer >> 8, BlueOf(c) * kKeepPerLayer >> 8);
 }
 
+// (left, top) is in units; the mask's pixels land on the destination's from
+// there. Only the destination's clip is darkened.
 void DarkenOutline(Surface& dest, const PieceMask& mask, int left, int top)
 {
+    const PixelRect& clip = dest.ClipRect();
+    const long long leftPixel = static_cast<long long>(left) * dest.Scale();
+    const long long topPixel = static_cast<long long>(top) * dest.Scale();
     const int height = mask.Height();
     for (int y = 0; y < height; ++y) {
-        const int row = top + y;
-        if (row < 0 || row >= dest.Height()) continue;
+        const long long row = topPixel + y;
+        if (row < clip.top || row >= clip.bottom) continue;
         Colour* pixels = nullptr;
         mask.ForEachRun(y, [&](int begin, int end) {
-            const int from = std::max(0, left + begin), to = std::min(dest.Width(), left + end);
+            const long long from = std::max<long long>(clip.left, leftPixel + begin);
+            const long long to = std::min<long long>(clip.right, leftPixel + end);
             if (from >= to) return;
-            if (!pixels) pixels = dest.Row(row);
-            for (int x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);
+            if (!pixels) pixels = dest.Row(static_cast<int>(row));
+            for (long long x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);
         });
     }
 }
