@@ -515,21 +515,62 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
     if (firstCol >= endCol || firstRow >= endRow) return;
     Changed();
     const long long left = std::max<long long>(c.left, x + firstCol * k), right = std::min<long long>(c.right, x + endCol * k);
+    // Each source row is enlarged once into the first of its k lines, a run
+    // of the source's pixels at a time (keyed: the runs of other pixels, as
+    // recorded once the source was copied often enough); the other lines are
+    // plain copies of what the first line got.
+    const OpaqueRuns* recorded = keyed ? src.RunsFor(key) : nullptr;
     for (long long row = firstRow; row < endRow; ++row) {
-        const Colour* from = src.Row(static_cast<int>(srcY + row));
         const long long top = std::max<long long>(c.top, y + row * k), bottom = std::min<long long>(c.bottom, y + (row + 1) * k);
-        for (long long line = top; line < bottom; ++line) {
-            Colour* to = RowOf(static_cast<int>(line));
-            if (!keyed && line > top) {  // a plain copy: the row above once more
-                std::copy(RowOf(static_cast<int>(top)) + left, RowOf(static_cast<int>(top)) + right, to + left);
-                continue;
+        if (top >= bottom) continue;
+        Colour* first = RowOf(static_cast<int>(top));
+        // Source columns [runStart, runEnd) (relative to srcX), pixel sc at run[sc - runStart].
+        auto enlarge = [&](long long runStart, long long runEnd, const Colour* run) {
+            const long long begin = std::max(left, x + runStart * k), end = std::min(right, x + runEnd * k);
+            if (begin >= end) return;
+            // Whole squares inside the clip, then the clipped ends.
+            const long long innerFirst = std::max(runStart, (begin - x + k - 1) / k);
+            const long long innerEnd = std::min(runEnd, (end - x) / k);
+            for (long long i = begin; i < std::min(end, x + innerFirst * k); ++i) first[i] = run[(i - x) / k - runStart];
+            Colour* to = first + x + innerFirst * k;
+            const Colour* from = run + (innerFirst - runStart);
+            const long long count = std::max(0LL, innerEnd - innerFirst);
+            if (k == 2) {
+                for (long long n = 0; n < count; ++n, to += 2) to[0] = to[1] = from[n];
+            } else if (k == 3) {
+                for (long long n = 0; n < count; ++n, to += 3) to[0] = to[1] = to[2] = from[n];
+            } else {
+                for (long long n = 0; n < count; ++n, to += k) std::fill(to, to + k, from[n]);
             }
-            for (long long col = firstCol; col < endCol; ++col) {
-                const Colour pixel = from[srcX + col];
-                if (keyed && pixel == key) continue;
-                const long long begin = std::max(left, x + col * k), end = std::min(right, x + (col + 1) * k);
-                for (long long i = begin; i < end; ++i) to[i] = pixel;
+            for (long long i = std::max(begin, x + innerEnd * k); i < end; ++i) first[i] = run[(i - x) / k - runStart];
+            for (long long line = top + 1; line < bottom; ++line)
+                std::copy(first + begin, first + end, RowOf(static_cast<int>(line)) + begin);
+        };
+        const long long sourceRow = srcY + row;
+        if (recorded) {
+            const OpaqueRuns::Run* run = recorded->runs.data() + recorded->rowFirst[static_cast<std::size_t>(sourceRow)];
+            const OpaqueRuns::Run* last = recorded->runs.data() + recorded->rowFirst[static_cast<std::size_t>(sourceRow) + 1];
+            for (; run != last; ++run) {
+                const long long runStart = std::max(firstCol, run->begin - srcX), runEnd = std::min(endCol, run->end - srcX);
+                if (runStart < runEnd)
+                    enlarge(runStart, runEnd, recorded->pixels.data() + run->packed + (runStart + srcX - run->begin));
             }
+            continue;
+        }
+        const Colour* from = src.Row(static_cast<int>(sourceRow)) + srcX;
+        long long col = firstCol;
+        while (col < endCol) {
+            if (keyed) {
+                while (col < endCol && from[col] == key) ++col;
+                if (col == endCol) break;
+            }
+            const long long runStart = col;
+            if (keyed) {
+                while (col < endCol && from[col] != key) ++col;
+            } else {
+                col = endCol;
+            }
+            enlarge(runStart, col, from + runStart);
         }
     }
 }

@@ -145,5 +145,29 @@ TEST_F(DragFrameTest, FirstCarryFrameAndAFrameUnderAMessageAreWhole)
     Release(at.x + 12, at.y);
 }
 
+// A board where nothing moves is not drawn again at any drawing scale, the
+// picture window and all, and a drag ending on it leaves it resting again.
+TEST_F(DragFrameTest, ARestingBoardIsNotDrawnAgainAtEveryScale)
+{
+    for (int scale : {1, 2, 3}) {
+        SCOPED_TRACE(scale);
+        game.SetFrameStep(1.0 / 60.0);
+        StartBoard(6, scale, true);
+        const Point at = OnBoard(3, InsidePixel(3));
+        Press(at.x, at.y);
+        MoveTo(at.x + 5, at.y + 5);
+        Release(at.x + 5, at.y + 5);
+        game.RunFrames(40);  // past a join's flash
+        game.SetFrameStep(0);  // the clock's seconds stand still
+        game.RunFrames(2);
+        const std::uint64_t still = App.GetBackDC().Version();
+        const long presents = game.Display().PresentCount();
+        game.RunFrames(10);
+        EXPECT_EQ(App.GetBackDC().Version(), still) << "drawn again";
+        EXPECT_EQ(game.Display().PresentCount(), presents + 10);
+        Game.ClearGroups();
+    }
+}
+
 }  // namespace
 }  // namespace board_test
