@@ -415,19 +415,34 @@ void CApp::Frame()
         // buffer still holds that frame. Time still goes on: the clock's next
         // second is a full frame.
         const std::uint64_t key = RestKey();
-        if (restStable && key == restKey && BackBuffer().Version() == restBackVersion &&
-            Game.Rest(Timer.GetDelta())) {
+        // After a frame that drew only the clock's next second, with no input
+        // since, this frame would draw that frame again.
+        if (clockDrawnAlone && inputEvents == clockFrameInputs) restKey = key;
+        clockDrawnAlone = false;
+        const bool unchanged = restStable && key == restKey && BackBuffer().Version() == restBackVersion;
+        if (unchanged && Game.Rest(Timer.GetDelta())) {
             resting = true;
             break;
         }
-        partial = partialFrames && lastPlayVersion != 0 && BackBuffer().Version() == lastPlayVersion &&
-                  Menu.GamePanelSignature() == playPanel && Game.ChangedArea(Timer.GetDelta(), area);
+        // Resting but for the clock's next second: only the clock is drawn
+        // again, and the board rests on from there. A carried group's
+        // second is a whole frame.
+        const bool clockOnly = partialFrames && unchanged && !Game.IsHoldingGroup();
+        if (clockOnly) {
+            area = CGame::kClockArea;
+            partial = true;
+        } else {
+            partial = partialFrames && lastPlayVersion != 0 && BackBuffer().Version() == lastPlayVersion &&
+                      Menu.GamePanelSignature() == playPanel && Game.ChangedArea(Timer.GetDelta(), area);
+        }
         if (partial) BackBuffer().SetClip(area.left, area.top, area.right - area.left, area.bottom - area.top);
         Clear(BoardColour());
         Game.Update();
         BackBuffer().ResetClip();
-        restStable = RestKey() == key;
+        restStable = clockOnly || RestKey() == key;
         restKey = key;
+        clockDrawnAlone = clockOnly;
+        clockFrameInputs = inputEvents;
         break;
     }
     default:

@@ -159,6 +159,8 @@ private:
     // in the same state.
     static inline bool partialFrames = true;
     long partialFrameCount = 0;
+    bool clockDrawnAlone = false;         // the last frame of play drew only the clock's next second
+    unsigned long clockFrameInputs = 0;   // input events seen by then
     std::uint64_t playBackVersion = 0;  // the back buffer after the last frame of play; 0 after any other
     std::uint64_t playPanel = 0;         // the panel's signature then
     Display* testDisplay = nullptr;

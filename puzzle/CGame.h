@@ -164,6 +164,9 @@ public:
     // carry, the clock's next second, a flash, a banner, a selection, a
     // button lit under the cursor, ...): that frame is drawn whole.
     bool ChangedArea(float dt, PixelRect& area) const;
+    // The clock and its plate in the top bar, in units: all that a frame of
+    // a resting board changes when the clock shows the next second.
+    static constexpr PixelRect kClockArea{640, 0, 800, 34};
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
