@@ -77,8 +77,10 @@ void HeadlessDisplay::PresentArea(const Surface& frame, const PixelRect& changed
         Present(frame);
         return;
     }
-    const int left = std::clamp(changed.left, 0, frame.Width()), right = std::clamp(changed.right, left, frame.Width());
-    const int top = std::clamp(changed.top, 0, frame.Height()), bottom = std::clamp(changed.bottom, top, frame.Height());
+    const int left = std::clamp(changed.left, 0, frame.Width());
+    const int right = std::clamp(changed.right, left, frame.Width());
+    const int top = std::clamp(changed.top, 0, frame.Height());
+    const int bottom = std::clamp(changed.bottom, top, frame.Height());
     for (int y = top; y < bottom; ++y) std::copy(frame.Row(y) + left, frame.Row(y) + right, lastFrame.Row(y) + left);
     ++presents;
     ++areaPresents;

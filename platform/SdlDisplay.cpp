@@ -447,8 +447,10 @@ void SdlDisplay::Present(const Surface& frame)
 void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
 {
     if (!renderer || frame.IsEmpty()) return;
-    const int left = std::clamp(changed.left, 0, frame.Width()), right = std::clamp(changed.right, left, frame.Width());
-    const int top = std::clamp(changed.top, 0, frame.Height()), bottom = std::clamp(changed.bottom, top, frame.Height());
+    const int left = std::clamp(changed.left, 0, frame.Width());
+    const int right = std::clamp(changed.right, left, frame.Width());
+    const int top = std::clamp(changed.top, 0, frame.Height());
+    const int bottom = std::clamp(changed.bottom, top, frame.Height());
     if (mustShow || !texture || textureWidth != frame.Width() || textureHeight != frame.Height() ||
         shownWidth != frame.Width() || shownHeight != frame.Height() || left == right || top == bottom) {
         Present(frame);

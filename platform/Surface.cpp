@@ -514,14 +514,16 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
     const long long endRow = std::min({srcHeight, src.height_ - srcY, (c.bottom - y + k - 1) / k});
     if (firstCol >= endCol || firstRow >= endRow) return;
     Changed();
-    const long long left = std::max<long long>(c.left, x + firstCol * k), right = std::min<long long>(c.right, x + endCol * k);
+    const long long left = std::max<long long>(c.left, x + firstCol * k);
+    const long long right = std::min<long long>(c.right, x + endCol * k);
     // Each source row is enlarged once into the first of its k lines, a run
     // of the source's pixels at a time (keyed: the runs of other pixels, as
     // recorded once the source was copied often enough); the other lines are
     // plain copies of what the first line got.
     const OpaqueRuns* recorded = keyed ? src.RunsFor(key) : nullptr;
     for (long long row = firstRow; row < endRow; ++row) {
-        const long long top = std::max<long long>(c.top, y + row * k), bottom = std::min<long long>(c.bottom, y + (row + 1) * k);
+        const long long top = std::max<long long>(c.top, y + row * k);
+        const long long bottom = std::min<long long>(c.bottom, y + (row + 1) * k);
         if (top >= bottom) continue;
         Colour* first = RowOf(static_cast<int>(top));
         // Source columns [runStart, runEnd) (relative to srcX), pixel sc at run[sc - runStart].
@@ -531,7 +533,8 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
             // Whole squares inside the clip, then the clipped ends.
             const long long innerFirst = std::max(runStart, (begin - x + k - 1) / k);
             const long long innerEnd = std::min(runEnd, (end - x) / k);
-            for (long long i = begin; i < std::min(end, x + innerFirst * k); ++i) first[i] = run[(i - x) / k - runStart];
+            for (long long i = begin; i < std::min(end, x + innerFirst * k); ++i)
+                first[i] = run[(i - x) / k - runStart];
             Colour* to = first + x + innerFirst * k;
             const Colour* from = run + (innerFirst - runStart);
             const long long count = std::max(0LL, innerEnd - innerFirst);
@@ -548,10 +551,12 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
         };
         const long long sourceRow = srcY + row;
         if (recorded) {
-            const OpaqueRuns::Run* run = recorded->runs.data() + recorded->rowFirst[static_cast<std::size_t>(sourceRow)];
-            const OpaqueRuns::Run* last = recorded->runs.data() + recorded->rowFirst[static_cast<std::size_t>(sourceRow) + 1];
+            const std::size_t rowIndex = static_cast<std::size_t>(sourceRow);
+            const OpaqueRuns::Run* run = recorded->runs.data() + recorded->rowFirst[rowIndex];
+            const OpaqueRuns::Run* last = recorded->runs.data() + recorded->rowFirst[rowIndex + 1];
             for (; run != last; ++run) {
-                const long long runStart = std::max(firstCol, run->begin - srcX), runEnd = std::min(endCol, run->end - srcX);
+                const long long runStart = std::max(firstCol, run->begin - srcX);
+                const long long runEnd = std::min(endCol, run->end - srcX);
                 if (runStart < runEnd)
                     enlarge(runStart, runEnd, recorded->pixels.data() + run->packed + (runStart + srcX - run->begin));
             }

@@ -114,7 +114,8 @@ TEST_F(DragFrameTest, DragFramesDrawnInPartAreTheFramesDrawnWhole)
             std::vector<std::size_t> inPart;
             const std::vector<Step> steps = DragAtRandom(seed * 31u, inPart);
             const long partial = App.GetPartialFrameCount() - partialBefore;
-            EXPECT_GT(partial, static_cast<long>(steps.size() - kRestFrames) / 3) << "most carrying frames are drawn in part";
+            EXPECT_GT(partial, static_cast<long>(steps.size() - kRestFrames) / 3)
+                << "most carrying frames are drawn in part";
             EXPECT_EQ(game.Display().AreaPresentCount() - areaBefore, partial);
 
             App.UsePartialFrames(false);
