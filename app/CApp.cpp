@@ -332,6 +332,8 @@ bool CApp::Step()
 
 void CApp::Frame()
 {
+    const std::uint64_t lastPlayVersion = playBackVersion;
+    playBackVersion = 0;
     if (resizePending) OnResize();
     if (Message.IsShowing()) {
         // The screen below stands still until the message is dismissed.
@@ -370,6 +372,8 @@ void CApp::Frame()
     if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     bool resting = false;
+    bool partial = false;
+    PixelRect area;
     if (state != STATE_GAME && state != STATE_MENU) restStable = false;
     switch (state) {
     case STATE_LOGO:
@@ -411,15 +415,34 @@ void CApp::Frame()
         // buffer still holds that frame. Time still goes on: the clock's next
         // second is a full frame.
         const std::uint64_t key = RestKey();
-        if (restStable && key == restKey && BackBuffer().Version() == restBackVersion &&
-            Game.Rest(Timer.GetDelta())) {
+        // After a frame that drew only the clock's next second, with no input
+        // since, this frame would draw that frame again.
+        if (clockDrawnAlone && inputEvents == clockFrameInputs) restKey = key;
+        clockDrawnAlone = false;
+        const bool unchanged = restStable && key == restKey && BackBuffer().Version() == restBackVersion;
+        if (unchanged && Game.Rest(Timer.GetDelta())) {
             resting = true;
             break;
         }
+        // Resting but for the clock's next second: only the clock is drawn
+        // again, and the board rests on from there. A carried group's
+        // second is a whole frame.
+        const bool clockOnly = partialFrames && unchanged && !Game.IsHoldingGroup();
+        if (clockOnly) {
+            area = CGame::kClockArea;
+            partial = true;
+        } else {
+            partial = partialFrames && lastPlayVersion != 0 && BackBuffer().Version() == lastPlayVersion &&
+                      Menu.GamePanelSignature() == playPanel && Game.ChangedArea(Timer.GetDelta(), area);
+        }
+        if (partial) BackBuffer().SetClip(area.left, area.top, area.right - area.left, area.bottom - area.top);
         Clear(BoardColour());
         Game.Update();
-        restStable = RestKey() == key;
+        BackBuffer().ResetClip();
+        restStable = clockOnly || RestKey() == key;
         restKey = key;
+        clockDrawnAlone = clockOnly;
+        clockFrameInputs = inputEvents;
         break;
     }
     default:
@@ -428,10 +451,21 @@ void CApp::Frame()
     // A message shown during this frame keeps the whole frame behind it.
     Message.KeepBackdrop(BackBuffer());
     restBackVersion = BackBuffer().Version();
-    if (resting && window)
+    if (state == STATE_GAME && !Message.IsShowing()) {
+        playBackVersion = restBackVersion;
+        playPanel = Menu.GamePanelSignature();
+    }
+    if (resting && window) {
         window->PresentSame(BackBuffer());
-    else
+    } else if (partial && window) {
+        // Only what changed goes to the window; the rest of its picture is the last frame's.
+        const int scale = BackBuffer().Scale();
+        window->PresentArea(BackBuffer(), PixelRect{area.left * scale, area.top * scale, area.right * scale,
+                                                    area.bottom * scale});
+        ++partialFrameCount;
+    } else {
         Present();
+    }
     // A new screen came after loading: what loading freed goes back to the system.
     if (state != shownState) {
         Memory::ReturnFreeMemory();

@@ -94,6 +94,10 @@ public:
     int GetNumRunForUpdate() const { return NumRunForUpdate; }
     // Frames drawn since start-up.
     long GetFrameCount() const { return frameCount; }
+    // Frames of play drawn and presented only where the carried group moved.
+    long GetPartialFrameCount() const { return partialFrameCount; }
+    // Test hook: off, every frame of play is drawn and presented whole.
+    static void UsePartialFrames(bool use) { partialFrames = use; }
 
     // Test hooks: point the game at folders of a test's own (kept by
     // FindProgramFolder; nullptr lets it find them again), and give it a
@@ -149,6 +153,16 @@ private:
     int menuStillFrames = 0;  // full menu frames in a row drawn from the same key
     std::uint64_t restKey = 0;
     std::uint64_t restBackVersion = 0;
+    // A frame of play that changes only the carried group's area (see
+    // CGame::ChangedArea) redraws and presents that area alone: it needs the
+    // back buffer exactly as the last frame of play left it, with the panel
+    // in the same state.
+    static inline bool partialFrames = true;
+    long partialFrameCount = 0;
+    bool clockDrawnAlone = false;         // the last frame of play drew only the clock's next second
+    unsigned long clockFrameInputs = 0;   // input events seen by then
+    std::uint64_t playBackVersion = 0;  // the back buffer after the last frame of play; 0 after any other
+    std::uint64_t playPanel = 0;         // the panel's signature then
     Display* testDisplay = nullptr;
     bool startWindowed = false;
     std::string startPicture;

@@ -52,6 +52,13 @@ public:
     // The frame last presented, not drawn again and known to be unchanged:
     // only the wait, unless the window asked for its picture again.
     virtual void PresentSame(const Surface& frame) { Present(frame); }
+    // A frame that differs from the one last presented only inside the
+    // rectangle (in the frame's pixels): only that part need reach the window.
+    virtual void PresentArea(const Surface& frame, const PixelRect& changed)
+    {
+        (void)changed;
+        Present(frame);
+    }
 
     // A modal message box over the window, waiting for OK.
     virtual void ShowMessageBox(const char* caption, const char* text, bool isError) = 0;

@@ -108,11 +108,15 @@ void FontFace::Draw(Surface& dest, int x, int y, const char* text, Colour colour
     SDL_Surface* glyphs = rendered.get();
     if (glyphs->format->BytesPerPixel != 4) return;
 
-    const long long left = std::max({0LL, static_cast<long long>(clip.left), static_cast<long long>(x)});
-    const long long top = std::max({0LL, static_cast<long long>(clip.top), static_cast<long long>(y)});
-    const long long right = std::min({static_cast<long long>(dest.Width()), static_cast<long long>(clip.right),
+    // Inside both the rectangle given and the surface's own clip.
+    const PixelRect& kept = dest.ClipRect();
+    const long long left = std::max({static_cast<long long>(kept.left), static_cast<long long>(clip.left),
+                                     static_cast<long long>(x)});
+    const long long top = std::max({static_cast<long long>(kept.top), static_cast<long long>(clip.top),
+                                    static_cast<long long>(y)});
+    const long long right = std::min({static_cast<long long>(kept.right), static_cast<long long>(clip.right),
                                       static_cast<long long>(x) + glyphs->w});
-    const long long bottom = std::min({static_cast<long long>(dest.Height()), static_cast<long long>(clip.bottom),
+    const long long bottom = std::min({static_cast<long long>(kept.bottom), static_cast<long long>(clip.bottom),
                                        static_cast<long long>(y) + glyphs->h});
     const Uint32 alphaMask = glyphs->format->Amask;
     const int alphaShift = glyphs->format->Ashift;

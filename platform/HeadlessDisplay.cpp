@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/HeadlessDisplay.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "platform/InputHub.h"
@@ -63,6 +65,25 @@ void HeadlessDisplay::Present(const Surface& frame)
 {
     lastFrame = frame;
     ++presents;
+}
+
+// Only the changed rows' part is copied, as a real window updates only that
+// part of its picture: a test comparing LastFrame with a whole frame sees
+// whatever the game left out.
+void HeadlessDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
+{
+    if (lastFrame.Width() != frame.Width() || lastFrame.Height() != frame.Height() ||
+        lastFrame.Scale() != frame.Scale()) {
+        Present(frame);
+        return;
+    }
+    const int left = std::clamp(changed.left, 0, frame.Width());
+    const int right = std::clamp(changed.right, left, frame.Width());
+    const int top = std::clamp(changed.top, 0, frame.Height());
+    const int bottom = std::clamp(changed.bottom, top, frame.Height());
+    for (int y = top; y < bottom; ++y) std::copy(frame.Row(y) + left, frame.Row(y) + right, lastFrame.Row(y) + left);
+    ++presents;
+    ++areaPresents;
 }
 
 void HeadlessDisplay::ShowMessageBox(const char* caption, const char* text, bool)

@@ -27,6 +27,7 @@ public:
     int DrawingScale() const override { return drawingScale; }
     void PumpEvents() override;
     void Present(const Surface& frame) override;
+    void PresentArea(const Surface& frame, const PixelRect& changed) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
     void ComeBack() override;
@@ -48,6 +49,8 @@ public:
 
     const Surface& LastFrame() const { return lastFrame; }
     long PresentCount() const { return presents; }
+    // Of those, the frames of which only a part was presented.
+    long AreaPresentCount() const { return areaPresents; }
     const std::string& Title() const { return title; }
     bool HasIcon() const { return hasIcon; }
     int OpenCount() const { return opens; }
@@ -69,6 +72,7 @@ private:
     int opens = 0;
     int drawingScale = 1;
     long presents = 0;
+    long areaPresents = 0;
     std::string title;
     std::string boxes;
     Surface lastFrame;

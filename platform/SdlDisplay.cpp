@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -415,7 +416,7 @@ void SdlDisplay::Present(const Surface& frame)
     // window system asks for a fresh one when the window was uncovered, resized
     // or changed between full screen and a window.
     const std::uint64_t fingerprint = Fingerprint(frame);
-    if (!mustShow && fingerprint == shownFingerprint && shownWidth == frame.Width() &&
+    if (!mustShow && fingerprintKnown && fingerprint == shownFingerprint && shownWidth == frame.Width() &&
         shownHeight == frame.Height()) {
         WaitWithoutPresent();
         return;
@@ -430,19 +431,48 @@ void SdlDisplay::Present(const Surface& frame)
         if (!texture) return;
     }
     SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
+    ShowTexture();
+    shownFingerprint = fingerprint;
+    fingerprintKnown = true;
+    shownWidth = frame.Width();
+    shownHeight = frame.Height();
+    mustShow = false;
+    WaitForNextFrame();
+}
+
+// The texture holds the frame last shown: only the changed part is sent to
+// it (at a drawing scale of 2 or 3 a whole frame is millions of pixels), and
+// no fingerprint is taken, which would read the whole frame. The next whole
+// frame then always goes out.
+void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
+{
+    if (!renderer || frame.IsEmpty()) return;
+    const int left = std::clamp(changed.left, 0, frame.Width());
+    const int right = std::clamp(changed.right, left, frame.Width());
+    const int top = std::clamp(changed.top, 0, frame.Height());
+    const int bottom = std::clamp(changed.bottom, top, frame.Height());
+    if (mustShow || !texture || textureWidth != frame.Width() || textureHeight != frame.Height() ||
+        shownWidth != frame.Width() || shownHeight != frame.Height() || left == right || top == bottom) {
+        Present(frame);
+        return;
+    }
+    const SDL_Rect area{left, top, right - left, bottom - top};
+    SDL_UpdateTexture(texture, &area, frame.Row(top) + left, frame.Width() * static_cast<int>(sizeof(Colour)));
+    ShowTexture();
+    fingerprintKnown = false;
+    WaitForNextFrame();
+}
+
+void SdlDisplay::ShowTexture()
+{
     int outputWidth = 0, outputHeight = 0;
     SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
-    ScreenRect target = Letterbox(frame.Width(), frame.Height(), outputWidth, outputHeight).Target();
+    ScreenRect target = Letterbox(textureWidth, textureHeight, outputWidth, outputHeight).Target();
     SDL_Rect destination{target.x, target.y, target.width, target.height};
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, &destination);
     SDL_RenderPresent(renderer);
-    shownFingerprint = fingerprint;
-    shownWidth = frame.Width();
-    shownHeight = frame.Height();
-    mustShow = false;
-    WaitForNextFrame();
 }
 
 void SdlDisplay::PresentSame(const Surface& frame)

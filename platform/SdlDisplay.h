@@ -41,6 +41,7 @@ public:
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void PresentSame(const Surface& frame) override;
+    void PresentArea(const Surface& frame, const PixelRect& changed) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
     void ComeBack() override;
@@ -62,6 +63,8 @@ private:
     WindowExtent WindowedSizeOnScreen() const;
     void WaitForNextFrame();
     void WaitWithoutPresent();
+    // The texture, drawn to the window's letterbox.
+    void ShowTexture();
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -76,6 +79,7 @@ private:
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
     std::uint64_t shownFingerprint = 0;  // of the frame last sent to the screen
+    bool fingerprintKnown = false;       // false after a part of a frame was sent
     int shownWidth = 0;
     int shownHeight = 0;
     bool mustShow = true;  // the window needs a frame whatever it shows

@@ -26,21 +26,21 @@ constexpr long long kDashOn = 18;
 constexpr long long kDashPeriod = 24;
 
 // Clips a transfer of width x height from (srcX, srcY) in a source of
-// srcW x srcH to (x, y) in a destination of dstW x dstH. Works in 64 bits so
+// srcW x srcH to (x, y) inside the rectangle dst of a destination. Works in 64 bits so
 // that no position, however far outside, overflows. Answers false when
 // nothing is left to copy.
 struct Transfer {
     long long x, y, width, height, srcX, srcY;
 };
 
-bool ClipTransfer(Transfer& t, long long dstW, long long dstH, long long srcW, long long srcH)
+bool ClipTransfer(Transfer& t, const PixelRect& dst, long long srcW, long long srcH)
 {
-    if (t.x < 0) { t.width += t.x; t.srcX -= t.x; t.x = 0; }
-    if (t.y < 0) { t.height += t.y; t.srcY -= t.y; t.y = 0; }
+    if (t.x < dst.left) { t.width -= dst.left - t.x; t.srcX += dst.left - t.x; t.x = dst.left; }
+    if (t.y < dst.top) { t.height -= dst.top - t.y; t.srcY += dst.top - t.y; t.y = dst.top; }
     if (t.srcX < 0) { t.width += t.srcX; t.x -= t.srcX; t.srcX = 0; }
     if (t.srcY < 0) { t.height += t.srcY; t.y -= t.srcY; t.srcY = 0; }
-    t.width = std::min({t.width, dstW - t.x, srcW - t.srcX});
-    t.height = std::min({t.height, dstH - t.y, srcH - t.srcY});
+    t.width = std::min({t.width, dst.right - t.x, srcW - t.srcX});
+    t.height = std::min({t.height, dst.bottom - t.y, srcH - t.srcY});
     return t.width > 0 && t.height > 0;
 }
 
@@ -295,6 +295,7 @@ Surface::Surface(int width, int height)
     if (width > 0 && height > 0) {
         width_ = width;
         height_ = height;
+        clip_ = PixelRect{0, 0, width, height};
         pixels_.assign(static_cast<std::size_t>(width) * height, kBlack);
     }
 }
@@ -316,13 +317,17 @@ Colour Surface::GetPixel(int x, int y) const
 
 void Surface::SetPixel(int x, int y, Colour colour)
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (x < clip_.left || y < clip_.top || x >= clip_.right || y >= clip_.bottom) return;
     Changed();
     RowOf(y)[x] = colour & 0xFFFFFF;
 }
 
 void Surface::Fill(Colour colour)
 {
+    if (HasClip()) {
+        FillPixelRect(0, 0, width_, height_, colour);
+        return;
+    }
     Changed();
     FillPixels(pixels_.data(), pixels_.size(), colour & 0xFFFFFF);
 }
@@ -333,11 +338,20 @@ void Surface::FillRect(int x, int y, int width, int height, Colour colour)
     FillPixelRect(x * s, y * s, width * s, height * s, colour);
 }
 
+void Surface::SetClip(int x, int y, int width, int height)
+{
+    const long long s = scale_;
+    const long long left = std::clamp<long long>(x * s, 0, width_), top = std::clamp<long long>(y * s, 0, height_);
+    const long long right = std::clamp<long long>((static_cast<long long>(x) + std::max(width, 0)) * s, left, width_);
+    const long long bottom = std::clamp<long long>((static_cast<long long>(y) + std::max(height, 0)) * s, top, height_);
+    clip_ = PixelRect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
+}
+
 void Surface::FillPixelRect(long long x, long long y, long long width, long long height, Colour colour)
 {
-    long long x0 = std::max(0LL, x), y0 = std::max(0LL, y);
-    long long x1 = std::min(x + width, static_cast<long long>(width_));
-    long long y1 = std::min(y + height, static_cast<long long>(height_));
+    long long x0 = std::max<long long>(clip_.left, x), y0 = std::max<long long>(clip_.top, y);
+    long long x1 = std::min<long long>(x + width, clip_.right);
+    long long y1 = std::min<long long>(y + height, clip_.bottom);
     if (x0 >= x1 || y0 >= y1) return;
     Changed();
     if (x0 == 0 && x1 == width_) {  // whole rows, as a screen cleared each frame: one block
@@ -368,7 +382,7 @@ void Surface::BlitPixels(long long x, long long y, long long width, long long he
                          long long srcX, long long srcY, RasterOp op)
 {
     Transfer t{x, y, width, height, srcX, srcY};
-    if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    if (!ClipTransfer(t, clip_, src.width_, src.height_)) return;
     Changed();
     // OR with black changes nothing: only the source's runs of other pixels count.
     if (op == RasterOp::Paint) {
@@ -414,7 +428,7 @@ void Surface::BlitTransparentPixels(long long x, long long y, long long width, l
                                     long long srcX, long long srcY, Colour key)
 {
     Transfer t{x, y, width, height, srcX, srcY};
-    if (!ClipTransfer(t, width_, height_, src.width_, src.height_)) return;
+    if (!ClipTransfer(t, clip_, src.width_, src.height_)) return;
     Changed();
     if (const OpaqueRuns* runs = src.RunsFor(key)) {
         runs->CopyTo(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY);
@@ -453,10 +467,10 @@ void Surface::Resample(long long x, long long y, long long width, long long heig
         EnlargeWhole(x, y, width / srcWidth, srcWidth, srcHeight, src, srcX, srcY, combine == Combine::Keyed, key);
         return;
     }
-    const long long firstCol = std::max(0LL, -x);
-    const long long endCol = std::min(width, static_cast<long long>(width_) - x);
-    const long long firstRow = std::max(0LL, -y);
-    const long long endRow = std::min(height, static_cast<long long>(height_) - y);
+    const long long firstCol = std::max<long long>(0, clip_.left - x);
+    const long long endCol = std::min<long long>(width, clip_.right - x);
+    const long long firstRow = std::max<long long>(0, clip_.top - y);
+    const long long endRow = std::min<long long>(height, clip_.bottom - y);
     if (firstCol >= endCol || firstRow >= endRow) return;
     Changed();
 
@@ -493,28 +507,75 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
                            const Surface& src, long long srcX, long long srcY, bool keyed, Colour key)
 {
     // The source columns and rows whose squares reach this surface and lie in the source.
-    const long long firstCol = std::max({0LL, -srcX, x < 0 ? -x / k : 0LL});
-    const long long endCol = std::min({srcWidth, src.width_ - srcX, (static_cast<long long>(width_) - x + k - 1) / k});
-    const long long firstRow = std::max({0LL, -srcY, y < 0 ? -y / k : 0LL});
-    const long long endRow = std::min({srcHeight, src.height_ - srcY, (static_cast<long long>(height_) - y + k - 1) / k});
+    const PixelRect& c = clip_;
+    const long long firstCol = std::max({0LL, -srcX, x < c.left ? (c.left - x) / k : 0LL});
+    const long long endCol = std::min({srcWidth, src.width_ - srcX, (c.right - x + k - 1) / k});
+    const long long firstRow = std::max({0LL, -srcY, y < c.top ? (c.top - y) / k : 0LL});
+    const long long endRow = std::min({srcHeight, src.height_ - srcY, (c.bottom - y + k - 1) / k});
     if (firstCol >= endCol || firstRow >= endRow) return;
     Changed();
-    const long long left = std::max(0LL, x + firstCol * k), right = std::min<long long>(width_, x + endCol * k);
+    const long long left = std::max<long long>(c.left, x + firstCol * k);
+    const long long right = std::min<long long>(c.right, x + endCol * k);
+    // Each source row is enlarged once into the first of its k lines, a run
+    // of the source's pixels at a time (keyed: the runs of other pixels, as
+    // recorded once the source was copied often enough); the other lines are
+    // plain copies of what the first line got.
+    const OpaqueRuns* recorded = keyed ? src.RunsFor(key) : nullptr;
     for (long long row = firstRow; row < endRow; ++row) {
-        const Colour* from = src.Row(static_cast<int>(srcY + row));
-        const long long top = std::max(0LL, y + row * k), bottom = std::min<long long>(height_, y + (row + 1) * k);
-        for (long long line = top; line < bottom; ++line) {
-            Colour* to = RowOf(static_cast<int>(line));
-            if (!keyed && line > top) {  // a plain copy: the row above once more
-                std::copy(RowOf(static_cast<int>(top)) + left, RowOf(static_cast<int>(top)) + right, to + left);
-                continue;
+        const long long top = std::max<long long>(c.top, y + row * k);
+        const long long bottom = std::min<long long>(c.bottom, y + (row + 1) * k);
+        if (top >= bottom) continue;
+        Colour* first = RowOf(static_cast<int>(top));
+        // Source columns [runStart, runEnd) (relative to srcX), pixel sc at run[sc - runStart].
+        auto enlarge = [&](long long runStart, long long runEnd, const Colour* run) {
+            const long long begin = std::max(left, x + runStart * k), end = std::min(right, x + runEnd * k);
+            if (begin >= end) return;
+            // Whole squares inside the clip, then the clipped ends.
+            const long long innerFirst = std::max(runStart, (begin - x + k - 1) / k);
+            const long long innerEnd = std::min(runEnd, (end - x) / k);
+            for (long long i = begin; i < std::min(end, x + innerFirst * k); ++i)
+                first[i] = run[(i - x) / k - runStart];
+            Colour* to = first + x + innerFirst * k;
+            const Colour* from = run + (innerFirst - runStart);
+            const long long count = std::max(0LL, innerEnd - innerFirst);
+            if (k == 2) {
+                for (long long n = 0; n < count; ++n, to += 2) to[0] = to[1] = from[n];
+            } else if (k == 3) {
+                for (long long n = 0; n < count; ++n, to += 3) to[0] = to[1] = to[2] = from[n];
+            } else {
+                for (long long n = 0; n < count; ++n, to += k) std::fill(to, to + k, from[n]);
             }
-            for (long long col = firstCol; col < endCol; ++col) {
-                const Colour pixel = from[srcX + col];
-                if (keyed && pixel == key) continue;
-                const long long begin = std::max(left, x + col * k), end = std::min(right, x + (col + 1) * k);
-                for (long long i = begin; i < end; ++i) to[i] = pixel;
+            for (long long i = std::max(begin, x + innerEnd * k); i < end; ++i) first[i] = run[(i - x) / k - runStart];
+            for (long long line = top + 1; line < bottom; ++line)
+                std::copy(first + begin, first + end, RowOf(static_cast<int>(line)) + begin);
+        };
+        const long long sourceRow = srcY + row;
+        if (recorded) {
+            const std::size_t rowIndex = static_cast<std::size_t>(sourceRow);
+            const OpaqueRuns::Run* run = recorded->runs.data() + recorded->rowFirst[rowIndex];
+            const OpaqueRuns::Run* last = recorded->runs.data() + recorded->rowFirst[rowIndex + 1];
+            for (; run != last; ++run) {
+                const long long runStart = std::max(firstCol, run->begin - srcX);
+                const long long runEnd = std::min(endCol, run->end - srcX);
+                if (runStart < runEnd)
+                    enlarge(runStart, runEnd, recorded->pixels.data() + run->packed + (runStart + srcX - run->begin));
             }
+            continue;
+        }
+        const Colour* from = src.Row(static_cast<int>(sourceRow)) + srcX;
+        long long col = firstCol;
+        while (col < endCol) {
+            if (keyed) {
+                while (col < endCol && from[col] == key) ++col;
+                if (col == endCol) break;
+            }
+            const long long runStart = col;
+            if (keyed) {
+                while (col < endCol && from[col] != key) ++col;
+            } else {
+                col = endCol;
+            }
+            enlarge(runStart, col, from + runStart);
         }
     }
 }
@@ -553,7 +614,7 @@ void Surface::PlotPen(long long x, long long y, long long phase)
     }
     if (PenSize() <= 1) {
         bool on = pen_.style != PenStyle::Dash || phase % kDashPeriod < kDashOn;
-        if (on && x >= 0 && y >= 0 && x < width_ && y < height_) {
+        if (on && x >= clip_.left && y >= clip_.top && x < clip_.right && y < clip_.bottom) {
             Changed();
             RowOf(static_cast<int>(y))[x] = pen_.colour & 0xFFFFFF;
         }
@@ -564,9 +625,9 @@ void Surface::PlotPen(long long x, long long y, long long phase)
     if (pen_.width <= 1 && pen_.style == PenStyle::Dash && phase % (kDashPeriod * scale_) >= kDashOn * scale_) return;
     // Wide pens are solid squares centred on the path.
     const long long low = PenLow(), size = PenSize();
-    long long x0 = std::max(0LL, x + low), y0 = std::max(0LL, y + low);
-    long long x1 = std::min(static_cast<long long>(width_), x + low + size);
-    long long y1 = std::min(static_cast<long long>(height_), y + low + size);
+    long long x0 = std::max<long long>(clip_.left, x + low), y0 = std::max<long long>(clip_.top, y + low);
+    long long x1 = std::min<long long>(clip_.right, x + low + size);
+    long long y1 = std::min<long long>(clip_.bottom, y + low + size);
     if (x0 >= x1 || y0 >= y1) return;
     Changed();
     for (long long row = y0; row < y1; ++row) {
@@ -660,8 +721,8 @@ void Surface::WalkLine(long long major0, long long minor0, long long majorStep, 
         for (long long i = first; i <= last; ++i) {
             const long long major = major0 + majorStep * i, minor = minor0 + minorStep * offset;
             const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
-            if ((!dashed || (startPhase + i) % kDashPeriod < kDashOn) && x >= 0 && y >= 0 && x < width_ &&
-                y < height_)
+            if ((!dashed || (startPhase + i) % kDashPeriod < kDashOn) && x >= clip_.left && y >= clip_.top &&
+                x < clip_.right && y < clip_.bottom)
                 RowOf(static_cast<int>(y))[x] = colour;
             remainder += 2 * shorter;
             if (remainder >= twiceN) {
@@ -703,7 +764,9 @@ void Surface::PolyBezierPixels(const Point* points, int count)
     // A thin solid pen's chords of a couple of pixels between points on the
     // surface (nearly all of them) are walked right here, as DrawLine would.
     const bool thin = PenSize() <= 1 && pen_.style == PenStyle::Solid;
-    auto onSurface = [this](Point p) { return p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_; };
+    auto onSurface = [this](Point p) {
+        return p.x >= clip_.left && p.y >= clip_.top && p.x < clip_.right && p.y < clip_.bottom;
+    };
     const Colour colour = pen_.colour & 0xFFFFFF;
     if (thin) Changed();
     auto WalkThin = [&](Point from, Point to) {

@@ -106,6 +106,19 @@ public:
     void Fill(Colour colour);
     void FillRect(int x, int y, int width, int height, Colour colour);
 
+    // Drawing kept inside a rectangle of units: every drawing operation
+    // (fills, block transfers, lines, curves, SetPixel) leaves the pixels
+    // outside it as they were, and draws the pixels inside exactly as it
+    // would without it. Pixel access (Row, Pixels, GetPixel) is not limited;
+    // code that writes rows itself keeps to ClipRect. Frames that change
+    // only a part of the screen redraw that part this way.
+    void SetClip(int x, int y, int width, int height);
+    void ResetClip() { clip_ = PixelRect{0, 0, width_, height_}; }
+    bool HasClip() const { return clip_.left != 0 || clip_.top != 0 || clip_.right != width_ || clip_.bottom != height_; }
+    // In pixels: where drawing may change the surface (the whole surface
+    // without a clip; empty when the clip lies off it).
+    const PixelRect& ClipRect() const { return clip_; }
+
     // Block transfers of a width x height rectangle of src at (srcX, srcY) to
     // (x, y) here, clipped to both surfaces; all in units, each surface's own.
     // From a source of another scale each pixel takes the source pixel under
@@ -204,6 +217,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int scale_ = 1;
+    PixelRect clip_;  // in pixels, within the surface
     std::vector<Colour> pixels_;
     Pen pen_;
     Point position_;

@@ -162,6 +162,17 @@ public:
     // again: only time goes on. Answers false, having changed nothing, when
     // the clock would show the next second: that frame is a full Update.
     bool Rest(float dt);
+    // A frame of play in which nothing moves but the carried group: the part
+    // of the board, in units, that its next Update changes (the group and its
+    // shadow where the last frame drew them and where they are drawn now).
+    // Drawing that part alone over the last frame gives the whole frame, pixel
+    // for pixel. False when anything else may change (the first frame of a
+    // carry, the clock's next second, a flash, a banner, a selection, a
+    // button lit under the cursor, ...): that frame is drawn whole.
+    bool ChangedArea(float dt, PixelRect& area) const;
+    // The clock and its plate in the top bar, in units: all that a frame of
+    // a resting board changes when the clock shows the next second.
+    static constexpr PixelRect kClockArea{640, 0, 800, 34};
     // The in-game panel that Update draws over the groups each frame (the
     // screens own it; the application hands it over at start-up).
     void SetPanel(void (*drawPanel)()) { panel = drawPanel; }
@@ -254,6 +265,7 @@ private:
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
     void DrawGroups();
+    void RememberCarry(bool drewCarried);
     void DrawSavedBanner(float dt);
     // The bottom bar's count: pieces joined out of all.
     void DrawJoinedCount() const;
@@ -324,6 +336,21 @@ private:
     void (*panel)() = nullptr;
     CBoardHistory history;
     CJoinFlash joinFlash;
+    // The carried group as the last Update drew it, and what else that frame
+    // was drawn from, for ChangedArea.
+    struct CarryDrawn {
+        bool valid = false;
+        PixelRect area;  // in units, shadow included
+        int piece = -1;
+        std::uint64_t still = 0;  // StillSignature after the frame
+        Point cursor;
+    };
+    CarryDrawn carryDrawn;
+    std::uint64_t Digest(bool carriedPosition) const;
+    // All FrameSignature holds but where the carried group is.
+    std::uint64_t StillSignature() const { return Digest(false); }
+    // Where the carried group and its shadow lie now, in units, with a unit to spare.
+    PixelRect CarriedArea() const;
     BoardSnapshot actionBefore;
     bool actionPending = false;
 };

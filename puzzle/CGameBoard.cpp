@@ -28,6 +28,9 @@ constexpr int kClockMinutesWrap = 10000;
 // The saved banner: its text's place, and the plate behind it.
 constexpr int kBannerX = 350, kBannerY = 10, kBannerMargin = 8;
 constexpr Colour kBannerPlate = MakeColour(34, 30, 28);
+// The place of the count of joined pieces in the bottom bar. Its colour is
+// read from the bar just left of it.
+constexpr int kJoinedLeft = 372, kJoinedRight = 536, kJoinedTop = 563;
 // The selection rectangle's green pulses at this many degrees per second.
 constexpr float kPulseSpeed = 250.0f;
 FloatPoint ToFloat(Point p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
@@ -50,6 +53,8 @@ float StepToward(float value, float target, float step)
 void CGame::Update()
 {
     const float dt = Timer.GetDelta();
+    const bool carrying = holdingGroup;
+    carryDrawn.valid = false;
     if (completed) {
         ShowFinishedPicture(dt);
         return;
@@ -74,9 +79,72 @@ void CGame::Update()
     UpdateSelectionRectangle(dt);
     MoveSelection();
     KeepWhilePlaying();
+    RememberCarry(carrying);
 }
 
-std::uint64_t CGame::FrameSignature() const
+// A frame that drew the carried group, and still carries it: the next frame
+// may redraw only where the group moves.
+void CGame::RememberCarry(bool drewCarried)
+{
+    if (!drewCarried || !holdingGroup || groups.empty() || !IsValidPieceIndex(heldPiece)) return;
+    carryDrawn.valid = true;
+    carryDrawn.piece = heldPiece;
+    carryDrawn.still = StillSignature();
+    carryDrawn.cursor = CMgrInput::GetCursor();
+}
+
+PixelRect CGame::CarriedArea() const
+{
+    PixelRect area{0, 0, 0, 0};
+    if (groups.empty()) return area;
+    const CGroup& carried = groups.back();
+    bool any = false;
+    for (int m : carried.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        const CPiece& p = pieces[m];
+        const float x = carried.x + p.x, y = carried.y + p.y;
+        // Drawn from the truncated place, the size truncated: a unit to spare each way.
+        const int left = static_cast<int>(std::floor(x)) - 1, top = static_cast<int>(std::floor(y)) - 1;
+        const int right = static_cast<int>(std::ceil(x + p.width)) + 1 + CJoinFlash::kShadowReach;
+        const int bottom = static_cast<int>(std::ceil(y + p.height)) + 1 + CJoinFlash::kShadowReach;
+        area = any ? PixelRect{std::min(area.left, left), std::min(area.top, top), std::max(area.right, right),
+                               std::max(area.bottom, bottom)}
+                   : PixelRect{left, top, right, bottom};
+        any = true;
+    }
+    return area;
+}
+
+bool CGame::ChangedArea(float dt, PixelRect& area) const
+{
+    if (!carryDrawn.valid || !holdingGroup || completed || groups.size() < 2 || heldPiece != carryDrawn.piece)
+        return false;
+    // What changes by itself from frame to frame.
+    if (savedBanner || joinFlash.IsOn() || selecting || movingSelection || hasSelection || draggingPreview ||
+        clockFraction + dt >= kSecondsPerClockStep)
+        return false;
+    // The panel's buttons light up under the cursor: the cursor stays on the
+    // free board, then and now.
+    const Point cursor = CMgrInput::GetCursor();
+    for (Point p : {cursor, carryDrawn.cursor})
+        if (p.y < kTopBarsBottom || p.y >= kBoardBottom || p.x < 0 || p.x >= kClientWidth) return false;
+    if (StillSignature() != carryDrawn.still) return false;
+    const PixelRect now = CarriedArea();
+    const PixelRect& then = carryDrawn.area;
+    area = {std::min(now.left, then.left), std::min(now.top, then.top), std::max(now.right, then.right),
+            std::max(now.bottom, then.bottom)};
+    // The count of joined pieces takes its colour from what lies just left
+    // of it, where the group may show: it is drawn again whole.
+    if (area.bottom > kJoinedTop && area.right > kJoinedLeft - 4)
+        area = {std::min(area.left, kJoinedLeft - 4), area.top, std::max(area.right, kJoinedRight), kClientHeight};
+    area = {std::max(0, area.left), std::max(0, area.top), std::min(kClientWidth, area.right),
+            std::min(kClientHeight, area.bottom)};
+    return area.left < area.right && area.top < area.bottom;
+}
+
+std::uint64_t CGame::FrameSignature() const { return Digest(true); }
+
+std::uint64_t CGame::Digest(bool carriedPosition) const
 {
     Signature s;
     for (bool flag : {completed, holdingGroup, draggingPreview, selecting, movingSelection, hasSelection, savedBanner,
@@ -97,7 +165,11 @@ std::uint64_t CGame::FrameSignature() const
     for (int g : drawOrder) s.Add(g);
     s.Add(static_cast<std::uint64_t>(groups.size()));
     for (const CGroup& group : groups) {
-        for (float v : {group.x, group.y, group.grabX, group.grabY}) s.Add(v);
+        if (carriedPosition || !holdingGroup || &group != &groups.back()) {
+            s.Add(group.x);
+            s.Add(group.y);
+        }
+        for (float v : {group.grabX, group.grabY}) s.Add(v);
         s.Add(group.hidden);
         s.Add(group.selected);
         s.Add(static_cast<std::uint64_t>(group.members.size()));
@@ -201,8 +273,9 @@ void CGame::DrawGroups()
         if (keepOnBoard) KeepOnBoard(group);
         if (group.hidden) continue;
         // A lifted group casts a soft shadow on what lies under it.
-        const bool lifted = (holdingGroup && g == static_cast<int>(groups.size()) - 1) ||
-                            (movingSelection && group.selected);
+        const bool carried = holdingGroup && g == static_cast<int>(groups.size()) - 1;
+        const bool lifted = carried || (movingSelection && group.selected);
+        if (carried) carryDrawn.area = CarriedArea();
         if (lifted) {
             for (int m : group.members)
                 if (IsValidPieceIndex(m)) CJoinFlash::DrawShadow(back, pieces[m], group.x + pieces[m].x, group.y + pieces[m].y);
@@ -249,10 +322,10 @@ int CGame::JoinedPieces() const
 // the place), so the bar's lettering there does not show through.
 void CGame::DrawJoinedCount() const
 {
-    constexpr int kLeft = 372, kRight = 536, kBarTop = 563, kBarHeight = 37, kRim = 3;
+    constexpr int kLeft = kJoinedLeft, kRight = kJoinedRight, kBarTop = kJoinedTop, kBarHeight = 37, kRim = 3;
     Surface& back = BackBuffer();
     for (int y = kBarTop + kRim; y < kBarTop + kBarHeight - kRim; ++y)
-        back.FillRect(kLeft, y, kRight - kLeft, 1, back.GetPixel(kLeft - 4, y));
+        back.FillRect(kLeft, y, kRight - kLeft, 1, back.GetPixel((kLeft - 4) * back.Scale(), y * back.Scale()));
     char text[64];
     std::snprintf(text, sizeof text, "JOINED %i / %i", JoinedPieces(), GetPieceCount());
     if (SmallFont.TextWidth(text) > kRight - kLeft)

@@ -7,7 +7,7 @@ namespace {
 
 // The shadow falls down and to the right of a lifted piece; each of its two
 // layers keeps this share of what lies under it.
-constexpr int kNearOffset = 4, kFarOffset = 8;
+constexpr int kNearOffset = 4, kFarOffset = CJoinFlash::kShadowReach;
 constexpr int kKeepPerLayer = 200;  // of 256
 
 Colour Darker(Colour c)
@@ -16,19 +16,21 @@ Colour Darker(Colour c)
 }
 
 // The mask's pixels land on the destination's: (left, top) is in units, and
-// a mask of another scale than the destination's is stretched to it.
+// a mask of another scale than the destination's is stretched to it. Only the
+// destination's clip is darkened.
 void DarkenOutline(Surface& dest, const PieceMask& mask, int left, int top)
 {
+    const PixelRect& clip = dest.ClipRect();
     const long long destScale = dest.Scale(), maskScale = mask.Scale();
     const long long leftPixel = left * destScale, topPixel = top * destScale;
     const long long height = mask.Height() * destScale / maskScale;
     for (long long y = 0; y < height; ++y) {
         const long long row = topPixel + y;
-        if (row < 0 || row >= dest.Height()) continue;
+        if (row < clip.top || row >= clip.bottom) continue;
         Colour* pixels = nullptr;
         mask.ForEachRun(static_cast<int>(y * maskScale / destScale), [&](int begin, int end) {
-            const long long from = std::max(0LL, leftPixel + begin * destScale / maskScale);
-            const long long to = std::min<long long>(dest.Width(), leftPixel + end * destScale / maskScale);
+            const long long from = std::max<long long>(clip.left, leftPixel + begin * destScale / maskScale);
+            const long long to = std::min<long long>(clip.right, leftPixel + end * destScale / maskScale);
             if (from >= to) return;
             if (!pixels) pixels = dest.Row(static_cast<int>(row));
             for (long long x = from; x < to; ++x) pixels[x] = Darker(pixels[x]);

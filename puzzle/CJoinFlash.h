@@ -28,6 +28,8 @@ public:
     // The piece's shadow on the surface: its outline, darkened twice at two
     // offsets so that the middle is darker than the rim.
     static void DrawShadow(Surface& dest, const CPiece& piece, float x, float y);
+    // How far the shadow reaches past the piece, right and down, in units.
+    static constexpr int kShadowReach = 8;
 
 private:
     int anchor = -1;

@@ -120,7 +120,7 @@ TEST(AppFrameTest, AStillMenuPageIsNotDrawnAgain)
     game.Start();
     game.TapKey('A');
     ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_MENU; }, 600));
-    for (int scale : {1, 2}) {
+    for (int scale : {1, 2, 3}) {
         SCOPED_TRACE(scale);
         game.Display().SetDrawingScale(scale);
         game.MoveMouse(20, 300);

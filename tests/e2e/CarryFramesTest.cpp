@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A piece carried across the board full screen at 1920 x 1080 (drawing
+// scale 2), where the frames of the carry reach the window only as the part
+// where the piece moved: what the window shows once the piece rests in the
+// hand is what the next whole frame (the clock's next second) shows, bar
+// the clock. A part left out would show as a trail of the piece.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "FullScreenGameTest.h"
+#include "GameSession.h"
+#include "puzzle/CGame.h"
+
+namespace {
+
+constexpr int kWideWidth = 1920, kWideHeight = 1080;
+// A spot of the picture page clear of every widget, left of the thumbnails.
+constexpr int kBackgroundX = 20, kBackgroundY = 300;
+// The clock and its plate at the top right, in frame units.
+constexpr int kClockLeft = 660, kClockBottom = 34;
+
+class CarryFramesTest : public FullScreenGameTest {
+protected:
+    CarryFramesTest() : FullScreenGameTest(kWideWidth, kWideHeight) {}
+
+    // Screen pixels of the frame that differ between two shots, away from the clock.
+    int DifferingAwayFromTheClock(const Screenshot& a, const Screenshot& b) const
+    {
+        const Point topLeft = OnScreen(0, 0), bottomRight = OnScreen(kClientWidth, kClientHeight);
+        const Point clockLeft = OnScreen(kClockLeft, kClockBottom);
+        int differing = 0;
+        for (int y = topLeft.y; y < bottomRight.y; ++y)
+            for (int x = topLeft.x; x < bottomRight.x; ++x)
+                if (!(x >= clockLeft.x && y < clockLeft.y)) differing += a.At(x, y) != b.At(x, y);
+        return differing;
+    }
+    bool SameClock(const Screenshot& a, const Screenshot& b) const
+    {
+        const Point clockLeft = OnScreen(kClockLeft, 0), clockRight = OnScreen(kClientWidth, kClockBottom);
+        for (int y = clockLeft.y; y < clockRight.y; ++y)
+            for (int x = clockLeft.x; x < clockRight.x; ++x)
+                if (a.At(x, y) != b.At(x, y)) return false;
+        return true;
+    }
+    // Shots until two in a row are the same: the game has drawn what it was given.
+    std::optional<Screenshot> Settled()
+    {
+        std::optional<Screenshot> last;
+        std::optional<Screenshot> settled;
+        session.WaitForScreen([&](const Screenshot& shot) {
+            const bool same = last && DifferingAwayFromTheClock(*last, shot) == 0 && SameClock(*last, shot);
+            last = shot;
+            if (same) settled = shot;
+            return same;
+        });
+        return settled;
+    }
+};
+
+TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
+{
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
+
+    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
+    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
+    ASSERT_TRUE(Xdotool({"keydown", "a"}));
+    const bool menuShown = session.WaitForScreen(
+        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
+    ASSERT_TRUE(Xdotool({"keyup", "a"}));
+    ASSERT_TRUE(menuShown) << session.ErrorOutput();
+    std::optional<Screenshot> menu = session.TakeScreenshot();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
+        return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
+    })) << "no cut page";
+    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
+    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, [&](const Screenshot& shot) {
+        for (Point spot : {Point{400, 300}, Point{30, 300}, Point{770, 300}, Point{400, 100}, Point{400, 500}})
+            if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
+        return false;
+    })) << "no board";
+
+    std::optional<Screenshot> shot = Settled();
+    ASSERT_TRUE(shot);
+    auto insidePiece = [&](int x, int y) {
+        for (int dy = -6; dy <= 6; dy += 3)
+            for (int dx = -6; dx <= 6; dx += 3)
+                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
+        return true;
+    };
+    Point piece{-1, -1};
+    for (int y = 150; y < 300 && piece.x < 0; y += 4)
+        for (int x = 60; x < 400 && piece.x < 0; x += 4)
+            if (insidePiece(x, y)) piece = {x, y};
+    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+
+    Point from = OnScreen(piece.x, piece.y);
+    ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+    ASSERT_TRUE(Xdotool({"mousedown", "1"}));
+    // The carry is compared with a whole frame only when no whole frame (the
+    // clock's second) came between its last moves and the settled window.
+    bool compared = false;
+    for (int attempt = 0; attempt < 6 && !compared; ++attempt) {
+        const int direction = attempt % 2 == 0 ? 1 : -1;
+        for (int step = 1; step <= 24; ++step)
+            ASSERT_TRUE(session.MoveMouse(from.x + direction * step * 12, from.y + step * (step % 3) * 2 / 3));
+        from = {from.x + direction * 24 * 12, from.y};
+        ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+        std::optional<Screenshot> moved = session.TakeScreenshot();
+        std::optional<Screenshot> carried = Settled();
+        ASSERT_TRUE(moved && carried);
+        if (!SameClock(*moved, *carried)) continue;
+        std::optional<Screenshot> whole;
+        ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& next) {
+            if (SameClock(next, *carried)) return false;
+            whole = next;
+            return true;
+        })) << "the clock stood still";
+        EXPECT_EQ(DifferingAwayFromTheClock(*carried, *whole), 0) << "the carry left the window unlike a whole frame";
+        compared = true;
+    }
+    EXPECT_TRUE(compared) << "every attempt met the clock's second";
+    ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+}  // namespace
