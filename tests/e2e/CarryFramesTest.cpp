@@ -11,7 +11,6 @@
 
 #include "FullScreenGameTest.h"
 #include "GameSession.h"
-#include "puzzle/CGame.h"
 
 namespace {
 
@@ -66,38 +65,17 @@ TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
     ASSERT_TRUE(window) << session.ErrorOutput();
     ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
 
-    const Colour menuColour = MenuBackgroundAt(kBackgroundX, kBackgroundY);
-    ASSERT_TRUE(Xdotool({"windowfocus", *window}));
-    ASSERT_TRUE(Xdotool({"keydown", "a"}));
-    const bool menuShown = session.WaitForScreen(
-        [&](const Screenshot& shot) { return Near(FrameAt(shot, kBackgroundX, kBackgroundY), menuColour); });
-    ASSERT_TRUE(Xdotool({"keyup", "a"}));
-    ASSERT_TRUE(menuShown) << session.ErrorOutput();
-    std::optional<Screenshot> menu = session.TakeScreenshot();
-    ASSERT_TRUE(menu);
+    PassTheLogo(*window);
     ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
         return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
     })) << "no cut page";
-    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, [&](const Screenshot& shot) {
-        for (Point spot : {Point{400, 300}, Point{30, 300}, Point{770, 300}, Point{400, 100}, Point{400, 500}})
-            if (Near(FrameAt(shot, spot.x, spot.y), board, 4)) return true;
-        return false;
-    })) << "no board";
+    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
 
     std::optional<Screenshot> shot = Settled();
     ASSERT_TRUE(shot);
-    auto insidePiece = [&](int x, int y) {
-        for (int dy = -6; dy <= 6; dy += 3)
-            for (int dx = -6; dx <= 6; dx += 3)
-                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
-        return true;
-    };
-    Point piece{-1, -1};
-    for (int y = 150; y < 300 && piece.x < 0; y += 4)
-        for (int x = 60; x < 400 && piece.x < 0; x += 4)
-            if (insidePiece(x, y)) piece = {x, y};
-    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+    const std::optional<Point> spot = PieceSpot(*shot, 60, 150, 400, 300);
+    ASSERT_TRUE(spot) << "no piece found on the board";
+    const Point piece = *spot;
 
     Point from = OnScreen(piece.x, piece.y);
     ASSERT_TRUE(session.MoveMouse(from.x, from.y));

@@ -125,6 +125,21 @@ protected:
             return false;
         };
     }
+    // The first spot, row by row in the frame's rectangle, well inside a
+    // piece: nothing of the board's colour within 6 units around it.
+    std::optional<Point> PieceSpot(const Screenshot& shot, int left, int top, int right, int bottom) const
+    {
+        auto insidePiece = [&](int x, int y) {
+            for (int dy = -6; dy <= 6; dy += 3)
+                for (int dx = -6; dx <= 6; dx += 3)
+                    if (Near(FrameAt(shot, x + dx, y + dy), BoardColour(), 8)) return false;
+            return true;
+        };
+        for (int y = top; y < bottom; y += 4)
+            for (int x = left; x < right; x += 4)
+                if (insidePiece(x, y)) return Point{x, y};
+        return std::nullopt;
+    }
     static Colour BoardColour()
     {
         return MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);

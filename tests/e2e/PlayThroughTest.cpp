@@ -177,18 +177,9 @@ TEST_F(PlayThroughTest, APieceLetGoOverLoadIsOnlyDropped)
     // A spot well inside a piece: nothing of the board's colour around it.
     std::optional<Screenshot> shot = session.TakeScreenshot();
     ASSERT_TRUE(shot);
-    const Colour board = MakeColour(CGame::kBoardColours[0][0], CGame::kBoardColours[0][1], CGame::kBoardColours[0][2]);
-    auto insidePiece = [&](int x, int y) {
-        for (int dy = -6; dy <= 6; dy += 3)
-            for (int dx = -6; dx <= 6; dx += 3)
-                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
-        return true;
-    };
-    Point piece{-1, -1};
-    for (int y = 120; y < 520 && piece.x < 0; y += 4)
-        for (int x = 40; x < 640 && piece.x < 0; x += 4)
-            if (insidePiece(x, y)) piece = {x, y};
-    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+    const std::optional<Point> spot = PieceSpot(*shot, 40, 120, 640, 520);
+    ASSERT_TRUE(spot) << "no piece found on the board";
+    const Point piece = *spot;
 
     const Point from = OnScreen(piece.x, piece.y), load = OnScreen(112 + 20, 0 + 12);
     ASSERT_TRUE(session.MoveMouse(from.x, from.y));

@@ -88,18 +88,9 @@ TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAP
     // A spot well inside a piece, carried to the middle of the board.
     std::optional<Screenshot> shot = session.TakeScreenshot();
     ASSERT_TRUE(shot);
-    const Colour board = BoardColour();
-    auto insidePiece = [&](int x, int y) {
-        for (int dy = -6; dy <= 6; dy += 3)
-            for (int dx = -6; dx <= 6; dx += 3)
-                if (Near(FrameAt(*shot, x + dx, y + dy), board, 8)) return false;
-        return true;
-    };
-    Point piece{-1, -1};
-    for (int y = 120; y < 500 && piece.x < 0; y += 4)
-        for (int x = 40; x < 700 && piece.x < 0; x += 4)
-            if (insidePiece(x, y)) piece = {x, y};
-    ASSERT_GE(piece.x, 0) << "no piece found on the board";
+    const std::optional<Point> spot = PieceSpot(*shot, 40, 120, 700, 500);
+    ASSERT_TRUE(spot) << "no piece found on the board";
+    const Point piece = *spot;
     const Point from = OnScreen(piece.x, piece.y), to = OnScreen(400, 330);
     ASSERT_TRUE(session.MoveMouse(from.x, from.y));
     ASSERT_TRUE(Xdotool({"mousedown", "1"}));
