@@ -130,13 +130,7 @@ std::optional<std::string> GameSession::FindInWindowTree(const std::string& titl
     return std::nullopt;
 }
 
-std::optional<Screenshot> GameSession::TakeScreenshot()
-{
-    std::string file = folder / "screen.ppm";
-    Subprocess::Result shot = RunOnScreen({"import", "-window", "root", "-depth", "8", "ppm:" + file});
-    if (shot.exitCode != 0) return std::nullopt;
-    return Screenshot::FromPpm(folder.Read("screen.ppm"));
-}
+std::optional<Screenshot> GameSession::TakeScreenshot() { return Screenshot::FromDisplay(screen.Name()); }
 
 bool GameSession::WaitForScreen(const std::function<bool(const Screenshot&)>& test, double seconds)
 {

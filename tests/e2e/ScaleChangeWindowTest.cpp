@@ -75,14 +75,17 @@ TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAP
     EXPECT_EQ(Count(session.Log(), "Drawing at 1600 x 1200"), 2) << "the scale did not go down and up";
     at = session.WindowGeometry(*window);
     ASSERT_TRUE(at);
-    std::optional<Screenshot> after = session.TakeScreenshot();
-    ASSERT_TRUE(after);
-    int differing = 0;
-    for (int y = 0; y < 810; ++y)
-        for (int x = 0; x < 1080; ++x) {
-            if (x >= 1080 * 700 / 800 && y < 810 * 40 / 600) continue;  // the clock
-            differing += before->At(first.x + x, first.y + y) != after->At(at->x + x, at->y + y);
-        }
+    // The window shows the board again once the game has drawn at the new size.
+    int differing = -1;
+    session.WaitForScreen([&](const Screenshot& after) {
+        differing = 0;
+        for (int y = 0; y < 810; ++y)
+            for (int x = 0; x < 1080; ++x) {
+                if (x >= 1080 * 700 / 800 && y < 810 * 40 / 600) continue;  // the clock
+                differing += before->At(first.x + x, first.y + y) != after.At(at->x + x, at->y + y);
+            }
+        return differing == 0;
+    });
     EXPECT_EQ(differing, 0) << "the board changed with the scale";
 
     // A spot well inside a piece, carried to the middle of the board.

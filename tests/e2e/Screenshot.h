@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A screenshot of the whole virtual screen, read from a binary PPM file.
+// A screenshot of the whole virtual screen, read from a binary PPM file or
+// straight from the X server.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,8 @@ class Screenshot {
 public:
     // A P6 file with 8-bit channels.
     static std::optional<Screenshot> FromPpm(const std::string& bytes);
+    // The root window of the X display named (":99").
+    static std::optional<Screenshot> FromDisplay(const std::string& displayName);
 
     int Width() const { return pixels.Width(); }
     int Height() const { return pixels.Height(); }
