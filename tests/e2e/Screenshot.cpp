@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -51,6 +52,15 @@ std::optional<Screenshot> Screenshot::FromPpm(const std::string& bytes)
         }
     }
     return shot;
+}
+
+bool Screenshot::SameRun(const Screenshot& other, int x, int y, int count) const
+{
+    if (x < 0 || y < 0 || count < 0 || x + count > Width() || x + count > other.Width() || y >= Height() ||
+        y >= other.Height())
+        return false;
+    return std::memcmp(pixels.Row(y) + x, other.pixels.Row(y) + x, static_cast<std::size_t>(count) * sizeof(Colour)) ==
+           0;
 }
 
 bool Screenshot::IsAll(int x, int y, int width, int height, Colour colour) const

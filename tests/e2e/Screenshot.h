@@ -19,6 +19,9 @@ public:
     int Height() const { return pixels.Height(); }
     // A game colour (red in the low byte); kInvalidColour outside.
     Colour At(int x, int y) const { return pixels.GetPixel(x, y); }
+    // Whether the run of `count` pixels from (x, y) on one row is the same in
+    // both shots: quick enough for a whole screen in a debug build.
+    bool SameRun(const Screenshot& other, int x, int y, int count) const;
     // Every pixel of the rectangle has the colour.
     bool IsAll(int x, int y, int width, int height, Colour colour) const;
 

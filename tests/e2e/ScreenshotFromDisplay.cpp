@@ -5,6 +5,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "Screenshot.h"
@@ -41,12 +45,23 @@ std::optional<Screenshot> Screenshot::FromDisplay(const std::string& displayName
               blueShift = ChannelShift(image->blue_mask);
     Screenshot shot;
     shot.pixels = Surface(image->width, image->height);
+    auto colourOf = [&](unsigned long pixel) {
+        return MakeColour(static_cast<int>((pixel & image->red_mask) >> redShift),
+                          static_cast<int>((pixel & image->green_mask) >> greenShift),
+                          static_cast<int>((pixel & image->blue_mask) >> blueShift));
+    };
+    // The usual 32-bit pixels in this machine's byte order are read row by
+    // row: a shot stays quick in a debug build too.
+    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+                        std::endian::native == std::endian::little;
     for (int y = 0; y < image->height; ++y) {
+        Colour* row = shot.pixels.Row(y);
+        const char* data = image->data + static_cast<std::ptrdiff_t>(y) * image->bytes_per_line;
         for (int x = 0; x < image->width; ++x) {
-            const unsigned long pixel = XGetPixel(image.get(), x, y);
-            shot.pixels.SetPixel(x, y, MakeColour(static_cast<int>((pixel & image->red_mask) >> redShift),
-                                                  static_cast<int>((pixel & image->green_mask) >> greenShift),
-                                                  static_cast<int>((pixel & image->blue_mask) >> blueShift)));
+            std::uint32_t pixel = 0;
+            if (direct)
+                std::memcpy(&pixel, data + static_cast<std::ptrdiff_t>(x) * 4, sizeof pixel);
+            row[x] = colourOf(direct ? pixel : XGetPixel(image.get(), x, y));
         }
     }
     return shot;
