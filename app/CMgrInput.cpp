@@ -87,7 +87,10 @@ void CMgrInput::OnLeftButton(bool down)
     if (DeferLeftPress(down)) return;
     HoldCursorAtButton(down);
     if (down) CountLeftPress(InputHub::Cursor());
-    if (HoldBackRelease(kLeftSlot, down)) return;
+    if (HoldBackRelease(kLeftSlot, down)) {
+        heldBackReleasePoint = InputHub::Cursor();
+        return;
+    }
     if (!down && leftHeld) {
         leftReleaseFrame = frames;
         leftReleasedNow = true;
@@ -108,6 +111,7 @@ bool CMgrInput::DeferLeftPress(bool down)
         // Let go or pressed again before even the release had its frame: the
         // deferred press is then a tap, or a press again.
         tapDeferred = !down;
+        if (!down) heldBackReleasePoint = InputHub::Cursor();
         return true;
     }
     return false;
@@ -142,7 +146,10 @@ void CMgrInput::EndFrame()
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot) {
                 leftButton = leftHeld = false;
-                leftReleaseFrame = frames;  // the next frame sees it
+                leftReleaseFrame = frames;  // the next frame sees it, where it happened
+                cursorHeld = true;
+                heldAtPress = false;
+                heldCursor = heldBackReleasePoint;
             } else if (slot == kRightSlot) {
                 rightButton = false;
             } else {

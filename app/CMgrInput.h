@@ -25,7 +25,8 @@ public:
     // at once. A release clears it at once too, unless no frame has seen the
     // press yet: a tap (a touchpad's, a remote desktop's, a quick click) comes
     // as press and release together, and is then down for one whole frame and
-    // released when that frame ends. A left press right after the release of a
+    // released when that frame ends; the frame after sees the left button's
+    // release where it happened. A left press right after the release of a
     // held button, before a frame saw the release, waits for the next frame:
     // the frame between sees the button up where it was let go, so a carried
     // piece is put down there before the next press takes anything.
@@ -59,7 +60,8 @@ public:
     // The cursor in back-buffer pixels, (0, 0) at the top-left of the frame;
     // not clipped to the frame. Until the end of the frame that first sees a
     // press or a release of either button, it is where that happened (the
-    // first press, else the first release): the moves that came after it before the frame are seen by the
+    // first press, else the first release; a tap's left release is seen the
+    // frame after its press): the moves that came after it before the frame are seen by the
     // next one, so a quick press-and-drag takes what was under the press, and
     // a release followed at once by a move (a pointer let go on the move, a
     // driven pointer) still ends on what was under the release.
@@ -94,6 +96,8 @@ private:
     bool unseen[kSlotCount] = {};
     // Released before any frame saw the press: cleared at the end of the frame.
     bool releaseAtFrameEnd[kSlotCount] = {};
+    // Where the left button was let go when that release waits for the frame's end.
+    Point heldBackReleasePoint{};
     // The held left button was let go since the last frame ended.
     bool leftReleasedNow = false;
     // A left press that came after that release, kept for the next frame, and

@@ -97,19 +97,22 @@ TEST_F(WindowProcedureTest, KeysAndButtonsSetAndClearTheirFlagsOnceAFrameSawThem
 // press happened, else where the first release happened, else the last move.
 // So a press held over a button and let go with a move right after it (both
 // before one frame) still ends on the button, and a tap takes what was under
-// its press. The next frame sees where the pointer went, unless a left press
-// came right after the held left button was let go: that press waits for the
-// next frame, which sees it where it happened.
+// its press. The next frame sees where the pointer went, with two
+// exceptions that each happen in the next frame instead: the left release of
+// a tap, and a left press that came right after the held left button was let
+// go. A press in that frame outweighs the tap's release.
 TEST_F(WindowProcedureTest, AFrameSeesTheCursorWhereItsFirstPressElseItsFirstReleaseHappened)
 {
     std::mt19937 random(20);
     bool down[2] = {false, false};
-    std::optional<Point> deferredPress;  // taken by the frame to come
-    for (int batch = 0; batch < 400; ++batch) {
-        std::optional<Point> press, release, deferring;
-        const std::optional<Point> heldPress = deferredPress;
-        // Down, and seen by a frame: a deferred press is unseen until its frame ends.
-        const bool leftSeenDown = down[0] && !deferredPress;
+    // The left button as the frames know it: pressed but not seen by a frame
+    // yet, and a release waiting for the end of the frame.
+    bool leftUnseen = false;
+    std::optional<Point> heldBack;
+    // What the frame to come sees first: a deferred press, or a tap's release.
+    std::optional<Point> deferredPress, tapRelease;
+    for (int batch = 0; batch < 2000; ++batch) {
+        std::optional<Point> press, release, deferring, deferredTap;
         bool leftLetGo = false;
         Point last = CMgrInput::GetCursor();
         const int events = 1 + static_cast<int>(random() % 5);
@@ -126,21 +129,37 @@ TEST_F(WindowProcedureTest, AFrameSeesTheCursorWhereItsFirstPressElseItsFirstRel
             down[which] = !down[which];
             InputHub::Deliver(down[which] ? InputEvent::ButtonDown(button, at.x, at.y)
                                           : InputEvent::ButtonUp(button, at.x, at.y));
-            if (which == 0 && deferring) continue;  // the deferred press let go or pressed again
+            if (which == 0 && deferring) {  // the deferred press let go (a tap) or pressed again
+                deferredTap = down[0] ? std::nullopt : std::optional<Point>(at);
+                continue;
+            }
             if (which == 0 && down[0] && leftLetGo) {
                 deferring = at;
                 continue;
             }
-            if (which == 0 && !down[0] && leftSeenDown) leftLetGo = true;
+            if (which == 0 && down[0]) {
+                leftUnseen = true;
+                heldBack.reset();
+            } else if (which == 0) {
+                if (leftUnseen) heldBack = at;
+                leftLetGo = !leftUnseen;
+            }
             if (down[which] && !press) press = at;
             if (!down[which] && !release) release = at;
         }
-        const Point seen = heldPress ? *heldPress : press ? *press : release ? *release : last;
+        const Point seen = deferredPress ? *deferredPress
+                           : press       ? *press
+                           : tapRelease  ? *tapRelease
+                           : release     ? *release
+                                         : last;
         EXPECT_EQ(CMgrInput::GetCursor().x, seen.x) << "batch " << batch;
         EXPECT_EQ(CMgrInput::GetCursor().y, seen.y) << "batch " << batch;
         InputMgr.EndFrame();
+        const Point next = deferring ? *deferring : heldBack ? *heldBack : last;
+        tapRelease = deferring ? std::nullopt : heldBack;
         deferredPress = deferring;
-        const Point next = deferring ? *deferring : last;
+        leftUnseen = deferring.has_value();
+        heldBack = deferring ? deferredTap : std::nullopt;
         EXPECT_EQ(CMgrInput::GetCursor().x, next.x) << "after batch " << batch;
         EXPECT_EQ(CMgrInput::GetCursor().y, next.y) << "after batch " << batch;
     }
