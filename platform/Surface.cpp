@@ -309,6 +309,15 @@ Surface Surface::Scaled(int width, int height, int scale)
     return surface;
 }
 
+bool Surface::TakeScale(int scale)
+{
+    if (scale < 1 || scale > kMaxScale || width_ % scale != 0 || height_ % scale != 0) return false;
+    scale_ = IsEmpty() ? 1 : scale;
+    ResetClip();
+    Changed();
+    return true;
+}
+
 Colour Surface::GetPixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return kInvalidColour;
