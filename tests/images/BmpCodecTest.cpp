@@ -344,7 +344,8 @@ TEST(BmpCodec, StreamDecodesEveryFileAsDecodeDoes)
             ExpectStreamDecodesAsWhole(file, "whole");
             for (std::size_t size = 0; size < file.size(); ++size) {
                 const std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<long>(size));
-                ExpectStreamDecodesAsWhole(cut, ("cut short at " + std::to_string(size) + " of " + std::to_string(file.size()) + " width " + std::to_string(width)).c_str());
+                const std::string what = "cut short at " + std::to_string(size) + " of " + std::to_string(file.size());
+                ExpectStreamDecodesAsWhole(cut, what.c_str());
             }
             for (int round = 0; round < 40; ++round) {
                 std::vector<std::uint8_t> damaged = file;
