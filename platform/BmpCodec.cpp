@@ -184,7 +184,85 @@ bool DecodeRle(const unsigned char* bytes, std::size_t size, const BmpHeader& he
     return true;
 }
 
+// Enough of a file for its headers as plain 24-bit pictures have them.
+constexpr std::size_t kStreamHeaderBytes = 256;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+bool IsPlain24Bit(const BmpHeader& header, std::size_t headerBytes)
+{
+    return header.compression == kCompressionRgb && header.bitCount == 24 && header.infoSize >= kInfoHeaderSize &&
+           header.pixelOffset >= kFileHeaderSize + header.infoSize && header.pixelOffset <= headerBytes;
+}
+
+// Reads exactly `count` bytes: first those already read ahead (`ahead` from
+// `at`), then from the file.
+class StreamCursor {
+public:
+    StreamCursor(const BmpCodec::ByteReader& read, const std::vector<unsigned char>& ahead, std::size_t at)
+        : read_(read), ahead_(ahead), at_(at)
+    {
+    }
+    bool Take(unsigned char* buffer, std::size_t count)
+    {
+        const std::size_t fromAhead = std::min(count, ahead_.size() - std::min(at_, ahead_.size()));
+        if (fromAhead > 0) std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(at_), fromAhead, buffer);
+        at_ += fromAhead;
+        return fromAhead == count || read_(buffer + fromAhead, count - fromAhead) == count - fromAhead;
+    }
+
+private:
+    const BmpCodec::ByteReader& read_;
+    const std::vector<unsigned char>& ahead_;
+    std::size_t at_;
+};
+
+// The pixels of a plain 24-bit picture, row by row as they are stored, then
+// whatever follows them in the file.
+bool DecodeRows(StreamCursor& cursor, std::size_t size, const BmpHeader& header, Surface& out, std::string* reason)
+{
+    const long long width = header.width, rows = header.height < 0 ? -header.height : header.height;
+    const std::size_t rowBytes = static_cast<std::size_t>((width * 24 + 31) / 32 * 4);
+    Surface picture(static_cast<int>(width), static_cast<int>(rows));
+    std::vector<unsigned char> row(rowBytes);
+    std::size_t consumed = header.pixelOffset;
+    for (long long i = 0; i < rows; ++i) {
+        // Every row whole, the last one's padding too, as Decode's reader wants it.
+        if (size - consumed < rowBytes || !cursor.Take(row.data(), rowBytes))
+            return Fail(reason, "truncated pixel data");
+        consumed += rowBytes;
+        Colour* to = picture.Row(static_cast<int>(header.height < 0 ? i : rows - 1 - i));
+        for (long long x = 0; x < width; ++x) {
+            const unsigned char* bgr = row.data() + 3 * x;
+            to[x] = MakeColour(bgr[2], bgr[1], bgr[0]);
+        }
+    }
+    for (std::size_t left = size - consumed; left > 0;) {
+        const std::size_t count = std::min(left, row.size());
+        if (!cursor.Take(row.data(), count)) return Fail(reason, "truncated file");
+        left -= count;
+    }
+    out = std::move(picture);
+    return true;
+}
+
 }  // namespace
+
+bool BmpCodec::DecodeStream(const ByteReader& read, std::size_t size, Surface& out, std::string* reason,
+                            long long maxPixels)
+{
+    std::vector<unsigned char> bytes(std::min(size, kStreamHeaderBytes));
+    if (read(bytes.data(), bytes.size()) != bytes.size()) return Fail(reason, "truncated file");
+    BmpHeader header;
+    if (ReadHeader(bytes.data(), bytes.size(), header, nullptr) && IsPlain24Bit(header, bytes.size())) {
+        if (!CheckSizes(header, size, maxPixels, reason)) return false;
+        StreamCursor cursor(read, bytes, header.pixelOffset);
+        return DecodeRows(cursor, size, header, out, reason);
+    }
+    const std::size_t ahead = bytes.size();
+    bytes.resize(size);
+    if (read(bytes.data() + ahead, size - ahead) != size - ahead) return Fail(reason, "truncated file");
+    return Decode(bytes.data(), bytes.size(), out, reason, maxPixels);
+}
 
 bool BmpCodec::Decode(const void* data, std::size_t size, Surface& out, std::string* reason, long long maxPixels)
 {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/Surface.h"
@@ -22,4 +23,15 @@ public:
     // is wrong with the file.
     static bool Decode(const void* data, std::size_t size, Surface& out, std::string* reason = nullptr,
                        long long maxPixels = kMaxPixels);
+
+    // The file's next `count` bytes into `buffer`; answers how many came
+    // (fewer only at its end, or when it cannot be read).
+    using ByteReader = std::function<std::size_t(unsigned char* buffer, std::size_t count)>;
+    // Decodes a BMP file of `size` bytes read through `read`, as Decode does.
+    // Plain 24-bit pictures (the game's own art) go straight into `out` a row
+    // at a time, so a frame-sized picture never has the file and a second
+    // copy of its pixels beside it; any other kind is read whole for Decode.
+    // The whole file is read either way (an archive checks its entry at the end).
+    static bool DecodeStream(const ByteReader& read, std::size_t size, Surface& out, std::string* reason = nullptr,
+                             long long maxPixels = kMaxPixels);
 };

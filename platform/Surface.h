@@ -70,6 +70,9 @@ public:
     // A black surface of width x height units at the scale (held to
     // 1..kMaxScale): scale times as many pixels across and down.
     static Surface Scaled(int width, int height, int scale);
+    // The same pixels read as `scale` pixels a unit, with no copy of them;
+    // false, and nothing changed, when the size is not whole units of it.
+    bool TakeScale(int scale);
 
     bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
     // A number that every change of the pixels renews: two surfaces with the

@@ -255,6 +255,9 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
     Options.border = saved.border;  // before the lattice: it keeps the ring's lines straight
     CutPreview.Restore(saved.smoothType, saved.piecesX, saved.piecesY);
     SetSize(saved.piecesX, saved.piecesY);
+    // The copy for the cut page's lines is not shown in play: let go before
+    // the pieces are cut (7 MB at a drawing scale of 3), not after.
+    CutPreview.ReleaseWork();
     AllocatePieces();
     for (int column = 0; column < piecesX; ++column) {
         for (int row = 0; row < piecesY; ++row) BuildPiece(column, row);
@@ -278,6 +281,5 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
     // A solved picture glides to the middle, as in a game started from the menu.
     const CImage& clean = CutPreview.GetClean();
     sampleTarget = {410.0f - clean.width / 2.0f, 250.0f - clean.height / 2.0f};
-    CutPreview.ReleaseWork();
     return true;
 }

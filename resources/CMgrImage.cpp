@@ -95,12 +95,10 @@ Surface ReadBitmap(const char* fileName, std::string* problem = nullptr)
 }
 
 // Pixels (of a surface of scale 1) as a surface of `scale` holding them.
-Surface AsScale(const Surface& pixels, int scale)
+Surface AsScale(Surface pixels, int scale)
 {
-    Surface out = Surface::Scaled(pixels.Width() / scale, pixels.Height() / scale, scale);
-    for (int y = 0; y < out.Height(); ++y)
-        std::memcpy(out.Row(y), pixels.Row(y), static_cast<std::size_t>(out.Width()) * sizeof(Colour));
-    return out;
+    pixels.TakeScale(scale);
+    return pixels;
 }
 
 // Reads a whole file of DataFile (the archive first); false when there is none.
@@ -123,16 +121,21 @@ Surface ReadScaledArt(const char* fileName, int scale)
         const int* scales = std::begin(res::kArtScales);
         if (std::find(scales, std::end(res::kArtScales), drawn) == std::end(res::kArtScales)) continue;
         const std::string name = res::ScaledArtName(fileName, drawn);
-        std::vector<unsigned char> bytes;
-        if (!ReadDataFile(name, bytes)) continue;
+        // Read as it inflates: a frame-sized picture is never held twice.
+        if (!DataFile.Open(name.c_str(), FILE_READ)) continue;
         Surface pixels;
         std::string reason = "not whole units";
-        if (!BmpCodec::Decode(bytes.data(), bytes.size(), pixels, &reason) || pixels.Width() % drawn != 0 ||
-            pixels.Height() % drawn != 0) {
+        const bool decoded = BmpCodec::DecodeStream(
+            [](unsigned char* buffer, std::size_t count) {
+                return DataFile.Read(buffer, static_cast<std::uint32_t>(count));
+            },
+            DataFile.GetSize(), pixels, &reason);
+        DataFile.Close();
+        if (!decoded || !pixels.TakeScale(drawn)) {
             Log.Write("CMgrImage: Damaged image %s (%s)\n", name.c_str(), reason.c_str());
             continue;
         }
-        return AsScale(pixels, drawn);
+        return pixels;
     }
     return {};
 }
@@ -601,7 +604,7 @@ void CMgrImage::LoadBmpScaled(CImage& target, const char* fileName, float width,
         const int pixelsPerUnit = art ? large.Scale() : scale;  // art: the scale it was drawn at
         const int unitWidth = std::max(1, Trunc(scaledWidth)), unitHeight = std::max(1, Trunc(scaledHeight));
         // The filter works in pixels: the art's are taken as a surface of scale 1.
-        if (large.Scale() != 1) large = AsScale(large, 1);
+        large.TakeScale(1);
         target.surface = AsScale(PictureScaler::Resize(large, unitWidth * pixelsPerUnit, unitHeight * pixelsPerUnit),
                                  pixelsPerUnit);
         target.width = scaledWidth;

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 #include "sound/CMgrSound.h"
@@ -41,10 +42,7 @@ void CMenu::LoadResources()
 {
     ImageMgr.LoadImage(panelBottom, res::kPanelBottom);
     ImageMgr.LoadImage(panelTop, res::kPanelTop);
-    ImageMgr.LoadImage(calculateImage, res::kCalculate);
     ImageMgr.LoadImage(timerImage, res::kTimer);
-    ImageMgr.LoadImage(background, res::kMenuBackground);
-    ImageMgr.LoadImage(background2, res::kMenuBackground2);
     LoadButtons();
     SetPage(MENU_PICTURES);
     LoadThumbnails();
@@ -82,12 +80,7 @@ void CMenu::LoadButtons()
 
 void CMenu::Update()
 {
-    if (picturesLetGo) {  // back from play
-        picturesLetGo = false;
-        ImageMgr.LoadImage(calculateImage, res::kCalculate);
-        ImageMgr.LoadImage(background, res::kMenuBackground);
-        ImageMgr.LoadImage(background2, res::kMenuBackground2);
-    }
+    LetGoOtherPagesArt();
     switch (page) {
     case MENU_PICTURES: UpdatePictures(); break;
     case MENU_CUT: UpdateCut(); break;
@@ -96,11 +89,24 @@ void CMenu::Update()
     }
 }
 
+// Let go before the page's new art is loaded, so that the two are never held at once.
+void CMenu::LetGoOtherPagesArt()
+{
+    if (page != MENU_PICTURES) background.Release();
+    if (page != MENU_CUT && page != MENU_CALCULATE) background2.Release();
+    if (page != MENU_CALCULATE) calculateImage.Release();
+}
+
+void CMenu::DrawPageArt(CImage& art, const char* name, float x, float y)
+{
+    if (art.surface.IsEmpty()) ImageMgr.LoadImage(art, name);
+    ImageMgr.Draw(BackBuffer(), art, x, y);
+}
+
 // The three large pictures of the menu pages are not shown in play: they are
 // let go when play starts and loaded again when the menu is drawn next.
 void CMenu::ReleaseMenuPictures()
 {
-    picturesLetGo = true;
     background.Release();
     background2.Release();
     calculateImage.Release();
@@ -108,7 +114,6 @@ void CMenu::ReleaseMenuPictures()
 
 void CMenu::Release()
 {
-    picturesLetGo = false;
     background.Release();
     background2.Release();
     calculateImage.Release();

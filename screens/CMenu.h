@@ -150,9 +150,14 @@ private:
     // A picture file dropped onto the window opens as Custom opens one.
     static void TakeDroppedPicture();
 
-    CImage background;
-    CImage background2;
-    CImage calculateImage;
+    // The pages' large pictures: at a drawing scale of 3 each is about a
+    // whole frame (17 MB), so only the page shown holds its own; the others
+    // are let go and loaded again when their page is drawn next.
+    void LetGoOtherPagesArt();
+    static void DrawPageArt(CImage& art, const char* name, float x, float y);
+    CImage background;      // the picture page's
+    CImage background2;     // the cut and progress pages'
+    CImage calculateImage;  // the progress page's
     CImage panelBottom;
     CImage panelTop;
     CImage timerImage;
@@ -176,7 +181,6 @@ private:
     static CButton borderButton;
     static CButton pictureButton;
     static CImage progressBar;
-    bool picturesLetGo = false;  // ReleaseMenuPictures ran; the menu loads them again
     static float holdTime;
     static double buildStart;  // when the progress page began cutting
     static int buildFrames;    // frames it has cut in; -1 once the cut was logged

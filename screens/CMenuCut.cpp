@@ -35,7 +35,7 @@ const char* CMenu::SmoothLabel(float smooth)
 void CMenu::UpdateCut()
 {
     TakeDroppedPicture();
-    ImageMgr.Draw(BackBuffer(), background2, 0, 0);
+    DrawPageArt(background2, res::kMenuBackground2, 0, 0);
     CutPreview.Draw();
     (ShowsKeptCut() ? continueButton : playButton).Update();
     backButton.Update();

@@ -69,7 +69,7 @@ void CMenu::UpdatePictures()
 {
     TakeDroppedPicture();
     if (page != MENU_PICTURES) return;
-    ImageMgr.Draw(BackBuffer(), background, 0, 0);
+    DrawPageArt(background, res::kMenuBackground, 0, 0);
     if (marksStale) {
         marks.Read();
         marksStale = false;

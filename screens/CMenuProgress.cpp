@@ -11,12 +11,13 @@
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
 
 void CMenu::UpdateCalculate()
 {
     Surface& back = BackBuffer();
-    ImageMgr.Draw(back, background2, 0, 0);
-    ImageMgr.Draw(back, calculateImage, 4, 92);
+    DrawPageArt(background2, res::kMenuBackground2, 0, 0);
+    DrawPageArt(calculateImage, res::kCalculate, 4, 92);
     float progress = CutPreview.GetProgress();
     ImageMgr.DrawStretchedX(back, progressBar, 38, 126, progress / 100);
     CutPreview.Draw();

@@ -11,6 +11,8 @@
 #include "app/CMgrInput.h"
 #include "app/CTimer.h"
 #include "puzzle/CGame.h"
+#include "resources/CMgrImage.h"
+#include "resources/ResourceNames.h"
 #include "screens/CMenu.h"
 #include "support/HeadlessGame.h"
 #include "support/TempFolder.h"
@@ -50,9 +52,12 @@ TEST(AppFrameTest, EachStateStartsItsFrameInItsColour)
     EXPECT_EQ(game.Frame().GetPixel(0, 0), kWhite);
     EXPECT_EQ(game.Frame().GetPixel(799, 599), kWhite);
 
+    // The menu's page loads its background when it is first drawn, over the black.
     App.SetState(STATE_MENU);
     game.RunFrames(1);
-    EXPECT_EQ(game.Frame().GetPixel(400, 300), kBlack);
+    CImage background;
+    ImageMgr.LoadImage(background, res::kMenuBackground);
+    EXPECT_EQ(game.Frame().GetPixel(400, 300), background.surface.GetPixel(400, 300));
 
     App.SetState(STATE_GAME);
     game.RunFrames(1);

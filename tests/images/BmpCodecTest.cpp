@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -281,4 +282,89 @@ TEST(BmpCodec, DecodesFilesMadeByImageMagick)
         ExpectSamePicture(picture, decoded, m.compare, m.tolerance);
     }
     if (converted == 0) GTEST_SKIP() << "ImageMagick's convert is not installed";
+}
+
+namespace {
+
+// DecodeStream over the file's bytes, handed out as they are asked for; the
+// reader stops at `available` bytes, as a damaged archive entry does, and
+// `consumed` tells how far it was read.
+bool DecodeAsStream(const std::vector<std::uint8_t>& file, std::size_t available, Surface& out,
+                    std::size_t* consumed = nullptr)
+{
+    std::size_t at = 0;
+    auto read = [&](unsigned char* buffer, std::size_t count) {
+        const std::size_t n = std::min(count, std::min(available, file.size()) - at);
+        std::copy_n(file.begin() + static_cast<long>(at), n, buffer);
+        at += n;
+        return n;
+    };
+    std::string reason;
+    const bool decoded = BmpCodec::DecodeStream(read, file.size(), out, &reason);
+    if (!decoded) {
+        EXPECT_FALSE(reason.empty());
+    }
+    if (consumed) *consumed = at;
+    return decoded;
+}
+
+// Read as a stream, every file decodes exactly as Decode decodes it whole,
+// or is refused when Decode refuses it: whole, cut short anywhere, damaged.
+void ExpectStreamDecodesAsWhole(const std::vector<std::uint8_t>& file, const char* what)
+{
+    Surface whole(1, 1), streamed(1, 1);
+    const bool wholeDecoded = Decode(file, whole);
+    std::size_t consumed = 0;
+    ASSERT_EQ(DecodeAsStream(file, file.size(), streamed, &consumed), wholeDecoded) << what;
+    if (!wholeDecoded) {
+        EXPECT_EQ(streamed.Width(), 1) << what;  // untouched
+        return;
+    }
+    EXPECT_EQ(consumed, file.size()) << what;  // to the end, where an archive checks its entry
+    ASSERT_EQ(streamed.Width(), whole.Width()) << what;
+    ASSERT_EQ(streamed.Height(), whole.Height()) << what;
+    for (int y = 0; y < whole.Height(); ++y) {
+        for (int x = 0; x < whole.Width(); ++x) {
+            ASSERT_EQ(streamed.GetPixel(x, y), whole.GetPixel(x, y)) << what;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(BmpCodec, StreamDecodesEveryFileAsDecodeDoes)
+{
+    std::uint32_t seed = 777;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (const Variant& variant : kVariants) {
+        SCOPED_TRACE(variant.name);
+        for (int width : {1, 2, 3, 4, 5, 13, 64}) {
+            const std::vector<std::uint8_t> file =
+                BmpWriter::Write(TestPicture(width, 7, variant.colours), variant.options);
+            ExpectStreamDecodesAsWhole(file, "whole");
+            for (std::size_t size = 0; size < file.size(); ++size) {
+                const std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<long>(size));
+                const std::string what = "cut short at " + std::to_string(size) + " of " + std::to_string(file.size());
+                ExpectStreamDecodesAsWhole(cut, what.c_str());
+            }
+            for (int round = 0; round < 40; ++round) {
+                std::vector<std::uint8_t> damaged = file;
+                for (int flips = 1 + next() % 3; flips > 0; --flips)
+                    damaged[next() % std::min<std::size_t>(damaged.size(), 64)] = next() >> 24;  // the headers
+                ExpectStreamDecodesAsWhole(damaged, "damaged header");
+            }
+        }
+    }
+}
+
+// An archive entry that stops giving bytes before its size (damaged) is
+// refused even when every pixel came, and the picture asked for stays as it was.
+TEST(BmpCodec, StreamThatEndsEarlyIsRefused)
+{
+    const std::vector<std::uint8_t> file = BmpWriter::Write(TestPicture(13, 5, 1000), {24, false});
+    for (std::size_t available = 0; available < file.size(); ++available) {
+        Surface out(1, 1);
+        ASSERT_FALSE(DecodeAsStream(file, available, out)) << "gave " << available << " of " << file.size();
+        EXPECT_EQ(out.Width(), 1);
+    }
 }

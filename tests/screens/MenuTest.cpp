@@ -404,3 +404,61 @@ TEST_F(MenuTest, CuttingSpreadsOverFramesWhenTheBudgetRunsOut)
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_FLOAT_EQ(shown.back(), 100);
 }
+
+namespace {
+
+// The same pixels but for those of `apart` (in pixels).
+bool SameFrame(const Surface& a, const Surface& b, PixelRect apart = {})
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            const bool inApart = x >= apart.left && x < apart.right && y >= apart.top && y < apart.bottom;
+            if (!inApart && a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// Each page holds only its own large pictures and loads them again when it
+// comes back: at a drawing scale of 3, the picture page and the cut page look
+// exactly as they did the first time, after each other and after play.
+TEST_F(MenuTest, PagesComeBackAsTheyWereAfterTheirArtWasLetGo)
+{
+    game.Display().SetDrawingScale(3);
+    ToMenu();
+    auto settle = [this] {
+        game.MoveMouse(795, 300);  // beside every widget of both pages
+        game.RunFrames(3);
+        return Surface(game.Frame());
+    };
+    const Surface pictures = settle();
+    ASSERT_EQ(pictures.Width(), 2400);
+    EXPECT_NE(pictures.GetPixel(5, 5), kBlack);  // the page's background, not the black under it
+    Click(ThumbnailCentre(kPicture43));
+    ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+    const Surface cut = settle();
+    EXPECT_NE(cut.GetPixel(5, 5), kBlack);
+    EXPECT_FALSE(SameFrame(cut, pictures));
+    for (int round = 0; round < 2; ++round) {
+        Click(kBack);
+        ASSERT_EQ(CMenu::GetPage(), MENU_PICTURES);
+        EXPECT_TRUE(SameFrame(settle(), pictures)) << "round " << round;
+        Click(ThumbnailCentre(kPicture43));
+        ASSERT_EQ(CMenu::GetPage(), MENU_CUT);
+        EXPECT_TRUE(SameFrame(settle(), cut)) << "round " << round;
+    }
+    Click(kPlay);
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_GAME; }, 2000));
+    game.RunFrames(2);
+    game.Click(10, 10);  // the panel's MENU
+    ASSERT_TRUE(game.RunUntil([] { return App.GetState() == STATE_MENU; }, 100));
+    ASSERT_EQ(CMenu::GetPage(), MENU_PICTURES);
+    // The same but for the played picture's thumbnail, which is marked now.
+    const CButton& played = Menu.GetPictureButton(kPicture43);
+    EXPECT_TRUE(SameFrame(settle(), pictures, {static_cast<int>(played.GetX()) * 3, static_cast<int>(played.GetY()) * 3,
+                                              static_cast<int>(played.GetX() + played.GetWidth()) * 3,
+                                              static_cast<int>(played.GetY() + played.GetHeight()) * 3}));
+}
