@@ -164,8 +164,9 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
 // The game draws every frame itself and hands over one finished picture:
 // OpenGL only scales it. Where OpenGL itself draws on the processor (no
 // graphics card, a virtual machine, a remote desktop) it brings nothing but
-// its shader compiler's tens of megabytes, and SDL's own software renderer
-// does the same work.
+// its shader compiler's tens of megabytes; the game then scales the frame
+// into the window's own pixels, which also lets it send the window only
+// what changed. SDL's software renderer is the last resort.
 bool SdlDisplay::CreateRenderer()
 {
     if (!OpenGlIsSoftware()) {
@@ -175,6 +176,13 @@ bool SdlDisplay::CreateRenderer()
         // The window's own pixels, shown by the window system: no hidden
         // OpenGL renderer behind them either.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (OpenWindowPixels()) {
+            pacer.SetVsyncClaimed(false);
+            std::snprintf(presenterNote, sizeof presenterNote,
+                          "Frames scaled by the game into the window's own pixels; OpenGL: %s%s", openGlRenderer,
+                          openGlIsSoftware ? ", a software rasteriser, not used" : "");
+            return true;
+        }
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!renderer) return false;
@@ -186,6 +194,32 @@ bool SdlDisplay::CreateRenderer()
                   known ? info.name : "unknown", vsync ? " (vsync claimed)" : "", openGlRenderer,
                   openGlIsSoftware ? ", a software rasteriser, not used" : "");
     return true;
+}
+
+// Four bytes a pixel with red either at the bottom, as the game keeps it, or
+// at the top, as most X servers do; anything else is left to SDL's renderer.
+bool SdlDisplay::OpenWindowPixels()
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || surface->format->BytesPerPixel != 4 || surface->format->Gmask != 0x0000FF00) return false;
+    if (surface->format->Rmask == 0x00FF0000 && surface->format->Bmask == 0x000000FF) {
+        swapRedBlue = true;
+    } else if (surface->format->Rmask == 0x000000FF && surface->format->Bmask == 0x00FF0000) {
+        swapRedBlue = false;
+    } else {
+        return false;
+    }
+    ownPixels = true;
+    return true;
+}
+
+bool SdlDisplay::OutputSize(int& outputWidth, int& outputHeight) const
+{
+    outputWidth = outputHeight = 0;
+    if (renderer) return SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) == 0;
+    if (!window) return false;
+    SDL_GetWindowSizeInPixels(window, &outputWidth, &outputHeight);
+    return outputWidth > 0 && outputHeight > 0;
 }
 
 // Asks OpenGL once, in a small hidden window of its own, which renderer it
@@ -219,6 +253,9 @@ void SdlDisplay::Close()
     renderer = nullptr;
     window = nullptr;
     textureWidth = textureHeight = 0;
+    ownPixels = false;
+    shownSurface = nullptr;
+    scaler = WindowScaler();
     shownWidth = shownHeight = 0;
     mustShow = true;
     fullScreenPending = false;
@@ -313,7 +350,7 @@ void SdlDisplay::UpdateRefreshRate()
 int SdlDisplay::DrawingScale() const
 {
     int outputWidth = 0, outputHeight = 0;
-    if (!renderer || SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return 1;
+    if (!OutputSize(outputWidth, outputHeight)) return 1;
     return Letterbox(width, height, outputWidth, outputHeight).DrawingScale(kMaxDrawingScale);
 }
 
@@ -410,7 +447,7 @@ void SdlDisplay::TranslateKey(const SDL_Event& event, bool down)
 
 void SdlDisplay::Present(const Surface& frame)
 {
-    if (!renderer || frame.IsEmpty()) return;
+    if ((!renderer && !ownPixels) || frame.IsEmpty()) return;
     // A frame just like the one on screen is not sent again: while nothing
     // moves the game then costs little more than drawing its frames. The
     // window system asks for a fresh one when the window was uncovered, resized
@@ -421,17 +458,11 @@ void SdlDisplay::Present(const Surface& frame)
         WaitWithoutPresent();
         return;
     }
-    if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
-        if (texture) SDL_DestroyTexture(texture);
-        // Our pixels hold red in the low byte: XBGR in SDL's words.
-        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC, frame.Width(),
-                                    frame.Height());
-        textureWidth = texture ? frame.Width() : 0;
-        textureHeight = texture ? frame.Height() : 0;
-        if (!texture) return;
+    if (ownPixels) {
+        if (!ShowWhole(frame)) return;
+    } else if (!ShowFrameTexture(frame)) {
+        return;
     }
-    SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
-    ShowTexture();
     shownFingerprint = fingerprint;
     fingerprintKnown = true;
     shownWidth = frame.Width();
@@ -440,17 +471,43 @@ void SdlDisplay::Present(const Surface& frame)
     WaitForNextFrame();
 }
 
+bool SdlDisplay::ShowFrameTexture(const Surface& frame)
+{
+    if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
+        if (texture) SDL_DestroyTexture(texture);
+        // Our pixels hold red in the low byte: XBGR in SDL's words.
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC, frame.Width(),
+                                    frame.Height());
+        textureWidth = texture ? frame.Width() : 0;
+        textureHeight = texture ? frame.Height() : 0;
+        if (!texture) return false;
+    }
+    SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
+    ShowTexture();
+    return true;
+}
+
 // The texture holds the frame last shown: only the changed part is sent to
 // it (at a drawing scale of 2 or 3 a whole frame is millions of pixels), and
 // no fingerprint is taken, which would read the whole frame. The next whole
 // frame then always goes out.
 void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
 {
-    if (!renderer || frame.IsEmpty()) return;
+    if ((!renderer && !ownPixels) || frame.IsEmpty()) return;
     const int left = std::clamp(changed.left, 0, frame.Width());
     const int right = std::clamp(changed.right, left, frame.Width());
     const int top = std::clamp(changed.top, 0, frame.Height());
     const int bottom = std::clamp(changed.bottom, top, frame.Height());
+    if (ownPixels) {
+        if (mustShow || shownWidth != frame.Width() || shownHeight != frame.Height() || left == right ||
+            top == bottom || !ShowArea(frame, PixelRect{left, top, right, bottom})) {
+            Present(frame);
+            return;
+        }
+        fingerprintKnown = false;
+        WaitForNextFrame();
+        return;
+    }
     if (mustShow || !texture || textureWidth != frame.Width() || textureHeight != frame.Height() ||
         shownWidth != frame.Width() || shownHeight != frame.Height() || left == right || top == bottom) {
         Present(frame);
@@ -461,6 +518,51 @@ void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
     ShowTexture();
     fingerprintKnown = false;
     WaitForNextFrame();
+}
+
+bool SdlDisplay::ShowWhole(const Surface& frame)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)) return false;
+    const ScreenRect target = Letterbox(frame.Width(), frame.Height(), surface->w, surface->h).Target();
+    if (!scaler.Fits(frame.Width(), frame.Height(), target.width, target.height))
+        scaler = WindowScaler(frame.Width(), frame.Height(), target.width, target.height);
+    // The bars beside or above and below the frame.
+    const SDL_Rect bars[] = {{0, 0, surface->w, target.y},
+                             {0, target.y + target.height, surface->w, surface->h - target.y - target.height},
+                             {0, target.y, target.x, target.height},
+                             {target.x + target.width, target.y, surface->w - target.x - target.width, target.height}};
+    for (const SDL_Rect& bar : bars)
+        if (bar.w > 0 && bar.h > 0) SDL_FillRect(surface, &bar, SDL_MapRGB(surface->format, 0, 0, 0));
+    auto* pixels = static_cast<std::uint32_t*>(surface->pixels);
+    const std::ptrdiff_t pitch = surface->pitch / 4;
+    scaler.Scale(frame, ScreenRect{0, 0, target.width, target.height}, pixels + target.y * pitch + target.x, pitch,
+                 swapRedBlue);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window);
+    shownSurface = surface;
+    shownTarget = target;
+    return true;
+}
+
+bool SdlDisplay::ShowArea(const Surface& frame, const PixelRect& changed)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || surface != shownSurface) return false;
+    const ScreenRect target = Letterbox(frame.Width(), frame.Height(), surface->w, surface->h).Target();
+    if (target.x != shownTarget.x || target.y != shownTarget.y || target.width != shownTarget.width ||
+        target.height != shownTarget.height || !scaler.Fits(frame.Width(), frame.Height(), target.width, target.height))
+        return false;
+    const ScreenRect area = scaler.TargetArea(changed);
+    if (area.width <= 0 || area.height <= 0) return true;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    auto* pixels = static_cast<std::uint32_t*>(surface->pixels);
+    const std::ptrdiff_t pitch = surface->pitch / 4;
+    scaler.Scale(frame, area, pixels + target.y * pitch + target.x, pitch, swapRedBlue);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    const SDL_Rect sent{target.x + area.x, target.y + area.y, area.width, area.height};
+    SDL_UpdateWindowSurfaceRects(window, &sent, 1);
+    return true;
 }
 
 void SdlDisplay::ShowTexture()

@@ -6,18 +6,21 @@
 // frame scaled into it the same way. Frames
 // are paced to the display's refresh: by vsync where the renderer has it and
 // it really waits, otherwise by a timed wait. The frame goes through SDL's
-// accelerated renderer, or its software renderer where there is none or
-// where OpenGL itself only draws on the processor.
+// accelerated renderer; where there is none, or where OpenGL itself only
+// draws on the processor, the game scales the frame into the window's own
+// pixels (WindowScaler) and sends only the part that changed.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/Display.h"
 #include "platform/FramePacer.h"
+#include "platform/WindowScaler.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 union SDL_Event;
 
 class SdlDisplay : public Display {
@@ -63,12 +66,28 @@ private:
     WindowExtent WindowedSizeOnScreen() const;
     void WaitForNextFrame();
     void WaitWithoutPresent();
+    // The frame into the texture, and the texture to the window.
+    bool ShowFrameTexture(const Surface& frame);
     // The texture, drawn to the window's letterbox.
     void ShowTexture();
+    // The window's own pixels, where the game scales the frame itself.
+    bool OpenWindowPixels();
+    bool OutputSize(int& outputWidth, int& outputHeight) const;
+    // The whole frame into the window's pixels; false when they are not to be had.
+    bool ShowWhole(const Surface& frame);
+    // Only the target pixels that `changed` (frame pixels) reaches; false
+    // when the window's pixels no longer hold the last frame shown.
+    bool ShowArea(const Surface& frame, const PixelRect& changed);
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    // Without a renderer: the window's pixels, the frame scaled into them.
+    bool ownPixels = false;
+    bool swapRedBlue = false;  // the window's pixels hold red in the high byte
+    WindowScaler scaler;
+    SDL_Surface* shownSurface = nullptr;  // the window's pixels that hold the last frame
+    ScreenRect shownTarget;
     int textureWidth = 0;
     int textureHeight = 0;
     int width = 0;
