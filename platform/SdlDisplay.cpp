@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -586,12 +587,34 @@ void SdlDisplay::PresentSame(const Surface& frame)
     Present(frame);
 }
 
+void SdlDisplay::ExpectQuiet(double seconds) { quietUntil = Seconds() + seconds; }
+
 void SdlDisplay::WaitWithoutPresent()
 {
-    double wait = pacer.WaitWithoutPresent(Seconds());
+    const double now = Seconds();
+    double wait = pacer.WaitWithoutPresent(now);
+    // A screen at rest sleeps until input or its next change of its own,
+    // not a refresh period at a time; now and then it wakes all the same,
+    // for whatever no event announces (a quit signal).
+    const double quiet = std::min(quietUntil - now, kLongestQuietWait);
+    quietUntil = 0;
+    if (quiet > wait) {
+        WaitForInput(quiet);
+        return;
+    }
     if (wait <= 0) return;
     double start = Seconds();
     SDL_Delay(static_cast<Uint32>(wait * 1000.0));
+    pacer.WaitDone(Seconds() - start);
+}
+
+void SdlDisplay::WaitForInput(double seconds)
+{
+    const double start = Seconds();
+    // Rounded up: waking a little early would only mean another wait.
+    const int milliseconds = static_cast<int>(std::ceil(seconds * 1000.0));
+    // With no event given, an event that comes stays queued for PumpEvents.
+    SDL_WaitEventTimeout(nullptr, milliseconds);
     pacer.WaitDone(Seconds() - start);
 }
 

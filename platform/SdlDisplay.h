@@ -44,6 +44,7 @@ public:
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void PresentSame(const Surface& frame) override;
+    void ExpectQuiet(double seconds) override;
     void PresentArea(const Surface& frame, const PixelRect& changed) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
@@ -54,6 +55,8 @@ private:
     // The game draws at most this many pixels a unit (2400 x 1800): enough
     // for screens up to 2400 pixels high without stretching.
     static constexpr int kMaxDrawingScale = 3;
+    // The longest sleep of a screen at rest, in seconds.
+    static constexpr double kLongestQuietWait = 0.25;
     static bool StartVideo();
     bool CreateRenderer();
     static bool OpenGlIsSoftware();
@@ -66,6 +69,8 @@ private:
     WindowExtent WindowedSizeOnScreen() const;
     void WaitForNextFrame();
     void WaitWithoutPresent();
+    // Sleeps until input comes or the seconds are over, whichever is first.
+    void WaitForInput(double seconds);
     // The frame into the texture, and the texture to the window.
     bool ShowFrameTexture(const Surface& frame);
     // The texture, drawn to the window's letterbox.
@@ -97,6 +102,7 @@ private:
     bool steppedAside = false;
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
+    double quietUntil = 0;  // nothing changes by itself before then (Seconds())
     std::uint64_t shownFingerprint = 0;  // of the frame last sent to the screen
     bool fingerprintKnown = false;       // false after a part of a frame was sent
     int shownWidth = 0;

@@ -3,17 +3,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 
 namespace {
 
-// Weights in fixed point: 14 bits, so that a weight times a channel sum of
-// the first pass (16 bits) stays within 32 bits.
-constexpr int kWeightBits = 14;
-constexpr int kOne = 1 << kWeightBits;
-// The first pass keeps 8 bits below a channel's own: (8 + 14) - 6 = 16 bits.
-constexpr int kFirstPassShift = 6;
-constexpr int kSecondPassShift = 2 * kWeightBits - kFirstPassShift;
-constexpr int kChannels = 3;
+// Weights in 256ths: a weighted sum of one channel fits 16 bits, so across
+// a row the three channels of a pixel go through one 64-bit multiply in
+// lanes of 16 bits (red, green, blue from the bottom, then an empty one);
+// down the rows each channel gets 32 bits.
+constexpr int kWeightBits = 8;
+constexpr std::uint32_t kOne = 1u << kWeightBits;
+
+std::uint64_t Spread(Colour colour)
+{
+    return (colour & 0xFFull) | (colour & 0xFF00ull) << 8 | (colour & 0xFF0000ull) << 16;
+}
 
 std::uint32_t Pack(std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool swapRedBlue)
 {
@@ -23,6 +28,24 @@ std::uint32_t Pack(std::uint32_t red, std::uint32_t green, std::uint32_t blue, b
 std::uint32_t Convert(Colour colour, bool swapRedBlue)
 {
     return Pack(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF, swapRedBlue);
+}
+
+// One target pixel across: `taps` spread frame pixels weighed.
+template <int kTaps>
+std::uint64_t Across(const std::uint64_t* spread, const std::uint16_t* weight, int taps)
+{
+    std::uint64_t sum = 0;
+    const int n = kTaps > 0 ? kTaps : taps;
+    for (int k = 0; k < n; ++k) sum += weight[k] * spread[k];
+    return sum;
+}
+
+// Rows reduced across, weighed down into `sums` (four channels a pixel, in
+// 16.16 fixed point): one plain loop per row that the compiler makes into
+// vector instructions.
+void AddWeighed(std::uint32_t* sums, const std::uint16_t* row, std::uint32_t weight, std::size_t count)
+{
+    for (std::size_t j = 0; j < count; ++j) sums[j] += weight * row[j];
 }
 
 }  // namespace
@@ -50,39 +73,40 @@ void WindowScaler::Axis::Build(int frameSize_, int targetSize)
     // Where the frame shrinks, a target pixel gathers what lies within one of
     // its own widths; where it grows, the two nearest frame pixels.
     const double radius = std::max(step, 1.0);
-    stride = static_cast<int>(std::ceil(2 * radius)) + 1;
+    // Every target pixel weighs a run of the same length (zero weights fill
+    // it), so that the loops over the runs have a fixed length.
+    // The frame pixels with a weight lie less than a radius from the centre:
+    // at most the radius's double, rounded up.
+    stride = std::min(static_cast<int>(std::ceil(2 * radius)), frameSize);
     weights.assign(static_cast<std::size_t>(size) * stride, 0);
     std::vector<double> taps(static_cast<std::size_t>(stride));
     for (int i = 0; i < size; ++i) {
         const double centre = (i + 0.5) * step - 0.5;
-        // Frame pixels beyond an edge count as the edge pixel.
-        const int from = std::clamp(static_cast<int>(std::floor(centre - radius)), 0, frameSize - 1);
+        const int from = std::clamp(static_cast<int>(std::floor(centre - radius)) + 1, 0, frameSize - stride);
         std::fill(taps.begin(), taps.end(), 0.0);
         double total = 0;
-        int last = from;
         for (int x = static_cast<int>(std::floor(centre - radius)); x <= static_cast<int>(std::ceil(centre + radius));
              ++x) {
             const double weight = 1.0 - std::abs(x - centre) / radius;
             if (weight <= 0) continue;
-            const int at = std::clamp(x, 0, frameSize - 1);
+            // Frame pixels beyond an edge count as the edge pixel.
+            const int at = std::clamp(x, from, from + stride - 1);
             taps[static_cast<std::size_t>(at - from)] += weight;
             total += weight;
-            last = std::max(last, at);
         }
-        const int runLength = last - from + 1;
         first[static_cast<std::size_t>(i)] = from;
-        count[static_cast<std::size_t>(i)] = runLength;
+        count[static_cast<std::size_t>(i)] = stride;
         // Rounded weights that add up to exactly one, so that a plain colour
         // stays that colour: what rounding lost goes to the largest.
         std::uint16_t* own = &weights[static_cast<std::size_t>(i) * stride];
         int sum = 0;
         int largest = 0;
-        for (int k = 0; k < runLength; ++k) {
+        for (int k = 0; k < stride; ++k) {
             own[k] = static_cast<std::uint16_t>(std::lround(taps[static_cast<std::size_t>(k)] / total * kOne));
             sum += own[k];
             if (own[k] > own[largest]) largest = k;
         }
-        own[largest] = static_cast<std::uint16_t>(own[largest] + (kOne - sum));
+        own[largest] = static_cast<std::uint16_t>(own[largest] + (static_cast<int>(kOne) - sum));
     }
 }
 
@@ -112,21 +136,28 @@ ScreenRect WindowScaler::TargetArea(const PixelRect& changed) const
 void WindowScaler::ScaleRow(const Surface& frame, int frameRow, int left, int right, std::uint16_t* sums) const
 {
     const Colour* row = frame.Row(frameRow);
-    for (int x = left; x < right; ++x) {
-        const std::size_t at = static_cast<std::size_t>(x);
-        const Colour* pixel = row + across.first[at];
-        const std::uint16_t* weight = &across.weights[at * static_cast<std::size_t>(across.stride)];
-        std::uint32_t red = 0, green = 0, blue = 0;
-        for (int k = 0; k < across.count[at]; ++k) {
-            red += weight[k] * (pixel[k] & 0xFF);
-            green += weight[k] * (pixel[k] >> 8 & 0xFF);
-            blue += weight[k] * (pixel[k] >> 16 & 0xFF);
+    const std::size_t width = static_cast<std::size_t>(frame.Width());
+    if (spreadRow.size() < width) spreadRow.resize(width);
+    // Only the frame pixels these target pixels reach.
+    const int from = across.first[static_cast<std::size_t>(left)];
+    const int to = across.first[static_cast<std::size_t>(right - 1)] + across.stride;
+    for (int x = from; x < to; ++x) spreadRow[static_cast<std::size_t>(x)] = Spread(row[x]);
+    const std::size_t stride = static_cast<std::size_t>(across.stride);
+    auto run = [&](auto taps) {
+        constexpr int kTaps = decltype(taps)::value;
+        for (int x = left; x < right; ++x) {
+            const std::size_t at = static_cast<std::size_t>(x);
+            const std::uint64_t sum = Across<kTaps>(&spreadRow[static_cast<std::size_t>(across.first[at])],
+                                                    &across.weights[at * stride], across.stride);
+            std::memcpy(sums + static_cast<std::size_t>(x - left) * 4, &sum, sizeof sum);
         }
-        constexpr std::uint32_t half = 1u << (kFirstPassShift - 1);
-        std::uint16_t* out = sums + static_cast<std::size_t>(x - left) * kChannels;
-        out[0] = static_cast<std::uint16_t>((red + half) >> kFirstPassShift);
-        out[1] = static_cast<std::uint16_t>((green + half) >> kFirstPassShift);
-        out[2] = static_cast<std::uint16_t>((blue + half) >> kFirstPassShift);
+    };
+    switch (across.stride) {
+    case 1: run(std::integral_constant<int, 1>{}); break;
+    case 2: run(std::integral_constant<int, 2>{}); break;
+    case 3: run(std::integral_constant<int, 3>{}); break;
+    case 4: run(std::integral_constant<int, 4>{}); break;
+    default: run(std::integral_constant<int, 0>{}); break;
     }
 }
 
@@ -149,37 +180,33 @@ void WindowScaler::Scale(const Surface& frame, const ScreenRect& area, std::uint
         return;
     }
     // Frame rows reduced across once each, kept in a ring as long as the
-    // target rows below still need them.
-    const std::size_t rowLength = static_cast<std::size_t>(right - left) * kChannels;
-    std::vector<std::uint16_t> ring(rowLength * static_cast<std::size_t>(down.stride));
-    std::vector<int> ringRow(static_cast<std::size_t>(down.stride), -1);
-    std::vector<const std::uint16_t*> rowSums(static_cast<std::size_t>(down.stride));
-    constexpr std::uint32_t half = 1u << (kSecondPassShift - 1);
+    // target rows below still need them; four 16-bit channels a pixel.
+    const std::size_t rowLength = static_cast<std::size_t>(right - left);
+    const std::size_t stride = static_cast<std::size_t>(down.stride);
+    std::vector<std::uint16_t> ring(rowLength * 4 * stride);
+    std::vector<int> ringRow(stride, -1);
+    std::vector<std::uint32_t> sums(rowLength * 4);
+    constexpr std::uint32_t half = 1u << (2 * kWeightBits - 1);
     for (int y = top; y < bottom; ++y) {
         const std::size_t at = static_cast<std::size_t>(y);
-        const int firstRow = down.first[at];
-        const int rows = down.count[at];
-        for (int k = 0; k < rows; ++k) {
-            const int frameRow = firstRow + k;
-            const std::size_t slot = static_cast<std::size_t>(frameRow % down.stride);
-            std::uint16_t* sums = &ring[slot * rowLength];
+        std::fill(sums.begin(), sums.end(), half);
+        const std::uint16_t* weight = &down.weights[at * stride];
+        for (std::size_t k = 0; k < stride; ++k) {
+            const int frameRow = down.first[at] + static_cast<int>(k);
+            const std::size_t slot = static_cast<std::size_t>(frameRow) % stride;
+            std::uint16_t* row = &ring[slot * rowLength * 4];
             if (ringRow[slot] != frameRow) {
-                ScaleRow(frame, frameRow, left, right, sums);
+                ScaleRow(frame, frameRow, left, right, row);
                 ringRow[slot] = frameRow;
             }
-            rowSums[static_cast<std::size_t>(k)] = sums;
+            if (weight[k] != 0) AddWeighed(sums.data(), row, weight[k], sums.size());
         }
-        const std::uint16_t* weight = &down.weights[at * static_cast<std::size_t>(down.stride)];
-        std::uint32_t* to = target + y * pitch;
-        for (int x = 0; x < right - left; ++x) {
-            std::uint32_t channel[kChannels] = {half, half, half};
-            for (int k = 0; k < rows; ++k) {
-                const std::uint16_t* sum = rowSums[static_cast<std::size_t>(k)] + static_cast<std::size_t>(x) * kChannels;
-                for (int c = 0; c < kChannels; ++c) channel[c] += weight[k] * std::uint32_t{sum[c]};
-            }
-            to[left + x] = Pack(std::min<std::uint32_t>(channel[0] >> kSecondPassShift, 255),
-                                std::min<std::uint32_t>(channel[1] >> kSecondPassShift, 255),
-                                std::min<std::uint32_t>(channel[2] >> kSecondPassShift, 255), swapRedBlue);
+        std::uint32_t* to = target + y * pitch + left;
+        for (std::size_t x = 0; x < rowLength; ++x) {
+            const std::uint32_t* pixel = &sums[x * 4];
+            to[x] = Pack(std::min<std::uint32_t>(pixel[0] >> 2 * kWeightBits, 255),
+                         std::min<std::uint32_t>(pixel[1] >> 2 * kWeightBits, 255),
+                         std::min<std::uint32_t>(pixel[2] >> 2 * kWeightBits, 255), swapRedBlue);
         }
     }
 }

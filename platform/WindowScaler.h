@@ -52,8 +52,10 @@ private:
         void Reach(int from, int to, int& begin, int& end) const;
     };
 
+    // Target pixels [left, right) of one frame row, reduced across.
     void ScaleRow(const Surface& frame, int frameRow, int left, int right, std::uint16_t* sums) const;
 
     Axis across;
     Axis down;
+    mutable std::vector<std::uint64_t> spreadRow;  // a frame row, its channels apart
 };
