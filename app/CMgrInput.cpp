@@ -18,6 +18,7 @@ void CMgrInput::Init()
     Reset();
     leftHeld = false;
     cursorHeld = false;
+    leftReleasedNow = pressDeferred = tapDeferred = false;
 }
 
 void CMgrInput::KeyDown(int key)
@@ -83,12 +84,48 @@ void CMgrInput::SetLeftButton(bool down)
 
 void CMgrInput::OnLeftButton(bool down)
 {
+    if (DeferLeftPress(down)) return;
     HoldCursorAtButton(down);
     if (down) CountLeftPress(InputHub::Cursor());
     if (HoldBackRelease(kLeftSlot, down)) return;
-    if (!down && leftHeld) leftReleaseFrame = frames;
+    if (!down && leftHeld) {
+        leftReleaseFrame = frames;
+        leftReleasedNow = true;
+    }
     leftButton = down;
     leftHeld = down;
+}
+
+bool CMgrInput::DeferLeftPress(bool down)
+{
+    if (down && leftReleasedNow && !pressDeferred) {
+        pressDeferred = true;
+        tapDeferred = false;
+        deferredPressPoint = InputHub::Cursor();
+        return true;
+    }
+    if (pressDeferred) {
+        // Let go or pressed again before even the release had its frame: the
+        // deferred press is then a tap, or a press again.
+        tapDeferred = !down;
+        return true;
+    }
+    return false;
+}
+
+void CMgrInput::TakeDeferredPress()
+{
+    leftReleasedNow = false;
+    if (!pressDeferred) return;
+    pressDeferred = false;
+    CountLeftPress(deferredPressPoint);
+    leftButton = leftHeld = true;
+    unseen[kLeftSlot] = true;
+    releaseAtFrameEnd[kLeftSlot] = tapDeferred;
+    // The next frame sees the press where it happened, as any press.
+    cursorHeld = true;
+    heldAtPress = true;
+    heldCursor = deferredPressPoint;
 }
 
 void CMgrInput::OnRightButton(bool down)
@@ -115,6 +152,7 @@ void CMgrInput::EndFrame()
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;
     }
+    TakeDeferredPress();
 }
 
 bool CMgrInput::AnyKeyDown() const

@@ -25,7 +25,10 @@ public:
     // at once. A release clears it at once too, unless no frame has seen the
     // press yet: a tap (a touchpad's, a remote desktop's, a quick click) comes
     // as press and release together, and is then down for one whole frame and
-    // released when that frame ends.
+    // released when that frame ends. A left press right after the release of a
+    // held button, before a frame saw the release, waits for the next frame:
+    // the frame between sees the button up where it was let go, so a carried
+    // piece is put down there before the next press takes anything.
     void OnKey(int key, bool down);
     void OnLeftButton(bool down);
     void OnRightButton(bool down);
@@ -74,6 +77,10 @@ private:
     // stays there (at the press, when a press follows a release).
     static void HoldCursorAtButton(bool down);
     void CountLeftPress(Point where);
+    // Answers whether the left button's change waits for the next frame.
+    bool DeferLeftPress(bool down);
+    // The end of a frame: a deferred press takes effect for the next one.
+    void TakeDeferredPress();
 
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
@@ -87,6 +94,13 @@ private:
     bool unseen[kSlotCount] = {};
     // Released before any frame saw the press: cleared at the end of the frame.
     bool releaseAtFrameEnd[kSlotCount] = {};
+    // The held left button was let go since the last frame ended.
+    bool leftReleasedNow = false;
+    // A left press that came after that release, kept for the next frame, and
+    // whether it was let go again (a tap).
+    bool pressDeferred = false;
+    bool tapDeferred = false;
+    Point deferredPressPoint{};
     static inline bool cursorHeld = false;
     static inline bool heldAtPress = false;
     static inline Point heldCursor{};

@@ -220,6 +220,34 @@ TEST_F(DragJoinTest, TheTopmostGroupIsPickedUpAndGoesLast)
     EXPECT_FALSE(Game.IsHoldingGroup());
 }
 
+// Let go and pressed again before one frame (a quick second press, a driven
+// pointer): the carried piece is put down where it was let go, and the next
+// frame takes what lies under the new press. It is never carried on to it.
+TEST_F(DragJoinTest, ALetGoAndAPressBeforeAFrameDropThenTakeAgain)
+{
+    StartPuzzle(200, 200, 2);
+    PlaceImage(0, 100, 100);
+    PlaceImage(1, 600, 100);
+    PlaceImage(2, 100, 400);
+    PlaceImage(3, 600, 400);
+    Press(130, 130);
+    MoveTo(190, 150);
+    game.ReleaseButton(MouseButton::Left, 190, 150);
+    game.PressButton(MouseButton::Left, 630, 430);
+    game.RunFrames(1);
+    EXPECT_FALSE(Game.IsHoldingGroup()) << "the frame saw the button let go";
+    EXPECT_EQ(ImagePos(0).x, 160.0f);
+    EXPECT_EQ(ImagePos(0).y, 120.0f);
+    game.RunFrames(1);
+    ASSERT_TRUE(Game.IsHoldingGroup()) << "the next frame took the new press";
+    EXPECT_EQ(GroupIndexOf(3), LastGroup());
+    MoveTo(640, 450);
+    Release(640, 450);
+    EXPECT_EQ(ImagePos(3).x, 610.0f);
+    EXPECT_EQ(ImagePos(3).y, 420.0f);
+    EXPECT_EQ(ImagePos(0).x, 160.0f) << "the first piece stayed where it was put down";
+}
+
 // A piece's box leaves out its left and top edge; its mask answers the rest.
 TEST_F(DragJoinTest, TheLeftAndTopEdgeOfAPieceAreOutsideIt)
 {

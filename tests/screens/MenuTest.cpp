@@ -100,6 +100,7 @@ TEST_F(MenuTest, AClickThatEndsTheLogoDoesNotReachTheMenuButtonUnderIt)
     EXPECT_EQ(App.GetState(), STATE_MENU);
     EXPECT_FALSE(App.IsQuitPosted());
     game.ReleaseButton(MouseButton::Left, kExit.x, kExit.y);
+    game.RunFrames(1);
     Click(kExit);  // a new press does quit
     EXPECT_TRUE(App.IsQuitPosted());
 }
