@@ -477,7 +477,8 @@ void CApp::Frame()
         shownState = state;
     }
     if (frameCount == 0) {
-        Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
+        Log.Write("--- First frame shown %.3f s after start, %.3f s of processor time (clock %.6f)\n",
+                  ProcessTimes::SinceStart(), ProcessTimes::ProcessorTime(),
                   ProcessTimes::WallClock());
     }
     // Presses released before this frame saw them have now had their frame.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/GraphicsDevice.h"
 #include "platform/InputHub.h"
 #include "platform/Letterbox.h"
 #include "platform/MessageBox.h"
@@ -86,6 +87,7 @@ bool NamesSoftwareRasteriser(const char* name)
 // and whether it draws on the processor; asked once per run.
 char openGlRenderer[256] = "";
 bool openGlIsSoftware = false;
+bool openGlAsked = false;
 
 double Seconds()
 {
@@ -181,7 +183,7 @@ bool SdlDisplay::CreateRenderer()
             pacer.SetVsyncClaimed(false);
             std::snprintf(presenterNote, sizeof presenterNote,
                           "Frames scaled by the game into the window's own pixels; OpenGL: %s%s", openGlRenderer,
-                          openGlIsSoftware ? ", a software rasteriser, not used" : "");
+                          openGlIsSoftware && openGlAsked ? ", a software rasteriser, not used" : "");
             return true;
         }
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
@@ -193,19 +195,20 @@ bool SdlDisplay::CreateRenderer()
     pacer.SetVsyncClaimed(vsync);
     std::snprintf(presenterNote, sizeof presenterNote, "Frames shown by SDL's %s renderer%s; OpenGL: %s%s",
                   known ? info.name : "unknown", vsync ? " (vsync claimed)" : "", openGlRenderer,
-                  openGlIsSoftware ? ", a software rasteriser, not used" : "");
+                  openGlIsSoftware && openGlAsked ? ", a software rasteriser, not used" : "");
     return true;
 }
 
 // Four bytes a pixel with red either at the bottom, as the game keeps it, or
 // at the top, as most X servers do; anything else is left to SDL's renderer.
+// The pixels themselves are made with the first frame, at the window's size
+// by then (full screen comes before it).
 bool SdlDisplay::OpenWindowPixels()
 {
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface || surface->format->BytesPerPixel != 4 || surface->format->Gmask != 0x0000FF00) return false;
-    if (surface->format->Rmask == 0x00FF0000 && surface->format->Bmask == 0x000000FF) {
+    const Uint32 format = SDL_GetWindowPixelFormat(window);
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
         swapRedBlue = true;
-    } else if (surface->format->Rmask == 0x000000FF && surface->format->Bmask == 0x00FF0000) {
+    } else if (format == SDL_PIXELFORMAT_BGR888 || format == SDL_PIXELFORMAT_ABGR8888) {
         swapRedBlue = false;
     } else {
         return false;
@@ -225,9 +228,23 @@ bool SdlDisplay::OutputSize(int& outputWidth, int& outputHeight) const
 
 // Asks OpenGL once, in a small hidden window of its own, which renderer it
 // has; the window, its context and the library are let go again at once.
+// Without any graphics device, or told to draw in software, OpenGL could
+// only draw on the processor: it is not even loaded.
 bool SdlDisplay::OpenGlIsSoftware()
 {
     if (*openGlRenderer) return openGlIsSoftware;
+    const char* forced = SDL_getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (forced && *forced && std::strcmp(forced, "0") != 0) {
+        std::snprintf(openGlRenderer, sizeof openGlRenderer, "not asked (told to draw in software)");
+        openGlIsSoftware = true;
+        return true;
+    }
+    if (!GraphicsDevice::MayBePresent()) {
+        std::snprintf(openGlRenderer, sizeof openGlRenderer, "not asked (no graphics device)");
+        openGlIsSoftware = true;
+        return true;
+    }
+    openGlAsked = true;
     std::snprintf(openGlRenderer, sizeof openGlRenderer, "none");
     SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!probe) return false;
@@ -524,7 +541,9 @@ void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
 bool SdlDisplay::ShowWhole(const Surface& frame)
 {
     SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)) return false;
+    if (!surface || surface->format->BytesPerPixel != 4 ||
+        (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0))
+        return false;
     const ScreenRect target = Letterbox(frame.Width(), frame.Height(), surface->w, surface->h).Target();
     if (!scaler.Fits(frame.Width(), frame.Height(), target.width, target.height))
         scaler = WindowScaler(frame.Width(), frame.Height(), target.width, target.height);

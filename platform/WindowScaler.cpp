@@ -187,6 +187,13 @@ void WindowScaler::Scale(const Surface& frame, const ScreenRect& area, std::uint
     std::vector<int> ringRow(stride, -1);
     std::vector<std::uint32_t> sums(rowLength * 4);
     constexpr std::uint32_t half = 1u << (2 * kWeightBits - 1);
+    // The frame pixels these target columns are made of.
+    const int runFrom = across.first[static_cast<std::size_t>(left)];
+    const std::size_t runBytes =
+        static_cast<std::size_t>(across.first[static_cast<std::size_t>(right - 1)] + across.stride - runFrom) *
+        sizeof(Colour);
+    int lastMade = -1;
+    std::size_t lastSlot = 0;
     for (int y = top; y < bottom; ++y) {
         const std::size_t at = static_cast<std::size_t>(y);
         std::fill(sums.begin(), sums.end(), half);
@@ -196,8 +203,17 @@ void WindowScaler::Scale(const Surface& frame, const ScreenRect& area, std::uint
             const std::size_t slot = static_cast<std::size_t>(frameRow) % stride;
             std::uint16_t* row = &ring[slot * rowLength * 4];
             if (ringRow[slot] != frameRow) {
-                ScaleRow(frame, frameRow, left, right, row);
+                // A row just like the one made last (a plain background)
+                // is that row again.
+                const std::uint16_t* last = lastMade < 0 ? nullptr : &ring[lastSlot * rowLength * 4];
+                if (last && std::memcmp(frame.Row(lastMade) + runFrom, frame.Row(frameRow) + runFrom, runBytes) == 0) {
+                    if (last != row) std::memcpy(row, last, rowLength * 4 * sizeof *row);
+                } else {
+                    ScaleRow(frame, frameRow, left, right, row);
+                }
                 ringRow[slot] = frameRow;
+                lastMade = frameRow;
+                lastSlot = slot;
             }
             if (weight[k] != 0) AddWeighed(sums.data(), row, weight[k], sums.size());
         }
