@@ -476,9 +476,9 @@ void SdlDisplay::Present(const Surface& frame)
         WaitWithoutPresent();
         return;
     }
-    if (ownPixels) {
-        if (!ShowWhole(frame)) return;
-    } else if (!ShowFrameTexture(frame)) {
+    if (ownPixels ? !ShowWhole(frame) : !ShowFrameTexture(frame)) {
+        // Nothing reached the window; the loop still keeps to the beat.
+        WaitWithoutPresent();
         return;
     }
     shownFingerprint = fingerprint;
