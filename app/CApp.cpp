@@ -52,6 +52,9 @@ constexpr long long kLargestIconPixels = 512 * 512;
 
 constexpr Colour kLogoClear = 0xFFFFFF;
 
+// How long a menu page at rest may sleep: nothing on it changes without input.
+constexpr double kQuietPage = 60.0;
+
 // Switches the music on or off on every screen.
 constexpr int kMusicKey = 'M';
 constexpr Colour kMenuClear = 0x000000;
@@ -456,6 +459,8 @@ void CApp::Frame()
         playPanel = Menu.GamePanelSignature();
     }
     if (resting && window) {
+        // Only input changes a page at rest; a board at rest waits for its clock.
+        window->ExpectQuiet(state == STATE_GAME ? Game.SecondsOfRest() : kQuietPage);
         window->PresentSame(BackBuffer());
     } else if (partial && window) {
         // Only what changed goes to the window; the rest of its picture is the last frame's.
@@ -472,7 +477,8 @@ void CApp::Frame()
         shownState = state;
     }
     if (frameCount == 0) {
-        Log.Write("--- First frame shown %.3f s after start (clock %.6f)\n", ProcessTimes::SinceStart(),
+        Log.Write("--- First frame shown %.3f s after start, %.3f s of processor time (clock %.6f)\n",
+                  ProcessTimes::SinceStart(), ProcessTimes::ProcessorTime(),
                   ProcessTimes::WallClock());
     }
     // Presses released before this frame saw them have now had their frame.

@@ -52,6 +52,10 @@ public:
     // The frame last presented, not drawn again and known to be unchanged:
     // only the wait, unless the window asked for its picture again.
     virtual void PresentSame(const Surface& frame) { Present(frame); }
+    // Said before PresentSame: nothing on screen changes by itself for this
+    // many seconds unless input comes, so the wait after the frame may last
+    // until then, ending the moment input arrives. Holds for one frame.
+    virtual void ExpectQuiet(double seconds) { (void)seconds; }
     // A frame that differs from the one last presented only inside the
     // rectangle (in the frame's pixels): only that part need reach the window.
     virtual void PresentArea(const Surface& frame, const PixelRect& changed)

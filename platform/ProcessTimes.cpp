@@ -38,3 +38,10 @@ double ProcessTimes::WallClock()
     clock_gettime(CLOCK_REALTIME, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
+
+double ProcessTimes::ProcessorTime()
+{
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
+}

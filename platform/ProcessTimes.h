@@ -10,4 +10,7 @@ public:
     // Seconds since 1970 on the wall clock, to the microsecond, for comparing
     // with a time taken outside the game just before it was started.
     static double WallClock();
+    // Seconds of processor time the process has used, all its threads: on a
+    // machine busy with other work, start-up's own cost.
+    static double ProcessorTime();
 };

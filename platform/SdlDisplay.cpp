@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/GraphicsDevice.h"
 #include "platform/InputHub.h"
 #include "platform/Letterbox.h"
 #include "platform/MessageBox.h"
@@ -85,6 +87,7 @@ bool NamesSoftwareRasteriser(const char* name)
 // and whether it draws on the processor; asked once per run.
 char openGlRenderer[256] = "";
 bool openGlIsSoftware = false;
+bool openGlAsked = false;
 
 double Seconds()
 {
@@ -164,8 +167,9 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
 // The game draws every frame itself and hands over one finished picture:
 // OpenGL only scales it. Where OpenGL itself draws on the processor (no
 // graphics card, a virtual machine, a remote desktop) it brings nothing but
-// its shader compiler's tens of megabytes, and SDL's own software renderer
-// does the same work.
+// its shader compiler's tens of megabytes; the game then scales the frame
+// into the window's own pixels, which also lets it send the window only
+// what changed. SDL's software renderer is the last resort.
 bool SdlDisplay::CreateRenderer()
 {
     if (!OpenGlIsSoftware()) {
@@ -175,6 +179,13 @@ bool SdlDisplay::CreateRenderer()
         // The window's own pixels, shown by the window system: no hidden
         // OpenGL renderer behind them either.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (OpenWindowPixels()) {
+            pacer.SetVsyncClaimed(false);
+            std::snprintf(presenterNote, sizeof presenterNote,
+                          "Frames scaled by the game into the window's own pixels; OpenGL: %s%s", openGlRenderer,
+                          openGlIsSoftware && openGlAsked ? ", a software rasteriser, not used" : "");
+            return true;
+        }
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!renderer) return false;
@@ -184,15 +195,56 @@ bool SdlDisplay::CreateRenderer()
     pacer.SetVsyncClaimed(vsync);
     std::snprintf(presenterNote, sizeof presenterNote, "Frames shown by SDL's %s renderer%s; OpenGL: %s%s",
                   known ? info.name : "unknown", vsync ? " (vsync claimed)" : "", openGlRenderer,
-                  openGlIsSoftware ? ", a software rasteriser, not used" : "");
+                  openGlIsSoftware && openGlAsked ? ", a software rasteriser, not used" : "");
     return true;
+}
+
+// Four bytes a pixel with red either at the bottom, as the game keeps it, or
+// at the top, as most X servers do; anything else is left to SDL's renderer.
+// The pixels themselves are made with the first frame, at the window's size
+// by then (full screen comes before it).
+bool SdlDisplay::OpenWindowPixels()
+{
+    const Uint32 format = SDL_GetWindowPixelFormat(window);
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+        swapRedBlue = true;
+    } else if (format == SDL_PIXELFORMAT_BGR888 || format == SDL_PIXELFORMAT_ABGR8888) {
+        swapRedBlue = false;
+    } else {
+        return false;
+    }
+    ownPixels = true;
+    return true;
+}
+
+bool SdlDisplay::OutputSize(int& outputWidth, int& outputHeight) const
+{
+    outputWidth = outputHeight = 0;
+    if (renderer) return SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) == 0;
+    if (!window) return false;
+    SDL_GetWindowSizeInPixels(window, &outputWidth, &outputHeight);
+    return outputWidth > 0 && outputHeight > 0;
 }
 
 // Asks OpenGL once, in a small hidden window of its own, which renderer it
 // has; the window, its context and the library are let go again at once.
+// Without any graphics device, or told to draw in software, OpenGL could
+// only draw on the processor: it is not even loaded.
 bool SdlDisplay::OpenGlIsSoftware()
 {
     if (*openGlRenderer) return openGlIsSoftware;
+    const char* forced = SDL_getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (forced && *forced && std::strcmp(forced, "0") != 0) {
+        std::snprintf(openGlRenderer, sizeof openGlRenderer, "not asked (told to draw in software)");
+        openGlIsSoftware = true;
+        return true;
+    }
+    if (!GraphicsDevice::MayBePresent()) {
+        std::snprintf(openGlRenderer, sizeof openGlRenderer, "not asked (no graphics device)");
+        openGlIsSoftware = true;
+        return true;
+    }
+    openGlAsked = true;
     std::snprintf(openGlRenderer, sizeof openGlRenderer, "none");
     SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!probe) return false;
@@ -219,6 +271,9 @@ void SdlDisplay::Close()
     renderer = nullptr;
     window = nullptr;
     textureWidth = textureHeight = 0;
+    ownPixels = false;
+    shownSurface = nullptr;
+    scaler = WindowScaler();
     shownWidth = shownHeight = 0;
     mustShow = true;
     fullScreenPending = false;
@@ -313,7 +368,7 @@ void SdlDisplay::UpdateRefreshRate()
 int SdlDisplay::DrawingScale() const
 {
     int outputWidth = 0, outputHeight = 0;
-    if (!renderer || SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return 1;
+    if (!OutputSize(outputWidth, outputHeight)) return 1;
     return Letterbox(width, height, outputWidth, outputHeight).DrawingScale(kMaxDrawingScale);
 }
 
@@ -410,7 +465,7 @@ void SdlDisplay::TranslateKey(const SDL_Event& event, bool down)
 
 void SdlDisplay::Present(const Surface& frame)
 {
-    if (!renderer || frame.IsEmpty()) return;
+    if ((!renderer && !ownPixels) || frame.IsEmpty()) return;
     // A frame just like the one on screen is not sent again: while nothing
     // moves the game then costs little more than drawing its frames. The
     // window system asks for a fresh one when the window was uncovered, resized
@@ -421,17 +476,11 @@ void SdlDisplay::Present(const Surface& frame)
         WaitWithoutPresent();
         return;
     }
-    if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
-        if (texture) SDL_DestroyTexture(texture);
-        // Our pixels hold red in the low byte: XBGR in SDL's words.
-        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC, frame.Width(),
-                                    frame.Height());
-        textureWidth = texture ? frame.Width() : 0;
-        textureHeight = texture ? frame.Height() : 0;
-        if (!texture) return;
+    if (ownPixels ? !ShowWhole(frame) : !ShowFrameTexture(frame)) {
+        // Nothing reached the window; the loop still keeps to the beat.
+        WaitWithoutPresent();
+        return;
     }
-    SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
-    ShowTexture();
     shownFingerprint = fingerprint;
     fingerprintKnown = true;
     shownWidth = frame.Width();
@@ -440,17 +489,43 @@ void SdlDisplay::Present(const Surface& frame)
     WaitForNextFrame();
 }
 
+bool SdlDisplay::ShowFrameTexture(const Surface& frame)
+{
+    if (!texture || textureWidth != frame.Width() || textureHeight != frame.Height()) {
+        if (texture) SDL_DestroyTexture(texture);
+        // Our pixels hold red in the low byte: XBGR in SDL's words.
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC, frame.Width(),
+                                    frame.Height());
+        textureWidth = texture ? frame.Width() : 0;
+        textureHeight = texture ? frame.Height() : 0;
+        if (!texture) return false;
+    }
+    SDL_UpdateTexture(texture, nullptr, frame.Pixels(), frame.Width() * static_cast<int>(sizeof(Colour)));
+    ShowTexture();
+    return true;
+}
+
 // The texture holds the frame last shown: only the changed part is sent to
 // it (at a drawing scale of 2 or 3 a whole frame is millions of pixels), and
 // no fingerprint is taken, which would read the whole frame. The next whole
 // frame then always goes out.
 void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
 {
-    if (!renderer || frame.IsEmpty()) return;
+    if ((!renderer && !ownPixels) || frame.IsEmpty()) return;
     const int left = std::clamp(changed.left, 0, frame.Width());
     const int right = std::clamp(changed.right, left, frame.Width());
     const int top = std::clamp(changed.top, 0, frame.Height());
     const int bottom = std::clamp(changed.bottom, top, frame.Height());
+    if (ownPixels) {
+        if (mustShow || shownWidth != frame.Width() || shownHeight != frame.Height() || left == right ||
+            top == bottom || !ShowArea(frame, PixelRect{left, top, right, bottom})) {
+            Present(frame);
+            return;
+        }
+        fingerprintKnown = false;
+        WaitForNextFrame();
+        return;
+    }
     if (mustShow || !texture || textureWidth != frame.Width() || textureHeight != frame.Height() ||
         shownWidth != frame.Width() || shownHeight != frame.Height() || left == right || top == bottom) {
         Present(frame);
@@ -461,6 +536,53 @@ void SdlDisplay::PresentArea(const Surface& frame, const PixelRect& changed)
     ShowTexture();
     fingerprintKnown = false;
     WaitForNextFrame();
+}
+
+bool SdlDisplay::ShowWhole(const Surface& frame)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || surface->format->BytesPerPixel != 4 ||
+        (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0))
+        return false;
+    const ScreenRect target = Letterbox(frame.Width(), frame.Height(), surface->w, surface->h).Target();
+    if (!scaler.Fits(frame.Width(), frame.Height(), target.width, target.height))
+        scaler = WindowScaler(frame.Width(), frame.Height(), target.width, target.height);
+    // The bars beside or above and below the frame.
+    const SDL_Rect bars[] = {{0, 0, surface->w, target.y},
+                             {0, target.y + target.height, surface->w, surface->h - target.y - target.height},
+                             {0, target.y, target.x, target.height},
+                             {target.x + target.width, target.y, surface->w - target.x - target.width, target.height}};
+    for (const SDL_Rect& bar : bars)
+        if (bar.w > 0 && bar.h > 0) SDL_FillRect(surface, &bar, SDL_MapRGB(surface->format, 0, 0, 0));
+    auto* pixels = static_cast<std::uint32_t*>(surface->pixels);
+    const std::ptrdiff_t pitch = surface->pitch / 4;
+    scaler.Scale(frame, ScreenRect{0, 0, target.width, target.height}, pixels + target.y * pitch + target.x, pitch,
+                 swapRedBlue);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window);
+    shownSurface = surface;
+    shownTarget = target;
+    return true;
+}
+
+bool SdlDisplay::ShowArea(const Surface& frame, const PixelRect& changed)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || surface != shownSurface) return false;
+    const ScreenRect target = Letterbox(frame.Width(), frame.Height(), surface->w, surface->h).Target();
+    if (target.x != shownTarget.x || target.y != shownTarget.y || target.width != shownTarget.width ||
+        target.height != shownTarget.height || !scaler.Fits(frame.Width(), frame.Height(), target.width, target.height))
+        return false;
+    const ScreenRect area = scaler.TargetArea(changed);
+    if (area.width <= 0 || area.height <= 0) return true;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    auto* pixels = static_cast<std::uint32_t*>(surface->pixels);
+    const std::ptrdiff_t pitch = surface->pitch / 4;
+    scaler.Scale(frame, area, pixels + target.y * pitch + target.x, pitch, swapRedBlue);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    const SDL_Rect sent{target.x + area.x, target.y + area.y, area.width, area.height};
+    SDL_UpdateWindowSurfaceRects(window, &sent, 1);
+    return true;
 }
 
 void SdlDisplay::ShowTexture()
@@ -484,12 +606,34 @@ void SdlDisplay::PresentSame(const Surface& frame)
     Present(frame);
 }
 
+void SdlDisplay::ExpectQuiet(double seconds) { quietUntil = Seconds() + seconds; }
+
 void SdlDisplay::WaitWithoutPresent()
 {
-    double wait = pacer.WaitWithoutPresent(Seconds());
+    const double now = Seconds();
+    double wait = pacer.WaitWithoutPresent(now);
+    // A screen at rest sleeps until input or its next change of its own,
+    // not a refresh period at a time; now and then it wakes all the same,
+    // for whatever no event announces (a quit signal).
+    const double quiet = std::min(quietUntil - now, kLongestQuietWait);
+    quietUntil = 0;
+    if (quiet > wait) {
+        WaitForInput(quiet);
+        return;
+    }
     if (wait <= 0) return;
     double start = Seconds();
     SDL_Delay(static_cast<Uint32>(wait * 1000.0));
+    pacer.WaitDone(Seconds() - start);
+}
+
+void SdlDisplay::WaitForInput(double seconds)
+{
+    const double start = Seconds();
+    // Rounded up: waking a little early would only mean another wait.
+    const int milliseconds = static_cast<int>(std::ceil(seconds * 1000.0));
+    // With no event given, an event that comes stays queued for PumpEvents.
+    SDL_WaitEventTimeout(nullptr, milliseconds);
     pacer.WaitDone(Seconds() - start);
 }
 

@@ -6,18 +6,21 @@
 // frame scaled into it the same way. Frames
 // are paced to the display's refresh: by vsync where the renderer has it and
 // it really waits, otherwise by a timed wait. The frame goes through SDL's
-// accelerated renderer, or its software renderer where there is none or
-// where OpenGL itself only draws on the processor.
+// accelerated renderer; where there is none, or where OpenGL itself only
+// draws on the processor, the game scales the frame into the window's own
+// pixels (WindowScaler) and sends only the part that changed.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/Display.h"
 #include "platform/FramePacer.h"
+#include "platform/WindowScaler.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 union SDL_Event;
 
 class SdlDisplay : public Display {
@@ -41,6 +44,7 @@ public:
     void PumpEvents() override;
     void Present(const Surface& frame) override;
     void PresentSame(const Surface& frame) override;
+    void ExpectQuiet(double seconds) override;
     void PresentArea(const Surface& frame, const PixelRect& changed) override;
     void ShowMessageBox(const char* caption, const char* text, bool isError) override;
     void StepAside() override;
@@ -51,6 +55,8 @@ private:
     // The game draws at most this many pixels a unit (2400 x 1800): enough
     // for screens up to 2400 pixels high without stretching.
     static constexpr int kMaxDrawingScale = 3;
+    // The longest sleep of a screen at rest, in seconds.
+    static constexpr double kLongestQuietWait = 0.25;
     static bool StartVideo();
     bool CreateRenderer();
     static bool OpenGlIsSoftware();
@@ -63,12 +69,30 @@ private:
     WindowExtent WindowedSizeOnScreen() const;
     void WaitForNextFrame();
     void WaitWithoutPresent();
+    // Sleeps until input comes or the seconds are over, whichever is first.
+    void WaitForInput(double seconds);
+    // The frame into the texture, and the texture to the window.
+    bool ShowFrameTexture(const Surface& frame);
     // The texture, drawn to the window's letterbox.
     void ShowTexture();
+    // The window's own pixels, where the game scales the frame itself.
+    bool OpenWindowPixels();
+    bool OutputSize(int& outputWidth, int& outputHeight) const;
+    // The whole frame into the window's pixels; false when they are not to be had.
+    bool ShowWhole(const Surface& frame);
+    // Only the target pixels that `changed` (frame pixels) reaches; false
+    // when the window's pixels no longer hold the last frame shown.
+    bool ShowArea(const Surface& frame, const PixelRect& changed);
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    // Without a renderer: the window's pixels, the frame scaled into them.
+    bool ownPixels = false;
+    bool swapRedBlue = false;  // the window's pixels hold red in the high byte
+    WindowScaler scaler;
+    SDL_Surface* shownSurface = nullptr;  // the window's pixels that hold the last frame
+    ScreenRect shownTarget;
     int textureWidth = 0;
     int textureHeight = 0;
     int width = 0;
@@ -78,6 +102,7 @@ private:
     bool steppedAside = false;
     bool fullScreenBeforeStepAside = false;
     FramePacer pacer;
+    double quietUntil = 0;  // nothing changes by itself before then (Seconds())
     std::uint64_t shownFingerprint = 0;  // of the frame last sent to the screen
     bool fingerprintKnown = false;       // false after a part of a frame was sent
     int shownWidth = 0;

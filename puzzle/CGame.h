@@ -162,6 +162,9 @@ public:
     // again: only time goes on. Answers false, having changed nothing, when
     // the clock would show the next second: that frame is a full Update.
     bool Rest(float dt);
+    // After a frame at rest: the seconds until the board changes by itself
+    // (the clock's next second); a finished puzzle stays as it is for good.
+    double SecondsOfRest() const;
     // A frame of play in which nothing moves but the carried group: the part
     // of the board, in units, that its next Update changes (the group and its
     // shadow where the last frame drew them and where they are drawn now).

@@ -24,6 +24,8 @@ namespace {
 // The finished picture glides to its resting place at this speed per axis.
 constexpr float kSampleSpeed = 150.0f;
 constexpr float kSecondsPerClockStep = 1.0f;
+// Longer than anything waits at a time.
+constexpr double kForever = 1e9;
 constexpr int kClockMinutesWrap = 10000;
 // The saved banner: its text's place, and the plate behind it.
 constexpr int kBannerX = 350, kBannerY = 10, kBannerMargin = 8;
@@ -194,6 +196,12 @@ bool CGame::Rest(float dt)
     if (clockFraction + dt >= kSecondsPerClockStep) return false;
     clockFraction += dt;
     return true;
+}
+
+double CGame::SecondsOfRest() const
+{
+    if (completed) return kForever;
+    return std::max(0.0, static_cast<double>(kSecondsPerClockStep - clockFraction));
 }
 
 // Whole seconds only: what is left over a second is dropped, so a long frame

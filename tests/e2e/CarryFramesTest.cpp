@@ -3,7 +3,9 @@
 // scale 2), where the frames of the carry reach the window only as the part
 // where the piece moved: what the window shows once the piece rests in the
 // hand is what the next whole frame (the clock's next second) shows, bar
-// the clock. A part left out would show as a trail of the piece.
+// the clock. A part left out would show as a trail of the piece. And a
+// board at rest, which sleeps until its clock's next second, still wakes for
+// a press at once.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -143,6 +145,57 @@ TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
 #endif
     EXPECT_TRUE(compared) << "every attempt met the clock's second";
     ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(session.PressKey("Escape", *window));
+    EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
+}
+
+// A board at rest sleeps from one second of its clock to the next; a press
+// on the free board and a move of the mouse (a selection frame) just after
+// a second must show before the next one, not wait for it. A few tries, for
+// a machine busy elsewhere.
+TEST_F(CarryFramesTest, APressOnABoardAtRestIsSeenBeforeTheClocksNextSecond)
+{
+    ASSERT_TRUE(session.Launch());
+    std::optional<std::string> window = session.WaitForWindow("Pavendra");
+    ASSERT_TRUE(window) << session.ErrorOutput();
+    ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
+    PassTheLogo(*window);
+    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
+        return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
+    })) << "no cut page";
+    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    // Beside the panel, where a new puzzle leaves the board free.
+    const Point from = OnScreen(780, 300), to = OnScreen(700, 360);
+    std::optional<Screenshot> shot = Settled();
+    ASSERT_TRUE(shot);
+    ASSERT_TRUE(Near(FrameAt(*shot, 780, 300), BoardColour(), 4)) << "no free board beside the panel";
+
+    bool seenWithinTheSecond = false;
+    for (int attempt = 0; attempt < 4 && !seenWithinTheSecond; ++attempt) {
+        ASSERT_TRUE(session.MoveMouse(from.x, from.y));
+        std::optional<Screenshot> before = Settled();
+        ASSERT_TRUE(before);
+        // A whole second with no input between two of the clock's: the
+        // board has come to rest; the screen holding still after the second
+        // one: it is asleep until the next.
+        std::optional<Screenshot> untouched = NextSecond(*before);
+        ASSERT_TRUE(untouched) << "the clock stood still";
+        std::optional<Screenshot> tick = NextSecond(*untouched);
+        ASSERT_TRUE(tick) << "the clock stood still";
+        std::optional<Screenshot> second = Settled(tick);
+        ASSERT_TRUE(second);
+        if (!SameClock(*tick, *second)) continue;
+        ASSERT_TRUE(Xdotool({"mousedown", "1", "mousemove", std::to_string(to.x), std::to_string(to.y)}));
+        std::optional<Screenshot> pressed;
+        ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& now) {
+            if (DifferingAwayFromTheClock(*second, now) == 0) return false;
+            pressed = now;
+            return true;
+        })) << "the press was never seen";
+        seenWithinTheSecond = SameClock(*second, *pressed);
+        ASSERT_TRUE(Xdotool({"mouseup", "1"}));
+    }
+    EXPECT_TRUE(seenWithinTheSecond) << "a press on the board at rest showed only with the clock's next second";
     ASSERT_TRUE(session.PressKey("Escape", *window));
     EXPECT_EQ(session.WaitForExit(), 0) << session.ErrorOutput();
 }
