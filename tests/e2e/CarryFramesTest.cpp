@@ -89,20 +89,27 @@ protected:
                      {"mousemove", std::to_string(from.x + direction * kSteps * kStep), std::to_string(from.y)});
         return Xdotool(moves);
     }
+    // The game full screen, past the logo, with the first picture's puzzle on the board.
+    void StartOnTheBoard()
+    {
+        ASSERT_TRUE(session.Launch());
+        window = session.WaitForWindow("Pavendra");
+        ASSERT_TRUE(window) << session.ErrorOutput();
+        ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
+        PassTheLogo(*window);
+        ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
+            return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
+        })) << "no cut page";
+        ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    }
+
+    std::optional<std::string> window;
 };
 
 TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
 {
-    ASSERT_TRUE(session.Launch());
-    std::optional<std::string> window = session.WaitForWindow("Pavendra");
-    ASSERT_TRUE(window) << session.ErrorOutput();
-    ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
+    ASSERT_NO_FATAL_FAILURE(StartOnTheBoard());
 
-    PassTheLogo(*window);
-    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
-        return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
-    })) << "no cut page";
-    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
 
     std::optional<Screenshot> shot = Settled();
     ASSERT_TRUE(shot);
@@ -155,15 +162,7 @@ TEST_F(CarryFramesTest, WhatACarryLeavesOnTheWindowIsTheWholeFrame)
 // a machine busy elsewhere.
 TEST_F(CarryFramesTest, APressOnABoardAtRestIsSeenBeforeTheClocksNextSecond)
 {
-    ASSERT_TRUE(session.Launch());
-    std::optional<std::string> window = session.WaitForWindow("Pavendra");
-    ASSERT_TRUE(window) << session.ErrorOutput();
-    ASSERT_TRUE(session.WaitForWindowSize(*window, kWideWidth, kWideHeight));
-    PassTheLogo(*window);
-    ASSERT_TRUE(ClickUntil(108, 112, [&](const Screenshot& shot) {
-        return !Near(FrameAt(shot, 512, 272), FrameAt(*menu, 512, 272), 8);
-    })) << "no cut page";
-    ASSERT_TRUE(ClickUntil(352 + 20, 512 + 10, BoardShown())) << "no board";
+    ASSERT_NO_FATAL_FAILURE(StartOnTheBoard());
     // Beside the panel, where a new puzzle leaves the board free.
     const Point from = OnScreen(780, 300), to = OnScreen(700, 360);
     std::optional<Screenshot> shot = Settled();
