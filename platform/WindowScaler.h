@@ -47,15 +47,25 @@ private:
         std::vector<int> first;
         std::vector<int> count;
         std::vector<std::uint16_t> weights;
+        // Across, when a run is at most four pixels: each target pixel's
+        // weights laid out for the 16-bit lanes of four frame pixels'
+        // bytes (the fourth byte of each weighed zero).
+        std::vector<std::uint16_t> laneWeights;
         void Build(int frameSize, int targetSize);
         // The run [begin, end) of target pixels that frame pixels [from, to) reach.
         void Reach(int from, int to, int& begin, int& end) const;
     };
 
-    // Target pixels [left, right) of one frame row, reduced across.
-    void ScaleRow(const Surface& frame, int frameRow, int left, int right, std::uint16_t* sums) const;
+    // Target pixels [left, right) of one frame row, reduced across into
+    // four 16-bit channels a pixel, in the order they are sent. `spread`
+    // holds room for a frame row.
+    void ScaleRow(const Surface& frame, int frameRow, int left, int right, bool swapRedBlue, std::uint64_t* spread,
+                  std::uint16_t* sums) const;
+    // Target rows [top, bottom) of columns [left, right); `target` is where
+    // the target's top-left pixel goes. Bands of rows are independent.
+    void ScaleBand(const Surface& frame, int left, int right, int top, int bottom, std::uint32_t* target,
+                   std::ptrdiff_t pitch, bool swapRedBlue) const;
 
     Axis across;
     Axis down;
-    mutable std::vector<std::uint64_t> spreadRow;  // a frame row, its channels apart
 };

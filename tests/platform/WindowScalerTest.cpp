@@ -5,6 +5,7 @@
 // shape, or the pieces a player carries would leave seams and stale edges.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -144,6 +145,47 @@ TEST(WindowScalerTest, AThinLineKeepsItsShareOfLightWhereverItLies)
             for (int x = 0; x < width; ++x) light += out.pixels[static_cast<std::size_t>(height / 2) * width + x] & 0xFF;
             const double expected = 255.0 * width / shape.first;
             EXPECT_NEAR(light, expected, expected * 0.08) << shape.first << " -> " << width << ", column " << column;
+        }
+    }
+}
+
+// A smooth slope of red across and green down lands where each target
+// pixel's centre lies, in either channel order: the weights are applied at
+// the right frame pixels, in whole frames (made in bands side by side) and
+// in small parts alike.
+TEST(WindowScalerTest, ASlopeArrivesAtEachTargetPixelsCentreInEitherChannelOrder)
+{
+    const int shapes[][4] = {{1600, 1200, 1440, 1080}, {2400, 1800, 1920, 1440}, {1600, 1200, 1001, 751},
+                             {1600, 1200, 1800, 1350}, {800, 600, 400, 300}, {2400, 1800, 330, 247}};
+    for (const auto& shape : shapes) {
+        const int frameWidth = shape[0], frameHeight = shape[1], width = shape[2], height = shape[3];
+        Surface frame(frameWidth, frameHeight);
+        for (int y = 0; y < frameHeight; ++y)
+            for (int x = 0; x < frameWidth; ++x)
+                frame.SetPixel(x, y, MakeColour(x * 255 / (frameWidth - 1), y * 255 / (frameHeight - 1), 0x5A));
+        WindowScaler scaler(frameWidth, frameHeight, width, height);
+        for (const bool swap : {false, true}) {
+            Output out(width, height);
+            MakeWhole(scaler, frame, out, swap);
+            scaler.Scale(frame, ScreenRect{width / 3, height / 3, 40, 30}, out.pixels.data(), width, swap);
+            int wrong = 0;
+            // Away from the edges, where the slope is cut off.
+            const int marginX = frameWidth / width + 3, marginY = frameHeight / height + 3;
+            for (int y = marginY; y < height - marginY; ++y) {
+                for (int x = marginX; x < width - marginX; ++x) {
+                    const double centreX = (x + 0.5) * frameWidth / width - 0.5;
+                    const double centreY = (y + 0.5) * frameHeight / height - 0.5;
+                    const std::uint32_t pixel = out.pixels[static_cast<std::size_t>(y) * width + x];
+                    const int red = static_cast<int>(swap ? pixel >> 16 & 0xFF : pixel & 0xFF);
+                    const int blue = static_cast<int>(swap ? pixel & 0xFF : pixel >> 16 & 0xFF);
+                    const int green = static_cast<int>(pixel >> 8 & 0xFF);
+                    wrong += std::abs(red - centreX * 255 / (frameWidth - 1)) > 1.5 ||
+                             std::abs(green - centreY * 255 / (frameHeight - 1)) > 1.5 || blue != 0x5A ||
+                             (pixel >> 24) != 0;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << frameWidth << "x" << frameHeight << " -> " << width << "x" << height
+                                << (swap ? ", red and blue swapped" : "");
         }
     }
 }
