@@ -504,8 +504,11 @@ void CApp::CreateBackBuffer()
     const int scale = window ? window->DrawingScale() : 1;
     if (BackBuffer().Scale() != scale || BackBuffer().UnitWidth() != clientWidth ||
         BackBuffer().UnitHeight() != clientHeight || BackBuffer().IsEmpty()) {
+        // A scale other than 1, or a way back to it, goes to the log.
+        const bool scaledBefore = !BackBuffer().IsEmpty() && BackBuffer().Scale() != 1;
         BackBuffer() = Surface::Scaled(clientWidth, clientHeight, scale);
-        if (scale != 1) Log.Write("--- Drawing at %i x %i pixels\n", clientWidth * scale, clientHeight * scale);
+        if (scale != 1 || scaledBefore)
+            Log.Write("--- Drawing at %i x %i pixels\n", clientWidth * scale, clientHeight * scale);
         Game.MatchDrawingScale(scale);
     }
     BackBuffer().Fill(kWhite);

@@ -37,6 +37,11 @@ protected:
         InWindow(*at);
         ASSERT_TRUE(session.WaitForScreen(BoardShown())) << "no board at " << width << " x " << height;
     }
+    // Until the game's log holds `line` `times`, within a bound.
+    bool WaitForLog(const std::string& line, int times)
+    {
+        return session.WaitForScreen([&](const Screenshot&) { return Count(session.Log(), line) >= times; });
+    }
     // SAVE, then the saved game once it is written anew.
     std::string Save(const std::string& before)
     {
@@ -71,9 +76,12 @@ TEST_F(ScaleChangeWindowTest, ThePuzzleInPlaySurvivesTheScaleGoingDownAndUpAndAP
     // again from the same picture, so the board is drawn as it was, pixel for
     // pixel (the top bar aside: its clock runs, and the save's banner goes
     // when it will).
+    // Each size is waited for in the log too: the board looks the same
+    // while the game has not yet seen the window's new size.
     ASSERT_NO_FATAL_FAILURE(ResizeTo(*window, 800, 600));
+    EXPECT_TRUE(WaitForLog("Drawing at 800 x 600", 1)) << "the scale did not go down";
     ASSERT_NO_FATAL_FAILURE(ResizeTo(*window, 1080, 810));
-    EXPECT_EQ(Count(session.Log(), "Drawing at 1600 x 1200"), 2) << "the scale did not go down and up";
+    EXPECT_TRUE(WaitForLog("Drawing at 1600 x 1200", 2)) << "the scale did not go up again";
     at = session.WindowGeometry(*window);
     ASSERT_TRUE(at);
     // The window shows the board again once the game has drawn at the new size.
