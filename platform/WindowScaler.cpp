@@ -132,7 +132,6 @@ void WindowScaler::Axis::Build(int frameSize_, int targetSize)
     frameSize = std::max(frameSize_, 0);
     size = frameSize > 0 ? std::max(targetSize, 0) : 0;
     first.assign(static_cast<std::size_t>(size), 0);
-    count.assign(static_cast<std::size_t>(size), 0);
     if (size == 0) return;
     const double step = static_cast<double>(frameSize) / size;  // frame pixels a target pixel
     // Where the frame shrinks, a target pixel gathers what lies within one of
@@ -160,7 +159,6 @@ void WindowScaler::Axis::Build(int frameSize_, int targetSize)
             total += weight;
         }
         first[static_cast<std::size_t>(i)] = from;
-        count[static_cast<std::size_t>(i)] = stride;
         // Rounded weights that add up to exactly one, so that a plain colour
         // stays that colour: what rounding lost goes to the largest.
         std::uint16_t* own = &weights[static_cast<std::size_t>(i) * stride];
@@ -183,7 +181,7 @@ void WindowScaler::Axis::Build(int frameSize_, int targetSize)
 void WindowScaler::Axis::Reach(int from, int to, int& begin, int& end) const
 {
     begin = 0;
-    while (begin < size && first[static_cast<std::size_t>(begin)] + count[static_cast<std::size_t>(begin)] <= from)
+    while (begin < size && first[static_cast<std::size_t>(begin)] + stride <= from)
         ++begin;
     end = begin;
     while (end < size && first[static_cast<std::size_t>(end)] < to) ++end;
@@ -273,7 +271,7 @@ void WindowScaler::Scale(const Surface& frame, const ScreenRect& area, std::uint
     // A whole frame goes in bands, one a core; each band stands alone, so
     // the pixels are the same however many there are.
     const std::size_t pixels = static_cast<std::size_t>(right - left) * static_cast<std::size_t>(bottom - top);
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMostBands);
+    static const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMostBands);
     const int bands = static_cast<int>(std::min<std::size_t>(cores, std::max<std::size_t>(pixels / kLeastBandPixels, 1)));
     const int rows = bottom - top;
     auto bandTop = [&](int band) { return top + rows * band / bands; };

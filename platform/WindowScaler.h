@@ -43,9 +43,8 @@ private:
     struct Axis {
         int size = 0;       // target pixels
         int frameSize = 0;  // frame pixels
-        int stride = 0;     // weights kept for each target pixel
+        int stride = 0;     // frame pixels (and weights) of every target pixel
         std::vector<int> first;
-        std::vector<int> count;
         std::vector<std::uint16_t> weights;
         // Across, when a run is at most four pixels: each target pixel's
         // weights laid out for the 16-bit lanes of four frame pixels'
@@ -58,7 +57,7 @@ private:
 
     // Target pixels [left, right) of one frame row, reduced across into
     // four 16-bit channels a pixel, in the order they are sent. `spread`
-    // holds room for a frame row.
+    // is room for a frame row and four pixels more, the row's own work.
     void ScaleRow(const Surface& frame, int frameRow, int left, int right, bool swapRedBlue, std::uint64_t* spread,
                   std::uint16_t* sums) const;
     // Target rows [top, bottom) of columns [left, right); `target` is where
