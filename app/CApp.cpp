@@ -9,10 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/CError.h"
-#include "app/CLog.h"
-#include "app/CMgrInput.h"
-#include "app/CTimer.h"
+#include "core/CError.h"
+#include "core/CLog.h"
+#include "core/CMgrInput.h"
+#include "core/CTimer.h"
 #include "platform/InputEvent.h"
 #include "platform/InputHub.h"
 #include "platform/BmpCodec.h"
@@ -25,7 +25,7 @@
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CFont.h"
 #include "resources/CParser.h"
 #include "resources/ResourceNames.h"

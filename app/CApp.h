@@ -8,18 +8,20 @@
 #include <cstdint>
 #include <string>
 
-#include "app/CSystem.h"
+#include "core/CSystem.h"
 #include "platform/Paths.h"
 #include "platform/Surface.h"
 #include "platform/WindowSize.h"
 #include "resources/BackBuffer.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 class Display;
 struct InputEvent;
 
-class CApp {
+class CApp : public SystemHost {
 public:
+    CApp() { System.Serve(this); }
+
     // The whole start-up, in order: defaults, program folder, settings, data
     // archive, window, subsystems. Then Run, then CloseDown.
     void StartUp();
@@ -36,7 +38,7 @@ public:
     // The rest of start-up, which the first frame does not need: the fonts.
     // Runs once: in the second frame, or sooner when the first frame leaves
     // the logo screen or shows another.
-    void InitAfterFirstFrame();
+    void InitAfterFirstFrame() override;
     // Frames until the quit message.
     void Run();
     // One turn of the loop: hands the waiting input to the game, then draws one
@@ -49,28 +51,28 @@ public:
     void OnResize();
     // Releases everything that was started (and skips what was not), closes the
     // window and logs the shutdown line. Safe to call at any point.
-    void Shutdown();
+    void Shutdown() override;
 
     // The window procedure: every input event reaches the game here.
     void OnInput(const InputEvent& event);
     // Ends the loop after the input already waiting, as the quit message does.
-    void PostQuit() { quitPosted = true; }
+    void PostQuit() override { quitPosted = true; }
     bool IsQuitPosted() const { return quitPosted; }
     // A message box over the game's window (or on its own when there is no
     // window); waits for OK. The game goes on afterwards.
-    void ShowMessageBox(const char* caption, const char* text);
+    void ShowMessageBox(const char* caption, const char* text) override;
     // A message for the player: one or two sentences saying what happened and
     // what to do. Inside the game's window (drawn by the game, OK to dismiss,
     // the game goes on beneath) when there is one; before the window exists a
     // system box (or the desktop's dialog tool, or standard error).
-    void ShowMessage(const std::string& text);
+    void ShowMessage(const std::string& text) override;
     // The file last dropped onto the window and not yet taken; a screen that
     // takes drops answers it with TakeDroppedFile (empty when none).
-    std::string TakeDroppedFile();
+    std::string TakeDroppedFile() override;
     // Runs a dialog of another program that the game waits for: the window
     // steps aside while it is open so that it is seen, and the time it takes
     // is not play time.
-    void RunOutsideDialog(const std::function<void()>& dialog);
+    void RunOutsideDialog(const std::function<void()>& dialog) override;
 
     // All drawing of a frame goes into this surface (the back buffer the
     // resources keep, so that the screens and the puzzle draw without the
@@ -84,10 +86,10 @@ public:
     const char* GetWriteFolder() const { return CFile::GetWriteFolder(); }
     // The window's outer size in back-buffer pixels: the client area plus the
     // frame of a window (805 x 635); the logo screen centres on it.
-    int GetWidth() const { return width; }
-    int GetHeight() const { return height; }
-    void SetState(unsigned value) { state = value; }
-    unsigned GetState() const { return state; }
+    int GetWidth() const override { return width; }
+    int GetHeight() const override { return height; }
+    void SetState(unsigned value) override { state = value; }
+    unsigned GetState() const override { return state; }
     void SetResizePending() { resizePending = true; }
     // The run counters kept in "conf.pvd".
     int GetNumRunForWeb() const { return NumRunForWeb; }

@@ -15,12 +15,12 @@
 
 #include "BenchSupport.h"
 #include "app/CApp.h"
-#include "app/CTimer.h"
+#include "core/CTimer.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/InputEvent.h"
 #include "platform/InputHub.h"
 #include "platform/ManualClock.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CTimer.h"
+#include "core/CTimer.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/ManualClock.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "screens/CLogo.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "puzzle/PuzzleRecords.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 #include "screens/PictureMarks.h"
 

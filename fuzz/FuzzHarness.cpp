@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "app/CApp.h"
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "platform/MessageBox.h"
 
 // The sanitizers' report line, which reaches the fuzzer's log even when the

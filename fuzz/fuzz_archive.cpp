@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzHarness.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
-#include "app/CLog.h"
+#include "core/CLog.h"
 
 CCutPreview CutPreview;
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/CLog.h"
-#include "app/CSystem.h"
+#include "core/CLog.h"
+#include "core/CSystem.h"
 #include "puzzle/ArrangeLayout.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"

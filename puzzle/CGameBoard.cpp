@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/CMgrInput.h"
-#include "app/CTimer.h"
+#include "core/CMgrInput.h"
+#include "core/CTimer.h"
 #include "platform/Signature.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"

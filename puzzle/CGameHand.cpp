@@ -9,7 +9,7 @@
 #include <iterator>
 #include <numeric>
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "resources/ResourceNames.h"

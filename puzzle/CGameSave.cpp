@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "puzzle/SavedGameFile.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <system_error>
 #include <vector>
 
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 namespace fs = std::filesystem;
 

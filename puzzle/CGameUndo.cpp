@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "platform/Paths.h"
 #include "puzzle/SavedGameFile.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CParser.h"
 
 namespace {

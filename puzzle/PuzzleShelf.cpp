@@ -9,10 +9,10 @@
 #include <system_error>
 #include <utility>
 
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "puzzle/SavedGameFile.h"
 #include "puzzle/ShelfWriter.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "platform/Paths.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CParser.h"
 
 namespace {

@@ -11,10 +11,10 @@
 
 #include <strings.h>
 
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "platform/FontFace.h"
 #include "resources/BackBuffer.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 
 CFont SmallFont;

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
 #include "platform/PictureDecoder.h"
 #include "platform/PictureFile.h"
 #include "platform/PictureScaler.h"
 #include "resources/BackBuffer.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 
 CMgrImage ImageMgr;

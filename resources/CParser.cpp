@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/CParser.h"
 
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 CParser TheParser;
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/CLogo.h"
 
-#include "app/CMgrInput.h"
-#include "app/CSystem.h"
-#include "app/CTimer.h"
+#include "core/CMgrInput.h"
+#include "core/CSystem.h"
+#include "core/CTimer.h"
 #include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"

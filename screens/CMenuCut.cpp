@@ -3,7 +3,7 @@
 // slider and the edge style with the arrows, on a preview; Play and Back.
 #include "screens/CMenu.h"
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"

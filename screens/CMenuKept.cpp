@@ -4,8 +4,8 @@
 // a new cut of such a picture is asked about first.
 #include <string>
 
-#include "app/CLog.h"
-#include "app/CSystem.h"
+#include "core/CLog.h"
+#include "core/CSystem.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "puzzle/PuzzleShelf.h"

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CMgrInput.h"
-#include "app/CSystem.h"
+#include "core/CMgrInput.h"
+#include "core/CSystem.h"
 #include "platform/Signature.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"

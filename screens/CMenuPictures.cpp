@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/CLog.h"
-#include "app/CMgrInput.h"
-#include "app/CSystem.h"
-#include "app/CTimer.h"
+#include "core/CLog.h"
+#include "core/CMgrInput.h"
+#include "core/CSystem.h"
+#include "core/CTimer.h"
 #include "platform/FileDialog.h"
 #include "platform/Paths.h"
 #include "puzzle/CCutPreview.h"

@@ -3,9 +3,9 @@
 // allows under a progress bar; play starts a moment after the bar is full.
 #include "screens/CMenu.h"
 
-#include "app/CLog.h"
-#include "app/CSystem.h"
-#include "app/CTimer.h"
+#include "core/CLog.h"
+#include "core/CSystem.h"
+#include "core/CTimer.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "resources/BackBuffer.h"

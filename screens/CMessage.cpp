@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CLog.h"
-#include "app/CMgrInput.h"
+#include "core/CLog.h"
+#include "core/CMgrInput.h"
 #include "platform/VirtualKeys.h"
 #include "resources/CFont.h"
 

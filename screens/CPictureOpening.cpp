@@ -7,7 +7,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "platform/PictureDecoder.h"
 #include "platform/VirtualKeys.h"
 #include "resources/CFont.h"

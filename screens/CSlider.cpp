@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/CSlider.h"
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "resources/BackBuffer.h"
 #include "resources/CMgrImage.h"
 #include "screens/CButton.h"

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "platform/MixerAudio.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 CMgrSound SoundMgr;
 

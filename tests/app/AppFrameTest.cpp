@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CMgrInput.h"
-#include "app/CTimer.h"
+#include "core/CMgrInput.h"
+#include "core/CTimer.h"
 #include "puzzle/CGame.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"

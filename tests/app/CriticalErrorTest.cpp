@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "support/HeadlessGame.h"
 #include "support/TempFolder.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/CApp.h"
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "platform/InputHub.h"
 #include "platform/VirtualKeys.h"
 #include "sound/CMgrSound.h"

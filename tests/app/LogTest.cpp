@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "support/TempFolder.h"
 
 namespace {

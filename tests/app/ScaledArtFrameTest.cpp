@@ -8,7 +8,7 @@
 
 #include "app/CApp.h"
 #include "platform/BmpCodec.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 #include "support/HeadlessGame.h"
 

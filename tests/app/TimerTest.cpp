@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "app/CTimer.h"
+#include "core/CTimer.h"
 #include "platform/ManualClock.h"
 
 namespace {

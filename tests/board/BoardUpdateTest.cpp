@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "BoardFixture.h"
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 

@@ -15,7 +15,7 @@
 #include "GameSession.h"
 #include "app/CApp.h"
 #include "platform/Letterbox.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 

@@ -16,7 +16,7 @@
 #include "app/CApp.h"
 #include "platform/Letterbox.h"
 #include "puzzle/CGame.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 

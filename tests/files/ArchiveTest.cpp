@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
-#include "resources/CFile.h"
+#include "core/CLog.h"
+#include "core/CFile.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
 

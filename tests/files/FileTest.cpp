@@ -10,8 +10,8 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
-#include "resources/CFile.h"
+#include "core/CLog.h"
+#include "core/CFile.h"
 #include "support/TempFolder.h"
 
 namespace {

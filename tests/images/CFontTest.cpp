@@ -4,7 +4,7 @@
 #include "TempFolder.h"
 #include "app/CApp.h"
 #include "platform/FontFace.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CFont.h"
 
 namespace {

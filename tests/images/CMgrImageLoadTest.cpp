@@ -9,7 +9,7 @@
 #include "BmpWriter.h"
 #include "TempFolder.h"
 #include "app/CApp.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 
 namespace {

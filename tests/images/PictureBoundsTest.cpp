@@ -19,7 +19,7 @@
 #include "app/CApp.h"
 #include "platform/HeifLayout.h"
 #include "platform/PictureDecoder.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "TempFolder.h"
 #include "app/CApp.h"
 #include "platform/PictureDecoder.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "TempFolder.h"
 #include "app/CApp.h"
 #include "resources/BackBuffer.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "platform/BmpWriter.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "SavedGameFixture.h"
-#include "app/CError.h"
+#include "core/CError.h"
 
 using namespace saves_test;
 

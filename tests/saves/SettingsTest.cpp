@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "platform/InputEvent.h"
 #include "platform/MessageBox.h"
 #include "puzzle/CCutPreview.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/CApp.h"
-#include "app/CSystem.h"
+#include "core/CSystem.h"
 #include "puzzle/CGame.h"
-#include "app/CTimer.h"
+#include "core/CTimer.h"
 #include "platform/ManualClock.h"
 #include "platform/VirtualKeys.h"
 #include "screens/CMessage.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 #include "platform/BmpWriter.h"
 #include "platform/FileDialog.h"
 #include "platform/InputHub.h"

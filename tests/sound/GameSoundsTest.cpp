@@ -6,7 +6,7 @@
 #include "SoundTest.h"
 #include "app/CApp.h"
 #include "platform/MixerAudio.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "resources/ResourceNames.h"
 
 namespace {

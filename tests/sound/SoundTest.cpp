@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
+#include "core/CLog.h"
 #include "platform/MixerAudio.h"
 
 namespace fs = std::filesystem;

@@ -19,13 +19,13 @@
 #include <string>
 
 #include "app/CApp.h"
-#include "app/CLog.h"
-#include "app/CTimer.h"
+#include "core/CLog.h"
+#include "core/CTimer.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/InputHub.h"
 #include "platform/ManualClock.h"
 #include "platform/VirtualKeys.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 #include "screens/CPictureOpening.h"
 #include "support/TempFolder.h"
 

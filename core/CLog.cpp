@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CLog.h"
+#include "core/CLog.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 #include <unzip.h>
 #include <zlib.h>
@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/CError.h"
-#include "app/CLog.h"
+#include "core/CError.h"
+#include "core/CLog.h"
 #include "platform/RegularFile.h"
 
 CFile DataFile(FileRoot::Program);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CTimer.h"
+#include "core/CTimer.h"
 
 #include "platform/SystemClock.h"
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CError.h"
+#include "core/CError.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/CApp.h"
-#include "app/CLog.h"
+#include "core/CLog.h"
+#include "core/CSystem.h"
 #include "platform/MessageBox.h"
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 CError Error;
 
@@ -23,7 +23,7 @@ void CError::CriticalError(const char* format, ...)
     va_end(args);
 
     if (handler) handler(message);
-    App.Shutdown();
+    System.Shutdown();
     Log.Write("%s", message);
     // The window is gone by now: the box stands on its own.
     MessageBox::Show("Critical Error", message);

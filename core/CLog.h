@@ -3,7 +3,7 @@
 // closes the file so that the log is complete on disk after each write.
 #pragma once
 
-#include "resources/CFile.h"
+#include "core/CFile.h"
 
 class CLog : public CFile {
 public:

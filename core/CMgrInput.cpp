@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CMgrInput.h"
+#include "core/CMgrInput.h"
 
 #include <algorithm>
 
