@@ -33,8 +33,9 @@ inline constexpr const char* kBorderToggle = "data/Border_Button_Toggle.bmp";
 inline constexpr const char* kPictureToggle = "data/Picture_Button_Toggle.bmp";
 
 // The fifteen puzzle pictures, "data/images/image0.bmp" to "image14.bmp",
-// each also as large as its source allows (up to 1344 pixels on the longer
-// side), "data/images/image0.jpg" and so on, for large screens.
+// each also as large as its source allows (2,400 to about 3,000 pixels on
+// the longer side), "data/images/image0.jpg" and so on, for large screens
+// and large cuts.
 inline constexpr const char* kPictureFormat = "data/images/image%i.bmp";
 inline constexpr const char* kLargePictureFormat = "data/images/image%i.jpg";
 inline constexpr int kPictureCount = 15;

@@ -20,7 +20,7 @@ using namespace screens_test;
 
 namespace {
 
-constexpr int kPicture43 = 2;  // 1024 x 768 in the shipped set: 448 x 336 in the preview
+constexpr int kPicture43 = 2;  // 3000 x 2250 in the shipped set: 448 x 336 in the preview
 
 // A point safely inside a widget placed at (x, y).
 struct At {
