@@ -53,7 +53,7 @@ constexpr Colour kMarkPlate = MakeColour(22, 30, 52);
 constexpr Colour kMarkEdge = MakeColour(214, 178, 92);
 constexpr Colour kArrowInk = MakeColour(255, 243, 217);
 constexpr Colour kArrowInkDim = MakeColour(90, 96, 112);
-constexpr int kPageNumberTop = 458;
+constexpr int kPageNumberTop = 451;
 
 // A soft shadow: the pixels under the rectangle (units) at half their brightness.
 void DarkenRect(Surface& back, int left, int top, int width, int height)
