@@ -99,20 +99,34 @@ void PictureMarks::ReadOwn(const std::vector<PuzzleRecords::Record>& records)
         OwnPicture picture;
     };
     std::vector<Dated> found;
+    std::map<std::string, ReadFile> seen;
     for (const std::string& file : PuzzleShelf::NewestFirst()) {
         if (!PuzzleShelf::IsOwnFile(file)) continue;
-        SavedGame saved;
-        if (SavedGameFile::Read(file.c_str(), saved) != SavedGameFile::ReadResult::Read) continue;  // LOAD GAME logs it
         Dated entry;
         if (!PuzzleShelf::WrittenAt(file, entry.played)) continue;
+        auto known = readFiles.find(file);
+        ReadFile read;
+        if (known != readFiles.end() && known->second.written == entry.played) {
+            read = known->second;
+        } else {
+            SavedGame saved;
+            read.written = entry.played;
+            read.readable = SavedGameFile::Read(file.c_str(), saved) == SavedGameFile::ReadResult::Read;
+            read.imageName = saved.imageName;
+            read.writtenName = saved.writtenName;
+            if (read.readable) read.mark = InProgress(saved);
+        }
+        seen[file] = read;
+        if (!read.readable) continue;  // LOAD GAME tells of it
         // The name as written when that is the file (a path holding "_").
-        const bool asWritten = !saved.writtenName.empty() && !Exists(saved.imageName) && Exists(saved.writtenName);
-        entry.picture.picture = asWritten ? saved.writtenName : saved.imageName;
+        const bool asWritten = !read.writtenName.empty() && !Exists(read.imageName) && Exists(read.writtenName);
+        entry.picture.picture = asWritten ? read.writtenName : read.imageName;
         entry.picture.puzzleFile = file;
         entry.picture.thumbnail = PuzzleShelf::ThumbnailBeside(file);
-        entry.picture.mark = InProgress(saved);
+        entry.picture.mark = read.mark;
         found.push_back(std::move(entry));
     }
+    readFiles = std::move(seen);
     // Solved pictures of the player's with no puzzle in progress, by the time they were last solved.
     for (const PuzzleRecords::Record& record : records) {
         if (!CMgrImage::IsPlayerPicture(record.picture) || record.picture.empty()) continue;

@@ -7,6 +7,8 @@
 // from the shelf and the records when the page opens, never in every frame.
 #pragma once
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,4 +48,15 @@ private:
     void ReadOwn(const std::vector<PuzzleRecords::Record>& records);
     Mark marks[kCount];
     std::vector<OwnPicture> own;
+    // The player's puzzle files as last read, by name: one is read again only
+    // when it was written since, so that opening the page with a hundred
+    // puzzles kept reads just the one played last.
+    struct ReadFile {
+        std::filesystem::file_time_type written;
+        bool readable = false;
+        std::string imageName;
+        std::string writtenName;
+        Mark mark;
+    };
+    std::map<std::string, ReadFile> readFiles;
 };
