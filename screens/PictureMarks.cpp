@@ -159,7 +159,7 @@ void PictureMarks::DrawMark(Surface& back, const Mark& mark, int left, int top, 
         const char* text = "MISSING";
         const int plateWidth = SmallFont.TextWidth(text) + 2 * kPadding;
         const int plateHeight = SmallFont.LineHeight() + kPadding;
-        const int plateLeft = left + (width - plateWidth) / 2, plateTop = top + 4;
+        const int plateLeft = left + 4, plateTop = top + 4;  // clear of the × at the right
         back.FillRect(plateLeft - 1, plateTop - 1, plateWidth + 2, plateHeight + 2, kMissingEdge);
         back.FillRect(plateLeft, plateTop, plateWidth, plateHeight, kPlate);
         SmallFont.Print(plateLeft + kPadding, plateTop + kPadding / 2, "%s", text);
