@@ -36,6 +36,10 @@
 #include "sound/CMgrSound.h"
 
 CApp App;
+// The services below the application ask it through System. Served here, once,
+// by the one application object: a CApp made and thrown away (a test's fresh
+// copy) never takes its place.
+[[maybe_unused]] static const bool appServesTheSystem = (System.Serve(&App), true);
 
 namespace {
 

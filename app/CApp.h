@@ -20,8 +20,6 @@ struct InputEvent;
 
 class CApp : public SystemHost {
 public:
-    CApp() { System.Serve(this); }
-
     // The whole start-up, in order: defaults, program folder, settings, data
     // archive, window, subsystems. Then Run, then CloseDown.
     void StartUp();
