@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu and the puzzles kept for each picture: the cut page of a picture with
 // a puzzle in progress shows that puzzle's cut with CONTINUE in PLAY's place;
-// a new cut of such a picture is asked about first.
+// a new cut of such a picture is asked about first, and so is taking a
+// puzzle off the picture page's list.
 #include <cstdio>
 #include <string>
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CMenu's first page: the fifteen pictures, the saved game, a picture of the
-// player's own (Custom), and Exit.
+// player's own (Custom), and Exit; and its further pages, the player's own
+// pictures with a puzzle kept or solved, fifteen a page, newest first, drawn
+// from the thumbnails kept on the shelf (never from the photos themselves).
 #include "screens/CMenu.h"
 
 #include <algorithm>
