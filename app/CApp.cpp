@@ -601,6 +601,9 @@ void CApp::OnInput(const InputEvent& event)
             fullScreenChoice = window->IsFullScreen();
         }
         return;
+    case InputEventType::Wheel:
+        InputMgr.OnWheel(event.y);
+        return;
     case InputEventType::MouseMove:
         return;  // the cursor is tracked where input enters; nothing for the flags
     }

@@ -38,6 +38,7 @@ void CMgrInput::Reset()
     std::fill(std::begin(keys), std::end(keys), 0u);
     leftButton = false;
     rightButton = false;
+    wheel = 0;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
 }
@@ -142,6 +143,7 @@ void CMgrInput::EndFrame()
 {
     ++frames;
     cursorHeld = false;
+    wheel = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "platform/Surface.h"
 
@@ -33,6 +34,11 @@ public:
     void OnKey(int key, bool down);
     void OnLeftButton(bool down);
     void OnRightButton(bool down);
+    // The mouse wheel: notches turned since the last frame ended, positive
+    // away from the player. A screen that uses them takes them; the end of
+    // the frame drops what nobody took, so a turn never acts on a later screen.
+    void OnWheel(int notches) { wheel += notches; }
+    int TakeWheel() { return std::exchange(wheel, 0); }
     // The end of every frame: what was down has now been seen, and the
     // releases held back take effect.
     void EndFrame();
@@ -87,6 +93,7 @@ private:
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
     bool rightButton = false;
+    int wheel = 0;
     bool leftHeld = false;
     unsigned leftPresses = 0;
     Point leftPressPoint{};

@@ -16,6 +16,7 @@ enum class InputEventType {
     Resize,           // the window changed size; x, y hold its new size in screen pixels
     ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
     Drop,             // text: a file (its path) or text dropped onto the window
+    Wheel,            // y: the mouse wheel's notches, positive turned away from the player
 };
 
 enum class MouseButton { Left, Right };
@@ -47,6 +48,8 @@ struct InputEvent {
     {
         return {InputEventType::Drop, 0, MouseButton::Left, 0, 0, dropped};
     }
+
+    static InputEvent Wheel(int notches) { return {InputEventType::Wheel, 0, MouseButton::Left, 0, notches, {}}; }
 
     bool operator==(const InputEvent&) const = default;
 };

@@ -434,6 +434,11 @@ void SdlDisplay::TranslateEvent(const SDL_Event& event)
                                                             : InputEvent::ButtonUp(button, at.x, at.y));
         break;
     }
+    case SDL_MOUSEWHEEL: {
+        const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        if (notches != 0) InputHub::Deliver(InputEvent::Wheel(notches));
+        break;
+    }
     case SDL_DROPFILE:
     case SDL_DROPTEXT:
         if (event.drop.file) {

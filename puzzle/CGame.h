@@ -136,6 +136,12 @@ public:
     std::string NewestPlayerPicture() const;
     // The puzzle in play to its own file now, when it is unsolved.
     void KeepOnShelf();
+    // The player takes a picture's puzzle in progress off the list: its file
+    // leaves the shelf, and "game.pvs" goes too when it holds that picture,
+    // so that LOAD GAME does not bring it back. `puzzleFile` is the shelf's
+    // file (relative to the write folder); the picture's thumbnail goes with
+    // it when `withThumbnail`.
+    static void RemoveKeptPuzzle(const std::string& puzzleFile, const std::string& picture, bool withThumbnail);
     // The solve of the puzzle now finished: its time and the records after it.
     const PuzzleRecords::Finish& GetFinish() const { return finish; }
     // Seconds the finished picture has been shown.
@@ -256,6 +262,14 @@ private:
     // "game.pvs" when that holds it.
     void TakeSolvedOffShelf();
     void ResetShelfState();
+    // A player's picture gets its thumbnail beside its puzzle the first time
+    // the puzzle is kept (once a session is asked, not in every frame).
+    void KeepThumbnail();
+    // "game.pvs" taken away when it holds the picture's puzzle.
+    static void RemoveSavedGameOf(const std::string& picture, const char* why);
+    // Before a saved game of another picture replaces the puzzle in play,
+    // the puzzle is kept on the shelf, as leaving it for the menu keeps it.
+    void KeepBeforeLoading(const char* fileName);
     void DrawFinish() const;
 
     // The board, one frame at a time.
@@ -309,6 +323,7 @@ private:
     std::string shelvedFingerprint;
     float shelvedAt = 0;
     std::size_t lastGroupCount = 0;
+    bool thumbnailKept = false;
     std::string missingPicture;
     PuzzleRecords::Finish finish;
     float secondsSinceSolved = 0;

@@ -10,12 +10,14 @@
 #include <system_error>
 #include <vector>
 
+#include "core/CFile.h"
 #include "core/CLog.h"
-#include "resources/BackBuffer.h"
-#include "resources/CFont.h"
+#include "puzzle/CCutPreview.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
-#include "core/CFile.h"
+#include "resources/BackBuffer.h"
+#include "resources/CFont.h"
+#include "resources/CMgrImage.h"
 
 namespace fs = std::filesystem;
 
@@ -82,6 +84,17 @@ void CGame::ResetShelfState()
     shelvedFingerprint.clear();
     shelvedAt = GetPlayTime();
     lastGroupCount = groups.size();
+    thumbnailKept = false;
+}
+
+void CGame::KeepThumbnail()
+{
+    if (thumbnailKept || !CMgrImage::IsPlayerPicture(imageName)) return;
+    thumbnailKept = true;
+    std::error_code error;
+    if (fs::exists(fs::path(CFile::GetWriteFolder()) / PuzzleShelf::ThumbnailFor(imageName), error)) return;
+    const Surface thumbnail = PuzzleShelf::MakeThumbnail(CutPreview.GetClean().surface);
+    if (!thumbnail.IsEmpty()) PuzzleShelf::PutThumbnail(imageName, thumbnail);
 }
 
 void CGame::KeepOnShelf()
@@ -96,6 +109,7 @@ void CGame::KeepOnShelf()
         return;
     }
     shelvedFingerprint = Fingerprint(saved);
+    KeepThumbnail();
 }
 
 void CGame::KeepWhilePlaying()
@@ -115,6 +129,7 @@ void CGame::KeepWhilePlaying()
     if (fingerprint == shelvedFingerprint) return;
     PuzzleShelf::PutInBackground(saved);
     shelvedFingerprint = fingerprint;
+    KeepThumbnail();
 }
 
 void CGame::TakeSolvedOffShelf()
@@ -124,13 +139,38 @@ void CGame::TakeSolvedOffShelf()
     Log.Write("CGame: Solved %i x %i in %.1f s (best %.1f s, solved %i times)\n", piecesX, piecesY,
               static_cast<double>(finish.seconds), static_cast<double>(finish.best), finish.solved);
     PuzzleShelf::Remove(imageName);
+    // The picture page shows a solved picture of the player's with its
+    // thumbnail, the most recently solved first.
+    KeepThumbnail();
+    PuzzleShelf::TouchThumbnail(imageName);
     // "game.pvs" holding this picture's puzzle would bring it back one piece short.
+    RemoveSavedGameOf(imageName, "is solved");
+}
+
+void CGame::RemoveSavedGameOf(const std::string& picture, const char* why)
+{
     SavedGame saved;
-    if (SavedGameFile::Read(kSavedGameName, saved) == SavedGameFile::ReadResult::Read && saved.imageName == imageName) {
-        std::error_code error;
-        if (fs::remove(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error))
-            Log.Write("CGame: The puzzle in %s is solved; the file is removed\n", kSavedGameName);
-    }
+    if (SavedGameFile::Read(kSavedGameName, saved) != SavedGameFile::ReadResult::Read) return;
+    if (saved.imageName != picture && saved.writtenName != picture) return;
+    std::error_code error;
+    if (fs::remove(fs::path(CFile::GetWriteFolder()) / kSavedGameName, error))
+        Log.Write("CGame: The puzzle in %s %s; the file is removed\n", kSavedGameName, why);
+}
+
+void CGame::RemoveKeptPuzzle(const std::string& puzzleFile, const std::string& picture, bool withThumbnail)
+{
+    Log.Write("CGame: The player takes %s off the list\n", puzzleFile.c_str());
+    PuzzleShelf::RemoveFile(puzzleFile, withThumbnail);
+    RemoveSavedGameOf(picture, "is taken off the list");
+}
+
+void CGame::KeepBeforeLoading(const char* fileName)
+{
+    if (pieces.empty()) return;
+    SavedGame saved;
+    if (SavedGameFile::Read(fileName, saved) == SavedGameFile::ReadResult::Read && saved.imageName == imageName)
+        return;  // back to this picture's own save: the moves since are given up on purpose
+    KeepOnShelf();
 }
 
 CGame::LoadResult CGame::LoadNewest()

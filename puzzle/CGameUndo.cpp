@@ -100,6 +100,7 @@ CGame::LoadResult CGame::LoadGameInPlay()
     const bool border = Options.border;
     CBoardHistory kept = history;
     BoardSnapshot before = CaptureBoard();
+    KeepBeforeLoading(kSavedGameName);
     const LoadResult result = LoadGame();
     if (result != LoadResult::Loaded) return result;
     // Undo goes back over a load only within the same puzzle.

@@ -132,12 +132,26 @@ PuzzleRecords::Finish PuzzleRecords::Add(const std::string& picture, int piecesX
     ++found->solved;
     finish.best = found->best;
     finish.solved = found->solved;
+    Write(records);
+    return finish;
+}
 
+void PuzzleRecords::Forget(const std::string& picture)
+{
+    std::vector<Record> records = Read();
+    const auto gone = std::remove_if(records.begin(), records.end(),
+                                     [&](const Record& record) { return record.picture == picture; });
+    if (gone == records.end()) return;
+    records.erase(gone, records.end());
+    Write(records);
+}
+
+void PuzzleRecords::Write(const std::vector<Record>& records)
+{
     CFile file;
     bool written = file.Open(kName, FILE_WRITE_TEXT);
     const std::string text = Text(records);
     if (written) file.Print(text);
     if (written) written = file.Close();
     if (!written) Log.Write("PuzzleRecords: Couldn't write %s (%s)\n", kName, file.GetError());
-    return finish;
 }

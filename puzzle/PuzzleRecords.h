@@ -43,4 +43,10 @@ public:
     // The records of a text; `skipped` counts the lines that could not be read.
     static std::vector<Record> Parse(const std::string& text, int* skipped = nullptr);
     static std::string Text(const std::vector<Record>& records);
+    // Every record of the picture taken out (the player took a picture that
+    // is gone off the list).
+    static void Forget(const std::string& picture);
+
+private:
+    static void Write(const std::vector<Record>& records);
 };

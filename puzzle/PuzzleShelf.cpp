@@ -2,23 +2,34 @@
 #include "puzzle/PuzzleShelf.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <system_error>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "core/CFile.h"
 #include "core/CLog.h"
+#include "platform/BmpCodec.h"
+#include "platform/BmpWriter.h"
+#include "platform/PictureScaler.h"
 #include "puzzle/SavedGameFile.h"
 #include "puzzle/ShelfWriter.h"
-#include "core/CFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kExtension = ".pvs";
+constexpr const char* kThumbnailExtension = ".bmp";
+constexpr const char* kOwnPrefix = "own-";
+// A thumbnail at the largest scale is under half a megabyte; a larger file is
+// no thumbnail of ours and is not read.
+constexpr std::uint32_t kLargestThumbnailFile = 1u << 20;
 
 // 64-bit FNV-1a: the same path gives the same file name on every run.
 std::uint64_t Digest(const std::string& text)
@@ -50,6 +61,18 @@ std::string PuzzleShelf::FileFor(const std::string& imageName)
     return std::string(kFolder) + "/" + file + kExtension;
 }
 
+std::string PuzzleShelf::ThumbnailFor(const std::string& imageName) { return ThumbnailBeside(FileFor(imageName)); }
+
+std::string PuzzleShelf::ThumbnailBeside(const std::string& puzzleFile)
+{
+    return fs::path(puzzleFile).replace_extension(kThumbnailExtension).generic_string();
+}
+
+bool PuzzleShelf::IsOwnFile(const std::string& puzzleFile)
+{
+    return fs::path(puzzleFile).filename().string().rfind(kOwnPrefix, 0) == 0;
+}
+
 bool PuzzleShelf::Put(const SavedGame& game, std::string* why)
 {
     // A write still waiting must not land over this newer one.
@@ -57,10 +80,7 @@ bool PuzzleShelf::Put(const SavedGame& game, std::string* why)
     std::error_code error;
     fs::create_directories(InWriteFolder(kFolder), error);
     const std::string file = FileFor(game.imageName);
-    const bool isNew = !fs::exists(InWriteFolder(file), error);
-    if (!SavedGameFile::Write(file.c_str(), game, why)) return false;
-    if (isNew) Trim(kMostKept, file);
-    return true;
+    return SavedGameFile::Write(file.c_str(), game, why);
 }
 
 void PuzzleShelf::PutInBackground(const SavedGame& game)
@@ -70,14 +90,12 @@ void PuzzleShelf::PutInBackground(const SavedGame& game)
     std::error_code error;
     fs::create_directories(InWriteFolder(kFolder), error);
     const std::string file = FileFor(game.imageName);
-    const bool isNew = !fs::exists(InWriteFolder(file), error);
     std::string text;
     for (char c : SavedGameFile::Text(game)) {
         if (c == '\n') text += '\r';  // the text files' line ends
         text += c;
     }
     ShelfWriter::Instance().Post(InWriteFolder(file).string(), std::move(text));
-    if (isNew) Trim(kMostKept, file);
 }
 
 void PuzzleShelf::Flush() { ShelfWriter::Instance().Flush(); }
@@ -88,6 +106,22 @@ void PuzzleShelf::Remove(const std::string& imageName)
     std::error_code error;
     if (fs::remove(InWriteFolder(FileFor(imageName)), error))
         Log.Write("PuzzleShelf: %s taken off the shelf\n", FileFor(imageName).c_str());
+}
+
+void PuzzleShelf::RemoveFile(const std::string& puzzleFile, bool withThumbnail)
+{
+    ShelfWriter::Instance().Flush();
+    std::error_code error;
+    if (fs::remove(InWriteFolder(puzzleFile), error))
+        Log.Write("PuzzleShelf: %s taken off the shelf\n", puzzleFile.c_str());
+    if (withThumbnail) fs::remove(InWriteFolder(ThumbnailBeside(puzzleFile)), error);
+}
+
+bool PuzzleShelf::WrittenAt(const std::string& file, fs::file_time_type& when)
+{
+    std::error_code error;
+    when = fs::last_write_time(InWriteFolder(file), error);
+    return !error;
 }
 
 std::vector<std::string> PuzzleShelf::NewestFirst()
@@ -111,24 +145,6 @@ std::vector<std::string> PuzzleShelf::NewestFirst()
     return names;
 }
 
-void PuzzleShelf::Trim(int most, const std::string& keep)
-{
-    // Room for `keep`, whether or not its file is there yet, and most - 1 others.
-    const std::vector<std::string> names = NewestFirst();
-    int room = most - 1;
-    for (const std::string& name : names) {
-        if (name == keep) continue;
-        if (room > 0) {
-            --room;
-            continue;
-        }
-        std::error_code error;
-        fs::remove(InWriteFolder(name), error);
-        Log.Write("PuzzleShelf: more than %i puzzles kept, %s (the least recently played) dropped\n", most,
-                  name.c_str());
-    }
-}
-
 PuzzleShelf::Progress PuzzleShelf::ProgressOf(const SavedGame& game)
 {
     Progress progress;
@@ -149,4 +165,76 @@ bool PuzzleShelf::Peek(const std::string& imageName, SavedGame& game)
     }
     Log.Write("PuzzleShelf: %s is damaged, skipped\n", file.c_str());
     return false;
+}
+
+Surface PuzzleShelf::MakeThumbnail(const Surface& picture)
+{
+    if (picture.IsEmpty()) return {};
+    const int scale = std::clamp(picture.Scale(), 1, kLargestThumbnailScale);
+    const int longer = std::max(picture.Width(), picture.Height());
+    // Both sides a whole number of units, so that the surface keeps its scale.
+    auto units = [&](int side) {
+        return std::max(1, static_cast<int>(std::lround(static_cast<double>(side) * kThumbnailBox / longer)));
+    };
+    Surface thumbnail = PictureScaler::Resize(picture, units(picture.Width()) * scale, units(picture.Height()) * scale);
+    thumbnail.TakeScale(scale);
+    return thumbnail;
+}
+
+void PuzzleShelf::PutThumbnail(const std::string& imageName, const Surface& thumbnail)
+{
+    const std::vector<unsigned char> bytes = BmpWriter::Encode(thumbnail);
+    if (bytes.empty()) return;
+    std::error_code error;
+    fs::create_directories(InWriteFolder(kFolder), error);
+    ShelfWriter::Instance().Post(InWriteFolder(ThumbnailFor(imageName)).string(),
+                                 std::string(bytes.begin(), bytes.end()));
+}
+
+void PuzzleShelf::TouchThumbnail(const std::string& imageName)
+{
+    ShelfWriter::Instance().Flush();
+    std::error_code error;
+    fs::last_write_time(InWriteFolder(ThumbnailFor(imageName)), fs::file_time_type::clock::now(), error);
+}
+
+bool PuzzleShelf::ReadThumbnail(const std::string& file, Surface& thumbnail)
+{
+    CFile in;
+    if (!in.Open(file.c_str(), FILE_READ)) return false;
+    const std::uint32_t size = in.GetSize();
+    if (size > kLargestThumbnailFile) {
+        Log.Write("PuzzleShelf: %s is too large for a thumbnail, not read\n", file.c_str());
+        return false;
+    }
+    std::vector<unsigned char> bytes(size);
+    const bool read = in.Read(bytes.data(), size) == size;
+    in.Close();
+    std::string reason;
+    if (!read || !DecodeThumbnail(bytes.data(), bytes.size(), thumbnail, &reason)) {
+        Log.Write("PuzzleShelf: thumbnail %s is damaged (%s), not shown\n", file.c_str(),
+                  read ? reason.c_str() : "cut short");
+        return false;
+    }
+    return true;
+}
+
+bool PuzzleShelf::DecodeThumbnail(const void* data, std::size_t size, Surface& thumbnail, std::string* reason)
+{
+    constexpr int kLargestSide = kThumbnailBox * kLargestThumbnailScale;
+    Surface decoded;
+    if (!BmpCodec::Decode(data, size, decoded, reason, static_cast<long long>(kLargestSide) * kLargestSide))
+        return false;
+    const int longer = std::max(decoded.Width(), decoded.Height());
+    const int scale = longer / kThumbnailBox;
+    if (longer % kThumbnailBox != 0 || scale < 1 || scale > kLargestThumbnailScale ||
+        std::min(decoded.Width(), decoded.Height()) % scale != 0) {
+        if (reason)
+            *reason = "a picture of " + std::to_string(decoded.Width()) + " x " + std::to_string(decoded.Height()) +
+                      " pixels is no thumbnail";
+        return false;
+    }
+    decoded.TakeScale(scale);
+    thumbnail = std::move(decoded);
+    return true;
 }

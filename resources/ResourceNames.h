@@ -18,6 +18,9 @@ inline constexpr const char* kCalculate = "data/Calculate.bmp";
 inline constexpr const char* kTimer = "data/timer.bmp";
 inline constexpr const char* kMenuBackground = "data/Menu_Background.bmp";
 inline constexpr const char* kMenuBackground2 = "data/Menu_Background_2.bmp";
+// The picture page's further pages (the player's pictures): the same art with
+// no mounts, which the page draws round each thumbnail itself.
+inline constexpr const char* kMenuBackgroundMore = "data/Menu_Background_More.bmp";
 inline constexpr const char* kProgressBar = "data/Progress_Bar.bmp";
 inline constexpr const char* kPreviewFrame = "data/Preview.bmp";
 

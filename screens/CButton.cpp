@@ -2,6 +2,7 @@
 #include "screens/CButton.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/CMgrInput.h"
 #include "resources/BackBuffer.h"
@@ -34,6 +35,14 @@ void CButton::LoadSized(const char* activePath, const char* noActivePath, float 
         noActiveImage.Release();
     else
         ImageMgr.LoadImageScaled(noActiveImage, noActivePath, noActiveWidth, noActiveHeight);
+    SetPosition(0, 0);
+}
+
+void CButton::TakeImage(CImage image)
+{
+    activeImage = std::move(image);
+    noActiveImage.Release();
+    sameImages = true;
     SetPosition(0, 0);
 }
 

@@ -18,6 +18,9 @@ public:
     // Both images scaled into their boxes with the proportions kept; at (0, 0).
     void LoadSized(const char* activePath, const char* noActivePath, float activeWidth, float activeHeight,
                    float noActiveWidth, float noActiveHeight);
+    // A picture made elsewhere (a thumbnail read from the shelf), shown the
+    // same both ways; at (0, 0).
+    void TakeImage(CImage image);
     // Makes the button a toggle with this image for its "on" mark.
     void LoadToggle(const char* path);
     void SetPosition(float xPos, float yPos);

@@ -75,6 +75,26 @@ public:
     // The question asked before a new cut replaces a puzzle in progress.
     static std::string NewCutQuestion(int joined, int pieces, float playTime);
     const PictureMarks& GetMarks() const { return marks; }
+
+    // The picture page's pages (CMenuPictures.cpp): the fifteen game
+    // pictures first, then the player's own pictures with a puzzle kept or
+    // solved, fifteen a page, the most recently played first. Page Down and
+    // Page Up, the mouse wheel and the two arrows on the page turn them.
+    static constexpr int kPerPage = kPictureCount;
+    static int GetPicturePage() { return picturePage; }
+    int PicturePageCount() const;
+    // Turns by `pages` (negative: back), within the pages there are.
+    void TurnPicturePage(int pages);
+    // The thumbnail in a slot of a page of the player's pictures, and the
+    // picture it stands for; nullptr past the last.
+    const CButton& GetOwnButton(int slot) const { return ownButtons[slot]; }
+    const PictureMarks::OwnPicture* OwnPictureIn(int slot) const;
+    // The two arrows' boxes on the back buffer (units).
+    static PixelRect PageArrow(bool forward);
+    // A thumbnail's small box that takes its puzzle off the list.
+    static PixelRect RemoveBox(const CButton& thumbnail);
+    // The question before a picture's puzzle is taken off the list.
+    static std::string RemoveQuestion(const PictureMarks::Mark& mark, const std::string& picture);
     // Actions of the in-game panel.
     static void OnMenu();
     static void OnSave();
@@ -131,6 +151,28 @@ public:
 private:
     void LoadButtons();
     void LoadThumbnails();
+    // The page of the player's pictures now shown: their thumbnails read
+    // from the shelf (a plain plate for one that has none).
+    void LoadOwnThumbnails();
+    void UpdateGamePictures(int& selected);
+    void UpdateOwnPictures(int& selected);
+    void UpdatePageTurning();
+    void DrawPageArrows();
+    void DrawOwnThumbnail(int slot);
+    // What the thumbnail under the cursor offers to take off the list.
+    struct Removal {
+        bool valid = false;
+        std::string puzzleFile;  // on the shelf (there or not, for a solved picture that is gone)
+        std::string picture;
+        bool own = false;  // a picture of the player's
+        PictureMarks::Mark mark;
+    };
+    Removal RemovalFor(int slot) const;
+    static void AskRemoval(const Removal& removal);
+    // The × on a removable thumbnail under the cursor, and the right button
+    // on it: both ask before the puzzle goes. Answers whether the click was
+    // the ×'s.
+    bool HandleRemoval(const CButton& thumbnail, int slot, bool clicked);
     void DrawThumbnailFrame(int index);
     void DrawMessage();
     // The slider takes the freshly chosen picture's range and default size.
@@ -156,12 +198,17 @@ private:
     void LetGoOtherPagesArt();
     static void DrawPageArt(CImage& art, const char* name, float x, float y);
     CImage background;      // the picture page's
+    CImage backgroundMore;  // its further pages' 
     CImage background2;     // the cut and progress pages'
     CImage calculateImage;  // the progress page's
     CImage panelBottom;
     CImage panelTop;
     CImage timerImage;
     CButton pictureButtons[kPictureCount];
+    CButton ownButtons[kPerPage];
+    bool ownPlain[kPerPage] = {};  // no thumbnail file: a plate with the file's name
+    int ownLoadedPage = -1;
+    static inline int picturePage = 0;
     CButton loadGameButton;
     CButton customButton;
     CButton exitButton;

@@ -125,6 +125,18 @@ void MenuArt::PicturePage(ArtSet& art)
     Rule(scene, 400 - titleWidth / 2 - 150, 400 - titleWidth / 2 - 16, 25, 0.9f);
     Rule(scene, 400 + titleWidth / 2 + 16, 400 + titleWidth / 2 + 150, 25, 0.9f);
 
+    ButtonPlate(scene, kLoadGameY, 3);
+    Emblem(scene, 40, 506);
+    const FontFace& hint = fonts.Sans(kHintCell);
+    const char* lines[] = {"Click a picture to play,", "or bring your own", "with CUSTOM."};
+    for (int i = 0; i < 3; ++i) {
+        int width = Mask::TextWidth(hint, lines[i]);
+        ArtKit::Text(scene, hint, lines[i], 760 - width, 500 + 18 * i, style::kCream, 0, 0.75f);
+    }
+
+    // The further pages hold the player's pictures, whose mounts the game draws.
+    art.Add(res::kMenuBackgroundMore, scene.ToSurface());
+
     // A cream mount with a soft shadow round each thumbnail.
     for (int i = 0; i < res::kPictureCount && i < static_cast<int>(pictures.size()); ++i) {
         RectF place = ThumbnailPlace(i, pictures[i]);
@@ -134,15 +146,6 @@ void MenuArt::PicturePage(ArtSet& art)
         Mask face = ArtKit::Rounded(scene, place.Inset(-3), 2);
         scene.PaintVertical(face, place.top - 3, style::kCream, place.bottom + 3, Hex(0xE2D3B3));
         scene.Paint(ArtKit::Rounded(scene, place.Inset(-1), 0), Hex(0x8C7C5E));
-    }
-
-    ButtonPlate(scene, kLoadGameY, 3);
-    Emblem(scene, 40, 506);
-    const FontFace& hint = fonts.Sans(kHintCell);
-    const char* lines[] = {"Click a picture to play,", "or bring your own", "with CUSTOM."};
-    for (int i = 0; i < 3; ++i) {
-        int width = Mask::TextWidth(hint, lines[i]);
-        ArtKit::Text(scene, hint, lines[i], 760 - width, 500 + 18 * i, style::kCream, 0, 0.75f);
     }
 
     art.Add(res::kMenuBackground, scene.ToSurface());

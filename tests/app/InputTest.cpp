@@ -64,6 +64,23 @@ TEST(InputStateTest, CodesOutsideTheTableAreIgnored)
     EXPECT_FALSE(input.IsKeyDown(-1));
 }
 
+// The wheel's notches add up until a screen takes them; what no screen took
+// by the end of the frame is dropped, so a turn never acts on a later screen.
+TEST(InputStateTest, WheelNotchesLastUntilTakenOrTheFrameEnds)
+{
+    CMgrInput input;
+    input.OnWheel(1);
+    input.OnWheel(2);
+    EXPECT_EQ(input.TakeWheel(), 3);
+    EXPECT_EQ(input.TakeWheel(), 0);
+    input.OnWheel(-1);
+    input.EndFrame();
+    EXPECT_EQ(input.TakeWheel(), 0);
+    input.OnWheel(-4);
+    input.Reset();
+    EXPECT_EQ(input.TakeWheel(), 0);
+}
+
 // The window procedure: CApp::OnInput, reached through the input hub of a
 // started game.
 class WindowProcedureTest : public ::testing::Test {

@@ -60,7 +60,7 @@ std::vector<std::string> NamesTheGameLoads()
 {
     std::vector<std::string> names = {
         res::kLogo,          res::kSiteLogo,      res::kPanelBottom,          res::kPanelTop,
-        res::kCalculate,     res::kTimer,         res::kMenuBackground,       res::kMenuBackground2,
+        res::kCalculate,     res::kTimer,         res::kMenuBackground,       res::kMenuBackground2, res::kMenuBackgroundMore,
         res::kProgressBar,   res::kPreviewFrame,  res::kBorderToggle,         res::kPictureToggle,
         res::kSoundButton,   res::kSoundPieceConnection, res::kSoundLevelDone, res::kMusic,
         res::kWindowIcon,    res::kSerifFont,     res::kSansFont,             res::kFontLicence,

@@ -18,6 +18,7 @@ const char* TypeName(InputEventType type)
     case InputEventType::Resize: return "Resize";
     case InputEventType::ToggleFullScreen: return "ToggleFullScreen";
     case InputEventType::Drop: return "Drop";
+    case InputEventType::Wheel: return "Wheel";
     }
     return "?";
 }
@@ -26,7 +27,8 @@ bool TypeFromName(const std::string& name, InputEventType& type)
 {
     for (InputEventType t : {InputEventType::KeyDown, InputEventType::KeyUp, InputEventType::ButtonDown,
                              InputEventType::ButtonUp, InputEventType::MouseMove, InputEventType::Close,
-                             InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop}) {
+                             InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop,
+                             InputEventType::Wheel}) {
         if (name == TypeName(t)) {
             type = t;
             return true;
@@ -39,7 +41,8 @@ bool IsKey(InputEventType type) { return type == InputEventType::KeyDown || type
 bool IsButton(InputEventType type) { return type == InputEventType::ButtonDown || type == InputEventType::ButtonUp; }
 bool HasPosition(InputEventType type)
 {
-    return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize;
+    return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize ||
+           type == InputEventType::Wheel;  // its notches in y
 }
 
 // One line into an event; an empty answer means it parsed.

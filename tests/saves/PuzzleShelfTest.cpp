@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shelf of puzzles in progress: one per picture, kept when another
 // picture is played, LOAD GAME resuming the newest (a player's picture
-// opened on a thread of its own), at most fifty kept, and a damaged puzzle or
-// a vanished picture each told apart.
+// opened on a thread of its own), none dropped however many, the thumbnails
+// of the player's pictures, and a damaged puzzle or a vanished picture each
+// told apart.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "SavedGameFixture.h"
+#include "platform/BmpWriter.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/PuzzleShelf.h"
 #include "puzzle/SavedGameFile.h"
@@ -148,33 +152,135 @@ TEST_F(PuzzleShelfTest, ADamagedPuzzleIsSkippedWithALogLine)
     EXPECT_EQ(Game.LoadNewest(), CGame::LoadResult::Missing);
 }
 
-TEST_F(PuzzleShelfTest, AtMostFiftyAreKeptTheLeastRecentlyPlayedGoesFirstNeverTheOneInPlay)
+TEST_F(PuzzleShelfTest, NoPuzzleIsDroppedHoweverManyAreKept)
 {
     SavedGame game;
     game.piecesX = game.piecesY = 4;
     std::vector<std::string> files;
-    for (int i = 0; i < PuzzleShelf::kMostKept; ++i) {
+    for (int i = 0; i < 60; ++i) {
         game.imageName = "/pictures/p" + std::to_string(i) + ".jpg";
         ASSERT_TRUE(PuzzleShelf::Put(game));
         files.push_back(PuzzleShelf::FileFor(game.imageName));
         SetPlayed(files.back(), i);
     }
-    EXPECT_EQ(PuzzleShelf::NewestFirst().size(), 50u);
-    EXPECT_EQ(PuzzleShelf::NewestFirst().front(), files[49]);
+    // And one more from play, the least recently played being an hour old.
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    ASSERT_EQ(Game.AutoSave(), CGame::SaveResult::Saved);
+    files.push_back(PuzzleShelf::FileFor(kPicture));
+    EXPECT_EQ(PuzzleShelf::NewestFirst().size(), files.size());
+    for (const std::string& file : files) EXPECT_TRUE(write.Exists(file)) << file;
+    EXPECT_EQ(LogText().find("dropped"), std::string::npos) << LogText();
+}
 
-    game.imageName = "/pictures/the fifty-first.jpg";
-    ASSERT_TRUE(PuzzleShelf::Put(game));
-    EXPECT_EQ(PuzzleShelf::NewestFirst().size(), 50u);
-    EXPECT_FALSE(write.Exists(files[0])) << "the least recently played";
-    EXPECT_TRUE(write.Exists(files[1]));
-    EXPECT_TRUE(write.Exists(PuzzleShelf::FileFor(game.imageName)));
+// A player's picture gets its thumbnail beside its puzzle once, the first
+// time the puzzle is kept; it is not made again, stays when the puzzle is
+// solved, and a game picture gets none.
+TEST_F(PuzzleShelfTest, AThumbnailIsKeptOnceBesideAPlayersPuzzle)
+{
+    const std::string own = (fs::path(program.Path()) / "holiday.bmp").string();
+    program.Write("holiday.bmp", PictureFile(448, 336));
+    StartPuzzle(own, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.KeepOnShelf();
+    PuzzleShelf::Flush();
+    const std::string thumbnail = PuzzleShelf::ThumbnailFor(own);
+    EXPECT_EQ(thumbnail, PuzzleShelf::ThumbnailBeside(PuzzleShelf::FileFor(own)));
+    ASSERT_TRUE(write.Exists(thumbnail));
+    Surface read;
+    ASSERT_TRUE(PuzzleShelf::ReadThumbnail(thumbnail, read));
+    EXPECT_EQ(read.UnitWidth(), 128);
+    EXPECT_EQ(read.UnitHeight(), 96);
+    // Its colours are the picture's, reduced: the top-left corner's.
+    EXPECT_NEAR(RedOf(read.GetPixel(0, 0)), RedOf(PictureColour(1, 1)), 8);
 
-    // The one in play stays even when it is the oldest.
-    PuzzleShelf::Trim(10, files[1]);
-    const std::vector<std::string> left = PuzzleShelf::NewestFirst();
-    EXPECT_EQ(left.size(), 10u);
-    EXPECT_TRUE(write.Exists(files[1]));
-    EXPECT_FALSE(write.Exists(files[2]));
+    // Kept again later, even after the file changed, the thumbnail is not remade.
+    write.Write(thumbnail, "not a picture");
+    Game.TestHookGroups()[0].x += 40;
+    Game.KeepOnShelf();
+    PuzzleShelf::Flush();
+    EXPECT_EQ(write.Read(thumbnail), "not a picture");
+    EXPECT_FALSE(PuzzleShelf::ReadThumbnail(thumbnail, read));
+    EXPECT_NE(LogText().find("is damaged"), std::string::npos);
+
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    Game.KeepOnShelf();
+    PuzzleShelf::Flush();
+    EXPECT_FALSE(write.Exists(PuzzleShelf::ThumbnailFor(kPicture))) << "the game's pictures have their own";
+}
+
+// Whatever the picture's shape and the drawing scale, the thumbnail fits the
+// page's box, keeps its scale through the file, and reads back as written;
+// cut short or of another size, a file is refused with a reason.
+TEST_F(PuzzleShelfTest, ThumbnailsRoundTripAndDamagedOnesAreRefused)
+{
+    for (int scale = 1; scale <= 3; ++scale) {
+        for (const auto& [width, height] : std::vector<std::pair<int, int>>{
+                 {448, 448}, {448, 336}, {200, 448}, {448, 40}, {33, 448}, {447, 301}}) {
+            SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + " at " + std::to_string(scale));
+            Surface picture = Surface::Scaled(width, height, scale);
+            for (int y = 0; y < picture.Height(); ++y)
+                for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, PictureColour(x, y));
+            const Surface thumbnail = PuzzleShelf::MakeThumbnail(picture);
+            ASSERT_EQ(thumbnail.Scale(), scale);
+            EXPECT_EQ(std::max(thumbnail.UnitWidth(), thumbnail.UnitHeight()), PuzzleShelf::kThumbnailBox);
+            EXPECT_NEAR(thumbnail.UnitWidth() * height, thumbnail.UnitHeight() * width, std::max(width, height));
+            const std::vector<unsigned char> bytes = BmpWriter::Encode(thumbnail);
+            Surface read;
+            std::string reason;
+            ASSERT_TRUE(PuzzleShelf::DecodeThumbnail(bytes.data(), bytes.size(), read, &reason)) << reason;
+            EXPECT_EQ(read.Scale(), scale);
+            EXPECT_EQ(read.Width(), thumbnail.Width());
+            EXPECT_EQ(read.Height(), thumbnail.Height());
+            EXPECT_EQ(read.GetPixel(read.Width() / 2, read.Height() / 2),
+                      thumbnail.GetPixel(thumbnail.Width() / 2, thumbnail.Height() / 2));
+            for (std::size_t cut : {std::size_t{0}, std::size_t{10}, bytes.size() / 2, bytes.size() - 1}) {
+                reason.clear();
+                EXPECT_FALSE(PuzzleShelf::DecodeThumbnail(bytes.data(), cut, read, &reason)) << cut;
+                EXPECT_FALSE(reason.empty());
+            }
+        }
+    }
+    for (const auto& [width, height] : std::vector<std::pair<int, int>>{{127, 96}, {512, 512}, {256, 255}, {100, 100}}) {
+        Surface odd(width, height);
+        const std::vector<unsigned char> bytes = BmpWriter::Encode(odd);
+        Surface read;
+        std::string reason;
+        EXPECT_FALSE(PuzzleShelf::DecodeThumbnail(bytes.data(), bytes.size(), read, &reason)) << width << " x " << height;
+        EXPECT_FALSE(reason.empty());
+    }
+}
+
+// The panel's LOAD of a save of another picture leaves the puzzle in play
+// for it: that puzzle is kept first, with the move just made, and undo does
+// not cross into it.
+TEST_F(PuzzleShelfTest, TheInGameLoadOfAnotherPicturesSaveKeepsThePuzzleLeft)
+{
+    StartPuzzle(kPicture, 4, CCutPreview::kSmoothEasy, false);
+    PlayABit();
+    ASSERT_EQ(Game.SaveGame(), CGame::SaveResult::Saved);
+    StartPuzzle(kOther, 5, CCutPreview::kSmoothHard, false);
+    Game.TestHookGroups()[3].x = 421;  // a move, no join
+    Game.TestHookGroups()[3].y = 137;
+    const std::vector<int> moved = Game.GetGroups()[3].members;
+
+    ASSERT_EQ(Game.LoadGameInPlay(), CGame::LoadResult::Loaded);
+    EXPECT_STREQ(Game.GetImageName(), kPicture.c_str());
+    EXPECT_FALSE(Game.GetHistory().CanUndo());
+    ASSERT_TRUE(write.Exists(PuzzleShelf::FileFor(kOther)));
+    SavedGame kept;
+    ASSERT_TRUE(PuzzleShelf::Peek(kOther, kept));
+    bool found = false;
+    for (const SavedGroup& group : kept.groups)
+        found |= group.members == moved && group.x == 421 && group.y == 137;
+    EXPECT_TRUE(found) << write.Read(PuzzleShelf::FileFor(kOther));
+
+    // Back to this picture's own save: the moves since are given up, as LOAD means.
+    Game.TestHookGroups()[0].x = 10;
+    const std::string before = write.Read(PuzzleShelf::FileFor(kPicture));
+    ASSERT_EQ(Game.LoadGameInPlay(), CGame::LoadResult::Loaded);
+    EXPECT_EQ(write.Read(PuzzleShelf::FileFor(kPicture)), before);
 }
 
 TEST_F(PuzzleShelfTest, FileNamesAreSafeAndOnePerPicture)
