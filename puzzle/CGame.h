@@ -267,7 +267,8 @@ private:
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
-    void DrawGroups();
+    // The groups at rest, or the lifted ones: the carried group, a moving selection.
+    void DrawGroups(bool liftedOnes);
     void RememberCarry(bool drewCarried);
     void DrawSavedBanner(float dt);
     // The bottom bar's count: pieces joined out of all.
@@ -282,6 +283,11 @@ private:
     // group; the offset of the cursor inside the piece's image comes back.
     bool IsPieceUnderCursor(const CGroup& group, int piece, Point cursor, FloatPoint* offset) const;
     bool IsInsidePictureWindow(Point cursor) const;
+    // The shown picture window on the board, in whole units.
+    PixelRect PictureWindowArea() const;
+    bool ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window) const;
+    // Nothing is left under the picture window: groups let go on it go beside it.
+    void PutBesidePictureWindow(const std::vector<int>& groupIndices);
     // Whether the neighbour's image, seen from q's, lies at its place on the side.
     static bool FitsOnSide(int side, const CPiece& q, const CPiece& neighbour, FloatPoint atQ,
                            FloatPoint atNeighbour);
