@@ -288,6 +288,7 @@ private:
     bool ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window) const;
     // Nothing is left under the picture window: groups let go on it go beside it.
     void PutBesidePictureWindow(const std::vector<int>& groupIndices);
+    void ClearPictureWindow();
     // Whether the neighbour's image, seen from q's, lies at its place on the side.
     static bool FitsOnSide(int side, const CPiece& q, const CPiece& neighbour, FloatPoint atQ,
                            FloatPoint atNeighbour);
@@ -328,6 +329,8 @@ private:
     FloatPoint grabOffset;
     int heldPiece = 0;
     FloatPoint previewPos{20, 20};
+    // Whether the last frame showed the picture window: shown anew, it clears its place.
+    bool pictureWindowShown = false;
     bool selecting = false;
     Point selectionStart{100, 100};
     Point selectionEnd{200, 200};

@@ -356,7 +356,10 @@ void CGame::DrawJoinedCount() const
 
 void CGame::UpdatePictureWindow()
 {
-    if (!Options.showPicture) return;
+    if (!Options.showPicture) {
+        pictureWindowShown = false;
+        return;
+    }
     if (draggingPreview) {
         const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
         previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
@@ -368,6 +371,10 @@ void CGame::UpdatePictureWindow()
     const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
     const float bottom = std::max(kTopBarsBottom, kBoardBottom - frame.height);
     previewPos = {std::clamp(previewPos.x, 0.0f, right), std::clamp(previewPos.y, kTopBarsBottom, bottom)};
+    // Shown over groups, the window puts them beside it; they are drawn there
+    // from the next frame on.
+    if (!pictureWindowShown && !holdingGroup && !movingSelection) ClearPictureWindow();
+    pictureWindowShown = true;
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
     ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + PictureFrame::kSide, previewPos.y + PictureFrame::kTop);
 }

@@ -197,6 +197,7 @@ void CGame::Drop()
 {
     if (draggingPreview) {
         draggingPreview = false;
+        ClearPictureWindow();
         return;
     }
     if (groups.empty()) return;
@@ -230,6 +231,16 @@ bool CGame::ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window
     return false;
 }
 
+// The window put down on groups, or shown over them: each goes beside it.
+// Hidden ones too, so that the edge filter never shows a group under it.
+void CGame::ClearPictureWindow()
+{
+    if (!Options.showPicture || CutPreview.GetFrame().surface.IsEmpty()) return;
+    const PixelRect window = PictureWindowArea();
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g)
+        if (ShowsUnderPictureWindow(groups[g], window)) PutBesidePictureWindow({g});
+}
+
 // Groups let go on the shown picture window would lie hidden under it: they
 // go beside it together, to the side that is the shortest move away and
 // keeps them on the free board (the shortest of all when none does).
@@ -240,7 +251,7 @@ void CGame::PutBesidePictureWindow(const std::vector<int>& which)
     LayoutBox box;
     bool any = false, hidden = false;
     for (int g : which) {
-        if (!IsValidGroupIndex(g) || groups[g].hidden || groups[g].members.empty()) continue;
+        if (!IsValidGroupIndex(g) || groups[g].members.empty()) continue;
         const LayoutBox b = ImageBox(groups[g]);
         box = any ? LayoutBox{std::min(box.left, b.left), std::min(box.top, b.top), std::max(box.right, b.right),
                               std::max(box.bottom, b.bottom)}
@@ -263,7 +274,7 @@ void CGame::PutBesidePictureWindow(const std::vector<int>& which)
     for (const FloatPoint& m : moves)
         if (!best || (fits(m) && !fits(*best)) || (fits(m) == fits(*best) && length(m) < length(*best))) best = &m;
     for (int g : which) {
-        if (!IsValidGroupIndex(g) || groups[g].hidden) continue;
+        if (!IsValidGroupIndex(g)) continue;
         groups[g].x += best->x;
         groups[g].y += best->y;
     }

@@ -229,3 +229,44 @@ TEST_F(PictureWindowTest, ASelectionLetGoOnTheWindowGoesBesideItTogether)
 
 }  // namespace
 }  // namespace board_test
+
+namespace board_test {
+namespace {
+
+// The window shown over groups, or put down on them after a drag, puts each
+// beside it; ARRANGE lays nothing under it.
+TEST_F(PictureWindowTest, TheWindowShownOrPutDownOverGroupsPutsThemBesideIt)
+{
+    StartPuzzle(448, 448, 5);
+    CutPreview.FitFrame();
+    for (int piece = 0; piece < Game.GetPieceCount(); ++piece) PlaceImage(piece, 40 + 25 * (piece % 10), 60 + 60 * (piece / 10));
+    game.RunFrames(1);
+    CMenu::showPicture = true;
+    game.RunFrames(2);
+    auto nothingUnder = [&] {
+        for (const CGroup& group : Game.GetGroups())
+            if (ShowsUnderWindow(group)) return false;
+        return true;
+    };
+    EXPECT_TRUE(nothingUnder()) << "shown";
+    for (const CGroup& group : Game.GetGroups()) EXPECT_TRUE(OnFreeBoard(Box(group)));
+
+    // Dragged onto other pieces and put down there.
+    const PixelRect w = Window();
+    PlaceImage(0, 500, 300);
+    game.RunFrames(1);
+    Press(w.left + 50, w.top + 5);
+    ASSERT_TRUE(Game.IsDraggingPreview());
+    MoveTo(w.left + 50 + 300, w.top + 5 + 200);
+    Release(w.left + 50 + 300, w.top + 5 + 200);
+    EXPECT_FALSE(Game.IsDraggingPreview());
+    EXPECT_TRUE(nothingUnder()) << "put down";
+
+    // ARRANGE keeps clear of it.
+    Game.ArrangePieces();
+    game.RunFrames(1);
+    EXPECT_TRUE(nothingUnder()) << "arranged";
+}
+
+}  // namespace
+}  // namespace board_test
