@@ -376,7 +376,8 @@ void CGame::UpdatePictureWindow()
     if (!pictureWindowShown && !holdingGroup && !movingSelection) ClearPictureWindow();
     pictureWindowShown = true;
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
-    ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + PictureFrame::kSide, previewPos.y + PictureFrame::kTop);
+    ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + PictureFrame::kSide,
+                  previewPos.y + PictureFrame::kTop);
 }
 
 void CGame::UpdateSelectionRectangle(float dt)

@@ -212,7 +212,8 @@ PixelRect CGame::PictureWindowArea() const
 {
     const CImage& frame = CutPreview.GetFrame();
     const int left = static_cast<int>(std::floor(previewPos.x)), top = static_cast<int>(std::floor(previewPos.y));
-    return {left, top, left + static_cast<int>(std::ceil(frame.width)), top + static_cast<int>(std::ceil(frame.height))};
+    const int width = static_cast<int>(std::ceil(frame.width)), height = static_cast<int>(std::ceil(frame.height));
+    return {left, top, left + width, top + height};
 }
 
 // Whether a unit of the group's pieces that shows lies under the window.

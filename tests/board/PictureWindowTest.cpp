@@ -227,19 +227,14 @@ TEST_F(PictureWindowTest, ASelectionLetGoOnTheWindowGoesBesideItTogether)
     EXPECT_EQ(ImagePos(1).y - ImagePos(0).y, apart.y);
 }
 
-}  // namespace
-}  // namespace board_test
-
-namespace board_test {
-namespace {
-
 // The window shown over groups, or put down on them after a drag, puts each
 // beside it; ARRANGE lays nothing under it.
 TEST_F(PictureWindowTest, TheWindowShownOrPutDownOverGroupsPutsThemBesideIt)
 {
     StartPuzzle(448, 448, 5);
     CutPreview.FitFrame();
-    for (int piece = 0; piece < Game.GetPieceCount(); ++piece) PlaceImage(piece, 40 + 25 * (piece % 10), 60 + 60 * (piece / 10));
+    for (int piece = 0; piece < Game.GetPieceCount(); ++piece)
+        PlaceImage(piece, 40 + 25 * (piece % 10), 60 + 60 * (piece / 10));
     game.RunFrames(1);
     CMenu::showPicture = true;
     game.RunFrames(2);

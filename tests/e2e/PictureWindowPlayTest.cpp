@@ -68,7 +68,8 @@ TEST_F(PictureWindowPlayTest, APieceCarriedOntoTheWindowShowsOverItAndGoesBeside
     ASSERT_TRUE(MoveInFrame(*spot));
     ASSERT_TRUE(Xdotool({"mousedown", "1"}));
     for (int step = 1; step <= 8; ++step)
-        ASSERT_TRUE(MoveInFrame({spot->x + (kInWindowX - spot->x) * step / 8, spot->y + (kInWindowY - spot->y) * step / 8}));
+        ASSERT_TRUE(MoveInFrame(
+            {spot->x + (kInWindowX - spot->x) * step / 8, spot->y + (kInWindowY - spot->y) * step / 8}));
     const std::optional<Screenshot> carried = Settled({kInWindowX, kInWindowY});
     ASSERT_TRUE(carried);
     // The grabbed point of the piece stays under the cursor, over the window.
