@@ -147,12 +147,35 @@ void CloseNarrowGaps(std::vector<unsigned char>& state, int width, int height, i
         return before > 0 && after > 0 && before + after - 1 < scale;
     };
     auto shutIn = [&](int x, int y) { return narrow(x, y, 1, 0) || narrow(x, y, 0, 1); };
+    // The narrow gaps as they are: runs of the outside shorter than a unit
+    // with the piece at both ends, along the rows, then down the columns
+    // (where each column's current run began; kOpen: at the box's edge).
     static std::vector<Point> pending;
     pending.clear();
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
-        for (int x = Find(row, 0, width, kOutside); x < width; x = Find(row, x + 1, width, kOutside))
-            if (shutIn(x, y)) pending.push_back({x, y});
+        for (int x = Find(row, 0, width, kOutside); x < width; x = Find(row, x, width, kOutside)) {
+            const int end = Skip(row, x, width, kOutside);
+            if (x > 0 && end < width && end - x < scale)
+                for (int g = x; g < end; ++g) pending.push_back({g, y});
+            x = end;
+        }
+    }
+    constexpr int kNone = -1, kOpen = -2;
+    static std::vector<int> runStart;
+    runStart.assign(static_cast<std::size_t>(width), kNone);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            int& start = runStart[static_cast<std::size_t>(x)];
+            if (row[x] == kOutside) {
+                if (start == kNone) start = y == 0 ? kOpen : y;
+            } else if (start != kNone) {
+                if (start != kOpen && y - start < scale)
+                    for (int g = start; g < y; ++g) pending.push_back({x, g});
+                start = kNone;
+            }
+        }
     }
     while (!pending.empty()) {
         const Point p = pending.back();
