@@ -9,6 +9,14 @@
 // Invariants during play: every piece is a member of exactly one group and its
 // inGroup names that group; no group's canJoin holds one of its own members;
 // the puzzle is solved exactly when one group is left.
+//
+// Nothing rests under the shown picture window (CGameHand.cpp): a group or a
+// moved selection let go on it, and the groups it is put down or shown on,
+// go beside it on the free board (to the nearest side that keeps them on
+// it); ARRANGE steps past it like a built group. While a group is carried or
+// a selection moved, the board draws the resting groups, then the window,
+// then the lifted groups, so these pass over it, in whole and partial
+// frames alike; with nothing lifted the window is drawn last, after the hand.
 #pragma once
 
 #include <cstdint>
