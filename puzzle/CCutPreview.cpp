@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "puzzle/CGame.h"
+#include "puzzle/PictureFrame.h"
 #include "platform/PictureScaler.h"
 #include "puzzle/GameOptions.h"
 #include "resources/BackBuffer.h"
@@ -65,7 +66,22 @@ void CCutPreview::TakePicture(PictureCopies& copies, const char* fileName)
     clean = std::move(copies.clean);
     pictureFile = fileName ? fileName : "";
     Game.SetImageName(fileName);
-    ImageMgr.LoadImage(frame, res::kPreviewFrame);
+    FitFrame();
+}
+
+// The picture window's frame, cut to the small picture's shape from the art
+// at the frame's drawing scale. It is no longer the art itself, so it is
+// made again here when that scale changes, not by the image manager.
+void CCutPreview::FitFrame()
+{
+    CImage art;
+    ImageMgr.LoadImage(art, res::kPreviewFrame);
+    const int width = Trunc(small.width) + 2 * PictureFrame::kSide;
+    const int height = Trunc(small.height) + PictureFrame::kTop + PictureFrame::kBottom;
+    frame.Release();
+    frame.surface = PictureFrame::Fit(art.surface, width, height);
+    frame.width = static_cast<float>(frame.surface.UnitWidth());
+    frame.height = static_cast<float>(frame.surface.UnitHeight());
 }
 
 void CCutPreview::TestHookSetPicture(const CImage& picture)
@@ -82,6 +98,7 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
 
 bool CCutPreview::MatchScale(int scale)
 {
+    if (!frame.surface.IsEmpty() && frame.surface.Scale() != scale) FitFrame();
     if (clean.surface.IsEmpty() || clean.surface.Scale() == scale) return false;
     PictureCopies copies = PictureSizes();
     copies.scale = scale;

@@ -91,7 +91,11 @@ public:
     // it is made again when the menu shows the cut.
     void ReleaseWork();
     const CImage& GetSmall() const { return small; }
+    // The picture window's frame, the shape of the small picture, which it
+    // holds PictureFrame::kSide units from its sides (PictureFrame.h).
     const CImage& GetFrame() const { return frame; }
+    // Makes that frame from its art (loaded again, at the back buffer's scale).
+    void FitFrame();
     const CImage& GetClean() const { return clean; }
     float GetSmoothType() const { return smoothType; }
     float GetProgress() const { return progress; }

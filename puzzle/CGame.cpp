@@ -87,6 +87,11 @@ void CGame::ArrangePieces()
         const CPiece& piece = pieces[group->members.front()];
         items.push_back({piece.width, piece.height});
     }
+    // The picture window is in the way like a group: nothing is laid under it.
+    if (Options.showPicture && !CutPreview.GetFrame().surface.IsEmpty()) {
+        const PixelRect window = PictureWindowArea();
+        built.push_back({float(window.left), float(window.top), float(window.right), float(window.bottom)});
+    }
     const LayoutBox board{kArrangeLeft, kTopBarsBottom + kArrangeGap, kBoardRight, kBoardBottom};
     const std::vector<ArrangeLayout::Place> places = ArrangeLayout::Lay(board, built, items);
     for (std::size_t i = 0; i < loose.size(); ++i) {

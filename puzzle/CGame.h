@@ -9,6 +9,14 @@
 // Invariants during play: every piece is a member of exactly one group and its
 // inGroup names that group; no group's canJoin holds one of its own members;
 // the puzzle is solved exactly when one group is left.
+//
+// Nothing rests under the shown picture window (CGameHand.cpp): a group or a
+// moved selection let go on it, and the groups it is put down or shown on,
+// go beside it on the free board (to the nearest side that keeps them on
+// it); ARRANGE steps past it like a built group. While a group is carried or
+// a selection moved, the board draws the resting groups, then the window,
+// then the lifted groups, so these pass over it, in whole and partial
+// frames alike; with nothing lifted the window is drawn last, after the hand.
 #pragma once
 
 #include <cstdint>
@@ -281,7 +289,8 @@ private:
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
-    void DrawGroups();
+    // The groups at rest, or the lifted ones: the carried group, a moving selection.
+    void DrawGroups(bool liftedOnes);
     void RememberCarry(bool drewCarried);
     void DrawSavedBanner(float dt);
     // The bottom bar's count: pieces joined out of all.
@@ -296,6 +305,12 @@ private:
     // group; the offset of the cursor inside the piece's image comes back.
     bool IsPieceUnderCursor(const CGroup& group, int piece, Point cursor, FloatPoint* offset) const;
     bool IsInsidePictureWindow(Point cursor) const;
+    // The shown picture window on the board, in whole units.
+    PixelRect PictureWindowArea() const;
+    bool ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window) const;
+    // Nothing is left under the picture window: groups let go on it go beside it.
+    void PutBesidePictureWindow(const std::vector<int>& groupIndices);
+    void ClearPictureWindow();
     // Whether the neighbour's image, seen from q's, lies at its place on the side.
     static bool FitsOnSide(int side, const CPiece& q, const CPiece& neighbour, FloatPoint atQ,
                            FloatPoint atNeighbour);
@@ -337,6 +352,8 @@ private:
     FloatPoint grabOffset;
     int heldPiece = 0;
     FloatPoint previewPos{20, 20};
+    // Whether the last frame showed the picture window: shown anew, it clears its place.
+    bool pictureWindowShown = false;
     bool selecting = false;
     Point selectionStart{100, 100};
     Point selectionEnd{200, 200};

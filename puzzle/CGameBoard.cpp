@@ -13,6 +13,7 @@
 #include "platform/Signature.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
+#include "puzzle/PictureFrame.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
 #include "resources/CMgrImage.h"
@@ -69,7 +70,16 @@ void CGame::Update()
     HandleUndoKeys();
     if (hasSelection || movingSelection) AdvancePulse(dt);
     joinFlash.Advance(dt);
-    DrawGroups();
+    // Whatever the player lifts lies above the picture window: the window is
+    // drawn between the groups at rest and the lifted ones. Nothing lifted,
+    // it is drawn after the hand, which may start dragging it or the panel
+    // may show it in this frame.
+    const bool lifted = holdingGroup || movingSelection;
+    DrawGroups(false);
+    if (lifted) {
+        UpdatePictureWindow();
+        DrawGroups(true);
+    }
     DrawPanel();
     DrawJoinedCount();
     DrawSavedBanner(dt);
@@ -77,7 +87,7 @@ void CGame::Update()
     const bool onPictureWindow = Options.showPicture && IsInsidePictureWindow(CMgrInput::GetCursor());
     if (hasSelection && InputMgr.IsLeftButtonDown() && !onPictureWindow) GrabSelection();
     HandleMouse();
-    UpdatePictureWindow();
+    if (!lifted) UpdatePictureWindow();
     UpdateSelectionRectangle(dt);
     MoveSelection();
     KeepWhilePlaying();
@@ -266,7 +276,7 @@ void CGame::KeepOnBoard(CGroup& group)
         group.y = kTopBarsBottom - top;
 }
 
-void CGame::DrawGroups()
+void CGame::DrawGroups(bool liftedOnes)
 {
     // While something is carried nothing else moves under the player's hand.
     const bool keepOnBoard = !holdingGroup && !movingSelection;
@@ -283,6 +293,7 @@ void CGame::DrawGroups()
         // A lifted group casts a soft shadow on what lies under it.
         const bool carried = holdingGroup && g == static_cast<int>(groups.size()) - 1;
         const bool lifted = carried || (movingSelection && group.selected);
+        if (lifted != liftedOnes) continue;
         if (carried) carryDrawn.area = CarriedArea();
         if (lifted) {
             for (int m : group.members)
@@ -345,7 +356,10 @@ void CGame::DrawJoinedCount() const
 
 void CGame::UpdatePictureWindow()
 {
-    if (!Options.showPicture) return;
+    if (!Options.showPicture) {
+        pictureWindowShown = false;
+        return;
+    }
     if (draggingPreview) {
         const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
         previewPos = {cursor.x - grabOffset.x, cursor.y - grabOffset.y};
@@ -357,8 +371,13 @@ void CGame::UpdatePictureWindow()
     const float right = std::max(0.0f, static_cast<float>(kClientWidth) - frame.width);
     const float bottom = std::max(kTopBarsBottom, kBoardBottom - frame.height);
     previewPos = {std::clamp(previewPos.x, 0.0f, right), std::clamp(previewPos.y, kTopBarsBottom, bottom)};
+    // Shown over groups, the window puts them beside it; they are drawn there
+    // from the next frame on.
+    if (!pictureWindowShown && !holdingGroup && !movingSelection) ClearPictureWindow();
+    pictureWindowShown = true;
     ImageMgr.DrawTransparent(BackBuffer(), CutPreview.GetFrame(), previewPos.x, previewPos.y);
-    ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + 4, previewPos.y + 15);
+    ImageMgr.Draw(BackBuffer(), CutPreview.GetSmall(), previewPos.x + PictureFrame::kSide,
+                  previewPos.y + PictureFrame::kTop);
 }
 
 void CGame::UpdateSelectionRectangle(float dt)
@@ -390,6 +409,10 @@ void CGame::MoveSelection()
     const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
     if (!InputMgr.IsLeftButtonDown()) {
         movingSelection = false;
+        std::vector<int> moved;
+        for (int g = 0; g < static_cast<int>(groups.size()); ++g)
+            if (groups[g].selected) moved.push_back(g);
+        PutBesidePictureWindow(moved);
         DeselectAll();
         EndAction();
         return;

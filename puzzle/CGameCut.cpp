@@ -74,7 +74,7 @@ int SkipBack(const unsigned char* bytes, int before, unsigned char value)
 // reaches without crossing a white one, found span by span in one pass (the
 // same pixels as filling from each border pixel in turn). The answer is kept
 // for the next piece, so that cutting does not allocate it every time.
-const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
+std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
 {
     static std::vector<unsigned char> state;
     static std::vector<Point> pending;
@@ -118,6 +118,74 @@ const std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
         if (row(y)[width - 1] == kUnreached) fillFrom(width - 1, y);
     }
     return state;
+}
+
+// Where two curves of the outline run into a sharp corner, the wedge of the
+// outside between them narrows to a point inside the grey line. At a larger
+// drawing scale the line is several pixels wide, and the wedge's last pixels
+// would show as see-through holes in it: a gap of the outside narrower than
+// a unit, along a row or a column, with the piece on both sides of it, is
+// made part of the outline (and so is what that shuts in next). At one pixel
+// a unit no gap is that narrow, and the cut is as it always was.
+void CloseNarrowGaps(std::vector<unsigned char>& state, int width, int height, int scale)
+{
+    if (scale <= 1) return;
+    auto at = [&](int x, int y) { return state[static_cast<std::size_t>(y) * width + x]; };
+    auto inBox = [&](int x, int y) { return x >= 0 && y >= 0 && x < width && y < height; };
+    // The steps from (x, y) along (dx, dy) to the first pixel that is not
+    // outside, or 0 when that lies past the box or more than `scale` away.
+    auto stepsToPiece = [&](int x, int y, int dx, int dy) {
+        for (int step = 1; step <= scale; ++step) {
+            const int px = x + step * dx, py = y + step * dy;
+            if (!inBox(px, py)) return 0;
+            if (at(px, py) != kOutside) return step;
+        }
+        return 0;
+    };
+    auto narrow = [&](int x, int y, int dx, int dy) {
+        const int before = stepsToPiece(x, y, -dx, -dy), after = stepsToPiece(x, y, dx, dy);
+        return before > 0 && after > 0 && before + after - 1 < scale;
+    };
+    auto shutIn = [&](int x, int y) { return narrow(x, y, 1, 0) || narrow(x, y, 0, 1); };
+    // The narrow gaps as they are: runs of the outside shorter than a unit
+    // with the piece at both ends, along the rows, then down the columns
+    // (where each column's current run began; kOpen: at the box's edge).
+    static std::vector<Point> pending;
+    pending.clear();
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
+        for (int x = Find(row, 0, width, kOutside); x < width; x = Find(row, x, width, kOutside)) {
+            const int end = Skip(row, x, width, kOutside);
+            if (x > 0 && end < width && end - x < scale)
+                for (int g = x; g < end; ++g) pending.push_back({g, y});
+            x = end;
+        }
+    }
+    constexpr int kNone = -1, kOpen = -2;
+    static std::vector<int> runStart;
+    runStart.assign(static_cast<std::size_t>(width), kNone);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            int& start = runStart[static_cast<std::size_t>(x)];
+            if (row[x] == kOutside) {
+                if (start == kNone) start = y == 0 ? kOpen : y;
+            } else if (start != kNone) {
+                if (start != kOpen && y - start < scale)
+                    for (int g = start; g < y; ++g) pending.push_back({x, g});
+                start = kNone;
+            }
+        }
+    }
+    while (!pending.empty()) {
+        const Point p = pending.back();
+        pending.pop_back();
+        if (at(p.x, p.y) != kOutside || !shutIn(p.x, p.y)) continue;
+        state[static_cast<std::size_t>(p.y) * width + p.x] = kOutlinePixel;
+        for (int d = 1; d < scale; ++d)
+            for (Point next : {Point{p.x - d, p.y}, Point{p.x + d, p.y}, Point{p.x, p.y - d}, Point{p.x, p.y + d}})
+                if (inBox(next.x, next.y)) pending.push_back(next);
+    }
 }
 
 // White wherever the outside did not reach.
@@ -236,7 +304,8 @@ void CGame::CutPieceImage(CPiece& piece, const CellBox& box)
     piece.image.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
     DrawOutline(piece.image, box.outline);
     piece.image.SelectPen(Pen{});
-    const std::vector<unsigned char>& reach = ReachFromBorder(piece.image);
+    std::vector<unsigned char>& reach = ReachFromBorder(piece.image);
+    CloseNarrowGaps(reach, width, height, scale);
     piece.mask = PieceMask(width, height, scale);
 
     // One pass over the box: the mask is wherever the outside did not reach;

@@ -197,12 +197,88 @@ void CGame::Drop()
 {
     if (draggingPreview) {
         draggingPreview = false;
+        ClearPictureWindow();
         return;
     }
     if (groups.empty()) return;
     const std::vector<int> joining = CollectFittingGroups();
     if (!joining.empty()) JoinGroups(joining);
+    // Joined where it was let go, and then out from under the picture window.
+    PutBesidePictureWindow({static_cast<int>(groups.size()) - 1});
     EndAction();
+}
+
+PixelRect CGame::PictureWindowArea() const
+{
+    const CImage& frame = CutPreview.GetFrame();
+    const int left = static_cast<int>(std::floor(previewPos.x)), top = static_cast<int>(std::floor(previewPos.y));
+    const int width = static_cast<int>(std::ceil(frame.width)), height = static_cast<int>(std::ceil(frame.height));
+    return {left, top, left + width, top + height};
+}
+
+// Whether a unit of the group's pieces that shows lies under the window.
+bool CGame::ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window) const
+{
+    for (int m : group.members) {
+        if (!IsValidPieceIndex(m)) continue;
+        const CPiece& piece = pieces[m];
+        const int px = static_cast<int>(group.x + piece.x), py = static_cast<int>(group.y + piece.y);
+        const int fromX = std::max(window.left, px), toX = std::min(window.right, px + static_cast<int>(piece.width));
+        const int fromY = std::max(window.top, py), toY = std::min(window.bottom, py + static_cast<int>(piece.height));
+        for (int y = fromY; y < toY; ++y)
+            for (int x = fromX; x < toX; ++x)
+                if (piece.mask.CoversUnit(x - px, y - py)) return true;
+    }
+    return false;
+}
+
+// The window put down on groups, or shown over them: each goes beside it.
+// Hidden ones too, so that the edge filter never shows a group under it.
+void CGame::ClearPictureWindow()
+{
+    if (!Options.showPicture || CutPreview.GetFrame().surface.IsEmpty()) return;
+    const PixelRect window = PictureWindowArea();
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g)
+        if (ShowsUnderPictureWindow(groups[g], window)) PutBesidePictureWindow({g});
+}
+
+// Groups let go on the shown picture window would lie hidden under it: they
+// go beside it together, to the side that is the shortest move away and
+// keeps them on the free board (the shortest of all when none does).
+void CGame::PutBesidePictureWindow(const std::vector<int>& which)
+{
+    if (!Options.showPicture || CutPreview.GetFrame().surface.IsEmpty()) return;
+    const PixelRect window = PictureWindowArea();
+    LayoutBox box;
+    bool any = false, hidden = false;
+    for (int g : which) {
+        if (!IsValidGroupIndex(g) || groups[g].members.empty()) continue;
+        const LayoutBox b = ImageBox(groups[g]);
+        box = any ? LayoutBox{std::min(box.left, b.left), std::min(box.top, b.top), std::max(box.right, b.right),
+                              std::max(box.bottom, b.bottom)}
+                  : b;
+        any = true;
+        hidden = hidden || ShowsUnderPictureWindow(groups[g], window);
+    }
+    if (!any || !hidden) return;
+    constexpr float kGap = 2.0f;
+    const FloatPoint moves[4] = {{window.left - kGap - box.right, 0},
+                                 {window.right + kGap - box.left, 0},
+                                 {0, window.top - kGap - box.bottom},
+                                 {0, window.bottom + kGap - box.top}};
+    auto fits = [&](FloatPoint m) {
+        return box.left + m.x >= 0 && box.right + m.x <= kBoardRight && box.top + m.y >= kTopBarsBottom &&
+               box.bottom + m.y <= kBoardBottom;
+    };
+    auto length = [](FloatPoint m) { return std::fabs(m.x) + std::fabs(m.y); };
+    const FloatPoint* best = nullptr;
+    for (const FloatPoint& m : moves)
+        if (!best || (fits(m) && !fits(*best)) || (fits(m) == fits(*best) && length(m) < length(*best))) best = &m;
+    for (int g : which) {
+        if (!IsValidGroupIndex(g)) continue;
+        groups[g].x += best->x;
+        groups[g].y += best->y;
+    }
 }
 
 // The dropped group stays where it was dropped, anchored by its first piece;

@@ -51,6 +51,7 @@ void CGame::ResetPlayState()
     movingSelection = false;
     hasSelection = false;
     previewPos = {20, 20};
+    pictureWindowShown = false;
     ClearGroups();
     selectionStart = {100, 100};
     selectionEnd = {200, 200};

@@ -20,6 +20,7 @@ namespace {
 
 // Escape quits the game on every screen, so the line says so.
 constexpr const char* kExitLine = "CLICK OR PRESS A KEY FOR THE MENU, ESCAPE TO QUIT";
+constexpr int kExitLineY = 540;
 // The press that made the last join, and the ones just after it, are no
 // answer to the finish: they are let go for this long.
 constexpr float kFinishDeafSeconds = 1.0f;
@@ -56,7 +57,8 @@ void CMenu::UpdateGamePanel()
         const int plain = panelBottom.surface.UnitWidth() - 1;  // in units, at any scale
         for (int x = kColoursPartLeft; plain > kColoursPartLeft && x < kClientWidth; ++x)
             back.Blit(x, kBottomBarY, 1, panelBottom.surface.UnitHeight(), panelBottom.surface, plain, 0);
-        SmallFont.Print(190, 540, "%s", kExitLine);
+        // Centred under the finish line's plate, which is centred on the board.
+        SmallFont.Print((kClientWidth - SmallFont.TextWidth(kExitLine)) / 2, kExitLineY, "%s", kExitLine);
         if (Game.GetSecondsSinceSolved() < kFinishDeafSeconds) {
             if (AnyPress()) InputMgr.Reset();
         } else if (AnyPress()) {

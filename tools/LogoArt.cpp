@@ -43,32 +43,36 @@ Canvas LogoArt::Logo()
     ArtKit::GlossyPiece(logo, left, top + size, size, bl, {Hex(0x5F86D6), Hex(0x1F3B7A)}, 0.35f);
     ArtKit::GlossyPiece(logo, left + size + 12, top + size + 10, size, br, {Hex(0xF28B6B), Hex(0xB8432B)}, 0.45f);
 
-    // The name in a large serif, night blue with a gold edge and a soft shadow.
+    // The name in a large serif, night blue with a gold edge and a soft
+    // shadow. The shadow reaches 3 + 2 units past the letters and its blur
+    // 12 more: the name's mask has room for all of it.
     const FontFace& serif = fonts.Serif(116);
-    Mask name = Mask::Text(serif, "Pavendra");
-    int nameX = 186, nameY = 6;
-    logo.Paint(name.Dilated(3.0f).Shifted(2, 5).Blurred(4), style::kShadow, 0.28f, nameX, nameY);
-    logo.Paint(name.Dilated(2.5f), style::kGoldDeep, 1.0f, nameX, nameY);
-    logo.Paint(name.Dilated(1.0f), style::kGoldPale, 1.0f, nameX, nameY);
+    constexpr int kRoom = 20;
+    Mask name = Mask::Text(serif, "Pavendra", 0, kRoom);
+    const int nameWidth = Mask::TextWidth(serif, "Pavendra");
+    const int nameX = 186, nameY = 6, maskX = nameX - kRoom, maskY = nameY - kRoom;
+    logo.Paint(name.Dilated(3.0f).Shifted(2, 5).Blurred(4), style::kShadow, 0.28f, maskX, maskY);
+    logo.Paint(name.Dilated(2.5f), style::kGoldDeep, 1.0f, maskX, maskY);
+    logo.Paint(name.Dilated(1.0f), style::kGoldPale, 1.0f, maskX, maskY);
     logo.Paint(name, [&](float, float y) { return Mix(Hex(0x2C4C8C), style::kInk, std::clamp((y - 40) / 110.0f, 0.0f, 1.0f)); },
-               1.0f, nameX, nameY);
+               1.0f, maskX, maskY);
     Mask shine = name;
     for (int y = 0; y < shine.PixelHeight(); ++y) {
-        float light = 0.3f * std::clamp((70.0f - shine.UnitOf(y)) / 45.0f, 0.0f, 1.0f);
+        float light = 0.3f * std::clamp((70.0f + kRoom - shine.UnitOf(y)) / 45.0f, 0.0f, 1.0f);
         for (int x = 0; x < shine.PixelWidth(); ++x) shine.Ref(x, y) *= light;
     }
-    logo.Paint(shine, style::kWhite, 1.0f, nameX, nameY);
+    logo.Paint(shine, style::kWhite, 1.0f, maskX, maskY);
 
     // The tagline under a gold rule.
     const FontFace& sans = fonts.Sans(20);
     const char* tagline = "JIGSAW PUZZLES";
     int taglineWidth = Mask::TextWidth(sans, tagline, 7);
-    int taglineX = nameX + name.Width() / 2 - taglineWidth / 2;
+    int taglineX = nameX + nameWidth / 2 - taglineWidth / 2;
     ArtKit::Text(logo, sans, tagline, taglineX, 146, style::kGoldDeep, 7);
     Mask rule(kLogoWidth, kLogoHeight);
     const int s = rule.PixelsPerUnit();
-    for (int x = (nameX + 10) * s; x < (nameX + name.Width() - 10) * s; ++x) {
-        float t = (rule.UnitOf(x) - nameX - 10) / (name.Width() - 20);
+    for (int x = (nameX + 10) * s; x < (nameX + nameWidth - 10) * s; ++x) {
+        float t = (rule.UnitOf(x) - nameX - 10) / (nameWidth - 20);
         for (int row = 134 * s; row < 135 * s; ++row) rule.Ref(x, row) = std::sin(t * 3.14159f);
     }
     logo.Paint(rule, style::kGold);

@@ -204,27 +204,28 @@ int Mask::TextWidth(const FontFace& face, const char* text, int tracking)
     return (PixelTextWidth(face, text, tracking * scale) + scale / 2) / scale;
 }
 
-Mask Mask::Text(const FontFace& face, const char* text, int tracking)
+Mask Mask::Text(const FontFace& face, const char* text, int tracking, int room)
 {
     const int scale = ArtScale::Current();
     tracking *= scale;
+    room *= scale;
     int textWidth = PixelTextWidth(face, text, tracking);
     int cell = face.CellHeight();
-    Mask mask = OfPixels(textWidth, cell, scale);
+    Mask mask = OfPixels(textWidth + 2 * room, cell + 2 * room, scale);
     if (textWidth <= 0 || cell <= 0) return mask;
     // White ink on black: the red channel is the coverage.
-    Surface ink(textWidth, cell);
+    Surface ink(mask.width, mask.height);
     if (tracking == 0) {
-        face.Draw(ink, 0, 0, text, kWhite);
+        face.Draw(ink, room, room, text, kWhite);
     } else {
-        int x = 0;
+        int x = room;
         for (const std::string& c : Characters(text)) {
-            face.Draw(ink, x, 0, c.c_str(), kWhite);
+            face.Draw(ink, x, room, c.c_str(), kWhite);
             x += face.TextWidth(c.c_str()) + tracking;
         }
     }
-    for (int y = 0; y < cell; ++y)
-        for (int x = 0; x < textWidth; ++x) mask.Ref(x, y) = RedOf(ink.GetPixel(x, y)) / 255.0f;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) mask.Ref(x, y) = RedOf(ink.GetPixel(x, y)) / 255.0f;
     return mask;
 }
 

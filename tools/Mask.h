@@ -49,7 +49,10 @@ public:
     void AddStroke(const Path& path, float lineWidth, bool closed);
     // The ink of one line of text, the size of its cell; `tracking` adds
     // units between letters. The face must be one of the current scale.
-    static Mask Text(const FontFace& face, const char* text, int tracking = 0);
+    // `room` units of empty margin on every side leave space for what is
+    // made from the ink (a wider edge, a shifted shadow, a blur) and for
+    // letters that reach past their cell.
+    static Mask Text(const FontFace& face, const char* text, int tracking = 0, int room = 0);
     // Width of what Text makes, in units, without building it.
     static int TextWidth(const FontFace& face, const char* text, int tracking = 0);
 

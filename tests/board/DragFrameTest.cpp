@@ -44,6 +44,7 @@ protected:
         CMenu::showPicture = picture;
         game.Display().SetDrawingScale(scale);
         StartPuzzle(448, 448, 7);
+        if (picture) CutPreview.FitFrame();
         game.RunFrames(2);
         Game.SetPlayTime(0);  // both runs' clocks from the same start
     }

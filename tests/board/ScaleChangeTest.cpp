@@ -142,6 +142,9 @@ TEST_F(ScaleChangeTest, TheBoardSelectionHistoryAndSavedGameSurviveEveryChangeOf
         EXPECT_EQ(game.Frame().Scale(), scale);
         EXPECT_EQ(CutPreview.GetClean().surface.Scale(), scale);
         EXPECT_EQ(CutPreview.GetSmall().surface.Scale(), scale);
+        // The picture window's frame is made again to the picture's shape.
+        EXPECT_EQ(CutPreview.GetFrame().surface.Scale(), scale);
+        EXPECT_EQ(CutPreview.GetFrame().width, int(CutPreview.GetSmall().width) + 8.0f);
         for (int p = 0; p < Game.GetPieceCount(); ++p) ASSERT_EQ(Game.GetPiece(p).image.Scale(), scale);
         EXPECT_EQ(Look(), played);
         EXPECT_EQ(Game.GetHistory().UndoDepth(), depth);

@@ -170,3 +170,33 @@ TEST(ScaledArt, EachPictureIsShippedLargeEnoughForAThousandPieces)
         EXPECT_FALSE(IsProgressiveJpeg(*BuiltArchive().Find(large)));
     }
 }
+
+// The logo's name stands on a soft shadow and fades out into the white all
+// round: nowhere along a row does the ink of its letters or their gold edge
+// end at once, as it would where the art was cut off at the edge of the
+// name's own picture. Checked at every scale the logo is drawn at.
+TEST(ScaledArt, TheLogosNameIsWholeAtEveryScale)
+{
+    // The name's rows, above the rule under it, right of the pieces (in units).
+    constexpr int kNameLeft = 180, kNameBottom = 130;
+    for (int scale : {1, 2, 3}) {
+        const std::string name = scale == 1 ? std::string(res::kLogo) : res::ScaledArtName(res::kLogo, scale);
+        SCOPED_TRACE(name);
+        const Surface logo = Decode(name);
+        ASSERT_EQ(logo.Width(), 700 * scale);
+        auto fromWhite = [&](int x, int y) {
+            const Colour c = logo.GetPixel(x, y);
+            return 3 * 255 - static_cast<int>(RedOf(c) + GreenOf(c) + BlueOf(c));
+        };
+        int cutEnds = 0, lastInk = 0;
+        for (int y = 0; y < kNameBottom * scale; ++y)
+            for (int x = kNameLeft * scale; x + 1 < logo.Width(); ++x) {
+                if (fromWhite(x, y) > 24) lastInk = std::max(lastInk, x);
+                // Ink, and white right beside it: the shadow would lie between.
+                if (fromWhite(x, y) > 150 && fromWhite(x + 1, y) < 12) ++cutEnds;
+            }
+        EXPECT_EQ(cutEnds, 0);
+        // And the shadow's fading edge lies well inside the picture.
+        EXPECT_LT(lastInk, logo.Width() - 20 * scale);
+    }
+}

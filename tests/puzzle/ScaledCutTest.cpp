@@ -271,3 +271,48 @@ TEST_F(ScaledCutTest, ASelectedPieceHasItsRimAndEdgeAUnitAndTwoUnitsWideAtEveryS
 }
 
 }  // namespace
+
+// A gap of see-through pixels narrower than a unit, along a row or a
+// column, with the piece on both sides of it: a hole in the outline's grey
+// line, or a notch too narrow to be anything but one.
+std::string FindHoles(const CPiece& piece)
+{
+    const Surface& image = piece.image;
+    const int scale = image.Scale();
+    auto drawn = [&](int x, int y) { return image.GetPixel(x, y) != kBlack; };
+    auto fault = [&](const char* along, int x, int y) {
+        return std::string("see-through gap along a ") + along + " at (" + std::to_string(x) + ", " +
+               std::to_string(y) + ") of piece " + std::to_string(piece.column) + ", " + std::to_string(piece.row);
+    };
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 1; x < image.Width(); ++x) {
+            if (drawn(x, y) || !drawn(x - 1, y)) continue;
+            int end = x;
+            while (end < image.Width() && !drawn(end, y)) ++end;
+            if (end < image.Width() && end - x < scale) return fault("row", x, y);
+        }
+    for (int x = 0; x < image.Width(); ++x)
+        for (int y = 1; y < image.Height(); ++y) {
+            if (drawn(x, y) || !drawn(x, y - 1)) continue;
+            int end = y;
+            while (end < image.Height() && !drawn(x, end)) ++end;
+            if (end < image.Height() && end - y < scale) return fault("column", x, y);
+        }
+    return "";
+}
+
+TEST_F(ScaledCutTest, NoOutlineHasASeeThroughPixelAtAnyScale)
+{
+    int pieces = 0;
+    for (int scale : {1, 2, 3})
+        for (int count : {4, 7, 13})
+            for (float smooth : kAllStyles)
+                for (bool portrait : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << "scale " << scale << ", " << count << " pieces, style " << smooth
+                                                    << (portrait ? ", portrait" : ""));
+                    BuildScaledCut(MakeScaledPicture(portrait ? 336 : 448, portrait ? 448 : 336, scale), count, smooth,
+                                   smooth == CCutPreview::kSmoothMedium);
+                    for (int i = 0; i < Game.GetPieceCount(); ++i, ++pieces) ASSERT_EQ(FindHoles(Game.GetPiece(i)), "");
+                }
+    EXPECT_GT(pieces, 2000);
+}

@@ -19,8 +19,8 @@ constexpr int kLoadGameX = 352 + 10, kLoadGameY = 480 + 10;
 constexpr int kSaveX = 56 + 10, kSaveY = 0 + 10;
 // The Arrange button's place in the bottom panel.
 constexpr int kArrangeLeft = 252, kArrangeTop = 569;
-// Where the exit line is written.
-constexpr int kExitLineLeft = 190, kExitLineTop = 540;
+// The rows of the finish line (on its plate) and of the exit line under it.
+constexpr int kFinishLineTop = 500, kExitLineTop = 540, kLineHeight = 16;
 
 class SolvedPuzzleTest : public ScreensTest {
 protected:
@@ -70,6 +70,20 @@ protected:
         return true;
     }
 
+    // The middle of the white text in the rows from top, twice over (in
+    // half units); -1 without any.
+    int TwiceMiddleOfText(int top) const
+    {
+        int left = -1, right = -1;
+        for (int y = top; y < top + kLineHeight; ++y)
+            for (int x = 0; x < 800; ++x)
+                if (game.Frame().GetPixel(x, y) == kWhite) {
+                    left = left < 0 ? x : std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return left < 0 ? -1 : left + right;
+    }
+
     static void ExpectBackOnThePicturePage()
     {
         EXPECT_EQ(App.GetState(), STATE_MENU);
@@ -102,7 +116,7 @@ TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
 
     Solve();
     EXPECT_EQ(App.GetState(), STATE_GAME);
-    EXPECT_TRUE(AnyWhiteIn(kExitLineLeft, kExitLineTop, kExitLineLeft + 300, kExitLineTop + 16))
+    EXPECT_TRUE(AnyWhiteIn(200, kExitLineTop, 600, kExitLineTop + kLineHeight))
         << "CLICK OR PRESS A KEY FOR THE MENU, ESCAPE TO QUIT";
     EXPECT_FALSE(SameIn(inPlay, game.Frame(), kArrangeLeft, kArrangeTop, kArrangeLeft + 20, kArrangeTop + 20))
         << "the Arrange button is no longer drawn";
@@ -112,6 +126,16 @@ TEST_F(SolvedPuzzleTest, TheSolvedPanelShowsTheExitLineInsteadOfTheGameButtons)
     for (int y = 563; y < 600; ++y)
         for (int x = 540; x < 800; ++x)
             ASSERT_EQ(game.Frame().GetPixel(x, y), game.Frame().GetPixel(799, y)) << x << ", " << y;
+}
+
+TEST_F(SolvedPuzzleTest, TheExitLineIsCentredUnderTheFinishLine)
+{
+    Solve();
+    const int finish = TwiceMiddleOfText(kFinishLineTop), exit = TwiceMiddleOfText(kExitLineTop);
+    ASSERT_GT(finish, 0) << "no finish line";
+    ASSERT_GT(exit, 0) << "no exit line";
+    EXPECT_NEAR(finish, 800, 4) << "the finish line is centred on the board";
+    EXPECT_NEAR(exit, finish, 4) << "the exit line sits under the finish line's middle";
 }
 
 TEST_F(SolvedPuzzleTest, TheGameButtonsNoLongerActTheClickOnlyLeavesTheGame)
