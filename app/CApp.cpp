@@ -586,11 +586,16 @@ void CApp::OnInput(const InputEvent& event)
         bool down = event.type == InputEventType::ButtonDown;
         if (event.button == MouseButton::Left) {
             InputMgr.OnLeftButton(down);
-        } else {
+        } else if (event.button == MouseButton::Right) {
             InputMgr.OnRightButton(down);
+        } else {
+            InputMgr.OnMiddleButton(down);
         }
         break;
     }
+    case InputEventType::Wheel:
+        InputMgr.OnWheel(event.key);
+        return;
     case InputEventType::ToggleFullScreen:
         if (window) {
             window->SetFullScreen(!window->IsFullScreen());

@@ -38,6 +38,8 @@ void CMgrInput::Reset()
     std::fill(std::begin(keys), std::end(keys), 0u);
     leftButton = false;
     rightButton = false;
+    middleButton = false;
+    wheelSteps = 0;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
 }
@@ -142,6 +144,7 @@ void CMgrInput::EndFrame()
 {
     ++frames;
     cursorHeld = false;
+    wheelSteps = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot) {

@@ -52,6 +52,20 @@ public:
     // The left button's level only: the press is taken, the keys stay.
     void ConsumeLeftButton() { leftButton = false; }
     bool IsRightButtonDown() const { return rightButton; }
+    // The middle button as a plain level; it only drags the table.
+    void OnMiddleButton(bool down) { middleButton = down; }
+    bool IsMiddleButtonDown() const { return middleButton; }
+    // The wheel's steps since the last frame ended (positive away from the
+    // player), for the frame to take; what no screen takes is dropped when
+    // the frame ends.
+    void OnWheel(int steps) { wheelSteps += steps; }
+    int PendingWheelSteps() const { return wheelSteps; }
+    int TakeWheelSteps()
+    {
+        const int steps = wheelSteps;
+        wheelSteps = 0;
+        return steps;
+    }
     // Every key flag and both buttons back to 0.
     void Reset();
     // Any of the 256 keys; the mouse buttons do not count.
@@ -87,6 +101,8 @@ private:
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
     bool rightButton = false;
+    bool middleButton = false;
+    int wheelSteps = 0;
     bool leftHeld = false;
     unsigned leftPresses = 0;
     Point leftPressPoint{};

@@ -136,6 +136,7 @@ void CGame::ClearGroups()
     history.Clear();
     actionPending = false;
     joinFlash.Stop();
+    zoomed.Clear();
 }
 
 void CGame::ShowBanner(const char* text, float seconds)
