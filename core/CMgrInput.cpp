@@ -140,6 +140,12 @@ void CMgrInput::OnRightButton(bool down)
     if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
 }
 
+void CMgrInput::OnMiddleButton(bool down)
+{
+    HoldCursorAtButton(down);
+    middleButton = down;
+}
+
 void CMgrInput::EndFrame()
 {
     ++frames;

@@ -52,8 +52,9 @@ public:
     // The left button's level only: the press is taken, the keys stay.
     void ConsumeLeftButton() { leftButton = false; }
     bool IsRightButtonDown() const { return rightButton; }
-    // The middle button as a plain level; it only drags the table.
-    void OnMiddleButton(bool down) { middleButton = down; }
+    // The middle button as a level; it only drags the table. Until the frame
+    // ends the cursor is where it went down or up, as for the others.
+    void OnMiddleButton(bool down);
     bool IsMiddleButtonDown() const { return middleButton; }
     // The wheel's steps since the last frame ended (positive away from the
     // player), for the frame to take; what no screen takes is dropped when

@@ -72,10 +72,9 @@ void CGame::UpdateView(float dt)
         const float dy = (InputMgr.IsKeyDown(VK_UP) ? step : 0) - (InputMgr.IsKeyDown(VK_DOWN) ? step : 0);
         view.Pan(dx, dy);
     }
-    // The table follows the hand that drags it.
+    // The table follows the hand that drags it, up to where the button is let go.
     const bool dragging = InputMgr.IsRightButtonDown() || InputMgr.IsMiddleButtonDown();
-    if (dragging && panning)
-        view.Pan(static_cast<float>(cursor.x - panFrom.x), static_cast<float>(cursor.y - panFrom.y));
+    if (panning) view.Pan(static_cast<float>(cursor.x - panFrom.x), static_cast<float>(cursor.y - panFrom.y));
     panning = dragging;
     panFrom = cursor;
     // The copies of another zoom go when the whole table is shown again.
