@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kLargestCut = SavedGameFile::kLargestCut;
 constexpr int kMostPieces = kLargestCut * kLargestCut;
+// More steps of zoom than any table has.
+constexpr int kMostViewSteps = 1000;
 
 // A whole decimal number filling the token: optional sign, digits, in range.
 bool ParseInteger(const char* token, int& value)
@@ -146,8 +148,11 @@ private:
         char* stopX = nullptr;
         char* stopY = nullptr;
         const float x = std::strtof(values[1], &stopX), y = std::strtof(values[2], &stopY);
-        const bool numbers = ParseInteger(values[0], step) && stopX != values[1] && *stopX == '\0' &&
-                             stopY != values[2] && *stopY == '\0' && std::isfinite(x) && std::isfinite(y);
+        // Beyond any table a view is no view; the game holds the rest to its table.
+        const float far = static_cast<float>(SavedGameFile::kFarthest);
+        const bool numbers = ParseInteger(values[0], step) && step >= 0 && step <= kMostViewSteps && stopX != values[1] &&
+                             *stopX == '\0' && stopY != values[2] && *stopY == '\0' && std::fabs(x) <= far &&
+                             std::fabs(y) <= far;
         game.hasView = numbers;
         if (numbers) {
             game.viewStep = step;
