@@ -219,6 +219,44 @@ TEST_F(TableTest, ACarriedPieceStaysInTheHandWhileTheViewChanges)
     EXPECT_FALSE(Game.IsHoldingGroup());
 }
 
+// The last join made in a close-up finishes the puzzle on the whole table,
+// where the picture glides as it always has.
+TEST_F(TableTest, TheLastJoinAtAZoomShowsTheWholePicture)
+{
+    // Every piece but the last already joined, laid out from (100, 60).
+    const int last = Game.GetPieceCount() - 1, columns = Game.GetPiecesX();
+    CGroup whole;
+    for (int k = 0; k < last; ++k) whole.members.push_back(k);
+    whole.canJoin = {last};
+    whole.x = 100;
+    whole.y = 60;
+    CGroup alone = GroupOf(last);
+    alone.canJoin = {last - 1, last - columns};
+    Groups() = {whole, alone};
+    Game.SyncInGroup();
+    Game.LayOutGroup(0);
+    Game.LayOutGroup(1);
+    PlaceImage(last, 600, 450);
+    Game.SetView(Game.GetView().LastStep(), {300, 250});
+    game.RunFrames(1);
+
+    const CPiece& piece = Game.GetPiece(last);
+    const CPiece& left = Game.GetPiece(last - 1);
+    const TablePoint place{ImagePos(last - 1).x + left.cornerTR.x - piece.cornerTL.x,
+                           ImagePos(last - 1).y + left.cornerTR.y - piece.cornerTL.y};
+    const Point inside = InsidePixel(last);
+    const Point press = ToScreen({600.5f + inside.x, 450.5f + inside.y});
+    Press(press.x, press.y);
+    ASSERT_TRUE(Game.IsHoldingGroup());
+    const TablePoint grab{Game.ToTable(press).x - 600, Game.ToTable(press).y - 450};
+    const Point drop = ToScreen({place.x + grab.x, place.y + grab.y});
+    MoveTo(drop.x, drop.y);
+    Release(drop.x, drop.y);
+    game.RunFrames(1);
+    ASSERT_TRUE(Game.IsCompleted());
+    EXPECT_TRUE(Game.GetView().IsWhole());
+}
+
 // A rubber band drawn on the screen takes what lies under it on the table.
 TEST_F(TableTest, TheSelectionFrameTakesWhatItShowsAtAZoom)
 {
