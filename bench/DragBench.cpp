@@ -166,4 +166,39 @@ BENCHMARK(BM_DragFrameAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillise
 void BM_DragFrameCloseUpAtScale(benchmark::State& state) { DragFrames(state, true); }
 BENCHMARK(BM_DragFrameCloseUpAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The frame that shows the next zoom step at the pointer (every piece in
+// sight copied again at its new size), beside a whole frame that changes
+// nothing. The counter:
+//   ratio  a frame of a new zoom step / a whole frame at rest
+void BM_ZoomStepFrameAtScale(benchmark::State& state)
+{
+    const int scale = static_cast<int>(state.range(0));
+    RunningGame game(scale);
+    if (!game.started || Game.GetView().LastStep() < 2) {
+        state.SkipWithError("no close-up to zoom to");
+        return;
+    }
+    double stepping = 0, resting = 0;
+    long steps = 0;
+    for (auto _ : state) {
+        for (int wheel : {1, 1, -1, -1}) {
+            game.Queue(InputEvent::Wheel(wheel, 400, 300));
+            const double start = bench::ThreadSeconds();
+            game.Frames(1);
+            stepping += bench::ThreadSeconds() - start;
+            ++steps;
+            // The same view again, drawn whole (a move of the pointer).
+            game.Queue(InputEvent::MouseMove(401, 300));
+            const double again = bench::ThreadSeconds();
+            game.Frames(1);
+            resting += bench::ThreadSeconds() - again;
+            game.Queue(InputEvent::MouseMove(400, 300));
+            game.Frames(1);
+        }
+    }
+    state.counters["ratio"] = resting > 0 ? stepping / resting : 0.0;
+    state.counters["step_ms"] = steps > 0 ? 1000 * stepping / static_cast<double>(steps) : 0.0;
+}
+BENCHMARK(BM_ZoomStepFrameAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
