@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -45,14 +46,18 @@ void InsideRow(const PieceMask& mask, int y, std::vector<unsigned char>& inside)
 const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)
 {
     if (index >= static_cast<int>(entries.size())) entries.resize(static_cast<std::size_t>(index) + 1);
-    Entry& entry = entries[static_cast<std::size_t>(index)];
-    if (entry.step != step || entry.scale != scale || entry.source != piece.image.Version()) {
-        Make(piece, zoom, scale, entry.piece);
-        entry.step = step;
-        entry.scale = scale;
-        entry.source = piece.image.Version();
+    Copy* copies = entries[static_cast<std::size_t>(index)].copies;
+    for (int i = 0; i < 2; ++i) {
+        const Copy& copy = copies[i];
+        if (copy.step == step && copy.scale == scale && copy.source == piece.image.Version()) return copy.piece;
     }
-    return entry.piece;
+    // The copy of the step farther from this one (or none) gives way.
+    Copy& copy = std::abs(copies[0].step - step) >= std::abs(copies[1].step - step) ? copies[0] : copies[1];
+    Make(piece, zoom, scale, copy.piece);
+    copy.step = step;
+    copy.scale = scale;
+    copy.source = piece.image.Version();
+    return copy.piece;
 }
 
 void ZoomedPieces::Make(const CPiece& piece, float zoom, int scale, CPiece& out)

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces as the table's view draws them at a zoom other than 1: copies of
 // each piece's image and mask at the zoom, made the first time the piece is
-// drawn at that zoom and kept until it is drawn at another (one copy a piece
-// at a time), or until the puzzle changes.
+// drawn at that zoom. A piece keeps copies of two steps (the wheel going in
+// and out again finds them made); a third step takes the place of the one
+// farther from it. All go when the puzzle changes or the whole table shows.
 //
 // Enlarged copies take, for each pixel, the piece's pixel under its centre,
 // so a close-up shows the piece as cut at the drawing scale, and the mask and
@@ -27,11 +28,14 @@ public:
     static void Make(const CPiece& piece, float zoom, int scale, CPiece& out);
 
 private:
-    struct Entry {
+    struct Copy {
         int step = -1;
         int scale = 0;
         std::uint64_t source = 0;  // the piece's image version it was made from
         CPiece piece;
+    };
+    struct Entry {
+        Copy copies[2];
     };
     std::vector<Entry> entries;
 };
