@@ -590,19 +590,21 @@ void CApp::OnInput(const InputEvent& event)
         bool down = event.type == InputEventType::ButtonDown;
         if (event.button == MouseButton::Left) {
             InputMgr.OnLeftButton(down);
-        } else {
+        } else if (event.button == MouseButton::Right) {
             InputMgr.OnRightButton(down);
+        } else {
+            InputMgr.OnMiddleButton(down);
         }
         break;
     }
+    case InputEventType::Wheel:
+        InputMgr.OnWheel(event.key);
+        return;
     case InputEventType::ToggleFullScreen:
         if (window) {
             window->SetFullScreen(!window->IsFullScreen());
             fullScreenChoice = window->IsFullScreen();
         }
-        return;
-    case InputEventType::Wheel:
-        InputMgr.OnWheel(event.y);
         return;
     case InputEventType::MouseMove:
         return;  // the cursor is tracked where input enters; nothing for the flags

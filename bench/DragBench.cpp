@@ -6,7 +6,8 @@
 //   ratio        a carrying frame / a whole frame of the same carry
 //   whole_copies a whole frame / one plain copy of a frame of that size
 // Both in processor time of the thread. The clock's seconds are among the
-// carrying frames, as in play (one whole frame a second).
+// carrying frames, as in play (one whole frame a second). The same again
+// with the table in its close-up.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -78,7 +79,8 @@ public:
         for (int piece = 0; piece < Game.GetPieceCount(); ++piece) {
             const CPiece& p = Game.GetPiece(piece);
             const CGroup& group = Game.GetGroups()[p.inGroup];
-            at = {static_cast<int>(group.x + p.x + p.width / 2), static_cast<int>(group.y + p.y + p.height / 2)};
+            const TablePoint middle = Game.GetView().ToScreen({group.x + p.x + p.width / 2, group.y + p.y + p.height / 2});
+            at = {static_cast<int>(middle.x), static_cast<int>(middle.y)};
             if (at.y < 150 || at.y > 450 || at.x < 150 || at.x > 650) continue;  // room to move on the free board
             Queue(InputEvent::MouseMove(at.x, at.y));
             Queue(InputEvent::ButtonDown(MouseButton::Left, at.x, at.y));
@@ -127,10 +129,16 @@ double FrameCopy(int width, int height)
     return (bench::ThreadSeconds() - start) / kCopies;
 }
 
-void BM_DragFrameAtScale(benchmark::State& state)
+// The carry with the table in its close-up (zoom 2): pieces drawn from
+// their copies at the zoom, the carried part mapped through the view.
+void DragFrames(benchmark::State& state, bool closeUp)
 {
     const int scale = static_cast<int>(state.range(0));
     RunningGame game(scale);
+    if (closeUp) {
+        Game.SetView(Game.GetView().LastStep(), {200, 150});
+        game.Frames(2);
+    }
     Point at;
     if (!game.started || !game.PickUpAPiece(at)) {
         state.SkipWithError("no piece to carry");
@@ -153,6 +161,44 @@ void BM_DragFrameAtScale(benchmark::State& state)
     state.counters["ratio"] = whole > 0 ? inPart / whole : 0.0;
     state.counters["whole_copies"] = iterations > 0 ? whole / static_cast<double>(iterations) / copy : 0.0;
 }
+void BM_DragFrameAtScale(benchmark::State& state) { DragFrames(state, false); }
 BENCHMARK(BM_DragFrameAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(10);
+void BM_DragFrameCloseUpAtScale(benchmark::State& state) { DragFrames(state, true); }
+BENCHMARK(BM_DragFrameCloseUpAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The frame that shows the next zoom step at the pointer (every piece in
+// sight copied again at its new size), beside a whole frame that changes
+// nothing. The counter:
+//   ratio  a frame of a new zoom step / a whole frame at rest
+void BM_ZoomStepFrameAtScale(benchmark::State& state)
+{
+    const int scale = static_cast<int>(state.range(0));
+    RunningGame game(scale);
+    if (!game.started || Game.GetView().LastStep() < 2) {
+        state.SkipWithError("no close-up to zoom to");
+        return;
+    }
+    double stepping = 0, resting = 0;
+    long steps = 0;
+    for (auto _ : state) {
+        for (int wheel : {1, 1, -1, -1}) {
+            game.Queue(InputEvent::Wheel(wheel, 400, 300));
+            const double start = bench::ThreadSeconds();
+            game.Frames(1);
+            stepping += bench::ThreadSeconds() - start;
+            ++steps;
+            // The same view again, drawn whole (a move of the pointer).
+            game.Queue(InputEvent::MouseMove(401, 300));
+            const double again = bench::ThreadSeconds();
+            game.Frames(1);
+            resting += bench::ThreadSeconds() - again;
+            game.Queue(InputEvent::MouseMove(400, 300));
+            game.Frames(1);
+        }
+    }
+    state.counters["ratio"] = resting > 0 ? stepping / resting : 0.0;
+    state.counters["step_ms"] = steps > 0 ? 1000 * stepping / static_cast<double>(steps) : 0.0;
+}
+BENCHMARK(BM_ZoomStepFrameAtScale)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

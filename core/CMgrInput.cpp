@@ -38,7 +38,8 @@ void CMgrInput::Reset()
     std::fill(std::begin(keys), std::end(keys), 0u);
     leftButton = false;
     rightButton = false;
-    wheel = 0;
+    middleButton = false;
+    wheelSteps = 0;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
 }
@@ -139,11 +140,17 @@ void CMgrInput::OnRightButton(bool down)
     if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
 }
 
+void CMgrInput::OnMiddleButton(bool down)
+{
+    HoldCursorAtButton(down);
+    middleButton = down;
+}
+
 void CMgrInput::EndFrame()
 {
     ++frames;
     cursorHeld = false;
-    wheel = 0;
+    wheelSteps = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot) {

@@ -34,11 +34,6 @@ public:
     void OnKey(int key, bool down);
     void OnLeftButton(bool down);
     void OnRightButton(bool down);
-    // The mouse wheel: notches turned since the last frame ended, positive
-    // away from the player. A screen that uses them takes them; the end of
-    // the frame drops what nobody took, so a turn never acts on a later screen.
-    void OnWheel(int notches) { wheel += notches; }
-    int TakeWheel() { return std::exchange(wheel, 0); }
     // The end of every frame: what was down has now been seen, and the
     // releases held back take effect.
     void EndFrame();
@@ -58,6 +53,22 @@ public:
     // The left button's level only: the press is taken, the keys stay.
     void ConsumeLeftButton() { leftButton = false; }
     bool IsRightButtonDown() const { return rightButton; }
+    // The middle button as a level; it only drags the table. Until the frame
+    // ends the cursor is where it went down or up, as for the others.
+    void OnMiddleButton(bool down);
+    bool IsMiddleButtonDown() const { return middleButton; }
+    // The wheel's steps since the last frame ended (positive away from the
+    // player), for the screen to take (the picture page turns its pages, the
+    // table zooms); the end of the frame drops what nobody took, so a turn
+    // never acts on a later screen.
+    void OnWheel(int steps) { wheelSteps += steps; }
+    int PendingWheelSteps() const { return wheelSteps; }
+    int TakeWheelSteps()
+    {
+        const int steps = wheelSteps;
+        wheelSteps = 0;
+        return steps;
+    }
     // Every key flag and both buttons back to 0.
     void Reset();
     // Any of the 256 keys; the mouse buttons do not count.
@@ -93,7 +104,8 @@ private:
     std::uint32_t keys[kKeyCount] = {};
     bool leftButton = false;
     bool rightButton = false;
-    int wheel = 0;
+    bool middleButton = false;
+    int wheelSteps = 0;
     bool leftHeld = false;
     unsigned leftPresses = 0;
     Point leftPressPoint{};

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -114,6 +116,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FuzzHarness::Finding("a loaded game saved is not read back");
         if (!Same(again.groups, Groups()) || again.piecesX != Game.GetPiecesX() || again.piecesY != Game.GetPiecesY())
             FuzzHarness::Finding("a loaded game saved and read back differs");
+        // Whatever view the file held, the one taken keeps to the steps and
+        // the table, and is saved as it stands.
+        const TableView& view = Game.GetView();
+        const float right = std::max(0.0f, view.TableWidth() - TableView::kScreenWidth / view.Zoom());
+        const float bottom = std::max(0.0f, view.TableHeight() - TableView::kScreenHeight / view.Zoom());
+        if (view.Step() < 0 || view.Step() > view.LastStep() || !(view.Origin().x >= 0 && view.Origin().x <= right) ||
+            !(view.Origin().y >= 0 && view.Origin().y <= bottom))
+            FuzzHarness::Finding("a loaded view shows beyond the table");
+        if (again.hasView == view.IsWhole() || (again.hasView && (again.viewStep != view.Step() ||
+                                                                  std::fabs(again.viewX - view.Origin().x) > 0.01f ||
+                                                                  std::fabs(again.viewY - view.Origin().y) > 0.01f)))
+            FuzzHarness::Finding("a loaded view saved and read back differs");
     });
     // The next input starts from an empty puzzle, so that loading it has
     // nothing of this one to keep aside, and the input leaves nothing behind

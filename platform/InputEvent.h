@@ -16,10 +16,10 @@ enum class InputEventType {
     Resize,           // the window changed size; x, y hold its new size in screen pixels
     ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
     Drop,             // text: a file (its path) or text dropped onto the window
-    Wheel,            // y: the mouse wheel's notches, positive turned away from the player
+    Wheel,            // key: the wheel's steps, positive away from the player; x, y: the cursor
 };
 
-enum class MouseButton { Left, Right };
+enum class MouseButton { Left, Right, Middle };
 
 // Positions are in back-buffer pixels: (0, 0) is the top-left corner of the
 // frame the game draws, whatever the window's size and scaling. They are not
@@ -49,7 +49,7 @@ struct InputEvent {
         return {InputEventType::Drop, 0, MouseButton::Left, 0, 0, dropped};
     }
 
-    static InputEvent Wheel(int notches) { return {InputEventType::Wheel, 0, MouseButton::Left, 0, notches, {}}; }
+    static InputEvent Wheel(int steps, int x, int y) { return {InputEventType::Wheel, steps, MouseButton::Left, x, y, {}}; }
 
     bool operator==(const InputEvent&) const = default;
 };

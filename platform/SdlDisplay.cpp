@@ -427,16 +427,23 @@ void SdlDisplay::TranslateEvent(const SDL_Event& event)
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT) break;
-        MouseButton button = event.button.button == SDL_BUTTON_LEFT ? MouseButton::Left : MouseButton::Right;
+        if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT &&
+            event.button.button != SDL_BUTTON_MIDDLE)
+            break;
+        MouseButton button = event.button.button == SDL_BUTTON_LEFT    ? MouseButton::Left
+                             : event.button.button == SDL_BUTTON_RIGHT ? MouseButton::Right
+                                                                       : MouseButton::Middle;
         Point at = ToFrame(event.button.x, event.button.y);
         InputHub::Deliver(event.type == SDL_MOUSEBUTTONDOWN ? InputEvent::ButtonDown(button, at.x, at.y)
                                                             : InputEvent::ButtonUp(button, at.x, at.y));
         break;
     }
     case SDL_MOUSEWHEEL: {
-        const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-        if (notches != 0) InputHub::Deliver(InputEvent::Wheel(notches));
+        // Whole steps only; a flipped wheel turns the other way.
+        const int steps = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        if (steps == 0) break;
+        const Point at = InputHub::Cursor();
+        InputHub::Deliver(InputEvent::Wheel(steps, at.x, at.y));
         break;
     }
     case SDL_DROPFILE:

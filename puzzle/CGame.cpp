@@ -141,6 +141,7 @@ void CGame::ClearGroups()
     history.Clear();
     actionPending = false;
     joinFlash.Stop();
+    zoomed.Clear();
 }
 
 void CGame::ShowBanner(const char* text, float seconds)

@@ -31,6 +31,8 @@
 #include "puzzle/CJoinFlash.h"
 #include "puzzle/CPiece.h"
 #include "puzzle/PuzzleRecords.h"
+#include "puzzle/TableView.h"
+#include "puzzle/ZoomedPieces.h"
 
 struct SavedGame;
 
@@ -229,6 +231,17 @@ public:
     bool HasSelection() const { return hasSelection; }
     bool IsMovingSelection() const { return movingSelection; }
     const CJoinFlash& GetJoinFlash() const { return joinFlash; }
+    // The part of the table on screen (CGameTable.cpp). A change of view is
+    // no action of the player's: undo never takes it back.
+    const TableView& GetView() const { return view; }
+    void SetView(int step, TablePoint origin) { view.Set(step, origin); }
+    // Where a point of the screen lies on the table.
+    TablePoint ToTable(Point screen) const
+    {
+        return view.ToTable({static_cast<float>(screen.x), static_cast<float>(screen.y)});
+    }
+    // Screen units the arrow keys move the table by in a second.
+    static constexpr float kKeyPanSpeed = 600.0f;
     // Test hook: a selection resting on the groups marked selected.
     void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
@@ -279,6 +292,20 @@ private:
     // the puzzle is kept on the shelf, as leaving it for the menu keeps it.
     void KeepBeforeLoading(const char* fileName);
     void DrawFinish() const;
+
+    // The table (CGameTable.cpp): the view fitted to a new puzzle, moved by
+    // the wheel, the zoom and arrow keys and a drag with the right or middle
+    // button; the pieces drawn and hit through it.
+    void FitViewToPuzzle();
+    void UpdateView(float dt);
+    // Input the next Update turns into a change of view.
+    bool ViewInputPending() const;
+    void DrawPieceOnTable(Surface& back, int index, float x, float y, bool selectedLook, float glow);
+    void DrawShadowOnTable(Surface& back, int index, float x, float y);
+    // The piece as the view draws it, and the screen unit of its top-left.
+    const CPiece& PieceAsDrawn(int index) const;
+    Point ScreenCorner(float x, float y) const;
+    bool IsPieceUnderCursorOnTable(const CGroup& group, int index, Point cursor, FloatPoint* offset) const;
 
     // The board, one frame at a time.
     void DrawPanel() const
@@ -388,6 +415,12 @@ private:
     PixelRect CarriedArea() const;
     BoardSnapshot actionBefore;
     bool actionPending = false;
+    TableView view;
+    mutable ZoomedPieces zoomed;
+    // A drag of the table with the right or middle button, from where the
+    // cursor was in the last frame.
+    bool panning = false;
+    Point panFrom;
 };
 
 extern CGame Game;

@@ -68,6 +68,7 @@ void CGame::Update()
         return;
     }
     HandleUndoKeys();
+    UpdateView(dt);
     if (hasSelection || movingSelection) AdvancePulse(dt);
     joinFlash.Advance(dt);
     // Whatever the player lifts lies above the picture window: the window is
@@ -114,11 +115,14 @@ PixelRect CGame::CarriedArea() const
     for (int m : carried.members) {
         if (!IsValidPieceIndex(m)) continue;
         const CPiece& p = pieces[m];
-        const float x = carried.x + p.x, y = carried.y + p.y;
+        // On the screen: a copy at another zoom is a unit or two larger.
+        const TablePoint at = view.ToScreen({carried.x + p.x, carried.y + p.y});
+        const float x = at.x, y = at.y, spare = view.IsWhole() ? 0.0f : 2.0f;
         // Drawn from the truncated place, the size truncated: a unit to spare each way.
         const int left = static_cast<int>(std::floor(x)) - 1, top = static_cast<int>(std::floor(y)) - 1;
-        const int right = static_cast<int>(std::ceil(x + p.width)) + 1 + CJoinFlash::kShadowReach;
-        const int bottom = static_cast<int>(std::ceil(y + p.height)) + 1 + CJoinFlash::kShadowReach;
+        const int right = static_cast<int>(std::ceil(x + p.width * view.Zoom() + spare)) + 1 + CJoinFlash::kShadowReach;
+        const int bottom =
+            static_cast<int>(std::ceil(y + p.height * view.Zoom() + spare)) + 1 + CJoinFlash::kShadowReach;
         area = any ? PixelRect{std::min(area.left, left), std::min(area.top, top), std::max(area.right, right),
                                std::max(area.bottom, bottom)}
                    : PixelRect{left, top, right, bottom};
@@ -133,7 +137,7 @@ bool CGame::ChangedArea(float dt, PixelRect& area) const
         return false;
     // What changes by itself from frame to frame.
     if (savedBanner || joinFlash.IsOn() || selecting || movingSelection || hasSelection || draggingPreview ||
-        clockFraction + dt >= kSecondsPerClockStep)
+        clockFraction + dt >= kSecondsPerClockStep || ViewInputPending())
         return false;
     // The panel's buttons light up under the cursor: the cursor stays on the
     // free board, then and now.
@@ -173,6 +177,8 @@ std::uint64_t CGame::Digest(bool carriedPosition) const
     for (int v : {selectionStart.x, selectionStart.y, selectionEnd.x, selectionEnd.y, clockMinutes, clockSeconds,
                   backgroundColor[0], backgroundColor[1], backgroundColor[2], piecesX, piecesY})
         s.Add(v);
+    s.Add(view.Step());
+    for (float v : {view.Zoom(), view.Origin().x, view.Origin().y}) s.Add(v);
     s.Add(static_cast<std::uint64_t>(drawOrder.size()));
     for (int g : drawOrder) s.Add(g);
     s.Add(static_cast<std::uint64_t>(groups.size()));
@@ -228,6 +234,9 @@ void CGame::AdvanceClock(float dt)
 
 void CGame::CompletePuzzle()
 {
+    // The finished picture is shown on the whole table, where it lies.
+    view.ShowWhole();
+    zoomed.Clear();
     samplePos = {groups.front().x, groups.front().y};
     completed = true;
     TakeSolvedOffShelf();
@@ -297,7 +306,7 @@ void CGame::DrawGroups(bool liftedOnes)
         if (carried) carryDrawn.area = CarriedArea();
         if (lifted) {
             for (int m : group.members)
-                if (IsValidPieceIndex(m)) CJoinFlash::DrawShadow(back, pieces[m], group.x + pieces[m].x, group.y + pieces[m].y);
+                if (IsValidPieceIndex(m)) DrawShadowOnTable(back, m, group.x + pieces[m].x, group.y + pieces[m].y);
         }
         // A group that has just joined lights up for a moment.
         const bool flashing = joinFlash.IsOn() && IsValidPieceIndex(joinFlash.Anchor()) &&
@@ -305,11 +314,8 @@ void CGame::DrawGroups(bool liftedOnes)
         for (auto m = group.members.rbegin(); m != group.members.rend(); ++m) {
             if (!IsValidPieceIndex(*m)) continue;
             const CPiece& piece = pieces[*m];
-            if (group.selected || flashing)
-                ImageMgr.DrawPieceSelected(back, piece, group.x + piece.x, group.y + piece.y,
-                                           flashing ? joinFlash.Glow() : glow);
-            else
-                ImageMgr.DrawPieceTransparent(back, piece, group.x + piece.x, group.y + piece.y);
+            DrawPieceOnTable(back, *m, group.x + piece.x, group.y + piece.y, group.selected || flashing,
+                             flashing ? joinFlash.Glow() : glow);
         }
     }
 }
@@ -406,7 +412,7 @@ void CGame::AdvancePulse(float dt)
 void CGame::MoveSelection()
 {
     if (!movingSelection) return;
-    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+    const TablePoint cursor = ToTable(CMgrInput::GetCursor());
     if (!InputMgr.IsLeftButtonDown()) {
         movingSelection = false;
         std::vector<int> moved;

@@ -45,6 +45,7 @@ void PlaySound(const char* fileName)
 bool CGame::IsPieceUnderCursor(const CGroup& group, int index, Point cursor, FloatPoint* offset) const
 {
     if (!IsValidPieceIndex(index)) return false;
+    if (!view.IsWhole()) return IsPieceUnderCursorOnTable(group, index, cursor, offset);
     const CPiece& piece = pieces[index];
     const float px = group.x + piece.x, py = group.y + piece.y;
     const FloatPoint c = ToFloat(cursor);
@@ -77,7 +78,7 @@ void CGame::HandleMouse()
             holdingGroup = false;
             return;
         }
-        const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
+        const TablePoint cursor = ToTable(CMgrInput::GetCursor());
         CGroup& carried = groups.back();
         carried.x = cursor.x - grabOffset.x - pieces[heldPiece].x;
         carried.y = cursor.y - grabOffset.y - pieces[heldPiece].y;
@@ -324,11 +325,11 @@ void CGame::FinishSelection()
 {
     movingSelection = false;
     DeselectAll();
-    const FloatPoint cursor = ToFloat(CMgrInput::GetCursor());
-    const float left = static_cast<float>(std::min(selectionStart.x, selectionEnd.x));
-    const float right = static_cast<float>(std::max(selectionStart.x, selectionEnd.x));
-    const float top = static_cast<float>(std::min(selectionStart.y, selectionEnd.y));
-    const float bottom = static_cast<float>(std::max(selectionStart.y, selectionEnd.y));
+    const TablePoint cursor = ToTable(CMgrInput::GetCursor());
+    // The frame is drawn on the screen; what it holds lies on the table.
+    const TablePoint start = ToTable(selectionStart), end = ToTable(selectionEnd);
+    const float left = std::min(start.x, end.x), right = std::max(start.x, end.x);
+    const float top = std::min(start.y, end.y), bottom = std::max(start.y, end.y);
     auto inside = [&](float x, float y) { return left <= x && x <= right && top <= y && y <= bottom; };
 
     std::vector<CGroup> caught;
@@ -378,7 +379,7 @@ void CGame::GrabSelection()
     }
     BeginAction();
     movingSelection = true;
-    const FloatPoint c = ToFloat(cursor);
+    const TablePoint c = ToTable(cursor);
     for (CGroup& group : groups) {
         if (!group.selected) continue;
         group.grabX = c.x - group.x;

@@ -73,6 +73,12 @@ SavedGame CGame::ToSaved() const
                                           group.members, group.canJoin});
     }
     saved.playTime = GetPlayTime();
+    saved.hasView = !view.IsWhole();
+    if (saved.hasView) {
+        saved.viewStep = view.Step();
+        saved.viewX = view.Origin().x;
+        saved.viewY = view.Origin().y;
+    }
     return saved;
 }
 
@@ -281,5 +287,7 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
     // A solved picture glides to the middle, as in a game started from the menu.
     const CImage& clean = CutPreview.GetClean();
     sampleTarget = {410.0f - clean.width / 2.0f, 250.0f - clean.height / 2.0f};
+    FitViewToPuzzle();
+    if (saved.hasView) view.Set(saved.viewStep, {saved.viewX, saved.viewY});
     return true;
 }

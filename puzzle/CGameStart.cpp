@@ -29,6 +29,7 @@ void CGame::StartGame()
     else
         BuildGroups();
     Shuffle();
+    FitViewToPuzzle();
     // Every piece names its group from the first frame of play on.
     SyncInGroup();
     ResetShelfState();

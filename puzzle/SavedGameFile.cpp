@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kLargestCut = SavedGameFile::kLargestCut;
 constexpr int kMostPieces = kLargestCut * kLargestCut;
+// More steps of zoom than any table has.
+constexpr int kMostViewSteps = 1000;
 
 // A whole decimal number filling the token: optional sign, digits, in range.
 bool ParseInteger(const char* token, int& value)
@@ -90,6 +92,7 @@ private:
             return ParseSmoothType(value, game.smoothType) ? Outcome::Read : Outcome::Lie;
         }
         if (std::strcmp(keyword, "Time") == 0) return ReadPlayTime();
+        if (std::strcmp(keyword, "View") == 0) return ReadView();
         if (std::strcmp(keyword, "NumberOfPiecesX") == 0) return ReadSingle(game.piecesX);
         if (std::strcmp(keyword, "NumberOfPiecesY") == 0) return ReadSingle(game.piecesY);
         if (std::strcmp(keyword, "NumberOfGroups") == 0) return ReadGroupCount();
@@ -131,6 +134,31 @@ private:
         const float seconds = std::strtof(value, &stop);
         if (stop == value || *stop != '\0') return Outcome::Lie;
         game.playTime = std::isfinite(seconds) && seconds >= 0 && seconds <= SavedGameFile::kLongestPlay ? seconds : 0;
+        return Outcome::Read;
+    }
+
+    Outcome ReadView()
+    {
+        const char* values[3] = {};
+        for (const char*& value : values) {
+            value = NextValue();
+            if (!value) return Outcome::Ended;
+        }
+        int step = 0;
+        char* stopX = nullptr;
+        char* stopY = nullptr;
+        const float x = std::strtof(values[1], &stopX), y = std::strtof(values[2], &stopY);
+        // Beyond any table a view is no view; the game holds the rest to its table.
+        const float far = static_cast<float>(SavedGameFile::kFarthest);
+        const bool numbers = ParseInteger(values[0], step) && step >= 0 && step <= kMostViewSteps && stopX != values[1] &&
+                             *stopX == '\0' && stopY != values[2] && *stopY == '\0' && std::fabs(x) <= far &&
+                             std::fabs(y) <= far;
+        game.hasView = numbers;
+        if (numbers) {
+            game.viewStep = step;
+            game.viewX = x;
+            game.viewY = y;
+        }
         return Outcome::Read;
     }
 
@@ -287,6 +315,9 @@ std::string SavedGameFile::Text(const SavedGame& game)
         for (int candidate : group.canJoin) Append(text, " %i", candidate);
         text += "\n\n";
     }
+    if (game.hasView)
+        Append(text, "View %i %.2f %.2f\n", game.viewStep, static_cast<double>(game.viewX),
+               static_cast<double>(game.viewY));
     Append(text, "Time %.1f\n", static_cast<double>(game.playTime));
     return text;
 }

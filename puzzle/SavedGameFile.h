@@ -34,6 +34,15 @@ struct SavedGame {
     // Seconds of play, on one line after the groups ("Time 219.4"); older
     // files have none, and older readers skip it as words they do not know.
     float playTime = 0;
+    // The part of the table shown ("View 3 120.50 80.00": the zoom's step
+    // and the table point at the screen's top-left). Written only when it is
+    // not the whole table at the start, so the files of a view never moved
+    // stay as they were; older readers skip it as words they do not know. A
+    // view that is no numbers is left out, the game kept.
+    bool hasView = false;
+    int viewStep = 0;
+    float viewX = 0;
+    float viewY = 0;
 };
 
 class SavedGameFile {

@@ -255,7 +255,7 @@ void CMenu::UpdatePageTurning()
         InputMgr.KeyUp(key);  // once per press; a held key turns again as it repeats
         pages += step;
     }
-    pages -= InputMgr.TakeWheel();  // turned away from the player: back
+    pages -= InputMgr.TakeWheelSteps();  // turned away from the player: back
     if (PicturePageCount() > 1 && InputMgr.IsLeftButtonDown()) {
         const Point cursor = CMgrInput::GetCursor();
         for (const bool forward : {false, true}) {

@@ -71,14 +71,14 @@ TEST(InputStateTest, WheelNotchesLastUntilTakenOrTheFrameEnds)
     CMgrInput input;
     input.OnWheel(1);
     input.OnWheel(2);
-    EXPECT_EQ(input.TakeWheel(), 3);
-    EXPECT_EQ(input.TakeWheel(), 0);
+    EXPECT_EQ(input.TakeWheelSteps(), 3);
+    EXPECT_EQ(input.TakeWheelSteps(), 0);
     input.OnWheel(-1);
     input.EndFrame();
-    EXPECT_EQ(input.TakeWheel(), 0);
+    EXPECT_EQ(input.TakeWheelSteps(), 0);
     input.OnWheel(-4);
     input.Reset();
-    EXPECT_EQ(input.TakeWheel(), 0);
+    EXPECT_EQ(input.TakeWheelSteps(), 0);
 }
 
 // The window procedure: CApp::OnInput, reached through the input hub of a

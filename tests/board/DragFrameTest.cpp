@@ -4,6 +4,7 @@
 // many random drags (small steps, jumps, over the panel and off the window,
 // pauses, the clock's seconds, the picture window) and rests, at drawing
 // scales 1 and 2, every frame the window shows is the frame drawn whole.
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string_view>
@@ -15,7 +16,7 @@ namespace board_test {
 namespace {
 
 struct Step {
-    enum Kind { Press, Move, Release, Still } kind;
+    enum Kind { Press, Move, Release, Still, WheelIn, WheelOut } kind;
     int x;
     int y;
 };
@@ -38,12 +39,12 @@ protected:
         BoardTest::TearDown();
     }
 
-    void StartBoard(unsigned seed, int scale, bool picture)
+    void StartBoard(unsigned seed, int scale, bool picture, int pieces = 7)
     {
         std::srand(seed);
         CMenu::showPicture = picture;
         game.Display().SetDrawingScale(scale);
-        StartPuzzle(448, 448, 7);
+        StartPuzzle(448, 448, pieces);
         if (picture) CutPreview.FitFrame();
         game.RunFrames(2);
         Game.SetPlayTime(0);  // both runs' clocks from the same start
@@ -57,6 +58,8 @@ protected:
         case Step::Move: game.MoveMouse(step.x, step.y); break;
         case Step::Release: game.ReleaseButton(MouseButton::Left, step.x, step.y); break;
         case Step::Still: break;
+        case Step::WheelIn: game.Queue(InputEvent::Wheel(1, step.x, step.y)); break;
+        case Step::WheelOut: game.Queue(InputEvent::Wheel(-1, step.x, step.y)); break;
         }
         game.RunFrames(1);
         return FrameDigest(game.Frame());
@@ -64,7 +67,8 @@ protected:
 
     // Random drags of random pieces, made up as they go (a press lands on a
     // piece where it lies now); answers the steps taken and the frames shown.
-    std::vector<Step> DragAtRandom(unsigned seed, std::vector<std::size_t>& shown)
+    // With zooming, the wheel turns now and then while a piece is carried.
+    std::vector<Step> DragAtRandom(unsigned seed, std::vector<std::size_t>& shown, bool zooming = false)
     {
         std::mt19937 random(seed);
         std::vector<Step> steps;
@@ -74,13 +78,17 @@ protected:
         };
         for (int drag = 0; drag < 6; ++drag) {
             const int piece = static_cast<int>(random() % static_cast<unsigned>(Game.GetPieceCount()));
-            Point at = OnBoard(piece, InsidePixel(piece));
+            Point at = OnScreen(piece, InsidePixel(piece));
             take({Step::Press, at.x, at.y});
             const int moves = 10 + static_cast<int>(random() % 30);
             for (int m = 0; m < moves; ++m) {
                 const unsigned what = random() % 10;
                 if (what == 0) {
                     take({Step::Still, at.x, at.y});
+                    continue;
+                }
+                if (zooming && what == 2) {
+                    take({random() % 2 ? Step::WheelIn : Step::WheelOut, at.x, at.y});
                     continue;
                 }
                 if (what == 1) {  // far, anywhere: the panel, the clock, off the window
@@ -97,6 +105,14 @@ protected:
         // More than a second of rest: the clock's next second on a resting board.
         for (std::size_t still = 0; still < kRestFrames; ++still) take({Step::Still, 0, 0});
         return steps;
+    }
+
+    // A unit of the piece where the view shows it.
+    static Point OnScreen(int piece, Point inside)
+    {
+        const FloatPoint at = ImagePos(piece);
+        const TablePoint s = Game.GetView().ToScreen({std::floor(at.x) + inside.x + 0.5f, std::floor(at.y) + inside.y + 0.5f});
+        return {static_cast<int>(std::floor(s.x)), static_cast<int>(std::floor(s.y))};
     }
 };
 
@@ -122,6 +138,37 @@ TEST_F(DragFrameTest, DragFramesDrawnInPartAreTheFramesDrawnWhole)
             App.UsePartialFrames(false);
             StartBoard(seed, scale, picture);
            
+            for (std::size_t i = 0; i < steps.size(); ++i)
+                ASSERT_EQ(Run(steps[i]), inPart[i]) << "frame " << i << " of " << steps.size();
+            Game.ClearGroups();
+        }
+    }
+}
+
+// The same at every zoom and position of the table, the wheel turning while
+// a piece is carried.
+TEST_F(DragFrameTest, DragFramesDrawnInPartAreTheFramesDrawnWholeAtEveryZoom)
+{
+    for (int scale : {1, 2}) {
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(testing::Message() << "scale " << scale << ", seed " << seed);
+            game.SetFrameStep(1.0 / 60.0);
+            auto start = [&] {
+                StartBoard(seed, scale, seed == 2, 13);
+                Game.SetView(static_cast<int>(seed), {90.0f * seed, 70.0f * seed});
+                game.RunFrames(1);
+            };
+            App.UsePartialFrames(true);
+            start();
+            ASSERT_GT(Game.GetView().LastStep(), 2);
+            const long partialBefore = App.GetPartialFrameCount();
+            std::vector<std::size_t> inPart;
+            const std::vector<Step> steps = DragAtRandom(seed * 17u, inPart, true);
+            EXPECT_GT(App.GetPartialFrameCount() - partialBefore, static_cast<long>(steps.size() - kRestFrames) / 4)
+                << "most carrying frames are drawn in part";
+
+            App.UsePartialFrames(false);
+            start();
             for (std::size_t i = 0; i < steps.size(); ++i)
                 ASSERT_EQ(Run(steps[i]), inPart[i]) << "frame " << i << " of " << steps.size();
             Game.ClearGroups();

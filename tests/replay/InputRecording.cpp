@@ -37,12 +37,16 @@ bool TypeFromName(const std::string& name, InputEventType& type)
     return false;
 }
 
-bool IsKey(InputEventType type) { return type == InputEventType::KeyDown || type == InputEventType::KeyUp; }
+// A wheel's steps are kept where a key's code is.
+bool IsKey(InputEventType type)
+{
+    return type == InputEventType::KeyDown || type == InputEventType::KeyUp || type == InputEventType::Wheel;
+}
 bool IsButton(InputEventType type) { return type == InputEventType::ButtonDown || type == InputEventType::ButtonUp; }
 bool HasPosition(InputEventType type)
 {
     return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize ||
-           type == InputEventType::Wheel;  // its notches in y
+           type == InputEventType::Wheel;
 }
 
 // One line into an event; an empty answer means it parsed.
@@ -56,7 +60,9 @@ std::string ParseLine(const std::string& line, RecordedEvent& out)
     out.frame = static_cast<int>(frame);
     const InputEventType type = out.event.type;
     if (IsKey(type)) {
-        if (!(in >> out.event.key) || out.event.key <= 0 || out.event.key >= 256) return "key code out of range";
+        if (!(in >> out.event.key)) return "key code out of range";
+        if (type == InputEventType::Wheel ? out.event.key == 0 : out.event.key <= 0 || out.event.key >= 256)
+            return "key code out of range";
     }
     if (IsButton(type)) {
         std::string button;
@@ -65,6 +71,8 @@ std::string ParseLine(const std::string& line, RecordedEvent& out)
             out.event.button = MouseButton::Left;
         else if (button == "Right")
             out.event.button = MouseButton::Right;
+        else if (button == "Middle")
+            out.event.button = MouseButton::Middle;
         else
             return "unknown mouse button";
     }
@@ -100,7 +108,11 @@ std::string InputRecording::ToText() const
         const InputEventType type = e.event.type;
         out << e.frame << ' ' << TypeName(type);
         if (IsKey(type)) out << ' ' << e.event.key;
-        if (IsButton(type)) out << ' ' << (e.event.button == MouseButton::Left ? "Left" : "Right");
+        if (IsButton(type))
+            out << ' '
+                << (e.event.button == MouseButton::Left    ? "Left"
+                    : e.event.button == MouseButton::Right ? "Right"
+                                                           : "Middle");
         if (HasPosition(type)) out << ' ' << e.event.x << ' ' << e.event.y;
         if (type == InputEventType::Drop) out << ' ' << e.event.text;
         out << '\n';

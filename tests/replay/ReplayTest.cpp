@@ -428,6 +428,8 @@ TEST(InputRecordingText, EveryKindOfEventSurvivesTheTextForm)
     recording.Add(3, InputEvent::ButtonUp(MouseButton::Left, 1, 2));
     recording.Add(9, InputEvent::MouseMove(400, 300));
     recording.Add(9, InputEvent::Resize(1024, 768));
+    recording.Add(10, InputEvent::ButtonDown(MouseButton::Middle, 5, 6));
+    recording.Add(11, InputEvent::Wheel(-2, 400, 300));
     recording.Add(12, InputEvent::ToggleFullScreen());
     recording.Add(12, InputEvent::Close());
     InputRecording read;
@@ -451,7 +453,8 @@ TEST(InputRecordingText, BadLinesAreRejectedWithTheirNumberAndNothingIsKept)
         {"1 Jump\n", "line 1: unknown event"},
         {"1 KeyDown\n", "line 1: key code out of range"},
         {"1 KeyDown 256\n", "line 1: key code out of range"},
-        {"1 ButtonDown Middle 3 4\n", "line 1: unknown mouse button"},
+        {"1 ButtonDown Fourth 3 4\n", "line 1: unknown mouse button"},
+        {"1 Wheel 0 3 4\n", "line 1: key code out of range"},
         {"1 ButtonUp Left 3\n", "line 1: missing position"},
         {"1 MouseMove 3 4 5\n", "line 1: unexpected text after the event"},
         {"1 Close now\n", "line 1: unexpected text after the event"},

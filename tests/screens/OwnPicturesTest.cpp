@@ -137,10 +137,10 @@ TEST_F(OwnPicturesTest, PagesHoldThePlayersPicturesNewestFirstWithTheirMarks)
         game.TapKey(VK_NEXT);
         EXPECT_EQ(CMenu::GetPicturePage(), pages - 1) << "the last page stays";
         // The wheel: turned away from the player, back a page; toward, on.
-        game.Queue(InputEvent::Wheel(1));
+        game.Queue(InputEvent::Wheel(1, 400, 300));
         game.RunFrames(1);
         EXPECT_EQ(CMenu::GetPicturePage(), std::max(0, pages - 2));
-        game.Queue(InputEvent::Wheel(-3));
+        game.Queue(InputEvent::Wheel(-3, 400, 300));
         game.RunFrames(1);
         EXPECT_EQ(CMenu::GetPicturePage(), pages - 1);
         // The arrows, and Page Up, back to the first.
@@ -261,7 +261,7 @@ TEST_F(OwnPicturesTest, AnOwnPicturesThumbnailOpensItsCutPageWithContinue)
     game.RunFrames(1);
     EXPECT_TRUE(game.WriteFolder().Exists(PuzzleShelf::ThumbnailFor(SquareJpeg())));
 
-    game.Queue(InputEvent::Wheel(-1));
+    game.Queue(InputEvent::Wheel(-1, 400, 300));
     game.RunFrames(1);
     ASSERT_EQ(CMenu::GetPicturePage(), 1);
     ASSERT_NE(Menu.OwnPictureIn(0), nullptr);

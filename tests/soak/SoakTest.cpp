@@ -156,6 +156,8 @@ public:
     long puzzlesStarted = 0;
     long joinsSeen = 0;
     long puzzlesSolved = 0;
+    long viewChanges = 0;
+    long framesZoomed = 0;
     // What the puzzles in play were: columns, edge style, Border option.
     std::set<int> cutsSeen;
     std::set<float> stylesSeen;
@@ -211,8 +213,11 @@ private:
     void Drag(Point from, Point to, int steps)
     {
         Press(from);
-        for (int step = 1; step <= steps; ++step)
+        for (int step = 1; step <= steps; ++step) {
             MoveTo({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps});
+            // Now and then the view changes under the hand.
+            if (Chance(0.05)) ChangeView();
+        }
         Release(to);
     }
     void TapKey(int key)
@@ -381,9 +386,48 @@ private:
             Press(AnyPoint());
             Frames(Uniform(1, 5));
             Release(AnyPoint());
+        } else if (pick < 980) {
+            ChangeView();
         } else {
             Frames(Uniform(1, 10));
         }
+    }
+
+    // The table's view: the wheel anywhere, a drag with the right or middle
+    // button, the zoom keys and Home, an arrow held for some frames.
+    void ChangeView()
+    {
+        const int pick = Uniform(0, 4);
+        if (pick == 0) {
+            const Point at = AnyPoint();
+            Send(InputEvent::MouseMove(at.x, at.y));
+            Send(InputEvent::Wheel(Chance(0.5) ? Uniform(1, 3) : -Uniform(1, 3), at.x, at.y));
+            Frames(1);
+        } else if (pick == 1) {
+            const MouseButton button = Chance(0.5) ? MouseButton::Right : MouseButton::Middle;
+            const Point from = AnyPoint(), to = AnyPoint();
+            Press(from, button);
+            MoveTo({(from.x + to.x) / 2, (from.y + to.y) / 2});
+            Release(to, button);
+        } else if (pick == 2) {
+            static const int kZoomKeys[] = {VK_OEM_PLUS, VK_ADD, VK_OEM_MINUS, VK_SUBTRACT, VK_HOME};
+            TapKey(kZoomKeys[Uniform(0, static_cast<int>(std::size(kZoomKeys)) - 1)]);
+        } else {
+            static const int kArrows[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
+            const int key = kArrows[Uniform(0, 3)];
+            Send(InputEvent::KeyDown(key));
+            Frames(Uniform(1, 12));
+            Send(InputEvent::KeyUp(key));
+            Frames(1);
+        }
+        ++viewChanges;
+    }
+
+    // Where a point of the table shows on the screen.
+    static Point OnScreen(FloatPoint table)
+    {
+        const TablePoint at = Game.GetView().ToScreen({table.x, table.y});
+        return {static_cast<int>(std::floor(at.x)), static_cast<int>(std::floor(at.y))};
     }
 
     // A piece's image on the board.
@@ -402,7 +446,9 @@ private:
         for (int attempt = 0; attempt < 12; ++attempt) {
             const int x = Uniform(0, std::max(0, piece.mask.Width() - 1));
             const int y = Uniform(0, std::max(0, piece.mask.Height() - 1));
-            if (piece.mask.GetPixel(x, y) == kWhite) return Point{static_cast<int>(at.x) + x, static_cast<int>(at.y) + y};
+            if (piece.mask.GetPixel(x, y) != kWhite) continue;
+            // The middle of that unit of the table, where the view shows it.
+            return OnScreen({static_cast<int>(at.x) + x + 0.5f, static_cast<int>(at.y) + y + 0.5f});
         }
         return std::nullopt;
     }
@@ -444,8 +490,10 @@ private:
         if (n == k - columns) shift = {other.cornerBL.x - piece.cornerTL.x, other.cornerBL.y - piece.cornerTL.y};
         if (n == k + columns) shift = {other.cornerTL.x - piece.cornerBL.x, other.cornerTL.y - piece.cornerBL.y};
         const FloatPoint here = ImagePos(k), there = ImagePos(n);
-        const Point to{from->x + static_cast<int>(there.x + shift.x - here.x) + Uniform(-3, 3),
-                       from->y + static_cast<int>(there.y + shift.y - here.y) + Uniform(-3, 3)};
+        // The carry's length on the table, enlarged by the view's zoom.
+        const float zoom = Game.GetView().Zoom();
+        const Point to{from->x + static_cast<int>((there.x + shift.x - here.x) * zoom) + Uniform(-3, 3),
+                       from->y + static_cast<int>((there.y + shift.y - here.y) * zoom) + Uniform(-3, 3)};
         const std::size_t groupsBefore = Game.GetGroups().size();
         Drag(*from, to, Uniform(1, 4));
         if (Game.GetGroups().size() < groupsBefore) ++joinsSeen;
@@ -472,11 +520,16 @@ private:
         // back to the menu, LOAD's included.
         if (Game.IsHoldingGroup() || Game.IsMovingSelection() || Game.IsCompleted()) return;
         const std::vector<GroupRecord> saved = RecordGroups();
+        const TableView view = Game.GetView();
         Click(kPanelLoad);
         if (!failure.empty()) return;
         ++checksOfSaving;
         const std::vector<GroupRecord> loaded = RecordGroups();
         if (loaded != saved) failure = "the saved game loads back to other groups: " + Difference(saved, loaded);
+        const TableView& back = Game.GetView();
+        if (back.Step() != view.Step() || std::fabs(back.Origin().x - view.Origin().x) > 0.01f ||
+            std::fabs(back.Origin().y - view.Origin().y) > 0.01f)
+            Fail("the saved game loads back to another view");
     }
 
     // A saved game a player may have: the same with the Border option switched.
@@ -544,6 +597,22 @@ private:
         }
         CheckLayout();
         CheckOnBoard();
+        CheckView();
+    }
+
+    // The view keeps to its steps and never shows beyond the table; the
+    // finished picture is shown on the whole table.
+    void CheckView()
+    {
+        const TableView& view = Game.GetView();
+        if (view.Step() < 0 || view.Step() > view.LastStep()) return Fail("the view's zoom is past its steps");
+        const float right = std::max(0.0f, view.TableWidth() - TableView::kScreenWidth / view.Zoom());
+        const float bottom = std::max(0.0f, view.TableHeight() - TableView::kScreenHeight / view.Zoom());
+        const TablePoint origin = view.Origin();
+        if (!(origin.x >= 0 && origin.y >= 0 && origin.x <= right + kTolerance && origin.y <= bottom + kTolerance))
+            return Fail("the view shows beyond the table");
+        if (Game.IsCompleted() && !view.IsWhole()) Fail("the finished picture is not shown on the whole table");
+        if (!view.IsWhole()) ++framesZoomed;
     }
 
     // LayOutGroup places a group's pieces from the lattice alone: laying the
@@ -645,7 +714,8 @@ TEST_F(SoakTest, ARandomPlayerNeverBreaksThePuzzle)
     std::ostringstream summary;
     summary << "seed " << seed << ": " << player.eventsSent << " events, " << player.framesRun << " frames, "
             << player.puzzlesStarted << " puzzles started, " << player.joinsSeen << " joins, " << player.checksOfSaving
-            << " saves loaded back, " << player.puzzlesSolved << " solved; cuts";
+            << " saves loaded back, " << player.puzzlesSolved << " solved, " << player.viewChanges
+            << " changes of view, " << player.framesZoomed << " frames zoomed; cuts";
     for (int columns : player.cutsSeen) summary << " " << columns;
     summary << ", " << player.stylesSeen.size() << " edge styles, Border " << player.bordersSeen.size()
             << " ways";
