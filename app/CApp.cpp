@@ -29,6 +29,7 @@
 #include "resources/CFont.h"
 #include "resources/CParser.h"
 #include "resources/ResourceNames.h"
+#include "screens/CCard.h"
 #include "screens/CLogo.h"
 #include "screens/CMenu.h"
 #include "screens/CMessage.h"
@@ -57,6 +58,18 @@ constexpr double kQuietPage = 60.0;
 
 // Switches the music on or off on every screen.
 constexpr int kMusicKey = 'M';
+// Open the help card on every screen; pause a puzzle in play.
+constexpr int kHelpKeys[] = {VK_F1, VK_OEM_2};
+constexpr int kPauseKeys[] = {'P', VK_PAUSE};
+// The first run tells the player where the controls are, for a few seconds of play.
+constexpr float kHintSeconds = 8.0f;
+constexpr int kHintX = 8, kHintY = 536;
+
+template <std::size_t N>
+bool IsOneOf(int key, const int (&keys)[N])
+{
+    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+}
 constexpr Colour kMenuClear = 0x000000;
 
 Colour BoardColour()
@@ -120,11 +133,16 @@ void CApp::StartUp()
 {
     quitPosted = false;
     musicKeyHeld = false;
+    windowFocused = windowShown = true;
+    clockWasStopped = false;
+    Card.Close();
     shuttingDown = false;
     frameCount = 0;
     SetDefaults();
     FindProgramFolder();
     ReadSettings();
+    hintSecondsLeft = NumRunForUpdate == 0 ? kHintSeconds : 0;
+    hintDrawn = false;
     DataFile.OpenArchive("data.000");
     CreateMainWindow();
     InitSubsystems();
@@ -364,6 +382,10 @@ void CApp::Frame()
         CMenu::TakeOpenedPicture();
         return;
     }
+    if (Card.IsShowing()) {
+        CardFrame();
+        return;
+    }
     if (state == STATE_LOGO) {
         Clear(kLogoClear);
     } else if (state != STATE_GAME && state != STATE_MENU) {
@@ -412,6 +434,14 @@ void CApp::Frame()
         break;
     }
     case STATE_GAME: {
+        // The clock counts only play.
+        const bool clockStopped = IsPlayerAway();
+        if (clockStopped != clockWasStopped)
+            Log.Write(clockStopped ? "--- Play clock stopped: the window is not in front\n"
+                                   : "--- Play clock goes on\n");
+        clockWasStopped = clockStopped;
+        Game.StopClock(clockStopped);
+        if (HintShown() && !clockStopped) hintSecondsLeft = std::max(0.0f, hintSecondsLeft - Timer.GetDelta());
         // A frame of play that would draw the last one again, pixel for pixel,
         // is not drawn: the last full frame changed nothing it was drawn from,
         // nothing of that has changed since, no input came, and the back
@@ -423,24 +453,26 @@ void CApp::Frame()
         if (clockDrawnAlone && inputEvents == clockFrameInputs) restKey = key;
         clockDrawnAlone = false;
         const bool unchanged = restStable && key == restKey && BackBuffer().Version() == restBackVersion;
-        if (unchanged && Game.Rest(Timer.GetDelta())) {
+        if (unchanged && hintDrawn == HintShown() && Game.Rest(Timer.GetDelta())) {
             resting = true;
             break;
         }
         // Resting but for the clock's next second: only the clock is drawn
         // again, and the board rests on from there. A carried group's
         // second is a whole frame.
-        const bool clockOnly = partialFrames && unchanged && !Game.IsHoldingGroup();
+        const bool clockOnly = partialFrames && unchanged && hintDrawn == HintShown() && !Game.IsHoldingGroup();
         if (clockOnly) {
             area = CGame::kClockArea;
             partial = true;
         } else {
             partial = partialFrames && lastPlayVersion != 0 && BackBuffer().Version() == lastPlayVersion &&
-                      Menu.GamePanelSignature() == playPanel && Game.ChangedArea(Timer.GetDelta(), area);
+                      Menu.GamePanelSignature() == playPanel && hintDrawn == HintShown() &&
+                      Game.ChangedArea(Timer.GetDelta(), area);
         }
         if (partial) BackBuffer().SetClip(area.left, area.top, area.right - area.left, area.bottom - area.top);
         Clear(BoardColour());
         Game.Update();
+        DrawHint();
         BackBuffer().ResetClip();
         restStable = clockOnly || RestKey() == key;
         restKey = key;
@@ -460,7 +492,9 @@ void CApp::Frame()
     }
     if (resting && window) {
         // Only input changes a page at rest; a board at rest waits for its clock.
-        window->ExpectQuiet(state == STATE_GAME ? Game.SecondsOfRest() : kQuietPage);
+        window->ExpectQuiet(state != STATE_GAME ? kQuietPage
+                            : HintShown() ? std::min(Game.SecondsOfRest(), static_cast<double>(hintSecondsLeft))
+                                          : Game.SecondsOfRest());
         window->PresentSame(BackBuffer());
     } else if (partial && window) {
         // Only what changed goes to the window; the rest of its picture is the last frame's.
@@ -484,6 +518,32 @@ void CApp::Frame()
     // Presses released before this frame saw them have now had their frame.
     InputMgr.EndFrame();
     ++frameCount;
+}
+
+void CApp::CardFrame()
+{
+    restStable = false;
+    Timer.Update();
+    if (window) window->SetTitle(title);
+    InitAfterFirstFrame();  // the card's text
+    SoundMgr.Update();
+    InputMgr.Reset();  // nothing reaches the screen below
+    if (Card.Update(BackBuffer())) {
+        Present();
+    } else if (window) {
+        // Only a key or a click changes a card.
+        window->ExpectQuiet(kQuietPage);
+        window->PresentSame(BackBuffer());
+    }
+    InputMgr.EndFrame();
+    ++frameCount;
+}
+
+void CApp::DrawHint()
+{
+    hintDrawn = HintShown();
+    if (!hintDrawn || Game.IsCompleted()) return;
+    SmallFont.Print(kHintX, kHintY, "%s", "F1: HELP");
 }
 
 void CApp::Clear(Colour colour) { BackBuffer().FillRect(0, 0, Trunc(backWidth), Trunc(backHeight), colour); }
@@ -533,8 +593,9 @@ std::uint64_t CApp::RestKey() const
     s.Add(static_cast<std::uint64_t>(state));
     s.Add(CMenu::GetPage());
     for (bool flag : {InputMgr.IsLeftButtonDown(), InputMgr.IsRightButtonDown(), InputMgr.AnyKeyDown(),
-                      Surface::PlainCopies(), Message.IsShowing(), resizePending})
+                      Surface::PlainCopies(), Message.IsShowing(), resizePending, HintShown(), IsPlayerAway()})
         s.Add(flag);
+    s.Add(static_cast<std::uint64_t>(InputMgr.KeyPressNumber()));
     const Point cursor = CMgrInput::GetCursor();
     s.Add(cursor.x);
     s.Add(cursor.y);
@@ -550,6 +611,7 @@ void CApp::OnInput(const InputEvent& event)
     if (event.type == InputEventType::KeyDown && Message.OnKeyDown(event.key)) return;
     // Escape gives up on a picture being opened; no other key reaches the game then.
     if (event.type == InputEventType::KeyDown && PictureOpening.OnKeyDown(event.key)) return;
+    if (OnCardInput(event)) return;
     switch (event.type) {
     case InputEventType::Drop:
         // Only the menu's picture and cut pages take a picture; a drop during
@@ -599,9 +661,39 @@ void CApp::OnInput(const InputEvent& event)
         return;
     case InputEventType::MouseMove:
         return;  // the cursor is tracked where input enters; nothing for the flags
+    case InputEventType::Focus:
+        windowFocused = event.x != 0;
+        return;
+    case InputEventType::Shown:
+        windowShown = event.x != 0;
+        return;
     }
     // Escape ends the game from any screen, at the first message after it went down.
     if (InputMgr.IsKeyDown(VK_ESCAPE)) PostQuit();
+}
+
+bool CApp::OnCardInput(const InputEvent& event)
+{
+    if (event.type == InputEventType::KeyUp) {
+        Card.OnKeyUp(event.key);
+        return false;  // a release always reaches the flags
+    }
+    const bool keyDown = event.type == InputEventType::KeyDown;
+    if (!keyDown && event.type != InputEventType::ButtonDown) return false;
+    // Escape still quits and M still switches the music, with a card or without.
+    if (keyDown && (event.key == VK_ESCAPE || event.key == kMusicKey)) return false;
+    if (Card.OnPress(keyDown ? event.key : 0)) return true;
+    if (!keyDown) return false;
+    if (IsOneOf(event.key, kHelpKeys)) {
+        Card.ShowHelp(state, Game.IsCompleted(), event.key);
+        hintSecondsLeft = 0;  // found it
+        return true;
+    }
+    if (IsOneOf(event.key, kPauseKeys) && state == STATE_GAME && !Game.IsCompleted()) {
+        Card.ShowPause(event.key);
+        return true;
+    }
+    return false;
 }
 
 void CApp::ShowMessageBox(const char* caption, const char* text)
@@ -653,6 +745,7 @@ void CApp::Shutdown()
     if (shuttingDown) return;
     shuttingDown = true;
     Message.Clear();
+    Card.Close();
     PictureOpening.Clear();
     droppedFile.clear();
     Menu.Release();

@@ -119,8 +119,22 @@ public:
     WindowExtent GetWindowedSize() const { return windowedSize; }
     void OpenPictureAtStart(const std::string& path) { startPicture = path; }
 
+    // The player is away: the window minimised, hidden or not in front. The
+    // play clock stands still meanwhile.
+    bool IsPlayerAway() const { return !windowFocused || !windowShown; }
+    // Seconds the first run's hint line ("F1: HELP") still shows on the board.
+    float GetHintSecondsLeft() const { return hintSecondsLeft; }
+
 private:
     void ReleaseWindow();
+    // The keys and clicks of the cards (help and pause): answers whether the
+    // event was theirs, opening or closing one.
+    bool OnCardInput(const InputEvent& event);
+    // A frame with a card over the screen, in place of the screen's own.
+    void CardFrame();
+    // The hint line of the first run, over the board.
+    void DrawHint();
+    bool HintShown() const { return hintSecondsLeft > 0; }
     // One key of "conf.pvd" and its value.
     void ApplySetting(const char* key, const char* value);
 
@@ -139,6 +153,11 @@ private:
     unsigned state = STATE_LOGO;
 
     bool quitPosted = false;
+    bool windowFocused = true;  // until the window says otherwise: a bare X server never does
+    bool windowShown = true;
+    bool clockWasStopped = false;  // the play clock stood still in the last frame of play
+    float hintSecondsLeft = 0;
+    bool hintDrawn = false;  // the last frame of play showed the hint
     bool musicKeyHeld = false;
     std::string droppedFile;
     bool programFolderGiven = false;

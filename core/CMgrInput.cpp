@@ -40,6 +40,8 @@ void CMgrInput::Reset()
     rightButton = false;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
+    keyPressUnseen = false;
+    keysForNextFrame.clear();
 }
 
 bool CMgrInput::HoldBackRelease(int slot, bool down)
@@ -55,8 +57,36 @@ bool CMgrInput::HoldBackRelease(int slot, bool down)
 
 void CMgrInput::OnKey(int key, bool down)
 {
-    if (!IsKeyCode(key) || HoldBackRelease(key, down)) return;
+    if (!IsKeyCode(key)) return;
+    // Pressed again before even the first press had its frame, or behind
+    // such a press: kept in order for the frames after.
+    if (!keysForNextFrame.empty() || (down && releaseAtFrameEnd[key])) {
+        keysForNextFrame.push_back({key, down});
+        return;
+    }
+    ApplyKey(key, down);
+}
+
+void CMgrInput::ApplyKey(int key, bool down)
+{
+    if (down) {
+        ++keyPresses;
+        keyPressUnseen = true;
+    } else if (keyPressUnseen && !unseen[key]) {
+        // A modifier let go right after the key it went with: the frame
+        // still sees it held.
+        releaseAtFrameEnd[key] = true;
+        return;
+    }
+    if (HoldBackRelease(key, down)) return;
     keys[key] = down ? 1 : 0;
+}
+
+void CMgrInput::TakeWaitingKeys()
+{
+    std::vector<KeyEvent> waiting;
+    waiting.swap(keysForNextFrame);
+    for (const KeyEvent& event : waiting) OnKey(event.key, event.down);
 }
 
 void CMgrInput::HoldCursorAtButton(bool down)
@@ -159,7 +189,9 @@ void CMgrInput::EndFrame()
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;
     }
+    keyPressUnseen = false;
     TakeDeferredPress();
+    TakeWaitingKeys();
 }
 
 bool CMgrInput::AnyKeyDown() const

@@ -16,6 +16,8 @@ enum class InputEventType {
     Resize,           // the window changed size; x, y hold its new size in screen pixels
     ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
     Drop,             // text: a file (its path) or text dropped onto the window
+    Focus,            // x: 1 the window took the keyboard focus, 0 it lost it
+    Shown,            // x: 1 the window is on screen again, 0 it was minimised or hidden
 };
 
 enum class MouseButton { Left, Right };
@@ -47,6 +49,9 @@ struct InputEvent {
     {
         return {InputEventType::Drop, 0, MouseButton::Left, 0, 0, dropped};
     }
+
+    static InputEvent Focus(bool focused) { return {InputEventType::Focus, 0, MouseButton::Left, focused ? 1 : 0, 0, {}}; }
+    static InputEvent Shown(bool shown) { return {InputEventType::Shown, 0, MouseButton::Left, shown ? 1 : 0, 0, {}}; }
 
     bool operator==(const InputEvent&) const = default;
 };

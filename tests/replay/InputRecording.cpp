@@ -18,6 +18,8 @@ const char* TypeName(InputEventType type)
     case InputEventType::Resize: return "Resize";
     case InputEventType::ToggleFullScreen: return "ToggleFullScreen";
     case InputEventType::Drop: return "Drop";
+    case InputEventType::Focus: return "Focus";
+    case InputEventType::Shown: return "Shown";
     }
     return "?";
 }
@@ -26,7 +28,8 @@ bool TypeFromName(const std::string& name, InputEventType& type)
 {
     for (InputEventType t : {InputEventType::KeyDown, InputEventType::KeyUp, InputEventType::ButtonDown,
                              InputEventType::ButtonUp, InputEventType::MouseMove, InputEventType::Close,
-                             InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop}) {
+                             InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop,
+                             InputEventType::Focus, InputEventType::Shown}) {
         if (name == TypeName(t)) {
             type = t;
             return true;
@@ -39,7 +42,8 @@ bool IsKey(InputEventType type) { return type == InputEventType::KeyDown || type
 bool IsButton(InputEventType type) { return type == InputEventType::ButtonDown || type == InputEventType::ButtonUp; }
 bool HasPosition(InputEventType type)
 {
-    return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize;
+    return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize ||
+           type == InputEventType::Focus || type == InputEventType::Shown;
 }
 
 // One line into an event; an empty answer means it parsed.
