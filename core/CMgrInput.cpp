@@ -40,7 +40,7 @@ void CMgrInput::Reset()
     rightButton = false;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
-    keyPressUnseen = false;
+    keyPressUnseen = keyReleaseHeld = false;
     keysForNextFrame.clear();
 }
 
@@ -58,9 +58,10 @@ bool CMgrInput::HoldBackRelease(int slot, bool down)
 void CMgrInput::OnKey(int key, bool down)
 {
     if (!IsKeyCode(key)) return;
-    // Pressed again before even the first press had its frame, or behind
-    // such a press: kept in order for the frames after.
-    if (!keysForNextFrame.empty() || (down && releaseAtFrameEnd[key])) {
+    // A press after a release that waits for the frame's end (the frame would
+    // see them together, as if held at once), and everything behind such a
+    // press: kept in order for the frames after.
+    if (!keysForNextFrame.empty() || (down && keyReleaseHeld)) {
         keysForNextFrame.push_back({key, down});
         return;
     }
@@ -76,9 +77,13 @@ void CMgrInput::ApplyKey(int key, bool down)
         // A modifier let go right after the key it went with: the frame
         // still sees it held.
         releaseAtFrameEnd[key] = true;
+        keyReleaseHeld = true;
         return;
     }
-    if (HoldBackRelease(key, down)) return;
+    if (HoldBackRelease(key, down)) {
+        keyReleaseHeld = true;
+        return;
+    }
     keys[key] = down ? 1 : 0;
 }
 
@@ -189,7 +194,7 @@ void CMgrInput::EndFrame()
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;
     }
-    keyPressUnseen = false;
+    keyPressUnseen = keyReleaseHeld = false;
     TakeDeferredPress();
     TakeWaitingKeys();
 }

@@ -34,9 +34,9 @@ public:
     // Keys keep their presses whole the same way: while a key press waits
     // for its frame, every key release waits with it (the frame sees Ctrl
     // and Shift as they were when Z went down, however soon they were let
-    // go), and a second press of a key whose first press and release have
-    // not had their frame yet waits, with everything after it, for the next
-    // frame: every press is seen by one frame of its own.
+    // go), and a press that comes after such a held-back release waits,
+    // with everything after it, for the next frame: every press is seen by
+    // one frame, with the keys that were down with it and no others.
     void OnKey(int key, bool down);
     void OnLeftButton(bool down);
     void OnRightButton(bool down);
@@ -106,6 +106,7 @@ private:
     std::uint32_t keys[kKeyCount] = {};
     unsigned keyPresses = 0;
     bool keyPressUnseen = false;  // some key went down since the last frame ended
+    bool keyReleaseHeld = false;  // some key's release waits for the frame's end
     std::vector<KeyEvent> keysForNextFrame;
     bool leftButton = false;
     bool rightButton = false;

@@ -20,6 +20,8 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         // A game that ran leaves the application shut down (a critical error
         // would then skip the shutdown) with its state and quit flag set.
         App = CApp();
+        // The fresh value served itself as a temporary: the services answer through App.
+        System.Serve(&App);
         Options = GameOptions();
         Message = CMessage();
         PictureOpening.Clear();
