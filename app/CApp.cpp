@@ -686,7 +686,7 @@ bool CApp::OnCardInput(const InputEvent& event)
     if (!keyDown) return false;
     if (IsOneOf(event.key, kHelpKeys)) {
         Card.ShowHelp(state, Game.IsCompleted(), event.key);
-        hintSecondsLeft = 0;  // found it
+        EndHint();  // found it
         return true;
     }
     if (IsOneOf(event.key, kPauseKeys) && state == STATE_GAME && !Game.IsCompleted()) {

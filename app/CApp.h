@@ -124,6 +124,8 @@ public:
     bool IsPlayerAway() const { return !windowFocused || !windowShown; }
     // Seconds the first run's hint line ("F1: HELP") still shows on the board.
     float GetHintSecondsLeft() const { return hintSecondsLeft; }
+    // The hint is not needed any more (the player found the help card).
+    void EndHint() { hintSecondsLeft = 0; }
 
 private:
     void ReleaseWindow();

@@ -44,6 +44,7 @@ protected:
         CMenu::showPicture = picture;
         game.Display().SetDrawingScale(scale);
         StartPuzzle(448, 448, 7);
+        App.EndHint();  // the first run's hint would show in one run and not the other
         game.RunFrames(2);
         Game.SetPlayTime(0);  // both runs' clocks from the same start
     }
