@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: start-up and shutdown, the window, the back buffer
 // every screen draws into, the application state and the frame loop.
+// Its roles: CAppStart.cpp (start-up, shutdown), CAppSettings.cpp ("conf.pvd"),
+// CAppWindow.cpp (the window, its back buffer and scale, messages, outside
+// dialogs), CAppFrame.cpp (the frame loop and resting), CAppInput.cpp (input).
 #pragma once
 
 #include <climits>
@@ -128,6 +131,11 @@ public:
     void EndHint() { hintSecondsLeft = 0; }
 
 private:
+    // The outer size of the window is its client area plus the frame a window
+    // would have: borders and caption.
+    static constexpr int kFrameWidth = 5;
+    static constexpr int kFrameHeight = 35;
+
     void ReleaseWindow();
     // The keys and clicks of the cards (help and pause): answers whether the
     // event was theirs, opening or closing one.
