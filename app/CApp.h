@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: start-up and shutdown, the window, the back buffer
 // every screen draws into, the application state and the frame loop.
+// Its roles: CAppStart.cpp (start-up, shutdown), CAppSettings.cpp ("conf.pvd"),
+// CAppWindow.cpp (the window, its back buffer and scale, messages, outside
+// dialogs), CAppFrame.cpp (the frame loop and resting), CAppInput.cpp (input).
 #pragma once
 
 #include <climits>
@@ -117,8 +120,29 @@ public:
     WindowExtent GetWindowedSize() const { return windowedSize; }
     void OpenPictureAtStart(const std::string& path) { startPicture = path; }
 
+    // The player is away: the window minimised, hidden or not in front. The
+    // play clock stands still meanwhile.
+    bool IsPlayerAway() const { return !windowFocused || !windowShown; }
+    // Seconds the first run's hint line ("F1: HELP") still shows on the board.
+    float GetHintSecondsLeft() const { return hintSecondsLeft; }
+    // The hint is not needed any more (the player found the help card).
+    void EndHint() { hintSecondsLeft = 0; }
+
 private:
+    // The outer size of the window is its client area plus the frame a window
+    // would have: borders and caption.
+    static constexpr int kFrameWidth = 5;
+    static constexpr int kFrameHeight = 35;
+
     void ReleaseWindow();
+    // The keys and clicks of the cards (help and pause): answers whether the
+    // event was theirs, opening or closing one.
+    bool OnCardInput(const InputEvent& event);
+    // A frame with a card over the screen, in place of the screen's own.
+    void CardFrame();
+    // The hint line of the first run, over the board.
+    void DrawHint();
+    bool HintShown() const { return hintSecondsLeft > 0; }
     // One key of "conf.pvd" and its value.
     void ApplySetting(const char* key, const char* value);
 
@@ -137,6 +161,11 @@ private:
     unsigned state = STATE_LOGO;
 
     bool quitPosted = false;
+    bool windowFocused = true;  // until the window says otherwise: a bare X server never does
+    bool windowShown = true;
+    bool clockWasStopped = false;  // the play clock stood still in the last frame of play
+    float hintSecondsLeft = 0;
+    bool hintDrawn = false;  // the last frame of play showed the hint
     bool musicKeyHeld = false;
     std::string droppedFile;
     bool programFolderGiven = false;

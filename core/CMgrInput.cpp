@@ -42,6 +42,8 @@ void CMgrInput::Reset()
     wheelSteps = 0;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
+    keyPressUnseen = keyReleaseHeld = false;
+    keysForNextFrame.clear();
 }
 
 bool CMgrInput::HoldBackRelease(int slot, bool down)
@@ -57,8 +59,41 @@ bool CMgrInput::HoldBackRelease(int slot, bool down)
 
 void CMgrInput::OnKey(int key, bool down)
 {
-    if (!IsKeyCode(key) || HoldBackRelease(key, down)) return;
+    if (!IsKeyCode(key)) return;
+    // A press after a release that waits for the frame's end (the frame would
+    // see them together, as if held at once), and everything behind such a
+    // press: kept in order for the frames after.
+    if (!keysForNextFrame.empty() || (down && keyReleaseHeld)) {
+        keysForNextFrame.push_back({key, down});
+        return;
+    }
+    ApplyKey(key, down);
+}
+
+void CMgrInput::ApplyKey(int key, bool down)
+{
+    if (down) {
+        ++keyPresses;
+        keyPressUnseen = true;
+    } else if (keyPressUnseen && !unseen[key]) {
+        // A modifier let go right after the key it went with: the frame
+        // still sees it held.
+        releaseAtFrameEnd[key] = true;
+        keyReleaseHeld = true;
+        return;
+    }
+    if (HoldBackRelease(key, down)) {
+        keyReleaseHeld = true;
+        return;
+    }
     keys[key] = down ? 1 : 0;
+}
+
+void CMgrInput::TakeWaitingKeys()
+{
+    std::vector<KeyEvent> waiting;
+    waiting.swap(keysForNextFrame);
+    for (const KeyEvent& event : waiting) OnKey(event.key, event.down);
 }
 
 void CMgrInput::HoldCursorAtButton(bool down)
@@ -168,7 +203,9 @@ void CMgrInput::EndFrame()
         releaseAtFrameEnd[slot] = false;
         unseen[slot] = false;
     }
+    keyPressUnseen = keyReleaseHeld = false;
     TakeDeferredPress();
+    TakeWaitingKeys();
 }
 
 bool CMgrInput::AnyKeyDown() const

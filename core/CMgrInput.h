@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "platform/Surface.h"
 
@@ -31,12 +32,21 @@ public:
     // held button, before a frame saw the release, waits for the next frame:
     // the frame between sees the button up where it was let go, so a carried
     // piece is put down there before the next press takes anything.
+    // Keys keep their presses whole the same way: while a key press waits
+    // for its frame, every key release waits with it (the frame sees Ctrl
+    // and Shift as they were when Z went down, however soon they were let
+    // go), and a press that comes after such a held-back release waits,
+    // with everything after it, for the next frame: every press is seen by
+    // one frame, with the keys that were down with it and no others.
     void OnKey(int key, bool down);
     void OnLeftButton(bool down);
     void OnRightButton(bool down);
     // The end of every frame: what was down has now been seen, and the
     // releases held back take effect.
     void EndFrame();
+    // Counts the key presses that took effect (0 before the first): a frame
+    // that sees a new one is not the last frame again.
+    unsigned KeyPressNumber() const { return keyPresses; }
     bool IsLeftButtonDown() const { return leftButton; }
     // The left button as the hand holds it: Reset does not clear it, so a
     // widget that consumed a press still sees where it ends.
@@ -69,7 +79,8 @@ public:
         wheelSteps = 0;
         return steps;
     }
-    // Every key flag and both buttons back to 0.
+    // Every key flag and both buttons back to 0; key presses still waiting
+    // for a frame are consumed too.
     void Reset();
     // Any of the 256 keys; the mouse buttons do not count.
     bool AnyKeyDown() const;
@@ -100,8 +111,20 @@ private:
     bool DeferLeftPress(bool down);
     // The end of a frame: a deferred press takes effect for the next one.
     void TakeDeferredPress();
+    void ApplyKey(int key, bool down);
+    // The key events held for the next frame, in order, until one waits again.
+    void TakeWaitingKeys();
+
+    struct KeyEvent {
+        int key;
+        bool down;
+    };
 
     std::uint32_t keys[kKeyCount] = {};
+    unsigned keyPresses = 0;
+    bool keyPressUnseen = false;  // some key went down since the last frame ended
+    bool keyReleaseHeld = false;  // some key's release waits for the frame's end
+    std::vector<KeyEvent> keysForNextFrame;
     bool leftButton = false;
     bool rightButton = false;
     bool middleButton = false;

@@ -69,7 +69,9 @@ public:
 
     // Another program's window that the game waits for (the file dialog) must
     // not open unseen behind a full-screen game: StepAside leaves full screen
-    // and minimises the window, ComeBack restores it as it was. In pairs.
+    // (a new window opens above any other, with or without a window manager,
+    // so the window is never minimised); ComeBack puts it back as it was,
+    // raised and with the keyboard focus. In pairs.
     virtual void StepAside() = 0;
     virtual void ComeBack() = 0;
 

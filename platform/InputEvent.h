@@ -17,6 +17,8 @@ enum class InputEventType {
     ToggleFullScreen, // Alt+Enter: switch between full screen and a plain window
     Drop,             // text: a file (its path) or text dropped onto the window
     Wheel,            // key: the wheel's steps, positive away from the player; x, y: the cursor
+    Focus,            // x: 1 the window took the keyboard focus, 0 it lost it
+    Shown,            // x: 1 the window is on screen again, 0 it was minimised or hidden
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -50,6 +52,8 @@ struct InputEvent {
     }
 
     static InputEvent Wheel(int steps, int x, int y) { return {InputEventType::Wheel, steps, MouseButton::Left, x, y, {}}; }
+    static InputEvent Focus(bool focused) { return {InputEventType::Focus, 0, MouseButton::Left, focused ? 1 : 0, 0, {}}; }
+    static InputEvent Shown(bool shown) { return {InputEventType::Shown, 0, MouseButton::Left, shown ? 1 : 0, 0, {}}; }
 
     bool operator==(const InputEvent&) const = default;
 };

@@ -138,6 +138,11 @@ bool SdlDisplay::Open(const char* title_, int width_, int height_, bool fullScre
     height = height_;
     std::snprintf(title, sizeof title, "%s", title_);
 
+    // A click that brings the window to the front is a click in the game too.
+    // Window managers give the window the focus on that press and then let
+    // the press through; SDL would drop a press that comes within a few
+    // milliseconds of the focus otherwise.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Scale the frame smoothly when the screen is larger than the frame.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     // A window of a good share of the screen, or of the size the player gave
@@ -409,9 +414,16 @@ void SdlDisplay::TranslateEvent(const SDL_Event& event)
         } else if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
             mustShow = true;
             UpdateRefreshRate();
-        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
-                   event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
             mustShow = true;
+        } else if (event.window.event == SDL_WINDOWEVENT_SHOWN || event.window.event == SDL_WINDOWEVENT_RESTORED) {
+            mustShow = true;
+            InputHub::Deliver(InputEvent::Shown(true));
+        } else if (event.window.event == SDL_WINDOWEVENT_MINIMIZED || event.window.event == SDL_WINDOWEVENT_HIDDEN) {
+            InputHub::Deliver(InputEvent::Shown(false));
+        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                   event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            InputHub::Deliver(InputEvent::Focus(event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED));
         }
         break;
     case SDL_KEYDOWN:
@@ -670,27 +682,33 @@ void SdlDisplay::ShowMessageBox(const char* caption, const char* text, bool isEr
     MessageBox::ShowWithTool(caption, text, isError ? MessageBoxIcon::Error : MessageBoxIcon::Information);
 }
 
-// A full-screen window stays above every other on most desktops, and without
-// a window manager a new window cannot even be raised over it: a dialog would
-// open unseen behind the game. Leaving full screen as well as minimising
-// makes room for it either way.
+// A full-screen window stays above every other on most desktops: it becomes
+// a plain window while another program's dialog is open. A new window opens
+// above the others with or without a window manager, so the game's window is
+// not minimised: a minimised window would have to be brought back by a
+// window manager, which may not even have heard of the minimising yet when
+// the dialog closes (and without one it never comes back).
 void SdlDisplay::StepAside()
 {
     if (!window || steppedAside) return;
-    windowedSize = WindowedSize();  // a minimised window no longer tells its size
+    windowedSize = WindowedSize();
     steppedAside = true;
     fullScreenBeforeStepAside = IsFullScreen();
     if (fullScreenBeforeStepAside) SetFullScreen(false);
-    SDL_MinimizeWindow(window);
     SDL_PumpEvents();  // hands the requests to the window system now, before the wait
 }
 
+// Raised, and with the keyboard focus: without a window manager nobody else
+// gives it back, and with one the focus may have gone anywhere meanwhile.
 void SdlDisplay::ComeBack()
 {
     if (!window || !steppedAside) return;
     steppedAside = false;
-    SDL_RestoreWindow(window);
+    // Whatever the window system did meanwhile is known before asking more of it.
+    SDL_PumpEvents();
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window);
     mustShow = true;
     if (fullScreenBeforeStepAside) SetFullScreen(true);
     SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
 }

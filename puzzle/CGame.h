@@ -163,6 +163,11 @@ public:
     // The panel's LOAD: back to the saved game. When that is this same
     // puzzle, undo takes the load back like any other action.
     LoadResult LoadGameInPlay();
+    // The play clock counts only play: the application stops it while the
+    // player is away (the window minimised, hidden or not in front). The
+    // board is still drawn and answers the mouse meanwhile.
+    void StopClock(bool stop) { clockStopped = stop; }
+    bool IsClockStopped() const { return clockStopped; }
     // Seconds of play on the clock.
     float GetPlayTime() const;
     void SetPlayTime(float seconds);
@@ -390,6 +395,7 @@ private:
     bool completed = false;
     FloatPoint samplePos;
     FloatPoint sampleTarget;
+    bool clockStopped = false;
     float clockFraction = 0;
     int clockMinutes = 0;
     int clockSeconds = 0;

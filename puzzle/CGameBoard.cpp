@@ -137,7 +137,7 @@ bool CGame::ChangedArea(float dt, PixelRect& area) const
         return false;
     // What changes by itself from frame to frame.
     if (savedBanner || joinFlash.IsOn() || selecting || movingSelection || hasSelection || draggingPreview ||
-        clockFraction + dt >= kSecondsPerClockStep || ViewInputPending())
+        (!clockStopped && clockFraction + dt >= kSecondsPerClockStep) || ViewInputPending())
         return false;
     // The panel's buttons light up under the cursor: the cursor stays on the
     // free board, then and now.
@@ -209,6 +209,7 @@ bool CGame::Rest(float dt)
         secondsSinceSolved += dt;
         return true;
     }
+    if (clockStopped) return true;
     if (clockFraction + dt >= kSecondsPerClockStep) return false;
     clockFraction += dt;
     return true;
@@ -216,7 +217,7 @@ bool CGame::Rest(float dt)
 
 double CGame::SecondsOfRest() const
 {
-    if (completed) return kForever;
+    if (completed || clockStopped) return kForever;
     return std::max(0.0, static_cast<double>(kSecondsPerClockStep - clockFraction));
 }
 
@@ -224,6 +225,7 @@ double CGame::SecondsOfRest() const
 // moves the clock by one second.
 void CGame::AdvanceClock(float dt)
 {
+    if (clockStopped) return;
     clockFraction += dt;
     if (clockFraction < kSecondsPerClockStep) return;
     clockFraction = 0;

@@ -13,7 +13,7 @@ PAVENDRA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick libx11-dev
   libstb-dev
-  zenity
+  zenity openbox
   desktop-file-utils appstream dpkg-dev file groff-base lintian
 )
 # Only for fuzzing (tools/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <vector>
@@ -209,6 +210,62 @@ TEST_F(WindowProcedureTest, ATapIsDownForOneWholeFrame)
         InputMgr.EndFrame();
         EXPECT_TRUE(down(which)) << which;
         InputMgr.Reset();
+    }
+}
+
+// Key combinations sent faster than frames come (a macro pad, a remote
+// desktop, a quick hand): over many random ways the events of Ctrl+Z,
+// Ctrl+Y, Ctrl+Shift+Z and plain Z fall between frames, every press of Z or
+// Y is seen by exactly one frame, with the modifiers that were held when it
+// went down, however soon they were let go. The frame acts as the board's
+// undo keys do: on Ctrl with Z or Y, consuming the letter.
+TEST(InputStateTest, EveryQuickKeyPressActsOnceWithItsModifiers)
+{
+    enum Action { kUndo, kRedo };
+    std::mt19937 random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<InputEvent> events;
+        std::vector<Action> expected;
+        const int combos = 1 + static_cast<int>(random() % 6);
+        for (int c = 0; c < combos; ++c) {
+            const int kind = static_cast<int>(random() % 4);  // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Z
+            const bool ctrl = kind != 3, shift = kind == 2;
+            const int letter = kind == 1 ? 'Y' : 'Z';
+            std::vector<int> modifiers;
+            if (ctrl) modifiers.push_back(VK_CONTROL);
+            if (shift) modifiers.push_back(VK_SHIFT);
+            std::shuffle(modifiers.begin(), modifiers.end(), random);
+            for (int m : modifiers) events.push_back(InputEvent::KeyDown(m));
+            events.push_back(InputEvent::KeyDown(letter));
+            // The modifiers may go before the letter does.
+            std::shuffle(modifiers.begin(), modifiers.end(), random);
+            std::vector<InputEvent> ups{InputEvent::KeyUp(letter)};
+            for (int m : modifiers) ups.push_back(InputEvent::KeyUp(m));
+            std::shuffle(ups.begin(), ups.end(), random);
+            events.insert(events.end(), ups.begin(), ups.end());
+            if (ctrl) expected.push_back(kind == 0 ? kUndo : kRedo);
+        }
+        CMgrInput input;
+        std::vector<Action> acted;
+        auto frame = [&] {
+            const bool z = input.IsKeyDown('Z'), y = input.IsKeyDown('Y');
+            if (input.IsKeyDown(VK_CONTROL) && (z || y)) {
+                acted.push_back(y || input.IsKeyDown(VK_SHIFT) ? kRedo : kUndo);
+                input.KeyUp('Z');
+                input.KeyUp('Y');
+            }
+            input.EndFrame();
+        };
+        for (std::size_t i = 0; i < events.size();) {
+            // Anything from no event to all of them before the next frame.
+            const std::size_t batch = random() % 4 == 0 ? events.size() : random() % 4;
+            for (std::size_t n = 0; n < batch && i < events.size(); ++n, ++i)
+                input.OnKey(events[i].key, events[i].type == InputEventType::KeyDown);
+            frame();
+        }
+        for (int f = 0; f < 2 * combos + 2; ++f) frame();  // what waits for later frames
+        ASSERT_EQ(acted, expected) << "round " << round;
+        for (int key : {VK_CONTROL, VK_SHIFT, int{'Z'}, int{'Y'}}) ASSERT_FALSE(input.IsKeyDown(key)) << "round " << round;
     }
 }
 

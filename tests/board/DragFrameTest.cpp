@@ -46,6 +46,7 @@ protected:
         game.Display().SetDrawingScale(scale);
         StartPuzzle(448, 448, pieces);
         if (picture) CutPreview.FitFrame();
+        App.EndHint();  // the first run's hint would show in one run and not the other
         game.RunFrames(2);
         Game.SetPlayTime(0);  // both runs' clocks from the same start
     }

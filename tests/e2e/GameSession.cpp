@@ -38,6 +38,7 @@ GameSession::GameSession(int screenWidth, int screenHeight) : screen(screenWidth
 GameSession::~GameSession()
 {
     game.Stop();
+    windowManager.Stop();
     screen.Stop();
     EXPECT_EQ(UnaskedDialogs(folder), "") << "the game opened dialogs the test did not ask for";
 }
@@ -87,6 +88,27 @@ bool GameSession::Start(const std::vector<std::string>& command)
     options.outputFile = folder / "stdout.txt";
     options.errorFile = folder / "stderr.txt";
     return game.Start(command, options);
+}
+
+bool GameSession::StartWindowManager()
+{
+    if (!screenStarted && !(screenStarted = screen.Start())) return false;
+    Subprocess::Options options;
+    // An empty configuration folder of its own: the system's defaults,
+    // whoever runs the test.
+    options.environment = {
+        {"DISPLAY", screen.Name()}, {"HOME", folder.Path()}, {"XDG_CONFIG_HOME", folder / "wm-config"}};
+    options.errorFile = folder / "wm-stderr.txt";
+    if (!windowManager.Start({"openbox", "--sm-disable"}, options)) return false;
+    // A window manager names itself on the root window once it runs.
+    auto deadline = DeadlineIn(kStartSeconds);
+    do {
+        Subprocess::Result found = RunOnScreen({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
+        if (found.exitCode == 0 && found.output.find("window id") != std::string::npos) return true;
+        if (!windowManager.IsRunning()) return false;
+        std::this_thread::sleep_for(kPollInterval);
+    } while (Clock::now() < deadline);
+    return false;
 }
 
 std::optional<std::string> GameSession::WaitForWindow(const std::string& title, double seconds)

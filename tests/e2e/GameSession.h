@@ -44,6 +44,10 @@ public:
     // Starts the screen (first time) and any command on it, its output in the
     // session's folder as the game's is: an installed copy of the game.
     bool Start(const std::vector<std::string>& command);
+    // Starts the screen (first time) and a window manager on it (openbox,
+    // with no configuration of the user's), as a desktop has one; answers
+    // once it has taken the screen. Before Launch.
+    bool StartWindowManager();
     // An environment variable the game is started with (set before Launch or Start).
     void SetEnvironment(const std::string& name, const std::string& value) { environment.emplace_back(name, value); }
 
@@ -116,5 +120,6 @@ private:
     bool screenStarted = false;
     TempFolder folder;
     Subprocess game;
+    Subprocess windowManager;
     std::vector<std::pair<std::string, std::string>> environment;
 };

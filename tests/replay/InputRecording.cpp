@@ -19,6 +19,8 @@ const char* TypeName(InputEventType type)
     case InputEventType::ToggleFullScreen: return "ToggleFullScreen";
     case InputEventType::Drop: return "Drop";
     case InputEventType::Wheel: return "Wheel";
+    case InputEventType::Focus: return "Focus";
+    case InputEventType::Shown: return "Shown";
     }
     return "?";
 }
@@ -28,7 +30,7 @@ bool TypeFromName(const std::string& name, InputEventType& type)
     for (InputEventType t : {InputEventType::KeyDown, InputEventType::KeyUp, InputEventType::ButtonDown,
                              InputEventType::ButtonUp, InputEventType::MouseMove, InputEventType::Close,
                              InputEventType::Resize, InputEventType::ToggleFullScreen, InputEventType::Drop,
-                             InputEventType::Wheel}) {
+                             InputEventType::Wheel, InputEventType::Focus, InputEventType::Shown}) {
         if (name == TypeName(t)) {
             type = t;
             return true;
@@ -46,7 +48,7 @@ bool IsButton(InputEventType type) { return type == InputEventType::ButtonDown |
 bool HasPosition(InputEventType type)
 {
     return IsButton(type) || type == InputEventType::MouseMove || type == InputEventType::Resize ||
-           type == InputEventType::Wheel;
+           type == InputEventType::Wheel || type == InputEventType::Focus || type == InputEventType::Shown;
 }
 
 // One line into an event; an empty answer means it parsed.

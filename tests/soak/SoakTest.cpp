@@ -34,6 +34,7 @@
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
 #include "puzzle/GameOptions.h"
+#include "screens/CCard.h"
 #include "screens/CMenu.h"
 #include "support/HeadlessGame.h"
 
@@ -515,6 +516,8 @@ private:
     void SaveAndLoadBack()
     {
         if (Game.GetPieceCount() == 0 || Game.IsHoldingGroup() || Game.IsMovingSelection()) return Click(kPanelSave);
+        // A card over the board (help) takes the first click: it only closes it.
+        if (Card.IsShowing()) Click(kPanelSave);
         Click(kPanelSave);
         // A puzzle solved in the frames of the click takes the next press
         // back to the menu, LOAD's included.
@@ -642,6 +645,8 @@ private:
     // row at the same place has been left there.
     void CheckOnBoard()
     {
+        // Under a card (help, pause) the board stands still until it closes.
+        if (Card.IsShowing()) return;
         const bool carrying = Game.IsHoldingGroup() || Game.IsMovingSelection() || Game.IsCompleted();
         std::vector<OutsideGroup> outside;
         const auto& groups = Game.GetGroups();

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/CApp.h"
-#include "core/CSystem.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "screens/CMenu.h"
@@ -21,8 +20,6 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         // A game that ran leaves the application shut down (a critical error
         // would then skip the shutdown) with its state and quit flag set.
         App = CApp();
-        // The fresh copy's constructor served a temporary: the application is App.
-        System.Serve(&App);
         Options = GameOptions();
         Message = CMessage();
         PictureOpening.Clear();
