@@ -108,7 +108,7 @@ bool vectorRuns = true;
 struct RunOfPixels {
     int begin;             // first pixel of the run in its row
     int end;               // just past its last pixel
-    std::uint32_t first;   // where its first pixel lies in the surface's pixels (row * width + begin)
+    std::uint32_t first;   // where its first pixel lies in the record's packed pixels
 };
 
 // Rows ahead of the one being copied whose destination is asked for early:
@@ -123,9 +123,9 @@ bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 // in 8-pixel moves, its last part with a masked store that leaves the pixels
 // past its end alone, so that a run costs no branch on its length beyond the
 // count of moves. The last part is read with a mask as well: nothing past a
-// run is read, and the last run may end the surface.
+// run is read, and the last run ends the packed pixels.
 __attribute__((target("avx2"))) void CopyWholeRunsAvx2(const RunOfPixels* run, const std::uint32_t* rowFirst,
-                                                       std::size_t rows, const Colour* source, Colour* to,
+                                                       std::size_t rows, const Colour* packed, Colour* to,
                                                        long long pitch)
 {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -139,7 +139,7 @@ __attribute__((target("avx2"))) void CopyWholeRunsAvx2(const RunOfPixels* run, c
         }
         for (; run != last; ++run) {
             const long long count = run->end - run->begin;
-            const Colour* from = source + run->first;
+            const Colour* from = packed + run->first;
             Colour* target = to + run->begin;
             long long i = 0;
             for (; i + 8 <= count; i += 8)
@@ -154,6 +154,37 @@ __attribute__((target("avx2"))) void CopyWholeRunsAvx2(const RunOfPixels* run, c
     }
 }
 #endif
+
+// count source pixels, each written k times across on each of `lines` lines
+// `pitch` apart: a unit's square of pixels on a surface k times finer. At 2
+// and 3 four source pixels at a time, spread by shuffles and stored on every
+// line, with no line read back: scale-1 pieces on a larger frame are drawn
+// this way every frame.
+void EnlargeRun(Colour* to, const Colour* from, long long count, long long k)
+{
+    long long n = 0;
+#if defined(__SSE2__)
+    auto storeOnEveryLine = [&](long long at, __m128i pixels) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at), pixels);
+    };
+    if (k == 2) {
+        for (; n + 4 <= count; n += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n));
+            storeOnEveryLine(2 * n, _mm_unpacklo_epi32(four, four));
+            storeOnEveryLine(2 * n + 4, _mm_unpackhi_epi32(four, four));
+        }
+    } else if (k == 3) {
+        for (; n + 4 <= count; n += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n));
+            storeOnEveryLine(3 * n, _mm_shuffle_epi32(four, _MM_SHUFFLE(1, 0, 0, 0)));
+            storeOnEveryLine(3 * n + 4, _mm_shuffle_epi32(four, _MM_SHUFFLE(2, 2, 1, 1)));
+            storeOnEveryLine(3 * n + 8, _mm_shuffle_epi32(four, _MM_SHUFFLE(3, 3, 3, 2)));
+        }
+    }
+#endif
+    for (; n < count; ++n)
+        std::fill_n(to + n * k, k, from[n]);
+}
 
 // count pixels from `to` set to colour.
 void FillPixels(Colour* to, std::size_t count, Colour colour)
@@ -183,17 +214,19 @@ __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
 }  // namespace
 
-// Each row's runs of pixels that are not the key, left to right: a
-// transparent copy is then one plain copy per run, and an OR copy one OR loop
-// per run. The pixels are read from the recorded surface itself (any change
-// to it drops the record, and a copy of it shares the record with the same
-// pixels): a second copy of a board's pieces would cost 9 MB at a drawing
-// scale of 3.
+// Each row's runs of pixels that are not the key, left to right, with their
+// pixels packed one run after the other: a transparent copy is then one plain
+// copy per run from memory read straight through, and an OR copy one OR loop
+// per run. Read in place, a piece's rows would bring in half as many cache
+// lines again (a run's ends share their lines with see-through pixels), and
+// the board frame cost a tenth more. The recorded surface lets go of its own
+// pixels (Surface::RunsFor), so the packed ones are the only copy.
 struct Surface::OpaqueRuns {
     using Run = RunOfPixels;
     Colour key = kBlack;
     std::vector<std::uint32_t> rowFirst;  // runs of row y: [rowFirst[y], rowFirst[y + 1])
     std::vector<Run> runs;
+    std::vector<Colour> pixels;  // the runs' pixels, one run after the other
 
     long long sourceWidth = 0;
 
@@ -209,12 +242,26 @@ struct Surface::OpaqueRuns {
                 if (x == surface.width_) break;
                 const int begin = x;
                 while (x < surface.width_ && line[x] != key) ++x;
-                const std::size_t first = static_cast<std::size_t>(y) * surface.width_ + begin;
-                runs.push_back({begin, x, static_cast<std::uint32_t>(first)});
+                runs.push_back({begin, x, static_cast<std::uint32_t>(pixels.size())});
+                pixels.insert(pixels.end(), line + begin, line + x);
             }
         }
         rowFirst.push_back(static_cast<std::uint32_t>(runs.size()));
         runs.shrink_to_fit();
+        pixels.shrink_to_fit();
+    }
+
+    // The recorded surface's pixels laid out in rows of `width`, key elsewhere.
+    void Unpack(std::vector<Colour>& into) const
+    {
+        into.assign(static_cast<std::size_t>(sourceWidth) * (rowFirst.size() - 1), key);
+        const Run* run = runs.data();
+        for (std::size_t row = 1; row < rowFirst.size(); ++row) {
+            Colour* line = into.data() + (row - 1) * static_cast<std::size_t>(sourceWidth);
+            for (const Run* last = runs.data() + rowFirst[row]; run != last; ++run)
+                std::copy(pixels.data() + run->first, pixels.data() + run->first + (run->end - run->begin),
+                          line + run->begin);
+        }
     }
 
     // The transfer takes the whole recorded surface.
@@ -223,27 +270,27 @@ struct Surface::OpaqueRuns {
         return srcX == 0 && srcY == 0 && width == sourceWidth && height + 1 == static_cast<long long>(rowFirst.size());
     }
 
-    // The transparent copy of the recorded surface `source` to (x, y) of dest.
-    void CopyTo(Surface& dest, long long x, long long y, long long width, long long height, const Surface& source,
-                long long srcX, long long srcY) const
+    // The transparent copy of the recorded surface to (x, y) of dest.
+    void CopyTo(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
+                long long srcY) const
     {
 #if PAVENDRA_AVX2_RUNS
         if (vectorRuns && IsWhole(width, height, srcX, srcY) && HasAvx2()) {
-            CopyWholeRunsAvx2(runs.data(), rowFirst.data(), rowFirst.size() - 1, source.pixels_.data(),
+            CopyWholeRunsAvx2(runs.data(), rowFirst.data(), rowFirst.size() - 1, pixels.data(),
                               dest.RowOf(static_cast<int>(y)) + x, dest.width_);
             return;
         }
 #endif
-        ForEachRun(dest, x, y, width, height, source, srcX, srcY, CopyRun);
+        ForEachRun(dest, x, y, width, height, srcX, srcY, CopyRun);
     }
 
     // Calls copy(to, from, count) for every part of a run inside the clipped
-    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface `source`.
+    // transfer to (x, y) of dest from (srcX, srcY) of the recorded surface.
     template <class CopyRun>
-    void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, const Surface& source,
-                    long long srcX, long long srcY, CopyRun copy) const
+    void ForEachRun(Surface& dest, long long x, long long y, long long width, long long height, long long srcX,
+                    long long srcY, CopyRun copy) const
     {
-        const Colour* pixels = source.pixels_.data();
+        const Colour* packed = pixels.data();
         if (IsWhole(width, height, srcX, srcY)) {
             // The whole source, as a piece on the board nearly always is: the
             // runs one after the other.
@@ -252,7 +299,7 @@ struct Surface::OpaqueRuns {
             const long long pitch = dest.width_;
             for (std::size_t row = 1; row < rowFirst.size(); ++row, to += pitch) {
                 for (const Run* last = runs.data() + rowFirst[row]; run != last; ++run)
-                    copy(to + run->begin, pixels + run->first, run->end - run->begin);
+                    copy(to + run->begin, packed + run->first, run->end - run->begin);
             }
             return;
         }
@@ -266,7 +313,7 @@ struct Surface::OpaqueRuns {
             for (; run != last; ++run) {
                 const long long begin = std::max<long long>(run->begin, srcX);
                 const long long end = std::min<long long>(run->end, srcEnd);
-                if (begin < end) copy(to + begin, pixels + run->first + (begin - run->begin), end - begin);
+                if (begin < end) copy(to + begin, packed + run->first + (begin - run->begin), end - begin);
             }
         }
     }
@@ -278,7 +325,17 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
     if (runs_ && runs_->key == key) return runs_.get();
     if (++unchangedCopies_ < kCopiesBeforeRecording) return nullptr;
     runs_ = std::make_shared<const OpaqueRuns>(*this, key);
+    // The record holds every pixel that is not the key: the rows go until
+    // they are read again.
+    std::vector<Colour>().swap(pixels_);
+    packed_ = true;
     return runs_.get();
+}
+
+void Surface::Unpack() const
+{
+    runs_->Unpack(pixels_);
+    packed_ = false;
 }
 
 void Surface::UsePlainCopies(bool plain) { plainCopies = plain; }
@@ -391,7 +448,7 @@ void Surface::BlitPixels(long long x, long long y, long long width, long long he
     // OR with black changes nothing: only the source's runs of other pixels count.
     if (op == RasterOp::Paint) {
         if (const OpaqueRuns* runs = src.RunsFor(kBlack)) {
-            runs->ForEachRun(*this, t.x, t.y, t.width, t.height, src, t.srcX, t.srcY, OrRun);
+            runs->ForEachRun(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY, OrRun);
             return;
         }
     }
@@ -435,7 +492,7 @@ void Surface::BlitTransparentPixels(long long x, long long y, long long width, l
     if (!ClipTransfer(t, clip_, src.width_, src.height_)) return;
     Changed();
     if (const OpaqueRuns* runs = src.RunsFor(key)) {
-        runs->CopyTo(*this, t.x, t.y, t.width, t.height, src, t.srcX, t.srcY);
+        runs->CopyTo(*this, t.x, t.y, t.width, t.height, t.srcX, t.srcY);
         return;
     }
     for (long long row = 0; row < t.height; ++row)
@@ -520,10 +577,9 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
     Changed();
     const long long left = std::max<long long>(c.left, x + firstCol * k);
     const long long right = std::min<long long>(c.right, x + endCol * k);
-    // Each source row is enlarged once into the first of its k lines, a run
-    // of the source's pixels at a time (keyed: the runs of other pixels, as
-    // recorded once the source was copied often enough); the other lines are
-    // plain copies of what the first line got.
+    // Each source row is enlarged into its k lines at once, a run of the
+    // source's pixels at a time (keyed: the runs of other pixels, as recorded
+    // once the source was copied often enough).
     const OpaqueRuns* recorded = keyed ? src.RunsFor(key) : nullptr;
     for (long long row = firstRow; row < endRow; ++row) {
         const long long top = std::max<long long>(c.top, y + row * k);
@@ -539,16 +595,8 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
             const long long innerEnd = std::min(runEnd, (end - x) / k);
             for (long long i = begin; i < std::min(end, x + innerFirst * k); ++i)
                 first[i] = run[(i - x) / k - runStart];
-            Colour* to = first + x + innerFirst * k;
-            const Colour* from = run + (innerFirst - runStart);
-            const long long count = std::max(0LL, innerEnd - innerFirst);
-            if (k == 2) {
-                for (long long n = 0; n < count; ++n, to += 2) to[0] = to[1] = from[n];
-            } else if (k == 3) {
-                for (long long n = 0; n < count; ++n, to += 3) to[0] = to[1] = to[2] = from[n];
-            } else {
-                for (long long n = 0; n < count; ++n, to += k) std::fill(to, to + k, from[n]);
-            }
+            EnlargeRun(first + x + innerFirst * k, run + (innerFirst - runStart), std::max(0LL, innerEnd - innerFirst),
+                       k);
             for (long long i = std::max(begin, x + innerEnd * k); i < end; ++i) first[i] = run[(i - x) / k - runStart];
             for (long long line = top + 1; line < bottom; ++line)
                 std::copy(first + begin, first + end, RowOf(static_cast<int>(line)) + begin);
@@ -562,7 +610,7 @@ void Surface::EnlargeWhole(long long x, long long y, long long k, long long srcW
                 const long long runStart = std::max(firstCol, run->begin - srcX);
                 const long long runEnd = std::min(endCol, run->end - srcX);
                 if (runStart < runEnd)
-                    enlarge(runStart, runEnd, src.pixels_.data() + run->first + (runStart + srcX - run->begin));
+                    enlarge(runStart, runEnd, recorded->pixels.data() + run->first + (runStart + srcX - run->begin));
             }
             continue;
         }

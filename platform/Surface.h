@@ -87,19 +87,30 @@ public:
     int UnitHeight() const { return height_ / scale_; }
     // Writable pixels. A pointer taken here must not be written through after
     // the surface has since been the source of a transparent or OR copy: the
-    // opaque runs recorded for those copies would not see the change.
+    // opaque runs recorded for those copies would not see the change. Nor
+    // may any pointer into the pixels, read-only ones too, be used after such
+    // a copy: the record may then hold the pixels in place of the surface
+    // (see BlitTransparent), which gets them back when they are next asked for.
     Colour* Pixels()
     {
         Changed();
         return pixels_.data();
     }
-    const Colour* Pixels() const { return pixels_.data(); }
+    const Colour* Pixels() const
+    {
+        Unpacked();
+        return pixels_.data();
+    }
     Colour* Row(int y)
     {
         Changed();
         return RowOf(y);
     }
-    const Colour* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Colour* Row(int y) const
+    {
+        Unpacked();
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
 
     // One pixel, in pixels (not units). Outside the surface GetPixel answers
     // kInvalidColour and SetPixel does nothing.
@@ -131,9 +142,15 @@ public:
               RasterOp op = RasterOp::Copy);
     // Like Blit with Copy, but source pixels of exactly the key colour are left out.
     // A source copied this way (or with Paint) twice without a change in
-    // between keeps a record of its runs of other pixels, row by row, so that
-    // from then on its copies are plain copies of those runs with no test per
-    // pixel; any change to the surface drops the record.
+    // between keeps a record of its runs of other pixels, row by row, with
+    // those pixels packed one run after the other, so that from then on its
+    // copies are plain copies of those runs read straight through, with no
+    // test per pixel and none of the key pixels' memory touched (a piece on
+    // the board is about half see-through). The record then holds the
+    // pixels in place of the surface, which keeps only the record: the first
+    // read of its pixels (Row, Pixels, GetPixel, a copy of another kind) lays
+    // them out again, and keeps the record beside them; any change to the
+    // surface drops the record.
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
     // Nearest-neighbour stretch of a source rectangle onto a destination
@@ -198,6 +215,7 @@ private:
     Colour* RowOf(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     void Changed()
     {
+        Unpacked();
         runs_.reset();
         unchangedCopies_ = 0;
         version_ = ++lastVersion;
@@ -205,6 +223,12 @@ private:
     // The runs of pixels other than key, once this surface was copied from
     // unchanged often enough to be worth recording them; nullptr before.
     const OpaqueRuns* RunsFor(Colour key) const;
+    // The pixels laid out in rows again from the record that held them alone.
+    void Unpacked() const
+    {
+        if (packed_) Unpack();
+    }
+    void Unpack() const;
 
     // Plots the pen at one point of a path, `phase` pixels along it.
     void PlotPen(long long x, long long y, long long phase);
@@ -221,7 +245,9 @@ private:
     int height_ = 0;
     int scale_ = 1;
     PixelRect clip_;  // in pixels, within the surface
-    std::vector<Colour> pixels_;
+    // Empty while packed_: the record (runs_) then holds the pixels.
+    mutable std::vector<Colour> pixels_;
+    mutable bool packed_ = false;
     Pen pen_;
     Point position_;
     long long dashPhase_ = 0;

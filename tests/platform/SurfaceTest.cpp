@@ -315,3 +315,64 @@ TEST(Surface, CopiesThroughRecordedRunsMatchThePlainRule)
             EXPECT_EQ(now, after == key ? under : after);
     }
 }
+
+// Once recorded, a source's pixels live in its record alone: everything that
+// reads them afterwards (rows, single pixels, plain and enlarged copies, a
+// copy of the surface made meanwhile, a record for another key, a change)
+// finds exactly the pixels it had, and reading them changes nothing a
+// version tells.
+TEST(Surface, PixelsKeptOnlyInTheRecordReadBackUnchanged)
+{
+    std::srand(7);
+    auto random = [](int below) { return std::rand() % below; };
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        Surface source(1 + random(30), 1 + random(30));
+        for (int y = 0; y < source.Height(); ++y)
+            for (int x = 0; x < source.Width(); ++x)
+                source.SetPixel(x, y, random(3) == 0 ? kBlack : MakeColour(1 + random(255), random(256), 7));
+        const Surface before = source;  // a copy made before any record: its own pixels
+        auto samePixels = [&](const Surface& s) {
+            for (int y = 0; y < before.Height(); ++y)
+                if (std::memcmp(s.Row(y), before.Row(y), before.Width() * sizeof(Colour)) != 0) return false;
+            return true;
+        };
+        Surface board(40, 40);
+        for (int time = 0; time < 3; ++time) board.BlitTransparent(2, 3, 30, 30, source, 0, 0);
+        const std::uint64_t version = source.Version();
+        const Surface copied = source;  // while the record alone holds the pixels
+        const int which = round % 5;
+        if (which == 0) {  // rows read straight from it
+            EXPECT_TRUE(samePixels(source));
+        } else if (which == 1) {  // single pixels, the key ones too
+            const int x = random(source.Width()), y = random(source.Height());
+            EXPECT_EQ(source.GetPixel(x, y), before.GetPixel(x, y));
+        } else if (which == 2) {  // a plain copy takes the key pixels as well
+            Surface plain(source.Width(), source.Height());
+            plain.Fill(kWhite);
+            plain.Blit(0, 0, source.Width(), source.Height(), source, 0, 0);
+            EXPECT_TRUE(samePixels(plain));
+        } else if (which == 3) {  // enlarged onto scale 2, through the record, as from the plain pixels
+            Surface fromRecord = Surface::Scaled(32, 32, 2), fromPixels = Surface::Scaled(32, 32, 2);
+            fromRecord.BlitTransparent(1, 1, 30, 30, source, 0, 0);
+            Surface::UsePlainCopies(true);
+            fromPixels.BlitTransparent(1, 1, 30, 30, before, 0, 0);
+            Surface::UsePlainCopies(false);
+            for (int y = 0; y < fromPixels.Height(); ++y)
+                ASSERT_EQ(std::memcmp(fromRecord.Row(y), fromPixels.Row(y), fromPixels.Width() * sizeof(Colour)), 0);
+        } else {  // recorded again for another key
+            Surface other(40, 40);
+            const Colour key = before.GetPixel(0, 0) == kBlack ? MakeColour(1, 1, 7) : before.GetPixel(0, 0);
+            for (int time = 0; time < 3; ++time) other.BlitTransparent(0, 0, 30, 30, source, 0, 0, key);
+            EXPECT_TRUE(samePixels(source));
+        }
+        EXPECT_EQ(source.Version(), version);
+        EXPECT_TRUE(samePixels(copied));
+        // A change through a writable row starts from the pixels it had.
+        source.Row(0)[0] = MakeColour(3, 3, 3);
+        EXPECT_NE(source.Version(), version);
+        for (int y = 0; y < before.Height(); ++y)
+            for (int x = y == 0 ? 1 : 0; x < before.Width(); ++x) ASSERT_EQ(source.GetPixel(x, y), before.GetPixel(x, y));
+        EXPECT_TRUE(samePixels(copied));  // the copy keeps its own pixels
+    }
+}
