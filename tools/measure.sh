@@ -15,12 +15,12 @@
 #     heap at the end.
 # A goal missed is reported, it does not fail the run; only a measure that
 # could not be taken does.
-# Usage: tools/measure.sh [build folder]   (default: build-release, which
-# test.sh builds; the folder must hold bin/pavendra and bin/data.000)
+# Usage: tools/measure.sh [build folder]   (default: build-test, which
+# test.sh builds in Release; the folder must hold bin/pavendra and bin/data.000)
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${1:-$ROOT/build-release}"
+BUILD="${1:-$ROOT/build-test}"
 for need in Xvfb xdotool convert; do
   command -v "$need" >/dev/null || { echo "measure.sh: $need is missing (tools/setup.sh installs it)" >&2; exit 1; }
 done

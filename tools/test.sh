@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what is missing, builds the game twice (plain, and with the address
-# and undefined-behaviour sanitizers) and runs every test in both builds (and
-# each plain test program as one process, beside a display and dialog tools
-# none may reach), then builds the benchmarks in
-# Release, runs them once to report their ratios and measures the whole game
-# (start-up, idle CPU, memory).
+# Installs what is missing, builds the game twice (Release with the tests and
+# benchmarks, and Debug with the address and undefined-behaviour sanitizers)
+# and runs every test in both builds (and each Release test program as one
+# process, beside a display and dialog tools none may reach); from the
+# Release build it runs the benchmarks once to report their ratios and
+# measures the whole game (start-up, idle CPU, memory). At the end, or when a
+# stage fails, it prints each stage's wall and CPU time.
 set -euo pipefail
 
 # Each stage's wall time and the CPU time of its processes (user + system,
@@ -61,8 +62,11 @@ jobs="$(nproc)"
 stage "Licence lines"
 bash "$PAVENDRA_ROOT/tools/spdx.sh" --check
 
-stage "Build"
-pavendra_build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAVENDRA_WERROR=ON
+# One optimised build, the game as players build it (Release) with the tests
+# and benchmarks beside it: its tests run, then the benchmarks and the whole
+# game's measures from the same objects.
+stage "Build (Release)"
+pavendra_build build-test -DCMAKE_BUILD_TYPE=Release -DPAVENDRA_WERROR=ON
 stage "Tests"
 (cd "$PAVENDRA_ROOT/build-test" && ctest --output-on-failure -j "$jobs")
 # ctest runs every test in a process of its own; each program must also pass
@@ -72,6 +76,11 @@ stage "Tests"
 stage "Each test program as one process, on a desktop"
 bash "$PAVENDRA_ROOT/tools/tests-on-a-desktop.sh" "$PAVENDRA_ROOT/build-test"
 
+stage "Benchmarks"
+"$PAVENDRA_ROOT/build-test/bin/pavendra_bench" --benchmark_min_time=0.05
+stage "The whole game: start-up, idle, memory"
+"$PAVENDRA_ROOT/tools/measure.sh" "$PAVENDRA_ROOT/build-test"
+
 stage "Build with sanitizers"
 pavendra_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPAVENDRA_WERROR=ON -DPAVENDRA_SANITIZE=ON -DPAVENDRA_BENCH=OFF
 stage "Tests with sanitizers"
@@ -79,13 +88,3 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PAVENDRA_ROOT/tests/lsan.supp:print_suppressions=0"
 (cd "$PAVENDRA_ROOT/build-asan" && ctest --output-on-failure -j "$jobs")
-
-# The benchmarks and the whole-game measures in a Release build of their own:
-# only the game, its data archive and the benchmark program are built there.
-stage "Build for the benchmarks (Release)"
-cmake -S "$PAVENDRA_ROOT" -B "$PAVENDRA_ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DPAVENDRA_TESTS=OFF >/dev/null
-cmake --build "$PAVENDRA_ROOT/build-release" -j "$jobs" --target pavendra pavendra_data pavendra_bench
-stage "Benchmarks"
-"$PAVENDRA_ROOT/build-release/bin/pavendra_bench" --benchmark_min_time=0.05
-stage "The whole game: start-up, idle, memory"
-"$PAVENDRA_ROOT/tools/measure.sh" "$PAVENDRA_ROOT/build-release"
