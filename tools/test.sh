@@ -52,6 +52,9 @@ print_stage_times() {
   return "$status"
 }
 trap print_stage_times EXIT
+# Stopped by hand or by CI's limit: the times so far are printed on the way out.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 stage "Set-up: packages"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
