@@ -8,6 +8,8 @@
 // Both in processor time of the thread. The clock's seconds are among the
 // carrying frames, as in play (one whole frame a second). The same again
 // with the table in its close-up.
+// Last seen: ratio about 0.13, 0.05 and 0.035 to 0.04 at scales 1, 2 and 3;
+// in the close-up 0.16, 0.08 and 0.076.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

@@ -6,6 +6,7 @@
 # PATH (stand-ins that note their call and fail at once). No test may open a
 # window or a dialog there: the run fails when either tool was started, and a
 # program that waits for something on the screen is ended after a bound.
+# The programs run side by side, one a core.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 
@@ -24,7 +25,9 @@ for tool in zenity kdialog; do
 done
 
 exec 3<> "$desk/displayfd"
-Xvfb -displayfd 3 -nolisten tcp >/dev/null 2>&1 &
+# The server's own fonts only: a box of SDL's that a test opened by mistake
+# fails at once, on a machine with core fonts installed too.
+Xvfb -displayfd 3 -nolisten tcp -fp built-ins >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   number="$(head -n1 "$desk/displayfd" 2>/dev/null || true)"
@@ -36,9 +39,46 @@ exec 3>&-
 
 export DISPLAY=":$number"
 export PATH="$desk/tools:$PATH"
-for program in "$build"/bin/test_*; do
-  (cd "$build" && timeout --kill-after=10 1800 "$program" --gtest_brief=1)
+
+# The programs run side by side, as many as there are cores, the longest
+# first (the end-to-end tests mostly wait for the game they drive); each
+# one's output is shown whole when it ends.
+jobs="$(nproc)"
+programs=()
+for program in "$build"/bin/test_e2e "$build"/bin/test_soak "$build"/bin/test_*; do
+  [ -x "$program" ] || continue
+  case " ${programs[*]} " in *" $program "*) continue ;; esac
+  programs+=("$program")
 done
+running=()
+declare -A program_of
+failed=()
+run_program() {
+  cd "$build" && exec timeout --kill-after=10 1800 "$1" --gtest_brief=1 > "$desk/$(basename "$1").out" 2>&1
+}
+finish_one() {
+  local ended="" status=0
+  wait -n -p ended "${running[@]}" || status=$?
+  local name
+  name="$(basename "${program_of[$ended]}")"
+  echo "--- $name"
+  cat "$desk/$name.out"
+  [ "$status" -eq 0 ] || failed+=("$name (exit $status)")
+  local still=()
+  for pid in "${running[@]}"; do [ "$pid" = "$ended" ] || still+=("$pid"); done
+  running=("${still[@]}")
+}
+for program in "${programs[@]}"; do
+  [ "${#running[@]}" -ge "$jobs" ] && finish_one
+  run_program "$program" &
+  running+=($!)
+  program_of[$!]="$program"
+done
+while [ "${#running[@]}" -gt 0 ]; do finish_one; done
+if [ "${#failed[@]}" -gt 0 ]; then
+  echo "tests-on-a-desktop.sh: failed: ${failed[*]}" >&2
+  exit 1
+fi
 if [ -s "$desk/called" ]; then
   echo "tests-on-a-desktop.sh: tests started the desktop's dialog tools:" >&2
   cat "$desk/called" >&2

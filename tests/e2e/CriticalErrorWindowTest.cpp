@@ -62,4 +62,25 @@ TEST(CriticalErrorWindowTest, ADamagedArchiveEntryShowsTheMessageBoxAndEndsWithM
     EXPECT_NE(session.ErrorOutput().find("Critical Error: " + message), std::string::npos);
 }
 
+// Where no dialog tool can show the box, SDL's own box is the last resort. The
+// tests' screens have the X server's built-in fonts only, which that box
+// cannot use, so on every machine it fails at once (a machine's core fonts
+// would otherwise open it, and nobody would answer it): the game still ends
+// with -1 and the message is on standard error.
+TEST(CriticalErrorWindowTest, WhenNoBoxCanBeShownTheGameStillEndsWithMinusOne)
+{
+    GameSession session;
+    const TempFolder& folder = session.Folder();
+    for (const char* tool : {"zenity", "kdialog"}) {
+        folder.Write(std::string("tools/") + tool, "#!/bin/sh\nexit 255\n");  // could not show its box
+        std::filesystem::permissions(folder / (std::string("tools/") + tool), std::filesystem::perms::owner_all);
+    }
+    ASSERT_TRUE(session.Launch(false));  // no data archive: the logo cannot be loaded
+
+    EXPECT_EQ(session.WaitForExit(), 255) << session.ErrorOutput();
+    EXPECT_NE(session.ErrorOutput().find("Critical Error: CMgrImage: Couldn't open image data/logo.bmp!"),
+              std::string::npos)
+        << session.ErrorOutput();
+}
+
 }  // namespace

@@ -21,8 +21,12 @@ bool VirtualScreen::Start()
     Subprocess::Options options;
     options.inheritedFd = pipeFds[1];
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    // The server's own fonts only, whatever font packages the machine has:
+    // SDL's message box needs core fonts it then never finds, so a box no
+    // test answers fails at once on every machine instead of waiting for a
+    // click where fonts happen to be installed.
     bool started = server.Start({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", screen, "-nolisten",
-                                 "tcp", "-noreset"},
+                                 "tcp", "-noreset", "-fp", "built-ins"},
                                 options);
     close(pipeFds[1]);
     std::string number;

@@ -45,10 +45,19 @@ struct GroupText {
     std::vector<int> canJoin;
 };
 
+// Appended piece by piece: `" " + std::to_string(...)` trips a false overlap
+// warning of GCC's at -O3.
 inline std::string List(int g, const char* keyword, const std::vector<int>& entries)
 {
-    std::string line = std::string(keyword) + " " + std::to_string(g) + " " + std::to_string(entries.size());
-    for (int entry : entries) line += " " + std::to_string(entry);
+    std::string line = keyword;
+    for (long number : {static_cast<long>(g), static_cast<long>(entries.size())}) {
+        line += ' ';
+        line += std::to_string(number);
+    }
+    for (int entry : entries) {
+        line += ' ';
+        line += std::to_string(entry);
+    }
     return line;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CApp.h"
+#include "core/CSystem.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/GameOptions.h"
 #include "screens/CMenu.h"
@@ -20,6 +21,7 @@ class FreshGlobals : public ::testing::EmptyTestEventListener {
         // A game that ran leaves the application shut down (a critical error
         // would then skip the shutdown) with its state and quit flag set.
         App = CApp();
+        System.Serve(&App);  // the fresh value was made in a temporary, which served last
         Options = GameOptions();
         Message = CMessage();
         PictureOpening.Clear();
