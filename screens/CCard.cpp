@@ -42,6 +42,9 @@ std::vector<CCard::Row> CCard::HelpRows(unsigned state, bool puzzleSolved)
     if (state == STATE_GAME && !puzzleSolved) {
         help = {{"MOUSE", "DRAG A PIECE; PIECES THAT FIT JOIN"},
                 {"", "DRAG ON THE FREE BOARD TO SELECT"},
+                {"WHEEL, +, -", "ZOOM THE TABLE"},
+                {"HOME", "THE WHOLE TABLE"},
+                {"ARROWS, RIGHT DRAG", "MOVE THE TABLE"},
                 {"CTRL+Z", "UNDO"},
                 {"CTRL+Y, CTRL+SHIFT+Z", "REDO"},
                 {"P, PAUSE", "PAUSE: THE CLOCK STOPS"}};
@@ -49,7 +52,9 @@ std::vector<CCard::Row> CCard::HelpRows(unsigned state, bool puzzleSolved)
         help = {{"ANY KEY, CLICK", "BACK TO THE PICTURES"}};
     } else if (state == STATE_MENU) {
         help = {{"MOUSE", "CLICK A PICTURE OR A BUTTON"},
-                {"", "OR DROP A PICTURE FILE ON THE WINDOW"}};
+                {"", "OR DROP A PICTURE FILE ON THE WINDOW"},
+                {"PAGE UP, PAGE DOWN", "TURN THE PICTURE PAGES"},
+                {"RIGHT BUTTON", "REMOVE A KEPT PUZZLE"}};
     } else {
         help = {{"ANY KEY, CLICK", "ON TO THE PICTURES"}};
     }

@@ -182,6 +182,8 @@ TEST_F(AwayAndPauseTest, TheHelpCardTellsTheControlsOfItsScreenAndTheNextPressOn
     EXPECT_TRUE(HasRow(play, "CTRL+Y, CTRL+SHIFT+Z", "REDO"));
     EXPECT_TRUE(HasRow(play, "P, PAUSE", "PAUSE: THE CLOCK STOPS"));
     EXPECT_TRUE(HasRow(play, "ESCAPE", "SAVE THE PUZZLE AND QUIT"));
+    EXPECT_TRUE(HasRow(play, "WHEEL, +, -", "ZOOM THE TABLE"));
+    EXPECT_TRUE(HasRow(menu, "PAGE UP, PAGE DOWN", "TURN THE PICTURE PAGES"));
     EXPECT_FALSE(HasRow(menu, "CTRL+Z", "UNDO"));
     EXPECT_FALSE(HasRow(solved, "P, PAUSE", "PAUSE: THE CLOCK STOPS"));
     EXPECT_TRUE(HasRow(solved, "ANY KEY, CLICK", "BACK TO THE PICTURES"));
