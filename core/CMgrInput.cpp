@@ -2,6 +2,7 @@
 #include "core/CMgrInput.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/InputHub.h"
 
@@ -39,7 +40,7 @@ void CMgrInput::Reset()
     leftButton = false;
     rightButton = false;
     middleButton = false;
-    wheelSteps = 0;
+    wheelSteps = wheelStepsNextFrame = 0;
     std::fill(std::begin(unseen), std::end(unseen), false);
     std::fill(std::begin(releaseAtFrameEnd), std::end(releaseAtFrameEnd), false);
     keyPressUnseen = keyReleaseHeld = false;
@@ -175,6 +176,14 @@ void CMgrInput::OnRightButton(bool down)
     if (!HoldBackRelease(kRightSlot, down)) rightButton = down;
 }
 
+void CMgrInput::OnWheel(int steps)
+{
+    if (unseen[kLeftSlot] || pressDeferred)
+        wheelStepsNextFrame += steps;
+    else
+        wheelSteps += steps;
+}
+
 void CMgrInput::OnMiddleButton(bool down)
 {
     HoldCursorAtButton(down);
@@ -185,7 +194,7 @@ void CMgrInput::EndFrame()
 {
     ++frames;
     cursorHeld = false;
-    wheelSteps = 0;
+    wheelSteps = std::exchange(wheelStepsNextFrame, 0);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (releaseAtFrameEnd[slot]) {
             if (slot == kLeftSlot) {

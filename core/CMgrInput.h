@@ -71,7 +71,10 @@ public:
     // player), for the screen to take (the picture page turns its pages, the
     // table zooms); the end of the frame drops what nobody took, so a turn
     // never acts on a later screen.
-    void OnWheel(int steps) { wheelSteps += steps; }
+    // A turn that comes after a left press no frame has seen yet waits for
+    // the next frame: the press is taken in the view it was made in, and the
+    // turn then acts as it came, after it.
+    void OnWheel(int steps);
     int PendingWheelSteps() const { return wheelSteps; }
     int TakeWheelSteps()
     {
@@ -129,6 +132,7 @@ private:
     bool rightButton = false;
     bool middleButton = false;
     int wheelSteps = 0;
+    int wheelStepsNextFrame = 0;
     bool leftHeld = false;
     unsigned leftPresses = 0;
     Point leftPressPoint{};

@@ -82,6 +82,25 @@ TEST(InputStateTest, WheelNotchesLastUntilTakenOrTheFrameEnds)
     EXPECT_EQ(input.TakeWheelSteps(), 0);
 }
 
+// A turn after a left press that no frame has seen waits for the next frame,
+// so the press is taken in the view it was made in; a turn before it does not.
+TEST(InputStateTest, AWheelTurnedAfterAnUnseenPressWaitsForTheNextFrame)
+{
+    CMgrInput input;
+    input.OnWheel(1);
+    input.OnLeftButton(true);
+    input.OnWheel(-2);
+    input.OnLeftButton(false);
+    EXPECT_EQ(input.TakeWheelSteps(), 1);
+    EXPECT_TRUE(input.IsLeftButtonDown());
+    input.EndFrame();
+    EXPECT_EQ(input.TakeWheelSteps(), -2);
+    EXPECT_FALSE(input.IsLeftButtonDown());
+    input.EndFrame();
+    input.OnWheel(3);
+    EXPECT_EQ(input.TakeWheelSteps(), 3);
+}
+
 // The window procedure: CApp::OnInput, reached through the input hub of a
 // started game.
 class WindowProcedureTest : public ::testing::Test {
