@@ -251,6 +251,8 @@ public:
     void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
+    // Test hook: the groups at rest drawn through the view into the back buffer, as a frame draws them.
+    void TestHookDrawGroups() { DrawGroups(false); }
 
     // The board colour, read by the frame loop to clear the back buffer.
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
