@@ -345,13 +345,14 @@ std::size_t Surface::MemoryBytes() const
     return bytes;
 }
 
-const Colour* Surface::RecordedRow(int y, const PackedRun*& first, const PackedRun*& last) const
+bool Surface::RecordedRow(int y, const PackedRun*& first, const PackedRun*& last, const Colour*& packed) const
 {
-    if (!runs_ || runs_->key != kBlack) return nullptr;
+    if (!runs_ || runs_->key != kBlack) return false;
     const std::size_t row = static_cast<std::size_t>(y);
     first = runs_->runs.data() + runs_->rowFirst[row];
     last = runs_->runs.data() + runs_->rowFirst[row + 1];
-    return runs_->pixels.data();
+    packed = runs_->pixels.data();
+    return true;
 }
 
 void Surface::BlitTransparentAtPixel(long long x, long long y, const Surface& src, Colour key)

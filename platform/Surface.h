@@ -182,7 +182,8 @@ public:
         if (y < 0 || y >= height_) return;
         const PackedRun* run = nullptr;
         const PackedRun* last = nullptr;
-        if (const Colour* packed = RecordedRow(y, run, last)) {
+        const Colour* packed = nullptr;
+        if (RecordedRow(y, run, last, packed)) {
             for (; run != last; ++run) visit(run->begin, run->end, packed + run->first);
             return;
         }
@@ -267,9 +268,9 @@ private:
     // The runs of pixels other than key, once this surface was copied from
     // unchanged often enough to be worth recording them; nullptr before.
     const OpaqueRuns* RunsFor(Colour key) const;
-    // The record's packed pixels, with row y's runs in [first, last), when
-    // a record with black as the key is kept; nullptr otherwise.
-    const Colour* RecordedRow(int y, const PackedRun*& first, const PackedRun*& last) const;
+    // Row y's runs in [first, last) of the record and its packed pixels,
+    // when a record with black as the key is kept.
+    bool RecordedRow(int y, const PackedRun*& first, const PackedRun*& last, const Colour*& packed) const;
     // The pixels laid out in rows again from the record that held them alone.
     void Unpacked() const
     {

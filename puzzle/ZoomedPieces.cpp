@@ -5,6 +5,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+
 namespace {
 
 // Halvings past this many would be smaller than a pixel for any piece.
@@ -18,43 +23,44 @@ struct Span {
     int end;
 };
 
-// Sums of the opaque pixels that fall on each pixel of a row being made.
-class Sums {
-public:
-    explicit Sums(int width) : red(Size(width)), green(Size(width)), blue(Size(width)), count(Size(width)) {}
-    void Clear()
-    {
-        std::fill(red.begin(), red.end(), 0u);
-        std::fill(green.begin(), green.end(), 0u);
-        std::fill(blue.begin(), blue.end(), 0u);
-        std::fill(count.begin(), count.end(), 0u);
-    }
-    void Add(int x, Colour colour)
-    {
-        red[x] += static_cast<unsigned>(RedOf(colour));
-        green[x] += static_cast<unsigned>(GreenOf(colour));
-        blue[x] += static_cast<unsigned>(BlueOf(colour));
-        ++count[x];
-    }
-    bool Any(int x) const { return count[x] > 0; }
-    // The rounded average; never black, which would show the board through
-    // a pixel made of the piece's own colours.
-    Colour Average(int x) const
-    {
-        const unsigned n = count[x], half = n / 2;
-        const Colour colour = MakeColour(static_cast<int>((red[x] + half) / n), static_cast<int>((green[x] + half) / n),
-                                         static_cast<int>((blue[x] + half) / n));
+// Sums of opaque pixels: red, green, blue and their count side by side,
+// one group of four for each pixel of a row.
+using Sum = std::uint32_t;
+constexpr std::size_t kLanes = 4;
+
+// The rounded average of a group of sums; never black, which would show the
+// board through a pixel made of the piece's own colours.
+Colour Average(const Sum* sum)
+{
+    const Sum n = sum[3];
+    Colour colour;
+#if defined(__SSE2__)
+    if (n < 64) {
+        // Few pixels a copy's pixel, nearly always: a multiplication of the four lanes at once.
+        static const std::vector<float> inverses = [] {
+            std::vector<float> made(64, 0.0f);
+            for (std::size_t i = 1; i < made.size(); ++i) made[i] = 1.0f / static_cast<float>(i);
+            return made;
+        }();
+        const __m128 average = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sum))),
+                                                     _mm_set1_ps(inverses[n])),
+                                          _mm_set1_ps(0.5f));
+        __m128i lanes = _mm_cvttps_epi32(average);
+        lanes = _mm_packs_epi32(lanes, lanes);
+        colour = static_cast<Colour>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes))) & 0xFFFFFFu;
         return colour == kBlack ? MakeColour(1, 1, 1) : colour;
     }
+#endif
+    const Sum half = n / 2;
+    colour = MakeColour(static_cast<int>((sum[0] + half) / n), static_cast<int>((sum[1] + half) / n),
+                        static_cast<int>((sum[2] + half) / n));
+    return colour == kBlack ? MakeColour(1, 1, 1) : colour;
+}
 
-private:
-    static std::size_t Size(int width) { return static_cast<std::size_t>(std::max(width, 0)); }
-    std::vector<unsigned> red, green, blue, count;
-};
-
-// Row y of a piece being made: the spans (in any order) merged into the
-// mask's runs, and inside them the averages of the sums. Answers the runs added.
-int WriteRow(Surface& image, PieceMask& mask, int y, std::vector<Span>& spans, const Sums& sums)
+// Row y of a copy being made: the spans (in any order) merged into the
+// mask's runs, and inside them the averages of the row's sums. Answers the
+// runs added.
+int WriteRow(Surface& image, PieceMask& mask, int y, std::vector<Span>& spans, const Sum* sums)
 {
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
     int runs = 0;
@@ -67,8 +73,10 @@ int WriteRow(Surface& image, PieceMask& mask, int y, std::vector<Span>& spans, c
         mask.AddRun(y, first, end);
         ++runs;
         if (!row) row = image.Row(y);
-        for (int x = first; x < end; ++x)
-            if (sums.Any(x)) row[x] = sums.Average(x);
+        for (int x = first; x < end; ++x) {
+            const Sum* sum = sums + static_cast<std::size_t>(x) * kLanes;
+            if (sum[3] > 0) row[x] = Average(sum);
+        }
     }
     return runs;
 }
@@ -80,43 +88,28 @@ std::size_t MaskBytes(int height, int runs)
            static_cast<std::size_t>(runs) * 2 * sizeof(std::int32_t);
 }
 
-// Half the size, each pixel from the 2 x 2 square of the source's: the
-// average of its opaque pixels, inside when any of the four is.
-int Halve(const Surface& image, const PieceMask& mask, Surface& outImage, PieceMask& outMask)
-{
-    const int width = (image.Width() + 1) / 2, height = (image.Height() + 1) / 2;
-    outImage = Surface(width, height);
-    outMask = PieceMask(width, height);
-    Sums sums(width);
-    std::vector<Span> spans;
-    int runs = 0;
-    for (int y = 0; y < height; ++y) {
-        sums.Clear();
-        spans.clear();
-        for (int sy = 2 * y; sy < std::min(2 * y + 2, image.Height()); ++sy) {
-            image.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
-                for (int x = begin; x < end; ++x) sums.Add(x >> 1, pixels[x - begin]);
-            });
-            mask.ForEachRun(sy, [&](int begin, int end) { spans.push_back({begin >> 1, (end + 1) >> 1}); });
-        }
-        runs += WriteRow(outImage, outMask, y, spans, sums);
-    }
-    outImage.Pack();
-    return runs;
-}
-
 // For each source pixel along one axis, the pixels of the copy it overlaps,
-// [first, end), at g copy pixels a source pixel.
+// [first, end), at g copy pixels a source pixel; and for each pixel of the
+// copy the source pixels it overlaps, [low, high), the same relation read
+// the other way.
 struct Overlaps {
-    std::vector<int> first;
-    std::vector<int> end;
+    std::vector<int> first, end, low, high;
     Overlaps(int count, double g, int copyCount)
-        : first(static_cast<std::size_t>(count)), end(static_cast<std::size_t>(count))
+        : first(static_cast<std::size_t>(count)), end(static_cast<std::size_t>(count)),
+          low(static_cast<std::size_t>(copyCount), 0), high(static_cast<std::size_t>(copyCount), 0)
     {
         for (int c = 0; c < count; ++c) {
-            const int from = std::clamp(static_cast<int>(std::floor(c * g)), 0, copyCount);
+            // Floor and ceiling of values that are never negative, without a call.
+            const double below = c * g, above = (c + 1) * g;
+            const int lowWhole = static_cast<int>(below), highWhole = static_cast<int>(above);
+            const int from = std::clamp(lowWhole, 0, copyCount);
+            const int to = std::clamp(highWhole + (highWhole < above ? 1 : 0), from, copyCount);
             first[static_cast<std::size_t>(c)] = from;
-            end[static_cast<std::size_t>(c)] = std::clamp(static_cast<int>(std::ceil((c + 1) * g)), from, copyCount);
+            end[static_cast<std::size_t>(c)] = to;
+            for (int x = from; x < to; ++x) {
+                if (high[static_cast<std::size_t>(x)] == 0) low[static_cast<std::size_t>(x)] = c;
+                high[static_cast<std::size_t>(x)] = c + 1;
+            }
         }
     }
 };
@@ -126,7 +119,7 @@ std::vector<int> Centres(int copyCount, double g, int count)
 {
     std::vector<int> centres(static_cast<std::size_t>(copyCount));
     for (int i = 0; i < copyCount; ++i)
-        centres[static_cast<std::size_t>(i)] = std::min(count - 1, static_cast<int>(std::floor((i + 0.5) / g)));
+        centres[static_cast<std::size_t>(i)] = std::min(count - 1, static_cast<int>((i + 0.5) / g));
     return centres;
 }
 
@@ -145,10 +138,90 @@ void TakeCentres(const Surface& source, const PieceMask& mask, int sy, const std
     });
 }
 
+// sums += more, count values (a multiple of four).
+void AddSums(Sum* __restrict sums, const Sum* __restrict more, std::size_t count)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= count; i += 4) {
+        __m128i* to = reinterpret_cast<__m128i*>(sums + i);
+        _mm_storeu_si128(to, _mm_add_epi32(_mm_loadu_si128(to), _mm_loadu_si128(reinterpret_cast<const __m128i*>(more + i))));
+    }
+#endif
+    for (; i < count; ++i) sums[i] += more[i];
+}
+
+// Buffers reused from one copy to the next (copies are made one at a time).
+struct Scratch {
+    std::vector<Sum> across;  // each source row's sums over the copy's columns
+    std::vector<Sum> row;     // one copy row's sums
+    std::vector<Span> spans;
+};
+Scratch& TheScratch()
+{
+    static Scratch scratch;
+    return scratch;
+}
+
+#if defined(__SSE2__)
+// A colour's red, green and blue one a lane, and a 1 to count it.
+inline __m128i Lanes(Colour colour)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(colour | 0x01000000u));
+    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
+}
+#endif
+
+// The sums of pixels [from, to) of a run into one group of sums.
+inline void AddPixels(Sum* sum, const Colour* pixels, int from, int to)
+{
+#if defined(__SSE2__)
+    const int n = to - from;
+    if (n >= 1 && n <= 3) {
+        // At more than half a copy pixel a source pixel (every copy made from
+        // a halving): one to three pixels, added with no branch on how many.
+        const __m128i second = _mm_set1_epi32(n >= 2 ? -1 : 0), third = _mm_set1_epi32(n >= 3 ? -1 : 0);
+        __m128i total = Lanes(pixels[from]);
+        total = _mm_add_epi32(total, _mm_and_si128(second, Lanes(pixels[std::min(from + 1, to - 1)])));
+        total = _mm_add_epi32(total, _mm_and_si128(third, Lanes(pixels[to - 1])));
+        __m128i* at = reinterpret_cast<__m128i*>(sum);
+        _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), total));
+        return;
+    }
+#endif
+    for (int c = from; c < to; ++c) {
+        const Colour colour = pixels[c];
+        sum[0] += colour & 0xFF;
+        sum[1] += (colour >> 8) & 0xFF;
+        sum[2] += colour >> 16;
+        ++sum[3];
+    }
+}
+
+// Each source row's opaque pixels summed over the copy's columns, once: a
+// copy's row then adds up the few source rows it overlaps.
+void SumAcross(const Surface& source, const Overlaps& columns, int width, std::vector<Sum>& across)
+{
+    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
+    across.assign(pitch * static_cast<std::size_t>(source.Height()), 0u);
+    for (int sy = 0; sy < source.Height(); ++sy) {
+        Sum* sums = across.data() + pitch * static_cast<std::size_t>(sy);
+        source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
+            const int last = columns.end[static_cast<std::size_t>(end - 1)];
+            for (int x = columns.first[static_cast<std::size_t>(begin)]; x < last; ++x) {
+                const int from = std::max(begin, columns.low[static_cast<std::size_t>(x)]);
+                const int to = std::min(end, columns.high[static_cast<std::size_t>(x)]);
+                AddPixels(sums + static_cast<std::size_t>(x) * kLanes, pixels - begin, from, to);
+            }
+        });
+    }
+}
+
 // The copy of a source (the piece or a halving of it) at g copy pixels a
 // source pixel, in pixels of the scale: see the header for the rule.
 // Answers the mask's runs.
-int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out)
+int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out, bool pack)
 {
     const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Width() * g) / scale)));
     const int unitsDown = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Height() * g) / scale)));
@@ -160,38 +233,48 @@ int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CP
     const Overlaps columns(source.Width(), g, width), rows(source.Height(), g, height);
     const bool enlarged = g > 1.0;
     const std::vector<int> centres = enlarged ? Centres(width, g, source.Width()) : std::vector<int>();
-    Sums sums(width);
-    std::vector<Span> spans;
+    Scratch& scratch = TheScratch();
+    SumAcross(source, columns, width, scratch.across);
+    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
     int runs = 0;
     int lowest = 0;  // the first source row that reaches the copy's row or below
     for (int y = 0; y < height; ++y) {
         while (lowest < source.Height() && rows.end[static_cast<std::size_t>(lowest)] <= y) ++lowest;
-        sums.Clear();
-        spans.clear();
+        scratch.row.assign(pitch, 0u);
+        scratch.spans.clear();
+        Sum* sums = scratch.row.data();
         for (int sy = lowest; sy < source.Height() && rows.first[static_cast<std::size_t>(sy)] <= y; ++sy) {
-            source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
-                for (int x = begin; x < end; ++x) {
-                    const Colour colour = pixels[x - begin];
-                    const std::size_t c = static_cast<std::size_t>(x);
-                    for (int to = columns.first[c]; to < columns.end[c]; ++to) sums.Add(to, colour);
-                }
-            });
+            const Sum* across = scratch.across.data() + pitch * static_cast<std::size_t>(sy);
+            AddSums(sums, across, pitch);
             mask.ForEachRun(sy, [&](int begin, int end) {
                 begin = std::max(begin, 0);
                 end = std::min(end, source.Width());
                 if (begin < end)
-                    spans.push_back({columns.first[static_cast<std::size_t>(begin)],
-                                     columns.end[static_cast<std::size_t>(end - 1)]});
+                    scratch.spans.push_back({columns.first[static_cast<std::size_t>(begin)],
+                                             columns.end[static_cast<std::size_t>(end - 1)]});
             });
         }
-        const int added = WriteRow(out.image, out.mask, y, spans, sums);
+        const int added = WriteRow(out.image, out.mask, y, scratch.spans, sums);
         runs += added;
         if (enlarged && added > 0) {
             const int sy = std::min(source.Height() - 1, static_cast<int>(std::floor((y + 0.5) / g)));
             TakeCentres(source, mask, sy, centres, out.image.Row(y));
         }
     }
-    out.image.Pack();
+    // A copy to draw records its runs when drawn twice; a halving, never
+    // drawn, is packed at once.
+    if (pack) out.image.Pack();
+    return runs;
+}
+
+// Half the size, each pixel from the 2 x 2 square of the source's: the
+// average of its opaque pixels, inside when any of the four is.
+int Halve(const Surface& image, const PieceMask& mask, Surface& outImage, PieceMask& outMask)
+{
+    CPiece half;
+    const int runs = CopyOf(image, mask, 0.5, 1, half, true);
+    outImage = std::move(half.image);
+    outMask = std::move(half.mask);
     return runs;
 }
 
@@ -218,7 +301,7 @@ void ZoomedPieces::Make(const CPiece& piece, float zoom, int scale, CPiece& out)
         out = CPiece{};
         return;
     }
-    CopyOf(piece.image, piece.mask, FactorOf(piece, zoom, scale), scale, out);
+    CopyOf(piece.image, piece.mask, FactorOf(piece, zoom, scale), scale, out, false);
 }
 
 ZoomedPieces::Entry& ZoomedPieces::EntryFor(int index, const CPiece& piece)
@@ -296,10 +379,10 @@ const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float z
         const double f = FactorOf(piece, zoom, scale);
         const int level = LevelFor(f);
         if (level == 0) {
-            runs = CopyOf(piece.image, piece.mask, f, scale, copy.piece);
+            runs = CopyOf(piece.image, piece.mask, f, scale, copy.piece, false);
         } else {
             const Level& source = EnsureLevel(entry, piece, level);
-            runs = CopyOf(source.image, source.mask, std::ldexp(f, level), scale, copy.piece);
+            runs = CopyOf(source.image, source.mask, std::ldexp(f, level), scale, copy.piece, false);
         }
     }
     copy.step = step;
