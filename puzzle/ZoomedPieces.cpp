@@ -138,24 +138,10 @@ void TakeCentres(const Surface& source, const PieceMask& mask, int sy, const std
     });
 }
 
-// sums += more, count values (a multiple of four).
-void AddSums(Sum* __restrict sums, const Sum* __restrict more, std::size_t count)
-{
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 4 <= count; i += 4) {
-        __m128i* to = reinterpret_cast<__m128i*>(sums + i);
-        _mm_storeu_si128(to, _mm_add_epi32(_mm_loadu_si128(to), _mm_loadu_si128(reinterpret_cast<const __m128i*>(more + i))));
-    }
-#endif
-    for (; i < count; ++i) sums[i] += more[i];
-}
-
 // Buffers reused from one copy to the next (copies are made one at a time).
 struct Scratch {
-    std::vector<Sum> across;  // each source row's sums over the copy's columns
-    std::vector<Sum> row;     // one copy row's sums
-    std::vector<Span> spans;
+    std::vector<Sum> sums;                 // every copy row's sums
+    std::vector<std::vector<Span>> spans;  // every copy row's inside spans, before merging
 };
 Scratch& TheScratch()
 {
@@ -173,8 +159,9 @@ inline __m128i Lanes(Colour colour)
 }
 #endif
 
-// The sums of pixels [from, to) of a run into one group of sums.
-inline void AddPixels(Sum* sum, const Colour* pixels, int from, int to)
+// The sums of pixels [from, to) of a run added to the groups of sums of
+// `rows` copy rows, `pitch` values apart.
+inline void AddPixels(Sum* sum, std::size_t pitch, int rows, const Colour* pixels, int from, int to)
 {
 #if defined(__SSE2__)
     const int n = to - from;
@@ -185,42 +172,73 @@ inline void AddPixels(Sum* sum, const Colour* pixels, int from, int to)
         __m128i total = Lanes(pixels[from]);
         total = _mm_add_epi32(total, _mm_and_si128(second, Lanes(pixels[std::min(from + 1, to - 1)])));
         total = _mm_add_epi32(total, _mm_and_si128(third, Lanes(pixels[to - 1])));
-        __m128i* at = reinterpret_cast<__m128i*>(sum);
-        _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), total));
+        for (int row = 0; row < rows; ++row, sum += pitch) {
+            __m128i* at = reinterpret_cast<__m128i*>(sum);
+            _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), total));
+        }
         return;
     }
 #endif
+    Sum red = 0, green = 0, blue = 0;
     for (int c = from; c < to; ++c) {
         const Colour colour = pixels[c];
-        sum[0] += colour & 0xFF;
-        sum[1] += (colour >> 8) & 0xFF;
-        sum[2] += colour >> 16;
-        ++sum[3];
+        red += colour & 0xFF;
+        green += (colour >> 8) & 0xFF;
+        blue += colour >> 16;
+    }
+    for (int row = 0; row < rows; ++row, sum += pitch) {
+        sum[0] += red;
+        sum[1] += green;
+        sum[2] += blue;
+        sum[3] += static_cast<Sum>(to - from);
     }
 }
 
-// Each source row's opaque pixels summed over the copy's columns, once: a
-// copy's row then adds up the few source rows it overlaps.
-void SumAcross(const Surface& source, const Overlaps& columns, int width, std::vector<Sum>& across)
+#if defined(__SSE2__)
+// The group of sums at x of `rows` copy rows gets `lanes` added.
+inline void AddTo(Sum* sums, std::size_t pitch, int rows, int x, __m128i lanes)
 {
-    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
-    across.assign(pitch * static_cast<std::size_t>(source.Height()), 0u);
-    for (int sy = 0; sy < source.Height(); ++sy) {
-        Sum* sums = across.data() + pitch * static_cast<std::size_t>(sy);
-        source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
-            const int last = columns.end[static_cast<std::size_t>(end - 1)];
-            for (int x = columns.first[static_cast<std::size_t>(begin)]; x < last; ++x) {
-                const int from = std::max(begin, columns.low[static_cast<std::size_t>(x)]);
-                const int to = std::min(end, columns.high[static_cast<std::size_t>(x)]);
-                AddPixels(sums + static_cast<std::size_t>(x) * kLanes, pixels - begin, from, to);
-            }
-        });
+    Sum* sum = sums + static_cast<std::size_t>(x) * kLanes;
+    for (int row = 0; row < rows; ++row, sum += pitch) {
+        __m128i* at = reinterpret_cast<__m128i*>(sum);
+        _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), lanes));
     }
 }
+
+// A run of source pixels [begin, end) added to the copy's columns when
+// reduced (g at most 1): each pixel falls on its first column and perhaps
+// the next, so the run is read once, in order, with two columns' sums kept
+// in registers and written when the run moves past them.
+void AddRunReduced(Sum* sums, std::size_t pitch, int rows, const Overlaps& columns, int begin, int end,
+                   const Colour* pixels)
+{
+    const __m128i none = _mm_setzero_si128();
+    __m128i here = none, next = none;
+    int x = columns.first[static_cast<std::size_t>(begin)];
+    for (int c = begin; c < end; ++c) {
+        const std::size_t at = static_cast<std::size_t>(c);
+        const int column = columns.first[at];
+        if (column != x) {
+            AddTo(sums, pitch, rows, x, here);
+            here = next;
+            next = none;
+            x = column;
+        }
+        const __m128i lanes = Lanes(pixels[c - begin]);
+        here = _mm_add_epi32(here, lanes);
+        const __m128i also = _mm_set1_epi32(columns.end[at] - column > 1 ? -1 : 0);
+        next = _mm_add_epi32(next, _mm_and_si128(also, lanes));
+    }
+    AddTo(sums, pitch, rows, x, here);
+    // The last pixel reached into the next column.
+    if (_mm_cvtsi128_si32(_mm_shuffle_epi32(next, _MM_SHUFFLE(3, 3, 3, 3))) != 0) AddTo(sums, pitch, rows, x + 1, next);
+}
+#endif
 
 // The copy of a source (the piece or a halving of it) at g copy pixels a
-// source pixel, in pixels of the scale: see the header for the rule.
-// Answers the mask's runs.
+// source pixel, in pixels of the scale: see the header for the rule. Each
+// source row is read once, its pixels summed over the copy's columns and
+// added to the copy rows it overlaps. Answers the mask's runs.
 int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out, bool pack)
 {
     const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Width() * g) / scale)));
@@ -231,33 +249,46 @@ int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CP
     out.width = static_cast<float>(units);
     out.height = static_cast<float>(unitsDown);
     const Overlaps columns(source.Width(), g, width), rows(source.Height(), g, height);
+    Scratch& scratch = TheScratch();
+    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
+    scratch.sums.assign(pitch * static_cast<std::size_t>(height), 0u);
+    if (scratch.spans.size() < static_cast<std::size_t>(height)) scratch.spans.resize(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) scratch.spans[static_cast<std::size_t>(y)].clear();
+    for (int sy = 0; sy < source.Height(); ++sy) {
+        const int top = rows.first[static_cast<std::size_t>(sy)], bottom = rows.end[static_cast<std::size_t>(sy)];
+        if (top >= bottom) continue;
+        Sum* sums = scratch.sums.data() + pitch * static_cast<std::size_t>(top);
+        source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
+#if defined(__SSE2__)
+            if (g <= 1.0) {
+                AddRunReduced(sums, pitch, bottom - top, columns, begin, end, pixels);
+                return;
+            }
+#endif
+            const int last = columns.end[static_cast<std::size_t>(end - 1)];
+            for (int x = columns.first[static_cast<std::size_t>(begin)]; x < last; ++x) {
+                const int from = std::max(begin, columns.low[static_cast<std::size_t>(x)]);
+                const int to = std::min(end, columns.high[static_cast<std::size_t>(x)]);
+                AddPixels(sums + static_cast<std::size_t>(x) * kLanes, pitch, bottom - top, pixels - begin, from, to);
+            }
+        });
+        mask.ForEachRun(sy, [&](int begin, int end) {
+            begin = std::max(begin, 0);
+            end = std::min(end, source.Width());
+            if (begin >= end) return;
+            const Span span{columns.first[static_cast<std::size_t>(begin)], columns.end[static_cast<std::size_t>(end - 1)]};
+            for (int y = top; y < bottom; ++y) scratch.spans[static_cast<std::size_t>(y)].push_back(span);
+        });
+    }
     const bool enlarged = g > 1.0;
     const std::vector<int> centres = enlarged ? Centres(width, g, source.Width()) : std::vector<int>();
-    Scratch& scratch = TheScratch();
-    SumAcross(source, columns, width, scratch.across);
-    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
     int runs = 0;
-    int lowest = 0;  // the first source row that reaches the copy's row or below
     for (int y = 0; y < height; ++y) {
-        while (lowest < source.Height() && rows.end[static_cast<std::size_t>(lowest)] <= y) ++lowest;
-        scratch.row.assign(pitch, 0u);
-        scratch.spans.clear();
-        Sum* sums = scratch.row.data();
-        for (int sy = lowest; sy < source.Height() && rows.first[static_cast<std::size_t>(sy)] <= y; ++sy) {
-            const Sum* across = scratch.across.data() + pitch * static_cast<std::size_t>(sy);
-            AddSums(sums, across, pitch);
-            mask.ForEachRun(sy, [&](int begin, int end) {
-                begin = std::max(begin, 0);
-                end = std::min(end, source.Width());
-                if (begin < end)
-                    scratch.spans.push_back({columns.first[static_cast<std::size_t>(begin)],
-                                             columns.end[static_cast<std::size_t>(end - 1)]});
-            });
-        }
-        const int added = WriteRow(out.image, out.mask, y, scratch.spans, sums);
+        const int added = WriteRow(out.image, out.mask, y, scratch.spans[static_cast<std::size_t>(y)],
+                                   scratch.sums.data() + pitch * static_cast<std::size_t>(y));
         runs += added;
         if (enlarged && added > 0) {
-            const int sy = std::min(source.Height() - 1, static_cast<int>(std::floor((y + 0.5) / g)));
+            const int sy = std::min(source.Height() - 1, static_cast<int>((y + 0.5) / g));
             TakeCentres(source, mask, sy, centres, out.image.Row(y));
         }
     }
