@@ -69,6 +69,10 @@ public:
 
     // Cuts piece (column, row) out of the cut preview's working picture.
     void BuildPiece(int column, int row);
+    // The same for several cells: placed one after the other (the scatter's
+    // random numbers come in the same order), then cut side by side on the
+    // processor's cores.
+    void BuildPieces(const std::vector<Point>& cells);
     // Cuts every piece's image and mask again from the cut page's picture,
     // now at another drawing scale; positions, groups and all else stay.
     void CutPiecesAgain();
@@ -263,6 +267,8 @@ private:
     struct CellBox;
     static CellBox BoxOfCell(int column, int row);
     void CutPieceImage(CPiece& piece, const CellBox& box);
+    // BuildPiece but the cut of its image: the box to cut it from, or false.
+    bool PlacePiece(int column, int row, CellBox& box);
     void ResetPlayState();
     void Shuffle();
     CGroup MakeSingleGroup(int piece);
@@ -302,6 +308,10 @@ private:
     // the wheel, the zoom and arrow keys and a drag with the right or middle
     // button; the pieces drawn and hit through it.
     void FitViewToPuzzle();
+    // How many times the board's size the table is, across and down: 1 for
+    // the cuts that lie on the board; a large cut's table has room for the
+    // finished picture and every piece spread out beside it.
+    float TableSpan() const;
     void UpdateView(float dt);
     // Input the next Update turns into a change of view.
     bool ViewInputPending() const;
@@ -321,6 +331,11 @@ private:
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
+    // The table's free board in table units: the board's (the 800 x 600
+    // frame less the bars) times TableSpan.
+    LayoutBox FreeTable() const;
+    // The picture window's area in table units, as the view shows it now.
+    PixelRect PictureWindowOnTable() const;
     // The groups at rest, or the lifted ones: the carried group, a moving selection.
     void DrawGroups(bool liftedOnes);
     void RememberCarry(bool drewCarried);
