@@ -8,6 +8,7 @@
 
 #include "puzzle/CGame.h"
 #include "puzzle/PictureFrame.h"
+#include "puzzle/SavedGameFile.h"
 #include "puzzle/TableView.h"
 #include "platform/PictureScaler.h"
 #include "puzzle/GameOptions.h"
@@ -34,7 +35,7 @@ constexpr int kMinPieces = 4;
 // large cut is never enlarged from fewer pixels than it has units), and
 // offers up to about this many pieces.
 constexpr int kMinPiecePixels = 34;
-constexpr int kMostPieces = 1100;
+constexpr int kMostPieces = SavedGameFile::kMostPieces;
 // The most pixels a large cut's picture (and so its pieces' insides) holds:
 // 96 MB at four bytes a pixel.
 constexpr double kCutPixelBudget = 24e6;

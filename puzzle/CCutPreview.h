@@ -151,6 +151,12 @@ public:
     // Test hook: installs a picture made by the test as work and clean (and a
     // half-size copy as small), as the loaders would, without any file.
     void TestHookSetPicture(const CImage& picture);
+    // Test hook: the picture's own size, as if its file held that many pixels.
+    void TestHookSetSourceSize(int width, int height)
+    {
+        sourceWidth = width;
+        sourceHeight = height;
+    }
 
 private:
     void CopyCleanOntoWork();

@@ -243,6 +243,14 @@ public:
     // The part of the table on screen (CGameTable.cpp). A change of view is
     // no action of the player's: undo never takes it back.
     const TableView& GetView() const { return view; }
+    // How many times the board's size the table is, across and down: 1 for
+    // the cuts that lie on the board; a large cut's table has room for the
+    // finished picture and every piece spread out beside it.
+    float TableSpan() const;
+    // The table's free board in table units: the board's (the 800 x 600
+    // frame less the bars) times TableSpan.
+    LayoutBox FreeTable() const;
+
     void SetView(int step, TablePoint origin) { view.Set(step, origin); }
     // Where a point of the screen lies on the table.
     TablePoint ToTable(Point screen) const
@@ -255,6 +263,7 @@ public:
     void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
+    void TestHookKeepOnBoard(CGroup& group) { KeepOnBoard(group); }
 
     // The board colour, read by the frame loop to clear the back buffer.
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
@@ -308,10 +317,6 @@ private:
     // the wheel, the zoom and arrow keys and a drag with the right or middle
     // button; the pieces drawn and hit through it.
     void FitViewToPuzzle();
-    // How many times the board's size the table is, across and down: 1 for
-    // the cuts that lie on the board; a large cut's table has room for the
-    // finished picture and every piece spread out beside it.
-    float TableSpan() const;
     void UpdateView(float dt);
     // Input the next Update turns into a change of view.
     bool ViewInputPending() const;
@@ -331,9 +336,6 @@ private:
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
-    // The table's free board in table units: the board's (the 800 x 600
-    // frame less the bars) times TableSpan.
-    LayoutBox FreeTable() const;
     // The picture window's area in table units, as the view shows it now.
     PixelRect PictureWindowOnTable() const;
     // The groups at rest, or the lifted ones: the carried group, a moving selection.
