@@ -20,4 +20,10 @@ public:
     // the pixels it is shown on comes out smooth rather than in blocks. A
     // same-size copy is exact.
     static Surface ResizeSmooth(const Surface& picture, int width, int height);
+    // A reduction in which each pixel is the average of the source area it
+    // covers (a box filter, exact to a 256th of a pixel at its edges), made
+    // in bands on the processor's cores: many times faster than the filter
+    // above on a photo of tens of megapixels, and as good where the picture
+    // shrinks by less than half. Growing sides take the pixel under the centre.
+    static Surface ReduceByArea(const Surface& picture, int width, int height);
 };

@@ -5,6 +5,7 @@
 // receives the finished back buffer once per frame.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -287,7 +288,8 @@ private:
                   long long n, long long shorter, long long first, long long last, long long offset,
                   long long remainder, long long startPhase);
 
-    static inline std::uint64_t lastVersion = 0;
+    // Surfaces are made on several threads while a large puzzle is cut.
+    static inline std::atomic<std::uint64_t> lastVersion{0};
     std::uint64_t version_ = ++lastVersion;
     int width_ = 0;
     int height_ = 0;

@@ -2,11 +2,14 @@
 #include "puzzle/CCutPreview.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
 #include "puzzle/CGame.h"
 #include "puzzle/PictureFrame.h"
+#include "puzzle/SavedGameFile.h"
+#include "puzzle/TableView.h"
 #include "platform/PictureScaler.h"
 #include "puzzle/GameOptions.h"
 #include "resources/BackBuffer.h"
@@ -14,6 +17,7 @@
 #include "resources/CMgrImage.h"
 #include "resources/ResourceNames.h"
 #include "core/CLog.h"
+#include "core/CTimer.h"
 
 CCutPreview CutPreview;
 
@@ -26,6 +30,16 @@ constexpr float kWorkSize = 448.0f;
 constexpr int kMinCellPixels = 33;
 // The fewest pieces a side is cut into.
 constexpr int kMinPieces = 4;
+// A large cut leaves no cell under this many of the picture's own pixels
+// across (as on the board's finest cut of a 448-pixel picture, so that a
+// large cut is never enlarged from fewer pixels than it has units), and
+// offers up to about this many pieces.
+constexpr int kMinPiecePixels = 34;
+constexpr int kMostPieces = SavedGameFile::kMostPieces;
+// The most pixels a large cut's picture (and so its pieces' insides) holds:
+// 96 MB at four bytes a pixel.
+constexpr double kCutPixelBudget = 24e6;
+constexpr std::size_t kLargeCutBatch = 8;
 
 int Trunc(float value) { return static_cast<int>(value); }
 
@@ -64,6 +78,8 @@ void CCutPreview::TakePicture(PictureCopies& copies, const char* fileName)
     small = std::move(copies.small);
     work = std::move(copies.work);
     clean = std::move(copies.clean);
+    sourceWidth = std::max(copies.sourceWidth, clean.surface.Width());
+    sourceHeight = std::max(copies.sourceHeight, clean.surface.Height());
     pictureFile = fileName ? fileName : "";
     Game.SetImageName(fileName);
     FitFrame();
@@ -88,6 +104,8 @@ void CCutPreview::TestHookSetPicture(const CImage& picture)
 {
     work = picture;
     clean = picture;
+    sourceWidth = picture.surface.Width();
+    sourceHeight = picture.surface.Height();
     pictureFile.clear();
     const int scale = picture.surface.IsEmpty() ? 1 : picture.surface.Scale();
     small.width = picture.width / 2;
@@ -131,21 +149,36 @@ CImage CCutPreview::AtOtherScale(const CImage& image, int scale)
     return scaled;
 }
 
-// No cell narrower or lower than 33 pixels; the slider runs along the
-// picture's longer side, from 4 to as many as that side takes.
+// On the board no cell is narrower or lower than 33 units of the 448 copy;
+// the slider runs along the picture's longer side, from 4 to as many as that
+// side takes, and on, as far as the picture's own pixels allow, to about a
+// thousand pieces.
 void CCutPreview::SetCutLimits()
 {
-    maxColumns = Trunc(clean.width / kMinCellPixels);
-    maxRows = Trunc(clean.height / kMinCellPixels);
-    maxPieces = std::max(maxColumns, maxRows);
+    const bool wide = clean.width >= clean.height;
+    maxPieces = Trunc(std::max(clean.width, clean.height) / kMinCellPixels);
     minPieces = kMinPieces;
+    const int ownMost = std::max(sourceWidth, sourceHeight) / kMinPiecePixels;
+    while (maxPieces < ownMost && (maxPieces + 1) * Across(maxPieces + 1) <= kMostPieces) ++maxPieces;
+    maxColumns = wide ? maxPieces : ShorterLimit(maxPieces);
+    maxRows = wide ? ShorterLimit(maxPieces) : maxPieces;
     work.surface.SelectPen(Pen{kWhite, 1, PenStyle::Solid});
+}
+
+int CCutPreview::ShorterLimit(int along) const
+{
+    const float shorter = std::min(clean.width, clean.height);
+    if (along <= kLargestBoardCut) return Trunc(shorter / kMinCellPixels);
+    const int ownShorter = std::min(sourceWidth, sourceHeight) / kMinPiecePixels;
+    return std::min(Trunc(shorter * CutFactor(along) / kMinCellPixels), ownShorter);
 }
 
 void CCutPreview::SetDefaults()
 {
     SetCutLimits();
-    SetPieces(minPieces + (maxPieces - minPieces) / 2);
+    // The middle of the board's cuts, whatever the picture allows beyond.
+    const int boardMost = std::min(maxPieces, kLargestBoardCut);
+    SetPieces(minPieces + (boardMost - minPieces) / 2);
     SetSmoothType(chosenSmooth);  // lays out and draws the cut
 }
 
@@ -155,13 +188,19 @@ void CCutPreview::SetDefaults()
 void CCutPreview::SetPieces(int count)
 {
     const bool wide = clean.width >= clean.height;
-    const float longer = wide ? clean.width : clean.height, shorter = wide ? clean.height : clean.width;
-    const int shorterLimit = std::max(1, wide ? maxRows : maxColumns);
-    const int nearest = longer > 0 ? static_cast<int>(std::lround(static_cast<float>(count) * shorter / longer)) : count;
-    // Never more across the shorter side than along the longer one.
-    const int across = std::clamp(nearest, std::max(1, std::min({kMinPieces, shorterLimit, count})), shorterLimit);
+    const int across = Across(count);
     columns = wide ? count : across;
     rows = wide ? across : count;
+}
+
+int CCutPreview::Across(int count) const
+{
+    const bool wide = clean.width >= clean.height;
+    const float longer = wide ? clean.width : clean.height, shorter = wide ? clean.height : clean.width;
+    const int shorterLimit = std::max(1, ShorterLimit(count));
+    const int nearest = longer > 0 ? static_cast<int>(std::lround(static_cast<float>(count) * shorter / longer)) : count;
+    // Never more across the shorter side than along the longer one.
+    return std::clamp(nearest, std::max(1, std::min({kMinPieces, shorterLimit, count})), shorterLimit);
 }
 
 void CCutPreview::Refresh()
@@ -201,9 +240,10 @@ void CCutPreview::RebuildLattice()
 void CCutPreview::LayOutLattice()
 {
     FreePoints();
+    SetCutSize();
     if (columns > 0 && rows > 0) {
-        cellWidth = clean.width / static_cast<float>(columns);
-        cellHeight = clean.height / static_cast<float>(rows);
+        cellWidth = cutWidth / static_cast<float>(columns);
+        cellHeight = cutHeight / static_cast<float>(rows);
         LayGrid();
         if (smoothType >= 0.0f) {
             // The tab directions and shapes run on from the horizontal edges
@@ -219,13 +259,20 @@ void CCutPreview::LayOutLattice()
     }
 }
 
+void CCutPreview::SetCutSize()
+{
+    const float factor = CutFactor(GetPiecesAlongLongerSide());
+    cutWidth = factor == 1.0f ? clean.width : std::floor(clean.width * factor);
+    cutHeight = factor == 1.0f ? clean.height : std::floor(clean.height * factor);
+}
+
 // The undisplaced lattice. Its coordinates come from float steps truncated
 // toward zero, so it spans 0..W-1 and 0..H-1 exactly.
 void CCutPreview::LayGrid()
 {
     const int X = columns, Y = rows;
-    const float sx = (clean.width - 1.0f) / static_cast<float>(6 * X);
-    const float sy = (clean.height - 1.0f) / static_cast<float>(6 * Y);
+    const float sx = (cutWidth - 1.0f) / static_cast<float>(6 * X);
+    const float sy = (cutHeight - 1.0f) / static_cast<float>(6 * Y);
     const float s6 = 6.0f * sx;
     pointCount = (6 * X + 1) * (Y + 1) + 5 * Y * (X + 1);
     points.reserve(pointCount);
@@ -242,7 +289,7 @@ void CCutPreview::LayGrid()
     // The float steps can fall a pixel short of the far edges, which would
     // leave the picture's last column or row in no piece and bend the
     // straight outer edge; the outer border lies on the picture's edge.
-    const int lastX = Trunc(clean.width - 1.0f), lastY = Trunc(clean.height - 1.0f);
+    const int lastX = Trunc(cutWidth - 1.0f), lastY = Trunc(cutHeight - 1.0f);
     for (int r = 0; r <= Y; ++r) {
         points[LineIndex(r, 6 * X)].x = lastX;
         for (int s = 0; r < Y && s < 5; ++s) points[SubRowIndex(r, s, X)].x = lastX;
@@ -262,8 +309,8 @@ void CCutPreview::Displace(int index, float dx, float dy)
 void CCutPreview::DisplaceHorizontalEdges(bool& flip, float& a)
 {
     const int X = columns, Y = rows;
-    const float cw = (clean.width - 1.0f) / static_cast<float>(X);
-    const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
+    const float cw = (cutWidth - 1.0f) / static_cast<float>(X);
+    const float ch = (cutHeight - 1.0f) / static_cast<float>(Y);
     const bool border = Options.border;
     float b = 0.22f;
     for (int r = 1; r <= Y - 1; ++r) {
@@ -300,8 +347,8 @@ void CCutPreview::DisplaceHorizontalEdges(bool& flip, float& a)
 void CCutPreview::DisplaceVerticalEdges(bool& flip)
 {
     const int X = columns, Y = rows;
-    const float cw = (clean.width - 1.0f) / static_cast<float>(X);
-    const float ch = (clean.height - 1.0f) / static_cast<float>(Y);
+    const float cw = (cutWidth - 1.0f) / static_cast<float>(X);
+    const float ch = (cutHeight - 1.0f) / static_cast<float>(Y);
     const bool border = Options.border;
     float b = 0.22f;
     for (int col = 1; col <= X - 1; ++col) {
@@ -358,10 +405,16 @@ bool CCutPreview::IsRingCell(int column, int row) const
 }
 
 // A dark line a pixel down and right of every white one, all dark lines
-// first: the cut shows on light pictures as on dark ones.
+// first: the cut shows on light pictures as on dark ones. A large cut's
+// cells are too small on the page for two lines: the white ones alone.
 void CCutPreview::Redraw()
 {
     CopyCleanOntoWork();
+    if (IsLargeCut()) {
+        for (int column = 0; column < columns; ++column)
+            for (int row = 0; row < rows; ++row) DrawCell(column, row);
+        return;
+    }
     const Pen light = work.surface.SelectPen(Pen{kShadeColour, 1, PenStyle::Solid});
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rows; ++row) DrawCellOutline(column, row, 1);
@@ -381,6 +434,7 @@ void CCutPreview::DrawCellOutline(int column, int row, int shift)
     if (IsRingCell(column, row)) return;
     Point outline[kOutlinePoints];
     GetCellOutline(column, row, outline);
+    for (Point& p : outline) p = OnWork(p);
     for (int i = 0; i < kOutlinePoints; i += 4) {
         const Point* p = outline + i;
         ImageMgr.DrawBezier(work.surface, p[0].x + shift, p[0].y + shift, p[1].x + shift, p[1].y + shift,
@@ -388,10 +442,20 @@ void CCutPreview::DrawCellOutline(int column, int row, int shift)
     }
 }
 
+// A point of a large cut's lattice on the 448 copy the page shows.
+Point CCutPreview::OnWork(Point cutPoint) const
+{
+    if (cutWidth <= 0 || cutWidth == clean.width) return cutPoint;
+    const float toWork = clean.width / cutWidth;
+    return {static_cast<int>(std::lround(cutPoint.x * toWork)), static_cast<int>(std::lround(cutPoint.y * toWork))};
+}
+
 void CCutPreview::Draw()
 {
     ImageMgr.Draw(BackBuffer(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
     SmallFont.Print(210, 310, "%i", GetPieceCount());
+    // The columns and rows under the slider.
+    SmallFont.PrintInRect(TextRect{40, 354, 232, 376}, TEXT_CENTER, "%i × %i", columns, rows);
 }
 
 void CCutPreview::StartBuild()
@@ -407,6 +471,7 @@ void CCutPreview::StartBuild()
     Game.FreePieces();
     Game.SetSize(columns, rows);
     Game.AllocatePieces();
+    StartCutPicture();
 }
 
 bool CCutPreview::BuildStep()
@@ -415,13 +480,114 @@ bool CCutPreview::BuildStep()
         progress = 100.0f;
         return true;
     }
-    Game.BuildPiece(buildColumn, buildRow);
-    if (++buildColumn >= columns) {
-        buildColumn = 0;
-        if (++buildRow >= rows) buildDone = true;
+    if (cutPictureTask) {
+        // The picture is still being decoded: the page goes on meanwhile.
+        if (cutPictureTask->wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+        TakeCutPicture(TakeTask());
     }
-    progress += progressStep;
+    // A large cut's pieces are cut a few at a time, side by side.
+    const std::size_t batch = IsLargeCut() ? kLargeCutBatch : 1;
+    std::vector<Point> cells;
+    while (cells.size() < batch && !buildDone) {
+        cells.push_back({buildColumn, buildRow});
+        if (++buildColumn >= columns) {
+            buildColumn = 0;
+            if (++buildRow >= rows) buildDone = true;
+        }
+    }
+    if (cells.size() == 1)
+        Game.BuildPiece(cells.front().x, cells.front().y);
+    else
+        Game.BuildPieces(cells);
+    progress += progressStep * static_cast<float>(cells.size());
     return false;
+}
+
+int CCutPreview::GetCutScale() const
+{
+    const int drawing = clean.surface.IsEmpty() ? 1 : clean.surface.Scale();
+    if (!IsLargeCut()) return drawing;
+    // What the closest zoom shows of a cell at the drawing scale.
+    const double closeUp =
+        TableView::kScreenHeight * TableView::kCloseUpShare / std::max(1.0f, cellHeight) * drawing;
+    const double own = std::max(sourceWidth, sourceHeight) / std::max(1.0f, std::max(cutWidth, cutHeight));
+    int scale = std::clamp(static_cast<int>(std::lround(std::min(closeUp, own))), 1, Surface::kMaxScale);
+    while (scale > 1 && static_cast<double>(cutWidth) * cutHeight * scale * scale > kCutPixelBudget) --scale;
+    return scale;
+}
+
+// A large cut's picture is decoded from its file on a thread of its own,
+// while the progress page goes on; the board's cuts use the 448 copy.
+void CCutPreview::StartCutPicture()
+{
+    ReleaseCutPicture();
+    if (!IsLargeCut() || clean.surface.IsEmpty()) return;
+    const int scale = GetCutScale();
+    cutPictureScale = scale;
+    cutPictureAsked = Timer.ReadNow();
+    if (pictureFile.empty()) {
+        cutPicture = MakeCutPictureFromClean(scale);
+        return;
+    }
+    const CMgrImage::CutPictureRequest request =
+        CMgrImage::AskCutPicture(pictureFile.c_str(), Trunc(cutWidth) * scale, Trunc(cutHeight) * scale);
+    cutPictureTask = std::make_shared<std::future<Surface>>(
+        std::async(std::launch::async, [request] { return CMgrImage::DecodeCutPicture(request); }));
+}
+
+void CCutPreview::PrepareCutPicture()
+{
+    if (cutPictureTask) {
+        TakeCutPicture(TakeTask());
+        return;
+    }
+    if (!IsLargeCut() || clean.surface.IsEmpty()) return;
+    if (!cutPicture.surface.IsEmpty() && cutPicture.surface.Scale() == GetCutScale()) return;
+    StartCutPicture();
+    if (cutPictureTask) TakeCutPicture(TakeTask());
+}
+
+void CCutPreview::TakeCutPicture(Surface pixels)
+{
+    const int scale = cutPictureScale;
+    cutPicture.surface = CMgrImage::AtScale(pixels, scale);
+    if (cutPicture.surface.IsEmpty() || cutPicture.surface.Scale() != scale ||
+        cutPicture.surface.UnitWidth() != Trunc(cutWidth) || cutPicture.surface.UnitHeight() != Trunc(cutHeight)) {
+        Log.Write("CCutPreview: %s not read again for the cut; the copy in memory is enlarged\n", pictureFile.c_str());
+        cutPicture = MakeCutPictureFromClean(scale);
+        return;
+    }
+    cutPicture.width = static_cast<float>(Trunc(cutWidth));
+    cutPicture.height = static_cast<float>(Trunc(cutHeight));
+    Log.Write("CCutPreview: the picture for the cut, %i x %i pixels, read in %.3f s\n", cutPicture.surface.Width(),
+              cutPicture.surface.Height(), Timer.ReadNow() - cutPictureAsked);
+}
+
+// Without the file (a test's picture, or one gone since it was chosen), the
+// copy in memory, filtered to the cut's size.
+CImage CCutPreview::MakeCutPictureFromClean(int scale) const
+{
+    Surface pixels = clean.surface;
+    pixels.TakeScale(1);
+    CImage made;
+    made.surface = CMgrImage::AtScale(
+        PictureScaler::ResizeSmooth(pixels, Trunc(cutWidth) * scale, Trunc(cutHeight) * scale), scale);
+    made.width = static_cast<float>(Trunc(cutWidth));
+    made.height = static_cast<float>(Trunc(cutHeight));
+    return made;
+}
+
+Surface CCutPreview::TakeTask()
+{
+    std::shared_ptr<std::future<Surface>> task = std::move(cutPictureTask);
+    return task->valid() ? task->get() : Surface();
+}
+
+void CCutPreview::ReleaseCutPicture()
+{
+    if (cutPictureTask && cutPictureTask->valid()) cutPictureTask->wait();
+    cutPictureTask.reset();
+    cutPicture.Release();
 }
 
 void CCutPreview::CopyCleanOntoWork()
@@ -444,6 +610,7 @@ void CCutPreview::FreePoints()
 
 void CCutPreview::Release()
 {
+    ReleaseCutPicture();
     FreePoints();
     pictureFile.clear();
     frame.Release();

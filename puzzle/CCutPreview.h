@@ -10,6 +10,8 @@
 // five sub-rows of X + 1 points, one on each vertical cut line.
 #pragma once
 
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,9 +69,17 @@ public:
     // The picture with its cut lines and the piece count, on the back buffer.
     void Draw();
 
-    // Building, one piece per call of BuildStep.
+    // Building, one piece per call of BuildStep. A large cut first waits
+    // for its picture, decoded on a thread of its own (BuildStep answers
+    // false meanwhile).
     void StartBuild();
     bool BuildStep();
+    // The picture the pieces are cut from, made now if it is not there (a
+    // saved game being loaded); the 448 copy itself for a cut on the board.
+    void PrepareCutPicture();
+    const CImage& GetCutPicture() const { return cutPicture.surface.IsEmpty() ? clean : cutPicture; }
+    // Lets it go (after the cut: the pieces hold what they need).
+    void ReleaseCutPicture();
 
     void FreePoints();
     void Release();
@@ -110,6 +120,28 @@ public:
     int GetMaxRows() const { return maxRows; }
     int GetPieceCount() const { return columns * rows; }
 
+    // Cuts of up to this many pieces along the longer side lie on the board
+    // as they always have: the picture 448 units long, cut at the drawing
+    // scale. Larger cuts lay their lattice on the picture made longer, so
+    // that a cell stays as many units as on the board's finest cut, and are
+    // cut from the picture's own pixels at up to Surface::kMaxScale pixels a
+    // unit (GetCutScale), so that a close-up shows the photo's detail.
+    static constexpr int kLargestBoardCut = 13;
+    // The picture's units per unit of the 448 copy, for a cut of `along`
+    // pieces along the longer side.
+    static float CutFactor(int along) { return along > kLargestBoardCut ? along / float(kLargestBoardCut) : 1.0f; }
+    bool IsLargeCut() const { return GetPiecesAlongLongerSide() > kLargestBoardCut; }
+    // The picture's size in the lattice's units: the 448 copy's, times CutFactor.
+    float GetCutWidth() const { return cutWidth; }
+    float GetCutHeight() const { return cutHeight; }
+    // Pixels a unit of the pieces of a large cut: what the closest zoom asks
+    // at the drawing scale, as far as the picture's own pixels and the memory
+    // budget go.
+    int GetCutScale() const;
+    // The picture's own size in pixels.
+    int GetSourceWidth() const { return sourceWidth; }
+    int GetSourceHeight() const { return sourceHeight; }
+
     // After the drawing scale changed: the picture's copies made again at
     // the new scale (from the file, filtered; else each pixel taken across),
     // and the cut page's copy redrawn with its cut lines. Answers whether
@@ -119,6 +151,12 @@ public:
     // Test hook: installs a picture made by the test as work and clean (and a
     // half-size copy as small), as the loaders would, without any file.
     void TestHookSetPicture(const CImage& picture);
+    // Test hook: the picture's own size, as if its file held that many pixels.
+    void TestHookSetSourceSize(int width, int height)
+    {
+        sourceWidth = width;
+        sourceHeight = height;
+    }
 
 private:
     void CopyCleanOntoWork();
@@ -133,7 +171,27 @@ private:
     // The line beside each cut line, dark on light pictures.
     static constexpr Colour kShadeColour = MakeColour(24, 24, 24);
 
+    void SetCutSize();
+    // The shorter side's most pieces for a cut of `along` along the longer.
+    int ShorterLimit(int along) const;
+    // Across the shorter side for `count` along the longer: the pieces nearest square.
+    int Across(int count) const;
+    Point OnWork(Point cutPoint) const;
+    void StartCutPicture();
+    CImage MakeCutPictureFromClean(int scale) const;
+    void TakeCutPicture(Surface pixels);
+    Surface TakeTask();
+
     CImage frame;
+    CImage cutPicture;  // a large cut's picture, while the pieces are cut
+    // Shared by a copy of the preview (a load keeps the one before aside).
+    std::shared_ptr<std::future<Surface>> cutPictureTask;
+    int cutPictureScale = 1;
+    double cutPictureAsked = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    float cutWidth = 0;
+    float cutHeight = 0;
     CImage small;
     CImage work;
     CImage clean;

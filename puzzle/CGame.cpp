@@ -89,10 +89,12 @@ void CGame::ArrangePieces()
     }
     // The picture window is in the way like a group: nothing is laid under it.
     if (Options.showPicture && !CutPreview.GetFrame().surface.IsEmpty()) {
-        const PixelRect window = PictureWindowArea();
+        const PixelRect window = PictureWindowOnTable();
         built.push_back({float(window.left), float(window.top), float(window.right), float(window.bottom)});
     }
-    const LayoutBox board{kArrangeLeft, kTopBarsBottom + kArrangeGap, kBoardRight, kBoardBottom};
+    const LayoutBox table = FreeTable();
+    const float span = TableSpan();
+    const LayoutBox board{kArrangeLeft * span, table.top + kArrangeGap * span, table.right, table.bottom};
     const std::vector<ArrangeLayout::Place> places = ArrangeLayout::Lay(board, built, items);
     for (std::size_t i = 0; i < loose.size(); ++i) {
         if (!places[i].placed) continue;

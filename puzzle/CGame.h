@@ -69,6 +69,10 @@ public:
 
     // Cuts piece (column, row) out of the cut preview's working picture.
     void BuildPiece(int column, int row);
+    // The same for several cells: placed one after the other (the scatter's
+    // random numbers come in the same order), then cut side by side on the
+    // processor's cores.
+    void BuildPieces(const std::vector<Point>& cells);
     // Cuts every piece's image and mask again from the cut page's picture,
     // now at another drawing scale; positions, groups and all else stay.
     void CutPiecesAgain();
@@ -239,6 +243,14 @@ public:
     // The part of the table on screen (CGameTable.cpp). A change of view is
     // no action of the player's: undo never takes it back.
     const TableView& GetView() const { return view; }
+    // How many times the board's size the table is, across and down: 1 for
+    // the cuts that lie on the board; a large cut's table has room for the
+    // finished picture and every piece spread out beside it.
+    float TableSpan() const;
+    // The table's free board in table units: the board's (the 800 x 600
+    // frame less the bars) times TableSpan.
+    LayoutBox FreeTable() const;
+
     void SetView(int step, TablePoint origin) { view.Set(step, origin); }
     // Where a point of the screen lies on the table.
     TablePoint ToTable(Point screen) const
@@ -251,6 +263,7 @@ public:
     void TestHookSetSelection(bool on) { hasSelection = on; }
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
+    void TestHookKeepOnBoard(CGroup& group) { KeepOnBoard(group); }
     // Test hook: the groups at rest drawn through the view into the back buffer, as a frame draws them.
     void TestHookDrawGroups() { DrawGroups(false); }
 
@@ -265,6 +278,8 @@ private:
     struct CellBox;
     static CellBox BoxOfCell(int column, int row);
     void CutPieceImage(CPiece& piece, const CellBox& box);
+    // BuildPiece but the cut of its image: the box to cut it from, or false.
+    bool PlacePiece(int column, int row, CellBox& box);
     void ResetPlayState();
     void Shuffle();
     CGroup MakeSingleGroup(int piece);
@@ -323,6 +338,8 @@ private:
     void CompletePuzzle();
     void ShowFinishedPicture(float dt);
     void KeepOnBoard(CGroup& group);
+    // The picture window's area in table units, as the view shows it now.
+    PixelRect PictureWindowOnTable() const;
     // The groups at rest, or the lifted ones: the carried group, a moving selection.
     void DrawGroups(bool liftedOnes);
     void RememberCarry(bool drewCarried);

@@ -239,7 +239,8 @@ void CGame::CompletePuzzle()
     // The finished picture is shown on the whole table, where it lies.
     view.ShowWhole();
     zoomed.Clear();
-    samplePos = {groups.front().x, groups.front().y};
+    const TablePoint onScreen = view.ToScreen({groups.front().x, groups.front().y});
+    samplePos = {onScreen.x, onScreen.y};
     completed = true;
     TakeSolvedOffShelf();
     PlaySound(res::kSoundLevelDone);
@@ -277,14 +278,15 @@ void CGame::KeepOnBoard(CGroup& group)
         any = true;
     }
     if (!any) return;
-    if (group.x + right > kBoardRight)
-        group.x = kBoardRight - right;
-    else if (group.x + left < 0)
-        group.x = -left;
-    if (group.y + bottom > kBoardBottom)
-        group.y = kBoardBottom - bottom;
-    else if (group.y + top < kTopBarsBottom)
-        group.y = kTopBarsBottom - top;
+    const LayoutBox table = FreeTable();
+    if (group.x + right > table.right)
+        group.x = table.right - right;
+    else if (group.x + left < table.left)
+        group.x = table.left - left;
+    if (group.y + bottom > table.bottom)
+        group.y = table.bottom - bottom;
+    else if (group.y + top < table.top)
+        group.y = table.top - top;
 }
 
 void CGame::DrawGroups(bool liftedOnes)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -76,8 +78,9 @@ int SkipBack(const unsigned char* bytes, int before, unsigned char value)
 // for the next piece, so that cutting does not allocate it every time.
 std::vector<unsigned char>& ReachFromBorder(const Surface& mask)
 {
-    static std::vector<unsigned char> state;
-    static std::vector<Point> pending;
+    // Per thread: pieces are cut side by side.
+    thread_local std::vector<unsigned char> state;
+    thread_local std::vector<Point> pending;
     const int width = mask.Width(), height = mask.Height();
     state.resize(static_cast<std::size_t>(std::max(0, width)) * std::max(0, height));
     if (width <= 0 || height <= 0) return state;
@@ -150,7 +153,7 @@ void CloseNarrowGaps(std::vector<unsigned char>& state, int width, int height, i
     // The narrow gaps as they are: runs of the outside shorter than a unit
     // with the piece at both ends, along the rows, then down the columns
     // (where each column's current run began; kOpen: at the box's edge).
-    static std::vector<Point> pending;
+    thread_local std::vector<Point> pending;
     pending.clear();
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
@@ -162,7 +165,7 @@ void CloseNarrowGaps(std::vector<unsigned char>& state, int width, int height, i
         }
     }
     constexpr int kNone = -1, kOpen = -2;
-    static std::vector<int> runStart;
+    thread_local std::vector<int> runStart;
     runStart.assign(static_cast<std::size_t>(width), kNone);
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
@@ -234,10 +237,36 @@ CGame::CellBox CGame::BoxOfCell(int column, int row)
 
 void CGame::BuildPiece(int column, int row)
 {
-    CellBox box = BoxOfCell(column, row);
+    CellBox box;
+    if (!PlacePiece(column, row, box) || !cutPieceImages) return;
+    CutPieceImage(pieces[GetArrayIndex(column, row, piecesX, piecesY)], box);
+}
+
+void CGame::BuildPieces(const std::vector<Point>& cells)
+{
+    std::vector<CellBox> boxes(cells.size());
+    std::vector<CPiece*> placed(cells.size(), nullptr);
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (PlacePiece(cells[i].x, cells[i].y, boxes[i]))
+            placed[i] = &pieces[GetArrayIndex(cells[i].x, cells[i].y, piecesX, piecesY)];
+    if (!cutPieceImages) return;
+    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    auto cutEvery = [&](std::size_t first) {
+        for (std::size_t i = first; i < cells.size(); i += workers)
+            if (placed[i]) CutPieceImage(*placed[i], boxes[i]);
+    };
+    std::vector<std::future<void>> others;
+    for (std::size_t w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, cutEvery, w));
+    cutEvery(0);
+    for (std::future<void>& other : others) other.get();
+}
+
+bool CGame::PlacePiece(int column, int row, CellBox& box)
+{
+    box = BoxOfCell(column, row);
     const Point* outline = box.outline;
     const unsigned index = GetArrayIndex(column, row, piecesX, piecesY);
-    if (!IsValidPieceIndex(static_cast<int>(index))) return;  // no pieces allocated
+    if (!IsValidPieceIndex(static_cast<int>(index))) return false;  // no pieces allocated
     CPiece& piece = pieces[index];
     piece.column = column;
     piece.row = row;
@@ -246,8 +275,9 @@ void CGame::BuildPiece(int column, int row)
     // Only differences between neighbours' reference points are ever used.
     piece.homeX = static_cast<float>(std::min(outline[25].x, outline[26].x));
     piece.homeY = static_cast<float>(std::min(outline[1].y, outline[2].y));
-    piece.x = RandomBelow(kScatterWidth - CutPreview.GetCellWidth());
-    piece.y = RandomBelow(kScatterHeight - CutPreview.GetCellHeight());
+    const float span = TableSpan();
+    piece.x = RandomBelow(kScatterWidth * span - CutPreview.GetCellWidth());
+    piece.y = RandomBelow(kScatterHeight * span - CutPreview.GetCellHeight());
 
     for (Point& p : box.outline) {
         p.x -= box.minX;
@@ -256,8 +286,7 @@ void CGame::BuildPiece(int column, int row)
     piece.cornerTL = outline[0];
     piece.cornerTR = outline[7];
     piece.cornerBL = outline[16];
-    if (!cutPieceImages) return;
-    CutPieceImage(piece, box);
+    return true;
 }
 
 void CGame::MatchDrawingScale(int scale)
@@ -271,9 +300,14 @@ void CGame::MatchDrawingScale(int scale)
 void CGame::CutPiecesAgain()
 {
     if (!cutPieceImages) return;
+    // A large cut's pieces keep their own scale while the picture allows it.
+    if (CutPreview.IsLargeCut() && !pieces.empty() && !pieces.front().image.IsEmpty() &&
+        pieces.front().image.Scale() == CutPreview.GetCutScale())
+        return;
     // The lattice is let go during play; it is laid out again the same.
     const bool laidOut = CutPreview.GetPointCount() > 0;
     if (!laidOut) CutPreview.LayOutLattice();
+    CutPreview.PrepareCutPicture();
     for (CPiece& piece : pieces) {
         // A piece not cut yet is cut at the new scale when its turn comes.
         if (piece.image.IsEmpty()) continue;
@@ -284,6 +318,8 @@ void CGame::CutPiecesAgain()
         }
         CutPieceImage(piece, box);
     }
+    CutPreview.ReleaseCutPicture();
+    zoomed.Clear();
     if (!laidOut) CutPreview.FreePoints();
 }
 
@@ -292,7 +328,7 @@ void CGame::CutPiecesAgain()
 // outline's pixels, as at scale 1, so that joined pieces meet with no seam.
 void CGame::CutPieceImage(CPiece& piece, const CellBox& box)
 {
-    const Surface& work = CutPreview.GetClean().surface;  // the picture without the cut lines
+    const Surface& work = CutPreview.GetCutPicture().surface;  // the picture without the cut lines
     const int scale = work.IsEmpty() ? 1 : work.Scale();
     const int width = box.width * scale, height = box.height * scale;
     const int minX = box.minX * scale, minY = box.minY * scale;

@@ -238,7 +238,7 @@ bool CGame::ShowsUnderPictureWindow(const CGroup& group, const PixelRect& window
 void CGame::ClearPictureWindow()
 {
     if (!Options.showPicture || CutPreview.GetFrame().surface.IsEmpty()) return;
-    const PixelRect window = PictureWindowArea();
+    const PixelRect window = PictureWindowOnTable();
     for (int g = 0; g < static_cast<int>(groups.size()); ++g)
         if (ShowsUnderPictureWindow(groups[g], window)) PutBesidePictureWindow({g});
 }
@@ -249,7 +249,8 @@ void CGame::ClearPictureWindow()
 void CGame::PutBesidePictureWindow(const std::vector<int>& which)
 {
     if (!Options.showPicture || CutPreview.GetFrame().surface.IsEmpty()) return;
-    const PixelRect window = PictureWindowArea();
+    const PixelRect window = PictureWindowOnTable();
+    const LayoutBox table = FreeTable();
     LayoutBox box;
     bool any = false, hidden = false;
     for (int g : which) {
@@ -262,14 +263,14 @@ void CGame::PutBesidePictureWindow(const std::vector<int>& which)
         hidden = hidden || ShowsUnderPictureWindow(groups[g], window);
     }
     if (!any || !hidden) return;
-    constexpr float kGap = 2.0f;
+    const float kGap = 2.0f / view.Zoom();
     const FloatPoint moves[4] = {{window.left - kGap - box.right, 0},
                                  {window.right + kGap - box.left, 0},
                                  {0, window.top - kGap - box.bottom},
                                  {0, window.bottom + kGap - box.top}};
     auto fits = [&](FloatPoint m) {
-        return box.left + m.x >= 0 && box.right + m.x <= kBoardRight && box.top + m.y >= kTopBarsBottom &&
-               box.bottom + m.y <= kBoardBottom;
+        return box.left + m.x >= table.left && box.right + m.x <= table.right && box.top + m.y >= table.top &&
+               box.bottom + m.y <= table.bottom;
     };
     auto length = [](FloatPoint m) { return std::fabs(m.x) + std::fabs(m.y); };
     const FloatPoint* best = nullptr;

@@ -265,9 +265,13 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
     // the pieces are cut (7 MB at a drawing scale of 3), not after.
     CutPreview.ReleaseWork();
     AllocatePieces();
+    CutPreview.PrepareCutPicture();
+    std::vector<Point> cells;
     for (int column = 0; column < piecesX; ++column) {
-        for (int row = 0; row < piecesY; ++row) BuildPiece(column, row);
+        for (int row = 0; row < piecesY; ++row) cells.push_back({column, row});
     }
+    BuildPieces(cells);
+    CutPreview.ReleaseCutPicture();
     LinkNeighbours();
 
     for (const SavedGroup& from : saved.groups) {

@@ -89,12 +89,43 @@ void DrawSelectedAtPixel(Surface& back, const CPiece& drawn, PixelCorner corner,
 
 }  // namespace
 
+float CGame::TableSpan() const
+{
+    if (!CutPreview.IsLargeCut() || piecesX <= 0 || piecesY <= 0) return 1.0f;
+    // A piece's box, tabs and all, is about one and a half cells across and down.
+    constexpr float kBoxPerCell = 1.5f;
+    constexpr float kSpare = 1.2f;
+    const float cellWidth = CutPreview.GetCutWidth() / static_cast<float>(piecesX);
+    const float cellHeight = CutPreview.GetCutHeight() / static_cast<float>(piecesY);
+    const float pieces = static_cast<float>(piecesX * piecesY) * cellWidth * cellHeight * kBoxPerCell * kBoxPerCell;
+    const float room = (CutPreview.GetCutWidth() * CutPreview.GetCutHeight() + pieces) * kSpare;
+    const float board = kBoardRight * (kBoardBottom - kTopBarsBottom);
+    return std::max(1.0f, std::sqrt(room / board));
+}
+
+LayoutBox CGame::FreeTable() const
+{
+    const float span = TableSpan();
+    return {0.0f, kTopBarsBottom * span, kBoardRight * span, kBoardBottom * span};
+}
+
+PixelRect CGame::PictureWindowOnTable() const
+{
+    const PixelRect window = PictureWindowArea();
+    if (view.IsWhole()) return window;
+    const TablePoint a = view.ToTable({static_cast<float>(window.left), static_cast<float>(window.top)});
+    const TablePoint b = view.ToTable({static_cast<float>(window.right), static_cast<float>(window.bottom)});
+    return {static_cast<int>(std::floor(a.x)), static_cast<int>(std::floor(a.y)), static_cast<int>(std::ceil(b.x)),
+            static_cast<int>(std::ceil(b.y))};
+}
+
 void CGame::FitViewToPuzzle()
 {
-    // Today's puzzles lie on a table of the board's size; a piece is about
-    // a cell of the picture tall.
-    const float cellHeight = piecesY > 0 ? CutPreview.GetClean().height / static_cast<float>(piecesY) : 0.0f;
-    view.SetTable(TableView::kScreenWidth, TableView::kScreenHeight, cellHeight);
+    // The board's puzzles lie on a table of the board's size, a large cut's
+    // on one TableSpan times as large; a piece is about a cell tall.
+    const float cellHeight = piecesY > 0 ? CutPreview.GetCutHeight() / static_cast<float>(piecesY) : 0.0f;
+    const float span = TableSpan();
+    view.SetTable(TableView::kScreenWidth * span, TableView::kScreenHeight * span, cellHeight);
     zoomed.Clear();
     zoomed.KeepFor(pieces);
     panning = false;

@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kLargestCut = SavedGameFile::kLargestCut;
-constexpr int kMostPieces = kLargestCut * kLargestCut;
+constexpr int kMostPieces = SavedGameFile::kMostPieces;
 // More steps of zoom than any table has.
 constexpr int kMostViewSteps = 1000;
 
@@ -231,12 +231,13 @@ private:
     SavedGame& game;
 };
 
-// What the picture does not decide: a cut of 1 to 13 pieces each way, every
+// What the picture does not decide: a cut of 1 to kLargestCut pieces each way and at most kMostPieces, every
 // piece in exactly one group, no group without members, every candidate a
 // piece of the cut.
 bool IsConsistent(const SavedGame& game)
 {
-    if (game.piecesX < 1 || game.piecesY < 1 || game.piecesX > kLargestCut || game.piecesY > kLargestCut)
+    if (game.piecesX < 1 || game.piecesY < 1 || game.piecesX > kLargestCut || game.piecesY > kLargestCut ||
+        game.piecesX * game.piecesY > kMostPieces)
         return false;
     const int pieceCount = game.piecesX * game.piecesY;
     std::vector<bool> placed(static_cast<std::size_t>(pieceCount), false);

@@ -48,9 +48,11 @@ struct SavedGame {
 class SavedGameFile {
 public:
     static constexpr const char* kName = "game.pvs";
-    // A picture is cut from its copy of 448 pixels on the longer side, with no
-    // cell narrower than 33 pixels: never more than 13 x 13 pieces.
-    static constexpr int kLargestCut = 13;
+    // The slider offers up to about a thousand pieces (kMostPieces), never
+    // fewer than 4 across a side, on pictures at most 32 times as long as
+    // wide: a side is cut into at most kLargestCut.
+    static constexpr int kMostPieces = 1100;
+    static constexpr int kLargestCut = kMostPieces / 4;
 
     // Damaged: the file could not be read, lies, or does not describe one
     // whole cut (every piece in exactly one group).

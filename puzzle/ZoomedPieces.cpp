@@ -138,14 +138,14 @@ void TakeCentres(const Surface& source, const PieceMask& mask, int sy, const std
     });
 }
 
-// Buffers reused from one copy to the next (copies are made one at a time).
+// Buffers reused from one copy to the next, one set a thread.
 struct Scratch {
     std::vector<Sum> sums;                 // every copy row's sums
     std::vector<std::vector<Span>> spans;  // every copy row's inside spans, before merging
 };
 Scratch& TheScratch()
 {
-    static Scratch scratch;
+    thread_local Scratch scratch;
     return scratch;
 }
 

@@ -233,8 +233,10 @@ constexpr const char* kFormatsLine =
 // cannot be used, empty when `picture` holds it; `detail` then has the words
 // for the log. Touches nothing of the game's: it may run on a thread of its own.
 std::string DecodeFile(const std::string& fileName, const std::string& inProgramFolder, float workSize, float minSide,
-                       int scale, const std::atomic<bool>* stop, Surface& picture, std::string& detail)
+                       int scale, const std::atomic<bool>* stop, CMgrImage::DecodedPicture& decoded)
 {
+    Surface& picture = decoded.picture;
+    std::string& detail = decoded.detail;
     std::vector<unsigned char> bytes;
     long long fileSize = 0;
     PictureFile::Outcome outcome = PictureFile::Read(fileName, bytes, fileSize, detail);
@@ -265,6 +267,8 @@ std::string DecodeFile(const std::string& fileName, const std::string& inProgram
     decoder.SetStop(stop);
     bool usable = decoder.Open(bytes.data(), bytes.size());
     if (usable) {
+        decoded.sourceWidth = decoder.Width();
+        decoded.sourceHeight = decoder.Height();
         // Too narrow or too flat: at the largest copy's size the shorter side
         // would be less than the smallest cut needs.
         const long long longer = std::max(decoder.Width(), decoder.Height());
@@ -307,6 +311,24 @@ std::string DecodeFile(const std::string& fileName, const std::string& inProgram
 
 }  // namespace
 
+namespace {
+
+// A game picture's own size is its large copy's in the archive (its header
+// alone is read), else the BMP's.
+void SourceSizeOfGamePicture(const char* fileName, const Surface& picture, PictureCopies& copies)
+{
+    copies.sourceWidth = picture.Width();
+    copies.sourceHeight = picture.Height();
+    if (!res::IsGamePicture(fileName)) return;
+    std::vector<unsigned char> bytes;
+    PictureDecoder decoder;
+    if (!ReadDataFile(res::LargePictureName(fileName), bytes) || !decoder.Open(bytes.data(), bytes.size())) return;
+    copies.sourceWidth = std::max(decoder.Width(), picture.Width());
+    copies.sourceHeight = std::max(decoder.Height(), picture.Height());
+}
+
+}  // namespace
+
 bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::string* message)
 {
     copies.small.Release();
@@ -327,6 +349,7 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
         if (res::IsGamePicture(fileName) && longer > res::kPictureLongerSide)
             picture = ReadLargePicture(fileName, longer);
         if (picture.IsEmpty()) picture = ReadBitmap(fileName, message ? &problem : nullptr);
+        SourceSizeOfGamePicture(fileName, picture, copies);
     } else {
         DecodedPicture decoded;
         if (keptDecode.valid && keptDecode.fileName == fileName && keptDecode.workSize == copies.workSize &&
@@ -341,6 +364,8 @@ bool CMgrImage::LoadPicture(const char* fileName, PictureCopies& copies, std::st
         LogRefusal(fileName, decoded);
         problem = std::move(decoded.problem);
         picture = std::move(decoded.picture);
+        copies.sourceWidth = decoded.sourceWidth;
+        copies.sourceHeight = decoded.sourceHeight;
         if (!problem.empty() && !message)
             Error.CriticalError("CMgrImage: Can't use picture %s: %s\n", fileName, problem.c_str());
     }
@@ -381,8 +406,7 @@ CMgrImage::DecodedPicture CMgrImage::DecodePlayerPicture(const std::string& file
                                                          float minSide, int scale, const std::atomic<bool>* stop)
 {
     DecodedPicture decoded;
-    decoded.problem =
-        DecodeFile(fileName, inProgramFolder, workSize, minSide, scale, stop, decoded.picture, decoded.detail);
+    decoded.problem = DecodeFile(fileName, inProgramFolder, workSize, minSide, scale, stop, decoded);
     if (!decoded.problem.empty()) decoded.picture = Surface();
     return decoded;
 }
@@ -402,6 +426,57 @@ void CMgrImage::MakeCopies(const Surface& picture, PictureCopies& copies)
     copies.clean = copies.work;
     ScaledSize(width, height, copies.smallSize, copies.smallSize, scaledWidth, scaledHeight);
     StretchInto(copies.small, picture, scaledWidth, scaledHeight, copies.scale);
+}
+
+void CMgrImage::MakeCopies(const DecodedPicture& decoded, PictureCopies& copies)
+{
+    copies.sourceWidth = decoded.sourceWidth;
+    copies.sourceHeight = decoded.sourceHeight;
+    MakeCopies(decoded.picture, copies);
+}
+
+CMgrImage::CutPictureRequest CMgrImage::AskCutPicture(const char* fileName, int width, int height)
+{
+    CutPictureRequest request;
+    request.fileName = fileName ? fileName : "";
+    request.width = width;
+    request.height = height;
+    request.gamePicture = IsGameBitmap(request.fileName.c_str());
+    if (request.gamePicture) {
+        if (res::IsGamePicture(fileName)) ReadDataFile(res::LargePictureName(fileName), request.gameBytes);
+    } else {
+        request.inProgramFolder = InProgramFolder(request.fileName);
+    }
+    return request;
+}
+
+Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
+{
+    if (request.width <= 0 || request.height <= 0) return {};
+    Surface picture;
+    if (request.gamePicture) {
+        PictureDecoder decoder;
+        if (request.gameBytes.empty() || !decoder.Open(request.gameBytes.data(), request.gameBytes.size())) return {};
+        decoder.ScaleToAtLeast(request.width, request.height);
+        if (!decoder.Decode(picture)) return {};
+    } else {
+        const DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
+                                                           static_cast<float>(std::max(request.width, request.height)),
+                                                           0.0f, 1);
+        if (!decoded.problem.empty()) return {};
+        picture = decoded.picture;
+    }
+    picture.TakeScale(1);
+    // The decoder's own reduction leaves the picture less than twice the size asked for.
+    const bool mild = picture.Width() < 2 * request.width && picture.Height() < 2 * request.height;
+    Surface sized = mild ? PictureScaler::ReduceByArea(picture, request.width, request.height)
+                         : PictureScaler::Resize(picture, request.width, request.height);
+    picture = Surface();
+    // Black is the see-through colour of a piece: lifted a step, as in the shipped pictures.
+    for (int y = 0; y < sized.Height(); ++y)
+        for (Colour* p = sized.Row(y); p != sized.Row(y) + sized.Width(); ++p)
+            if (*p == kBlack) *p = MakeColour(1, 1, 1);
+    return sized;
 }
 
 void CMgrImage::FitArtToFrame(const CImage& image)

@@ -20,6 +20,10 @@ struct PictureCopies {
     float workSize = 448;
     float minSide = 0;
     int scale = 1;
+    // The picture's own size in pixels, as its file holds it (the copies are
+    // filtered down from it): how finely it can be cut.
+    int sourceWidth = 0;
+    int sourceHeight = 0;
     CImage small;
     CImage work;
     CImage clean;
@@ -62,6 +66,8 @@ public:
         Surface picture;
         std::string problem;  // empty when `picture` holds it
         std::string detail;
+        int sourceWidth = 0;  // the file's own size, before any reduction
+        int sourceHeight = 0;
     };
     // Reads and decodes; touches nothing of the game's, so that it may run on
     // any thread. `inProgramFolder` is tried when the file is not found (see
@@ -77,6 +83,23 @@ public:
     static Surface AtScale(const Surface& pixels, int scale);
     // The copies, from the whole picture.
     void MakeCopies(const Surface& picture, PictureCopies& copies);
+    void MakeCopies(const DecodedPicture& decoded, PictureCopies& copies);
+
+    // A large puzzle is cut from the picture at a size of its own, larger
+    // than the copies: read again from its file. The frame thread asks
+    // (reading the game's own large copy from the archive, which is not
+    // shared with other threads); any thread may then decode and bring it
+    // to width x height pixels. An empty surface when it can't be had.
+    struct CutPictureRequest {
+        std::string fileName;
+        std::string inProgramFolder;
+        std::vector<unsigned char> gameBytes;  // the game's own picture's large copy
+        bool gamePicture = false;
+        int width = 0;
+        int height = 0;
+    };
+    static CutPictureRequest AskCutPicture(const char* fileName, int width, int height);
+    static Surface DecodeCutPicture(const CutPictureRequest& request);
     // The sentence for a picture that takes too long to open.
     static constexpr const char* kTooSlow =
         "This picture takes too long to open, so the game cannot show it. Please choose another picture.";

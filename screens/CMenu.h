@@ -181,6 +181,7 @@ private:
     void OfferKeptPuzzle();
     // PLAY's work: the pieces of the cut on the page are built.
     static void StartNewCut();
+    void StepCountByKeys();
     // Decodes the saved game's picture (when it names one) on the opening's
     // thread first, then loads.
     static void LoadAfterOpening(const std::string& picture, AfterOpening load);

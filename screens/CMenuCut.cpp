@@ -3,7 +3,10 @@
 // slider and the edge style with the arrows, on a preview; Play and Back.
 #include "screens/CMenu.h"
 
+#include <algorithm>
+
 #include "core/CMgrInput.h"
+#include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/BackBuffer.h"
 #include "resources/CFont.h"
@@ -46,10 +49,31 @@ void CMenu::UpdateCut()
     countSlider.Update();
     // Back may have released the picture in this frame; then there is nothing to cut.
     if (page != MENU_CUT) return;
+    StepCountByKeys();
     if (countSlider.GetValue() != CutPreview.GetPiecesAlongLongerSide()) {
         CutPreview.SetPieces(countSlider.GetValue());
         CutPreview.Refresh();
     }
+}
+
+// One step of the slider a key press (Left and Right, - and +) or a notch of
+// the wheel: the count a player has in mind is picked exactly.
+void CMenu::StepCountByKeys()
+{
+    int steps = InputMgr.TakeWheelSteps();
+    for (int key : {VK_RIGHT, VK_OEM_PLUS, VK_ADD})
+        if (InputMgr.IsKeyDown(key)) {
+            InputMgr.KeyUp(key);
+            ++steps;
+        }
+    for (int key : {VK_LEFT, VK_OEM_MINUS, VK_SUBTRACT})
+        if (InputMgr.IsKeyDown(key)) {
+            InputMgr.KeyUp(key);
+            --steps;
+        }
+    if (steps != 0 && !countSlider.IsDragging())
+        countSlider.SetValue(
+            std::clamp(countSlider.GetValue() + steps, CutPreview.GetMinPieces(), CutPreview.GetMaxPieces()));
 }
 
 void CMenu::StartNewCut()

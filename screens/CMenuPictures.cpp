@@ -427,7 +427,7 @@ void CMenu::TakeOpenedPicture()
         return;
     }
     PictureCopies copies = CCutPreview::PictureSizes();
-    ImageMgr.MakeCopies(decoded.picture, copies);
+    ImageMgr.MakeCopies(decoded, copies);
     CutPreview.TakePicture(copies, path.c_str());
     CutPreview.SetDefaults();
     Menu.TakeCutDefaults();

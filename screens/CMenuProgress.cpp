@@ -48,4 +48,5 @@ void CMenu::UpdateCalculate()
     Game.StartGame();
     CutPreview.FreePoints();
     CutPreview.ReleaseWork();
+    CutPreview.ReleaseCutPicture();
 }

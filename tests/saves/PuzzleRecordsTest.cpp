@@ -51,7 +51,7 @@ TEST_F(PuzzleRecordsTest, DamagedLinesAreSkippedWithALogLineAndTheRestStand)
                              "Solved 4 4 12.5 1 data/images/image3.bmp\r\n"
                              "Solved 4 4 12.5\r\n"                      // cut short
                              "Solved 0 4 12.5 1 a.jpg\n"                // no such cut
-                             "Solved 4 14 12.5 1 a.jpg\n"               // beyond any cut
+                             "Solved 4 276 12.5 1 a.jpg\n"              // beyond any cut
                              "Solved 4 4 -1 1 a.jpg\n"                  // time before zero
                              "Solved 4 4 nan 1 a.jpg\n"                 // no time
                              "Solved 4 4 1e30 1 a.jpg\n"                // beyond the clock

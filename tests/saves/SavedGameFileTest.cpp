@@ -26,7 +26,7 @@ SavedGame RandomGame(std::mt19937& random)
     game.imageName = below(2) ? "pics/a picture of " + std::to_string(below(1000)) + ".jpg" : "data/pic3.bmp";
     game.smoothType = styles[below(4)];
     game.piecesX = 1 + below(SavedGameFile::kLargestCut);
-    game.piecesY = 1 + below(SavedGameFile::kLargestCut);
+    game.piecesY = 1 + below(std::min(SavedGameFile::kLargestCut, SavedGameFile::kMostPieces / game.piecesX));
     const int pieces = game.piecesX * game.piecesY;
     std::vector<int> order(pieces);
     for (int i = 0; i < pieces; ++i) order[i] = i;

@@ -13,17 +13,22 @@ using namespace saves_test;
 
 namespace {
 
-class TableViewSaveTest : public SavedGameTest {};
+class TableViewSaveTest : public SavedGameTest {
+protected:
+    void SaveAndLoadKeepEverything(int rounds);
+};
 
-TEST_F(TableViewSaveTest, SavingAndLoadingKeepsThePlacesAndTheView)
+// Rounds of groups and a view placed at random, saved and loaded.
+void TableViewSaveTest::SaveAndLoadKeepEverything(int rounds)
 {
-    StartPuzzle(kPicture, 13, CCutPreview::kSmoothEasy, false);
     const int lastStep = Game.GetView().LastStep();
     ASSERT_GT(lastStep, 2);
+    const LayoutBox table = Game.FreeTable();
     std::mt19937 random(3);
-    std::uniform_int_distribution<int> x(0, 700), y(34, 500), step(0, lastStep);
-    std::uniform_real_distribution<float> origin(0.0f, 700.0f);
-    for (int round = 0; round < 12; ++round) {
+    std::uniform_int_distribution<int> x(0, static_cast<int>(table.right) - 100),
+        y(static_cast<int>(table.top), static_cast<int>(table.bottom) - 60), step(0, lastStep);
+    std::uniform_real_distribution<float> origin(0.0f, table.right - 100);
+    for (int round = 0; round < rounds; ++round) {
         for (CGroup& group : Game.TestHookGroups()) {
             group.x = static_cast<float>(x(random));
             group.y = static_cast<float>(y(random));
@@ -47,6 +52,27 @@ TEST_F(TableViewSaveTest, SavingAndLoadingKeepsThePlacesAndTheView)
             EXPECT_EQ(Game.GetGroups()[g].members, groups[g].members);
         }
     }
+}
+
+TEST_F(TableViewSaveTest, SavingAndLoadingKeepsThePlacesAndTheView)
+{
+    StartPuzzle(kPicture, 13, CCutPreview::kSmoothEasy, false);
+    SaveAndLoadKeepEverything(12);
+}
+
+// A large cut of a player's photo: its table, its pieces cut again from the
+// file on loading, its view.
+TEST_F(TableViewSaveTest, ALargeCutIsSavedAndLoadedWithEveryGroupAndTheView)
+{
+    const std::string photo = program.Path() + "/large photo.bmp";
+    program.Write("large photo.bmp", PictureFile(1600, 1200));
+    StartPuzzle(photo, 30, CCutPreview::kSmoothMedium, false);
+    ASSERT_TRUE(CutPreview.IsLargeCut());
+    ASSERT_EQ(Game.GetPieceCount(), 30 * 23);
+    ASSERT_GT(Game.TableSpan(), 1.5f);
+    SaveAndLoadKeepEverything(3);
+    EXPECT_EQ(Game.GetPieceCount(), 30 * 23);
+    EXPECT_EQ(Game.GetPiece(0).image.Scale(), CutPreview.GetCutScale());
 }
 
 TEST_F(TableViewSaveTest, TodaysFileLoadsOnTheWholeTableWithEveryGroupInPlace)

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Cuts beyond the board's 13 pieces along the longer side: the slider reaches
+// about a thousand pieces on any photo of a megapixel and a half, in steps
+// fine enough for the counts players ask for, never leaving a cell fewer of
+// the photo's own pixels than the board's finest cut; the pieces are cut at
+// the close-up's pixels and lie on a table with room for all of them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "puzzle/PuzzleFixture.h"
+
+namespace {
+
+using puzzle_test::PuzzleTest;
+
+class LargeCutTest : public PuzzleTest {};
+
+struct Shape {
+    int width;  // of the 448 copy, in units
+    int height;
+};
+
+// A picture of the shape whose file holds `megapixels`.
+void ChoosePhoto(Shape shape, double megapixels)
+{
+    CutPreview.TestHookSetPicture(puzzle_test::MakePicture(shape.width, shape.height));
+    const double side = std::sqrt(megapixels * 1e6 / (shape.width * shape.height));
+    CutPreview.TestHookSetSourceSize(static_cast<int>(shape.width * side), static_cast<int>(shape.height * side));
+    CutPreview.SetDefaults();
+}
+
+TEST_F(LargeCutTest, TheSliderReachesAboutAThousandPiecesInFineStepsOnAnyPhoto)
+{
+    const Shape shapes[] = {{448, 299}, {448, 336}, {448, 252}, {448, 448}, {299, 448}, {252, 448}};
+    for (const Shape shape : shapes) {
+        for (double megapixels : {1.5, 6.0, 24.0}) {
+            SCOPED_TRACE(testing::Message() << shape.width << " x " << shape.height << ", " << megapixels << " MP");
+            ChoosePhoto(shape, megapixels);
+            std::vector<int> counts;
+            for (int along = CutPreview.GetMinPieces(); along <= CutPreview.GetMaxPieces(); ++along) {
+                CutPreview.SetPieces(along);
+                CutPreview.LayOutLattice();
+                counts.push_back(CutPreview.GetPieceCount());
+                if (along <= CCutPreview::kLargestBoardCut) continue;
+                // Near square, and never under 34 of the photo's pixels a cell.
+                const float ratio = CutPreview.GetCellWidth() / CutPreview.GetCellHeight();
+                ASSERT_GT(ratio, 0.8f) << along;
+                ASSERT_LT(ratio, 1.25f) << along;
+                const int source = std::max(CutPreview.GetSourceWidth(), CutPreview.GetSourceHeight());
+                ASSERT_GE(source / along, 34) << along;
+            }
+            EXPECT_GE(counts.back(), 960);
+            EXPECT_LE(counts.back(), 1100);
+            EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+            for (int wanted : {24, 48, 100, 150, 300, 500, 750, 1000}) {
+                const int nearest = *std::min_element(counts.begin(), counts.end(), [&](int a, int b) {
+                    return std::abs(a - wanted) < std::abs(b - wanted);
+                });
+                EXPECT_LE(std::abs(nearest - wanted), wanted / 8 + 2) << "no cut near " << wanted;
+            }
+        }
+    }
+}
+
+TEST_F(LargeCutTest, TheBoardsCutsStayAsTheyWereAndSmallPhotosStopAtThem)
+{
+    ChoosePhoto({448, 336}, 24.0);
+    for (int along = 4; along <= CCutPreview::kLargestBoardCut; ++along) {
+        CutPreview.SetPieces(along);
+        CutPreview.LayOutLattice();
+        EXPECT_FALSE(CutPreview.IsLargeCut());
+        EXPECT_EQ(CutPreview.GetCutWidth(), 448.0f);
+        EXPECT_EQ(CutPreview.GetCutHeight(), 336.0f);
+    }
+    // A photo of 448 pixels has no more to give than the board's cuts.
+    ChoosePhoto({448, 336}, 448.0 * 336 / 1e6);
+    EXPECT_EQ(CutPreview.GetMaxPieces(), CCutPreview::kLargestBoardCut);
+}
+
+TEST_F(LargeCutTest, ALargeCutIsCutAtTheCloseUpsPixelsAndEveryPieceLiesOnItsTable)
+{
+    ChoosePhoto({448, 336}, 12.0);
+    CutPreview.SetPieces(26);
+    CutPreview.SetSmoothType(CCutPreview::kSmoothMedium);
+    ASSERT_TRUE(CutPreview.IsLargeCut());
+    puzzle_test::BuildAllPieces();
+    Game.StartGame();
+    const int scale = CutPreview.GetCutScale();
+    EXPECT_EQ(scale, 2);  // what the close-up asks at a drawing scale of 1
+    const float span = Game.TableSpan();
+    EXPECT_GT(span, 1.5f);
+    // Room for the picture and every piece's box.
+    const LayoutBox table = Game.FreeTable();
+    float boxes = CutPreview.GetCutWidth() * CutPreview.GetCutHeight();
+    for (int i = 0; i < Game.GetPieceCount(); ++i) {
+        const CPiece& piece = Game.GetPiece(i);
+        ASSERT_EQ(piece.image.Scale(), scale);
+        ASSERT_EQ(piece.image.UnitWidth(), static_cast<int>(piece.width));
+        boxes += piece.width * piece.height;
+    }
+    EXPECT_GE((table.right - table.left) * (table.bottom - table.top), boxes);
+    // Shuffled, arranged, or pushed past an edge: every group stays on the free table.
+    auto allOnTable = [&] {
+        for (const CGroup& group : Game.GetGroups()) {
+            const LayoutBox box = Game.ImageBox(group);
+            if (box.left < table.left - 0.01f || box.right > table.right + 0.01f || box.top < table.top - 0.01f ||
+                box.bottom > table.bottom + 0.01f)
+                return false;
+        }
+        return true;
+    };
+    Game.ArrangePieces();
+    EXPECT_TRUE(allOnTable());
+    for (CGroup& group : Game.TestHookGroups()) {
+        group.x = group.x * 7 - 3000;
+        group.y = group.y * 5 + 2000;
+        Game.TestHookKeepOnBoard(group);
+    }
+    EXPECT_TRUE(allOnTable());
+    // The whole table shows at the start; the closest step makes a piece an eighth of the screen.
+    EXPECT_NEAR(Game.GetView().ZoomAtStep(0), 1.0f / span, 0.01f);
+    const float closest = Game.GetView().ZoomAtStep(Game.GetView().LastStep()) * CutPreview.GetCellHeight();
+    EXPECT_NEAR(closest, 75.0f, 75.0f * 0.1f);
+}
+
+}  // namespace
