@@ -92,39 +92,73 @@ Point BoardInsidePicture(float width, float height)
     return {-1, -1};
 }
 
+// The puzzle in play, joined whole, drawn at every drawing scale, zoom step
+// and many positions of the view: answers the number of views looked at.
+int ExpectNoBoardInsidePicture(float width, float height, std::mt19937& random)
+{
+    JoinWhole();
+    std::uniform_real_distribution<float> acrossTable(0.0f, Game.GetView().TableWidth());
+    std::uniform_real_distribution<float> downTable(0.0f, Game.GetView().TableHeight());
+    int views = 0;
+    for (int drawScale : {1, 2, 3}) {
+        BackBuffer() = Surface::Scaled(800, 600, drawScale);
+        for (int step = 0; step <= Game.GetView().LastStep(); ++step) {
+            for (int place = 0; place < 4; ++place) {
+                const TablePoint origin = place == 0 ? TablePoint{} : TablePoint{acrossTable(random), downTable(random)};
+                Game.SetView(step, origin);
+                BackBuffer().Fill(kBoardColour);
+                Game.TestHookDrawGroups();
+                const Point seam = BoardInsidePicture(width, height);
+                EXPECT_EQ(seam.x, -1) << "drawn at " << drawScale << ", step " << step << ", view at "
+                                      << Game.GetView().Origin().x << ", " << Game.GetView().Origin().y
+                                      << ": board at pixel " << seam.x << ", " << seam.y;
+                if (seam.x != -1) return views;
+                ++views;
+            }
+        }
+    }
+    return views;
+}
+
 TEST_F(ZoomedPiecesTest, AJoinedPuzzleShowsNoBoardInsideItsPictureAtAnyViewOrScale)
 {
     constexpr int kWidth = 240, kHeight = 180;
     std::mt19937 random(11);
-    std::uniform_real_distribution<float> anywhere(0.0f, 500.0f);
     int views = 0;
     for (int cutScale : {1, 2, 4}) {
+        SCOPED_TRACE(testing::Message() << "cut at " << cutScale);
         CutPreview.TestHookSetPicture(ScaledPicture(kWidth, kHeight, cutScale));
         CutPreview.SetDefaults();
         CutPreview.SetPieces(6);
         CutPreview.SetSmoothType(CCutPreview::kSmoothMedium);
         puzzle_test::BuildAllPieces();
         Game.StartGame();
-        JoinWhole();
-        for (int drawScale : {1, 2, 3}) {
-            BackBuffer() = Surface::Scaled(800, 600, drawScale);
-            for (int step = 0; step <= Game.GetView().LastStep(); ++step) {
-                for (int place = 0; place < 4; ++place) {
-                    const TablePoint origin = place == 0 ? TablePoint{} : TablePoint{anywhere(random), anywhere(random)};
-                    Game.SetView(step, origin);
-                    BackBuffer().Fill(kBoardColour);
-                    Game.TestHookDrawGroups();
-                    const Point seam = BoardInsidePicture(kWidth, kHeight);
-                    ASSERT_EQ(seam.x, -1) << "cut at " << cutScale << ", drawn at " << drawScale << ", step " << step
-                                          << ", view at " << Game.GetView().Origin().x << ", "
-                                          << Game.GetView().Origin().y << ": board at pixel " << seam.x << ", "
-                                          << seam.y;
-                    ++views;
-                }
-            }
-        }
+        views += ExpectNoBoardInsidePicture(kWidth, kHeight, random);
     }
     EXPECT_GT(views, 100);
+}
+
+// A large cut lies on a table larger than the screen: the whole of it shows
+// every piece reduced.
+TEST_F(ZoomedPiecesTest, AJoinedLargeCutShowsNoBoardInsideItsPictureAtAnyViewOrScale)
+{
+    // A smooth picture: the sharp steps of the generated one come out of the
+    // large cut's resampling with a pure black pixel here and there, which
+    // is see-through whatever the zoom.
+    CImage picture = puzzle_test::MakePicture(448, 336);
+    for (int y = 0; y < 336; ++y)
+        for (int x = 0; x < 448; ++x) picture.surface.SetPixel(x, y, MakeColour(30 + x / 3, 30 + y / 2, 120));
+    CutPreview.TestHookSetPicture(picture);
+    CutPreview.TestHookSetSourceSize(2000, 1500);
+    CutPreview.SetDefaults();
+    CutPreview.SetPieces(18);
+    CutPreview.SetSmoothType(CCutPreview::kSmoothMedium);
+    ASSERT_TRUE(CutPreview.IsLargeCut());
+    puzzle_test::BuildAllPieces();
+    Game.StartGame();
+    ASSERT_LT(Game.GetView().ZoomAtStep(0), 1.0f);
+    std::mt19937 random(12);
+    EXPECT_GT(ExpectNoBoardInsidePicture(CutPreview.GetCutWidth(), CutPreview.GetCutHeight(), random), 50);
 }
 
 // A piece of a smooth picture at the scale: a disc with a knob on each
