@@ -60,11 +60,10 @@ Colour Average(const Sum* sum)
 // Row y of a copy being made: the spans (in any order) merged into the
 // mask's runs, and inside them the averages of the row's sums. Answers the
 // runs added.
-int WriteRow(Surface& image, PieceMask& mask, int y, std::vector<Span>& spans, const Sum* sums)
+int WriteRow(Colour* row, PieceMask& mask, int y, std::vector<Span>& spans, const Sum* sums)
 {
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
     int runs = 0;
-    Colour* row = nullptr;
     for (std::size_t i = 0; i < spans.size();) {
         const int first = spans[i].first;
         int end = spans[i].end;
@@ -72,7 +71,6 @@ int WriteRow(Surface& image, PieceMask& mask, int y, std::vector<Span>& spans, c
         if (first >= end) continue;
         mask.AddRun(y, first, end);
         ++runs;
-        if (!row) row = image.Row(y);
         for (int x = first; x < end; ++x) {
             const Sum* sum = sums + static_cast<std::size_t>(x) * kLanes;
             if (sum[3] > 0) row[x] = Average(sum);
@@ -283,13 +281,16 @@ int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CP
     const bool enlarged = g > 1.0;
     const std::vector<int> centres = enlarged ? Centres(width, g, source.Width()) : std::vector<int>();
     int runs = 0;
+    // The pixels asked for once: each row asked for would count as a change.
+    Colour* pixels = out.image.Pixels();
     for (int y = 0; y < height; ++y) {
-        const int added = WriteRow(out.image, out.mask, y, scratch.spans[static_cast<std::size_t>(y)],
+        Colour* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const int added = WriteRow(row, out.mask, y, scratch.spans[static_cast<std::size_t>(y)],
                                    scratch.sums.data() + pitch * static_cast<std::size_t>(y));
         runs += added;
         if (enlarged && added > 0) {
             const int sy = std::min(source.Height() - 1, static_cast<int>((y + 0.5) / g));
-            TakeCentres(source, mask, sy, centres, out.image.Row(y));
+            TakeCentres(source, mask, sy, centres, row);
         }
     }
     // A copy to draw records its runs when drawn twice; a halving, never
