@@ -15,12 +15,16 @@
 // Counters: held_mb, the copies' and halvings' bytes; pieces_mb, the packed
 // pieces'.
 //
-// Last seen on the 2-core development machine (Release, two runs):
-//   BM_ZoomStepThousandPieces        ratio 4.0-4.3  (about 5 ms)
-//   BM_ZoomStepFromPiecesThemselves  ratio 30-32
-//   BM_ZoomedFrameThousandPieces     ratio 0.48-0.52
-//   BM_PrepareThousandPieces         ratio 48-51
-//   held_mb 22, pieces_mb 79
+// Last seen on the 2-core development machine (RelWithDebInfo, -O2, the
+// machine shared with other builds, so about a third either way):
+//   BM_ZoomStepThousandPieces        ratio 4.0-4.2  (12-13 ms of processor time)
+//   BM_ZoomStepFromPiecesThemselves  ratio 20-23
+//   BM_ZoomedFrameThousandPieces     ratio 0.56-0.62
+//   BM_PrepareThousandPieces         ratio 51-77
+//   held_mb 39 (halvings 28 of it), pieces_mb 84
+// Before the halvings, each copy made from the piece itself with the rows
+// laid out, a step cost about what BM_ZoomStepFromPiecesThemselves does now
+// and more.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

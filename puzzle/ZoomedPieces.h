@@ -25,6 +25,10 @@
 // screen, each reach at least the pixel in which that point lies, so no
 // pixel of the board shows between them at any zoom or position.
 //
+// Threads: Prepare and At change what is kept, and are called from one
+// thread at a time (the game's, after pieces cut side by side are done);
+// the buffers a copy is made in are each thread's own.
+//
 // Memory: Prepare packs the piece's image (Surface::Pack) so that it holds
 // only its inside, and copies and halvings are read and kept packed. The
 // copies and halvings together stay within a budget of bytes: past it, the
