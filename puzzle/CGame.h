@@ -282,6 +282,10 @@ private:
     bool PlacePiece(int column, int row, CellBox& box);
     void ResetPlayState();
     void Shuffle();
+    // A large cut's loose pieces each in a slot of their own over the free
+    // table, the slots drawn at random and each piece moved at random within
+    // its slot: scattered, and none on another.
+    void SpreadOverTable();
     CGroup MakeSingleGroup(int piece);
     void AppendGroup(CGroup group);
     bool IsEdgePiece(const CPiece& piece) const;
