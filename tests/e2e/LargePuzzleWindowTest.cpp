@@ -2,7 +2,7 @@
 // A puzzle of about a thousand pieces in the real window, full screen at
 // 1920 x 1080: the cut page's slider stepped to its end with the keys and the
 // wheel, the cut played, and its table zoomed and panned by the wheel, the
-// right button and the keys; then a large cut loaded with two neighbours
+// buttons that drag and the keys; then a large cut loaded with two neighbours
 // apart, one of them carried while the wheel zooms out and let go beside the
 // other. SAVE's file tells the count, the view and the groups after each step.
 #include <gtest/gtest.h>
@@ -144,41 +144,49 @@ protected:
         });
     }
 
-    // SAVE, clicked until the saved game differs from `before`; the pointer
+    // SAVE, clicked until the saved game differs from `before`. The pointer
     // shows on the button first, so every input before it was seen.
     std::string Save(const std::string& before)
     {
-        std::optional<Screenshot> unhovered = session.TakeScreenshot();
-        EXPECT_TRUE(unhovered && MoveTo(kSave) && session.WaitForScreen(SaveLitChanged(*unhovered)))
-            << "SAVE shows no pointer over it";
+        std::optional<Screenshot> shot = session.TakeScreenshot();
+        EXPECT_TRUE(shot);
+        if (!shot) return before;
+        if (saveDark.empty()) saveDark = SaveButton(*shot);
+        EXPECT_TRUE(MoveTo(kSave));
+        EXPECT_TRUE(session.WaitForScreen([&](const Screenshot& now) {
+            const std::vector<Colour> button = SaveButton(now);
+            if (saveLit.empty() && !LooksLike(button, saveDark)) saveLit = button;
+            return !saveLit.empty() && LooksLike(button, saveLit);
+        })) << "SAVE shows no pointer over it";
         EXPECT_TRUE(
             ClickUntil(kSave.x, kSave.y, [&](const Screenshot&) { return session.ReadFile("game.pvs") != before; }))
             << "SAVE wrote nothing new";
         return session.ReadFile("game.pvs");
     }
-    // Some units around SAVE look unlike an earlier screenshot: it lit up
-    // under the pointer, or went dark again.
-    std::function<bool(const Screenshot&)> SaveLitChanged(const Screenshot& before)
+    // The pointer moved off SAVE, and the button dark again.
+    void LeaveSave(Point to)
     {
-        return [this, before](const Screenshot& shot) {
-            int differing = 0;
-            for (int y = kSave.y - 8; y < kSave.y + 8; ++y)
-                for (int x = kSave.x - 8; x < kSave.x + 8; ++x)
-                    differing += !Near(FrameAt(shot, x, y), FrameAt(before, x, y));
-            return differing >= 20;
-        };
+        ASSERT_TRUE(MoveTo(to));
+        ASSERT_TRUE(session.WaitForScreen([&](const Screenshot& now) { return LooksLike(SaveButton(now), saveDark); }))
+            << "SAVE stays lit";
+    }
+    std::vector<Colour> SaveButton(const Screenshot& shot) const
+    {
+        std::vector<Colour> button;
+        for (int y = kSave.y - 8; y < kSave.y + 8; ++y)
+            for (int x = kSave.x - 8; x < kSave.x + 8; ++x) button.push_back(FrameAt(shot, x, y));
+        return button;
+    }
+    static bool LooksLike(const std::vector<Colour>& a, const std::vector<Colour>& b)
+    {
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) differing += !Near(a[i], b[i]);
+        return a.size() == b.size() && differing < 20;
     }
     bool MoveTo(Point frame)
     {
         const Point at = OnScreen(frame.x, frame.y);
         return session.MoveMouse(at.x, at.y);
-    }
-    // The pointer off SAVE again, and the button dark.
-    void LeaveSave(Point to)
-    {
-        std::optional<Screenshot> lit = session.TakeScreenshot();
-        ASSERT_TRUE(lit && MoveTo(to));
-        ASSERT_TRUE(session.WaitForScreen(SaveLitChanged(*lit))) << "SAVE stays lit";
     }
     static Point OnView(const TableView& view, TablePoint table)
     {
@@ -187,6 +195,8 @@ protected:
     }
 
     std::optional<std::string> window;
+    // The SAVE button as it looks with the pointer elsewhere, and over it.
+    std::vector<Colour> saveDark, saveLit;
 };
 
 TEST_F(LargePuzzleWindowTest, TheSlidersLastCutIsPlayedAndItsTableZoomedAndPanned)
@@ -261,6 +271,17 @@ TEST_F(LargePuzzleWindowTest, TheSlidersLastCutIsPlayedAndItsTableZoomedAndPanne
     EXPECT_EQ(view.step, 1);
     EXPECT_NEAR(view.origin.x, beforeDrag.origin.x - 80 / zoom, 3.0f);
     EXPECT_NEAR(view.origin.y, beforeDrag.origin.y - 40 / zoom, 3.0f);
+
+    // The middle button drags too: as far back, the view is where it was.
+    ASSERT_TRUE(MoveTo({580, 390}));
+    ASSERT_TRUE(Xdotool({"mousedown", "2"}));
+    for (int step = 1; step <= 4; ++step) ASSERT_TRUE(MoveTo({580 - 20 * step, 390 - 10 * step}));
+    ASSERT_TRUE(Xdotool({"mouseup", "2"}));
+    saved = Save(saved);
+    view = ViewOf(saved);
+    EXPECT_EQ(view.step, 1);
+    EXPECT_NEAR(view.origin.x, beforeDrag.origin.x, 1.0f);
+    EXPECT_NEAR(view.origin.y, beforeDrag.origin.y, 1.0f);
 
     // The down arrow held shows more of the table's bottom.
     const SavedView beforeKey = view;
