@@ -228,6 +228,7 @@ TEST_F(LargePuzzleWindowTest, TheSlidersLastCutIsPlayedAndItsTableZoomedAndPanne
     ASSERT_TRUE(Xdotool({"key", "minus", "click", "4", "click", "4"}));
     ASSERT_TRUE(WaitForCountPanel([&](const std::vector<Colour>& panel) { return panel == last; }))
         << "the slider did not come back to its end";
+    // One more at the end changes nothing: the count PLAY cuts tells.
     ASSERT_TRUE(Xdotool({"key", "Right"}));
 
     // PLAY cuts the pieces (the log tells how many) and then shows the table.
