@@ -264,7 +264,7 @@ private:
         Unpacked();
         runs_.reset();
         unchangedCopies_ = 0;
-        version_ = ++lastVersion;
+        version_ = lastVersion.fetch_add(1, std::memory_order_relaxed) + 1;
     }
     // The runs of pixels other than key, once this surface was copied from
     // unchanged often enough to be worth recording them; nullptr before.

@@ -570,8 +570,9 @@ CImage CCutPreview::MakeCutPictureFromClean(int scale) const
     Surface pixels = clean.surface;
     pixels.TakeScale(1);
     CImage made;
-    made.surface = CMgrImage::AtScale(
-        PictureScaler::ResizeSmooth(pixels, Trunc(cutWidth) * scale, Trunc(cutHeight) * scale), scale);
+    Surface sized = PictureScaler::ResizeSmooth(pixels, Trunc(cutWidth) * scale, Trunc(cutHeight) * scale);
+    CMgrImage::LiftBlack(sized);
+    made.surface = CMgrImage::AtScale(sized, scale);
     made.width = static_cast<float>(Trunc(cutWidth));
     made.height = static_cast<float>(Trunc(cutHeight));
     return made;

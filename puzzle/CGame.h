@@ -280,6 +280,7 @@ private:
     void CutPieceImage(CPiece& piece, const CellBox& box);
     // BuildPiece but the cut of its image: the box to cut it from, or false.
     bool PlacePiece(int column, int row, CellBox& box);
+    void PrepareForTheTable(int index);
     void ResetPlayState();
     void Shuffle();
     // A large cut's loose pieces each in a slot of their own over the free

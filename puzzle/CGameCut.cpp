@@ -239,7 +239,16 @@ void CGame::BuildPiece(int column, int row)
 {
     CellBox box;
     if (!PlacePiece(column, row, box) || !cutPieceImages) return;
-    CutPieceImage(pieces[GetArrayIndex(column, row, piecesX, piecesY)], box);
+    const int index = static_cast<int>(GetArrayIndex(column, row, piecesX, piecesY));
+    CutPieceImage(pieces[index], box);
+    PrepareForTheTable(index);
+}
+
+// A large cut's pieces are only ever drawn through copies: packed at once
+// (the box around a piece is mostly see-through) with their halvings made.
+void CGame::PrepareForTheTable(int index)
+{
+    if (CutPreview.IsLargeCut()) zoomed.Prepare(index, pieces[index]);
 }
 
 void CGame::BuildPieces(const std::vector<Point>& cells)
@@ -259,6 +268,8 @@ void CGame::BuildPieces(const std::vector<Point>& cells)
     for (std::size_t w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, cutEvery, w));
     cutEvery(0);
     for (std::future<void>& other : others) other.get();
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (placed[i]) PrepareForTheTable(static_cast<int>(placed[i] - pieces.data()));
 }
 
 bool CGame::PlacePiece(int column, int row, CellBox& box)

@@ -472,11 +472,15 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
     Surface sized = mild ? PictureScaler::ReduceByArea(picture, request.width, request.height)
                          : PictureScaler::Resize(picture, request.width, request.height);
     picture = Surface();
-    // Black is the see-through colour of a piece: lifted a step, as in the shipped pictures.
-    for (int y = 0; y < sized.Height(); ++y)
-        for (Colour* p = sized.Row(y); p != sized.Row(y) + sized.Width(); ++p)
-            if (*p == kBlack) *p = MakeColour(1, 1, 1);
+    LiftBlack(sized);
     return sized;
+}
+
+void CMgrImage::LiftBlack(Surface& picture)
+{
+    Colour* pixel = picture.Pixels();
+    for (long long i = 0, n = static_cast<long long>(picture.Width()) * picture.Height(); i < n; ++i)
+        if (pixel[i] == kBlack) pixel[i] = MakeColour(1, 1, 1);
 }
 
 void CMgrImage::FitArtToFrame(const CImage& image)
