@@ -73,6 +73,8 @@ public:
     // random numbers come in the same order), then cut side by side on the
     // processor's cores.
     void BuildPieces(const std::vector<Point>& cells);
+    // After the cut, once its picture is let go: the copies' groundwork.
+    void PrepareTheTable();
     // Cuts every piece's image and mask again from the cut page's picture,
     // now at another drawing scale; positions, groups and all else stay.
     void CutPiecesAgain();
@@ -280,7 +282,7 @@ private:
     void CutPieceImage(CPiece& piece, const CellBox& box);
     // BuildPiece but the cut of its image: the box to cut it from, or false.
     bool PlacePiece(int column, int row, CellBox& box);
-    void PrepareForTheTable(int index);
+    void PackIfLarge(const CPiece& piece);
     void ResetPlayState();
     void Shuffle();
     // A large cut's loose pieces each in a slot of their own over the free

@@ -239,16 +239,26 @@ void CGame::BuildPiece(int column, int row)
 {
     CellBox box;
     if (!PlacePiece(column, row, box) || !cutPieceImages) return;
-    const int index = static_cast<int>(GetArrayIndex(column, row, piecesX, piecesY));
-    CutPieceImage(pieces[index], box);
-    PrepareForTheTable(index);
+    CPiece& piece = pieces[GetArrayIndex(column, row, piecesX, piecesY)];
+    CutPieceImage(piece, box);
+    PackIfLarge(piece);
 }
 
-// A large cut's pieces are only ever drawn through copies: packed at once
-// (the box around a piece is mostly see-through) with their halvings made.
-void CGame::PrepareForTheTable(int index)
+// A large cut's pieces are only ever drawn through copies, which read their
+// inside pixels in place: each is packed as soon as it is cut (the box around
+// a piece is mostly see-through), while the picture it was cut from is still
+// held.
+void CGame::PackIfLarge(const CPiece& piece)
 {
-    if (CutPreview.IsLargeCut()) zoomed.Prepare(index, pieces[index]);
+    if (CutPreview.IsLargeCut()) piece.image.Pack();
+}
+
+// Their halvings are made once the picture is let go, before the first frame
+// (which shows every piece reduced), so that the two are never held at once.
+void CGame::PrepareTheTable()
+{
+    if (!CutPreview.IsLargeCut()) return;
+    for (int i = 0; i < static_cast<int>(pieces.size()); ++i) zoomed.Prepare(i, pieces[i]);
 }
 
 void CGame::BuildPieces(const std::vector<Point>& cells)
@@ -262,14 +272,15 @@ void CGame::BuildPieces(const std::vector<Point>& cells)
     const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
     auto cutEvery = [&](std::size_t first) {
         for (std::size_t i = first; i < cells.size(); i += workers)
-            if (placed[i]) CutPieceImage(*placed[i], boxes[i]);
+            if (placed[i]) {
+                CutPieceImage(*placed[i], boxes[i]);
+                PackIfLarge(*placed[i]);
+            }
     };
     std::vector<std::future<void>> others;
     for (std::size_t w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, cutEvery, w));
     cutEvery(0);
     for (std::future<void>& other : others) other.get();
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        if (placed[i]) PrepareForTheTable(static_cast<int>(placed[i] - pieces.data()));
 }
 
 bool CGame::PlacePiece(int column, int row, CellBox& box)

@@ -272,6 +272,7 @@ bool CGame::BuildFromSave(const SavedGame& saved, const char* fileName)
     }
     BuildPieces(cells);
     CutPreview.ReleaseCutPicture();
+    PrepareTheTable();
     LinkNeighbours();
 
     for (const SavedGroup& from : saved.groups) {

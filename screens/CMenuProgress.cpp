@@ -49,4 +49,5 @@ void CMenu::UpdateCalculate()
     CutPreview.FreePoints();
     CutPreview.ReleaseWork();
     CutPreview.ReleaseCutPicture();
+    Game.PrepareTheTable();
 }
