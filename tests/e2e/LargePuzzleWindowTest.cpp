@@ -15,10 +15,15 @@
 
 #include "FullScreenGameTest.h"
 #include "GameSession.h"
+#include "SavedGameText.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/TableView.h"
 
 namespace {
+
+using e2e_saved::GroupMembersOf;
+using e2e_saved::SavedView;
+using e2e_saved::ViewOf;
 
 constexpr int kWideWidth = 1920, kWideHeight = 1080;
 constexpr Point kFirstThumbnail{108, 112};
@@ -80,36 +85,6 @@ int SavedNumber(const std::string& savedGame, const std::string& keyword)
     while (words >> word)
         if (word == keyword && words >> number) return number;
     return -1;
-}
-
-struct SavedView {
-    bool shown = false;
-    int step = 0;
-    TablePoint origin;
-};
-
-SavedView ViewOf(const std::string& savedGame)
-{
-    SavedView view;
-    std::istringstream words(savedGame);
-    std::string word;
-    while (words >> word)
-        if (word == "View" && words >> view.step >> view.origin.x >> view.origin.y) view.shown = true;
-    return view;
-}
-
-std::vector<int> GroupMembersOf(const std::string& savedGame, int piece)
-{
-    std::istringstream words(savedGame);
-    std::string word;
-    while (words >> word) {
-        int group = 0, count = 0;
-        if (word != "InGroup" || !(words >> group >> count)) continue;
-        std::vector<int> members(static_cast<std::size_t>(std::max(0, count)));
-        for (int& m : members) words >> m;
-        if (std::find(members.begin(), members.end(), piece) != members.end()) return members;
-    }
-    return {};
 }
 
 class LargePuzzleWindowTest : public FullScreenGameTest {

@@ -14,9 +14,14 @@
 
 #include "FullScreenGameTest.h"
 #include "GameSession.h"
+#include "SavedGameText.h"
 #include "puzzle/TableView.h"
 
 namespace {
+
+using e2e_saved::GroupMembersOf;
+using e2e_saved::SavedView;
+using e2e_saved::ViewOf;
 
 constexpr int kWideWidth = 1920, kWideHeight = 1080;
 constexpr Point kSave{56 + 10, 0 + 10};
@@ -49,38 +54,6 @@ std::string SavedGameWithView(const char* view)
     }
     text << view << "Time 0.0\n";
     return text.str();
-}
-
-struct SavedView {
-    bool shown = false;  // a View line: not the whole table
-    int step = 0;
-    TablePoint origin;
-};
-
-SavedView ViewOf(const std::string& savedGame)
-{
-    SavedView view;
-    std::istringstream words(savedGame);
-    std::string word;
-    while (words >> word)
-        if (word == "View" && words >> view.step >> view.origin.x >> view.origin.y) view.shown = true;
-    return view;
-}
-
-// The members of the group that holds the piece, as the file lists them.
-std::vector<int> GroupMembersOf(const std::string& savedGame, int piece)
-{
-    std::istringstream words(savedGame);
-    std::string word;
-    while (words >> word) {
-        int group = 0, count = 0;
-        if (word != "InGroup" || !(words >> group >> count)) continue;
-        std::vector<int> members(static_cast<std::size_t>(std::max(0, count)));
-        for (int& m : members) words >> m;
-        for (int m : members)
-            if (m == piece) return members;
-    }
-    return {};
 }
 
 class TableWindowTest : public FullScreenGameTest {
