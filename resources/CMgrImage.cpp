@@ -460,11 +460,11 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
         decoder.ScaleToAtLeast(request.width, request.height);
         if (!decoder.Decode(picture)) return {};
     } else {
-        const DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
-                                                           static_cast<float>(std::max(request.width, request.height)),
-                                                           0.0f, 1);
+        DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
+                                                     static_cast<float>(std::max(request.width, request.height)),
+                                                     0.0f, 1);
         if (!decoded.problem.empty()) return {};
-        picture = decoded.picture;
+        picture = std::move(decoded.picture);  // tens of megabytes: taken, not copied
     }
     picture.TakeScale(1);
     // The decoder's own reduction leaves the picture less than twice the size asked for.
@@ -473,9 +473,11 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
                          : PictureScaler::Resize(picture, request.width, request.height);
     picture = Surface();
     // Black is the see-through colour of a piece: lifted a step, as in the shipped pictures.
-    for (int y = 0; y < sized.Height(); ++y)
-        for (Colour* p = sized.Row(y); p != sized.Row(y) + sized.Width(); ++p)
-            if (*p == kBlack) *p = MakeColour(1, 1, 1);
+    // (Row once a row: each call of it marks the surface changed.)
+    for (int y = 0; y < sized.Height(); ++y) {
+        Colour* row = sized.Row(y);
+        std::replace(row, row + sized.Width(), kBlack, MakeColour(1, 1, 1));
+    }
     return sized;
 }
 
