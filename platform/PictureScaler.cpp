@@ -89,23 +89,27 @@ Shares SharesAlong(int target, int source)
 }
 
 // One source row reduced across: each target pixel's red, green and blue,
-// weighed in 256ths of it.
+// weighed in 256ths of it. The shares of a pixel make 256 in all, so a
+// weighed channel stays under 65,536: red and blue are weighed together,
+// in the two halves of one number.
 void ReduceAcross(const Colour* line, const Shares& columns, std::uint32_t* out)
 {
+    static_assert(RedOf(MakeColour(1, 2, 3)) == 1 && BlueOf(MakeColour(1, 2, 3)) == 3 &&
+                      MakeColour(1, 2, 3) == 0x030201u,
+                  "red in the low byte, blue in the third");
     const int width = static_cast<int>(columns.first.size());
     for (int x = 0; x < width; ++x) {
         const std::size_t at = static_cast<std::size_t>(x);
         const Colour* p = line + columns.first[at];
         const std::uint16_t* weight = columns.weights.data() + columns.offset[at];
-        std::uint32_t red = 0, green = 0, blue = 0;
+        std::uint32_t redBlue = 0, green = 0;
         for (int c = 0; c < columns.count[at]; ++c) {
-            red += RedOf(p[c]) * weight[c];
-            green += GreenOf(p[c]) * weight[c];
-            blue += BlueOf(p[c]) * weight[c];
+            redBlue += (p[c] & 0xFF00FFu) * weight[c];
+            green += ((p[c] >> 8) & 0xFFu) * weight[c];
         }
-        out[3 * at] = red;
+        out[3 * at] = redBlue & 0xFFFFu;
         out[3 * at + 1] = green;
-        out[3 * at + 2] = blue;
+        out[3 * at + 2] = redBlue >> 16;
     }
 }
 
