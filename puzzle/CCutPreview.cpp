@@ -494,6 +494,9 @@ bool CCutPreview::BuildStep()
     else
         Game.BuildPieces(cells);
     progress += progressStep * static_cast<float>(cells.size());
+    // Every piece holds its part of a large cut's picture now: its tens of
+    // megabytes go at once, not after the page's last frames.
+    if (buildDone) ReleaseCutPicture();
     return false;
 }
 
