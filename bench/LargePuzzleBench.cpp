@@ -19,9 +19,9 @@
 // The cut's counters picture, pieces and start split its ratio: the picture
 // read again (up to the first piece), the pieces, play set up with its frame.
 // Last seen (Release, on a busy shared 2-core machine): the decode 180-300 ms;
-// the cut 5.1-5.8 times it at scale 2 and 3 (picture 2.1-2.5, pieces 2.2-2.8,
-// start 0.75-1.2), 8.3-8.8 before the picture was taken without copies and
-// its reduction made faster; a whole frame zoomed out 2.1-2.5 copies of the
+// the cut 4.9-5.5 times it at scale 2 and 3 (picture 2.1-2.2, pieces 2.0-2.4,
+// start 0.7-0.9), 8.3-8.8 before the picture was taken without copies, its
+// reduction made faster and a piece's columns scanned eight pixels at a time; a whole frame zoomed out 2.1-2.5 copies of the
 // screen (close-up 1.9-2.8); carrying 0.19-0.45 copies, 0.06-0.17 of a whole
 // frame (whole view and close-up); the pieces' pictures 169 MB at 4 pixels a unit,
 // 81 MB of it inside the pieces.

@@ -19,11 +19,13 @@
 # own tool decoding the same file (median of 3, same run); the peak private
 # memory up to the resting table and the CPU of the resting table, next to
 # those of the 13 x 13 board on the same screen. Last seen: the progress
-# page 1.6-5.2 s against a decode of 0.22-0.42 s (the machine's load swings
-# it; the page builds 10 ms a frame), of it the picture read again 0.85-1.3 s;
-# the resting table 0.5-0.8 % of a core; peak private memory 308-325 MB
-# (at the cut's end: its 77 MB picture beside 169 MB of pieces), 226 MB on
-# the resting table, of it 17 MB of heap.
+# page 1.6-5.2 s over 60-90 frames against a decode of 0.22-0.42 s (the
+# machine's load swings it; the page builds 10 ms of each frame, and a frame
+# at this size costs some 30-50 ms here), of it the picture read again
+# 0.85-1.4 s; the resting table 0.5-0.8 % of a core (the 13 x 13 board's
+# 0.5 %); peak private memory 308-325 MB (at the cut's end: its 77 MB picture
+# beside 169 MB of pieces), 226 MB on the resting table, of it 17 MB of heap
+# (the 13 x 13 board's 58 MB).
 # A goal missed is reported, it does not fail the run; only a measure that
 # could not be taken does.
 # Last seen (Release, on a busy shared machine): the menu, the cut page and a
