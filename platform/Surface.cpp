@@ -105,11 +105,7 @@ bool plainCopies = false;
 bool vectorRuns = true;
 
 // Each row's runs of pixels that are not the key: see Surface::OpaqueRuns.
-struct RunOfPixels {
-    int begin;             // first pixel of the run in its row
-    int end;               // just past its last pixel
-    std::uint32_t first;   // where its first pixel lies in the record's packed pixels
-};
+using RunOfPixels = Surface::PackedRun;
 
 // Rows ahead of the one being copied whose destination is asked for early:
 // a piece's rows lie a frame's width apart, which the processor does not
@@ -330,6 +326,45 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
     std::vector<Colour>().swap(pixels_);
     packed_ = true;
     return runs_.get();
+}
+
+void Surface::Pack() const
+{
+    if (IsEmpty() || packed_) return;
+    if (!runs_ || runs_->key != kBlack) runs_ = std::make_shared<const OpaqueRuns>(*this, kBlack);
+    std::vector<Colour>().swap(pixels_);
+    packed_ = true;
+}
+
+std::size_t Surface::MemoryBytes() const
+{
+    std::size_t bytes = pixels_.capacity() * sizeof(Colour);
+    if (runs_)
+        bytes += runs_->pixels.capacity() * sizeof(Colour) + runs_->runs.capacity() * sizeof(RunOfPixels) +
+                 runs_->rowFirst.capacity() * sizeof(std::uint32_t);
+    return bytes;
+}
+
+bool Surface::RecordedRow(int y, const PackedRun*& first, const PackedRun*& last, const Colour*& packed) const
+{
+    if (!runs_ || runs_->key != kBlack) return false;
+    const std::size_t row = static_cast<std::size_t>(y);
+    first = runs_->runs.data() + runs_->rowFirst[row];
+    last = runs_->runs.data() + runs_->rowFirst[row + 1];
+    packed = runs_->pixels.data();
+    return true;
+}
+
+void Surface::BlitTransparentAtPixel(long long x, long long y, const Surface& src, Colour key)
+{
+    if (src.IsEmpty()) return;
+    if (&src == this || src.scale_ != scale_) {
+        const long long s = scale_;
+        BlitTransparent(static_cast<int>(FloorDiv(x, s)), static_cast<int>(FloorDiv(y, s)), src.UnitWidth(),
+                        src.UnitHeight(), src, 0, 0, key);
+        return;
+    }
+    BlitTransparentPixels(x, y, src.width_, src.height_, src, 0, 0, key);
 }
 
 void Surface::Unpack() const

@@ -154,6 +154,51 @@ public:
     // surface drops the record.
     void BlitTransparent(int x, int y, int width, int height, const Surface& src, int srcX, int srcY,
                          Colour key = kBlack);
+    // The whole of src with its top-left pixel at pixel (x, y) of this
+    // surface, black (or the key) left out as by BlitTransparent: placed to
+    // the pixel rather than the unit, so that copies made for a place
+    // between units land there. A source of another scale is drawn at the
+    // unit holding that pixel instead.
+    void BlitTransparentAtPixel(long long x, long long y, const Surface& src, Colour key = kBlack);
+
+    // Packing: the record of runs that two transparent copies would make
+    // (see BlitTransparent), made now, the rows let go at once. A surface
+    // cut once and drawn for a long time holds only its opaque pixels from
+    // the start. Changes no pixel and no Version.
+    void Pack() const;
+    bool IsPacked() const { return packed_; }
+    // Bytes the pixels take: the rows, and the record of runs when there is one.
+    std::size_t MemoryBytes() const;
+    // A row's runs of pixels other than black, left to right, as
+    // visit(begin, end, pixels) with pixels[0] the colour at begin. A packed
+    // surface is read from its record, with no row laid out again.
+    struct PackedRun {
+        int begin;             // first pixel of the run in its row
+        int end;               // just past its last pixel
+        std::uint32_t first;   // where its first pixel lies in the record's packed pixels
+    };
+    template <class Visit>
+    void ForEachOpaqueRun(int y, Visit visit) const
+    {
+        if (y < 0 || y >= height_) return;
+        const PackedRun* run = nullptr;
+        const PackedRun* last = nullptr;
+        const Colour* packed = nullptr;
+        if (RecordedRow(y, run, last, packed)) {
+            for (; run != last; ++run) visit(run->begin, run->end, packed + run->first);
+            return;
+        }
+        const Colour* row = Row(y);
+        int x = 0;
+        while (x < width_) {
+            while (x < width_ && row[x] == kBlack) ++x;
+            if (x == width_) break;
+            const int begin = x;
+            while (x < width_ && row[x] != kBlack) ++x;
+            visit(begin, x, row + begin);
+        }
+    }
+
     // Nearest-neighbour stretch of a source rectangle onto a destination
     // rectangle (units of each surface): each destination pixel takes the
     // source pixel under its centre.
@@ -224,6 +269,9 @@ private:
     // The runs of pixels other than key, once this surface was copied from
     // unchanged often enough to be worth recording them; nullptr before.
     const OpaqueRuns* RunsFor(Colour key) const;
+    // Row y's runs in [first, last) of the record and its packed pixels,
+    // when a record with black as the key is kept.
+    bool RecordedRow(int y, const PackedRun*& first, const PackedRun*& last, const Colour*& packed) const;
     // The pixels laid out in rows again from the record that held them alone.
     void Unpacked() const
     {

@@ -405,10 +405,16 @@ bool CCutPreview::IsRingCell(int column, int row) const
 }
 
 // A dark line a pixel down and right of every white one, all dark lines
-// first: the cut shows on light pictures as on dark ones.
+// first: the cut shows on light pictures as on dark ones. A large cut's
+// cells are too small on the page for two lines: the white ones alone.
 void CCutPreview::Redraw()
 {
     CopyCleanOntoWork();
+    if (IsLargeCut()) {
+        for (int column = 0; column < columns; ++column)
+            for (int row = 0; row < rows; ++row) DrawCell(column, row);
+        return;
+    }
     const Pen light = work.surface.SelectPen(Pen{kShadeColour, 1, PenStyle::Solid});
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rows; ++row) DrawCellOutline(column, row, 1);

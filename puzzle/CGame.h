@@ -264,6 +264,8 @@ public:
     // Test hook: the groups, to lay out a board position for a test.
     std::vector<CGroup>& TestHookGroups() { return groups; }
     void TestHookKeepOnBoard(CGroup& group) { KeepOnBoard(group); }
+    // Test hook: the groups at rest drawn through the view into the back buffer, as a frame draws them.
+    void TestHookDrawGroups() { DrawGroups(false); }
 
     // The board colour, read by the frame loop to clear the back buffer.
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
@@ -280,6 +282,10 @@ private:
     bool PlacePiece(int column, int row, CellBox& box);
     void ResetPlayState();
     void Shuffle();
+    // A large cut's loose pieces each in a slot of their own over the free
+    // table, the slots drawn at random and each piece moved at random within
+    // its slot: scattered, and none on another.
+    void SpreadOverTable();
     CGroup MakeSingleGroup(int piece);
     void AppendGroup(CGroup group);
     bool IsEdgePiece(const CPiece& piece) const;

@@ -322,10 +322,10 @@ void CGame::MatchDrawingScale(int scale)
 void CGame::CutPiecesAgain()
 {
     if (!cutPieceImages) return;
-    // A large cut's pieces keep their own scale while the picture allows it.
-    if (CutPreview.IsLargeCut() && !pieces.empty() && !pieces.front().image.IsEmpty() &&
-        pieces.front().image.Scale() == CutPreview.GetCutScale())
-        return;
+    // A large cut's pieces keep the pixels they were cut at: they are drawn
+    // through copies at every scale, and cutting a thousand again would stall
+    // the window's change for seconds.
+    if (CutPreview.IsLargeCut()) return;
     // The lattice is let go during play; it is laid out again the same.
     const bool laidOut = CutPreview.GetPointCount() > 0;
     if (!laidOut) CutPreview.LayOutLattice();

@@ -29,6 +29,7 @@ void CGame::StartGame()
     else
         BuildGroups();
     Shuffle();
+    if (CutPreview.IsLargeCut()) SpreadOverTable();
     FitViewToPuzzle();
     // Every piece names its group from the first frame of play on.
     SyncInGroup();
@@ -173,6 +174,34 @@ void CGame::Shuffle()
         int b = std::rand() % n;
         while (b == a) b = std::rand() % n;
         std::swap(groups[a], groups[b]);
+    }
+}
+
+void CGame::SpreadOverTable()
+{
+    std::vector<CGroup*> loose;
+    float slotWidth = 0, slotHeight = 0;
+    for (CGroup& group : groups) {
+        if (group.members.size() != 1 || !IsValidPieceIndex(group.members.front())) continue;
+        const CPiece& piece = pieces[group.members.front()];
+        slotWidth = std::max(slotWidth, piece.width);
+        slotHeight = std::max(slotHeight, piece.height);
+        loose.push_back(&group);
+    }
+    const LayoutBox table = FreeTable();
+    if (loose.empty() || slotWidth <= 0 || slotHeight <= 0) return;
+    const int across = static_cast<int>((table.right - table.left) / slotWidth);
+    const int down = static_cast<int>((table.bottom - table.top) / slotHeight);
+    if (across * down < static_cast<int>(loose.size())) return;  // no room: they stay where they fell
+    std::vector<int> slots(static_cast<std::size_t>(across * down));
+    for (int i = 0; i < across * down; ++i) slots[static_cast<std::size_t>(i)] = i;
+    for (int i = across * down - 1; i > 0; --i) std::swap(slots[static_cast<std::size_t>(i)], slots[std::rand() % (i + 1)]);
+    auto jitter = [](float room) { return room >= 1.0f ? static_cast<float>(std::rand() % static_cast<int>(room)) : 0.0f; };
+    for (std::size_t i = 0; i < loose.size(); ++i) {
+        const CPiece& piece = pieces[loose[i]->members.front()];
+        const int slot = slots[i];
+        loose[i]->x = table.left + (slot % across) * slotWidth + jitter(slotWidth - piece.width) - piece.x;
+        loose[i]->y = table.top + (slot / across) * slotHeight + jitter(slotHeight - piece.height) - piece.y;
     }
 }
 

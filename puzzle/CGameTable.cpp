@@ -5,10 +5,13 @@
 // button pan), and the pieces drawn and hit through the view. Positions of
 // groups, joins, ARRANGE and the saved game stay in table units; the panel,
 // the clock, the banner and the picture window stay in screen units. While
-// the whole table is shown at 1, pieces are drawn and hit exactly as on the
-// board without a view.
+// the whole table is shown at 1, pieces cut at the drawing scale are drawn
+// and hit exactly as on the board without a view; every other piece is
+// drawn through its copy at the zoom (ZoomedPieces), placed to the screen's
+// pixel rather than its unit, and hit where that copy shows.
 #include "puzzle/CGame.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/CMgrInput.h"
@@ -32,6 +35,56 @@ bool PanKeyDown()
     for (int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN})
         if (InputMgr.IsKeyDown(key)) return true;
     return false;
+}
+
+// Whether the piece is drawn as it was cut: the whole table at 1, and the
+// piece cut at the drawing scale.
+bool DrawnAsCut(const TableView& view, const CPiece& piece)
+{
+    return view.IsWhole() && (piece.image.IsEmpty() || piece.image.Scale() == BackBuffer().Scale());
+}
+
+struct PixelCorner {
+    long long x = 0;
+    long long y = 0;
+};
+
+// The screen pixel (of the drawing scale) in which a point of the table
+// lies. A copy's top-left goes there: two joined pieces, whose edges meet at
+// one point of the table, then lie less than a pixel off that point each,
+// which their copies' outward masks cover (see ZoomedPieces.h). Placed at
+// whole units instead, they could lie a unit apart.
+PixelCorner PixelOf(const TableView& view, float x, float y, int scale)
+{
+    const TablePoint origin = view.Origin();
+    const double perUnit = static_cast<double>(view.Zoom()) * scale;
+    return {static_cast<long long>(std::floor((static_cast<double>(x) - origin.x) * perUnit)),
+            static_cast<long long>(std::floor((static_cast<double>(y) - origin.y) * perUnit))};
+}
+
+// How far a piece's copy may reach from its top-left, in screen pixels.
+PixelCorner ReachOf(const CPiece& piece, float zoom, int scale)
+{
+    const double perUnit = static_cast<double>(zoom) * scale;
+    const float width = std::max(piece.width, static_cast<float>(piece.image.UnitWidth()));
+    const float height = std::max(piece.height, static_cast<float>(piece.image.UnitHeight()));
+    return {static_cast<long long>(std::ceil((width + 1) * perUnit)) + scale,
+            static_cast<long long>(std::ceil((height + 1) * perUnit)) + scale};
+}
+
+// A selected piece's look reaches a unit past its box: drawn on a surface of
+// the box and that unit, then placed to the pixel like the plain copy.
+void DrawSelectedAtPixel(Surface& back, const CPiece& drawn, PixelCorner corner, float glow)
+{
+    static Surface scratch;
+    const int scale = back.Scale();
+    const int width = static_cast<int>(drawn.width) + 2, height = static_cast<int>(drawn.height) + 2;
+    if (scratch.UnitWidth() != width || scratch.UnitHeight() != height || scratch.Scale() != scale)
+        scratch = Surface::Scaled(width, height, scale);
+    else
+        scratch.Fill(kBlack);
+    ImageMgr.DrawPieceSelected(scratch, drawn, 1.0f, 1.0f, glow);
+    back.BlitTransparentAtPixel(corner.x - scale, corner.y - scale, scratch);
 }
 
 }  // namespace
@@ -74,6 +127,7 @@ void CGame::FitViewToPuzzle()
     const float span = TableSpan();
     view.SetTable(TableView::kScreenWidth * span, TableView::kScreenHeight * span, cellHeight);
     zoomed.Clear();
+    zoomed.KeepFor(pieces);
     panning = false;
 }
 
@@ -108,13 +162,13 @@ void CGame::UpdateView(float dt)
     if (panning) view.Pan(static_cast<float>(cursor.x - panFrom.x), static_cast<float>(cursor.y - panFrom.y));
     panning = dragging;
     panFrom = cursor;
-    // The copies of another zoom go when the whole table is shown again.
-    if (view.IsWhole()) zoomed.Clear();
+    // The copies of another zoom go when the whole table shows the pieces as cut.
+    if (!pieces.empty() && DrawnAsCut(view, pieces.front())) zoomed.Clear();
 }
 
 const CPiece& CGame::PieceAsDrawn(int index) const
 {
-    if (view.IsWhole()) return pieces[index];
+    if (DrawnAsCut(view, pieces[index])) return pieces[index];
     return zoomed.At(index, pieces[index], view.Step(), view.Zoom(), BackBuffer().Scale());
 }
 
@@ -126,49 +180,53 @@ Point CGame::ScreenCorner(float x, float y) const
 
 void CGame::DrawPieceOnTable(Surface& back, int index, float x, float y, bool selectedLook, float glow)
 {
-    if (view.IsWhole()) {
+    const CPiece& piece = pieces[index];
+    if (DrawnAsCut(view, piece)) {
         if (selectedLook)
-            ImageMgr.DrawPieceSelected(back, pieces[index], x, y, glow);
+            ImageMgr.DrawPieceSelected(back, piece, x, y, glow);
         else
-            ImageMgr.DrawPieceTransparent(back, pieces[index], x, y);
+            ImageMgr.DrawPieceTransparent(back, piece, x, y);
         return;
     }
     // Only what reaches the screen is drawn (and made at the zoom).
-    const Point corner = ScreenCorner(x, y);
-    const float zoom = view.Zoom();
-    const CPiece& piece = pieces[index];
-    if (corner.x > kClientWidth || corner.y > kClientHeight || corner.x + (piece.width + 1) * zoom < -1 ||
-        corner.y + (piece.height + 1) * zoom < -1)
+    const int scale = back.Scale();
+    const PixelCorner corner = PixelOf(view, x, y, scale), reach = ReachOf(piece, view.Zoom(), scale);
+    if (corner.x >= back.Width() || corner.y >= back.Height() || corner.x + reach.x < 0 || corner.y + reach.y < 0)
         return;
     const CPiece& drawn = PieceAsDrawn(index);
-    const float left = static_cast<float>(corner.x), top = static_cast<float>(corner.y);
     if (selectedLook)
-        ImageMgr.DrawPieceSelected(back, drawn, left, top, glow);
+        DrawSelectedAtPixel(back, drawn, corner, glow);
     else
-        ImageMgr.DrawPieceTransparent(back, drawn, left, top);
+        back.BlitTransparentAtPixel(corner.x, corner.y, drawn.image);
 }
 
 void CGame::DrawShadowOnTable(Surface& back, int index, float x, float y)
 {
-    if (view.IsWhole()) {
+    if (DrawnAsCut(view, pieces[index])) {
         CJoinFlash::DrawShadow(back, pieces[index], x, y);
         return;
     }
-    const Point corner = ScreenCorner(x, y);
-    CJoinFlash::DrawShadow(back, PieceAsDrawn(index), static_cast<float>(corner.x), static_cast<float>(corner.y));
+    // The shadow lies a few units off and is soft: the unit of the copy's pixel does.
+    const int scale = back.Scale();
+    const PixelCorner corner = PixelOf(view, x, y, scale);
+    CJoinFlash::DrawShadow(back, PieceAsDrawn(index), static_cast<float>(std::floor(static_cast<double>(corner.x) / scale)),
+                           static_cast<float>(std::floor(static_cast<double>(corner.y) / scale)));
 }
 
-// A press takes the piece whose copy at the zoom is drawn under the centre
-// of the cursor's unit, as the drawing shows it.
+// A press takes the piece whose copy at the zoom is drawn on the pixel under
+// the centre of the cursor's unit, as the drawing shows it.
 bool CGame::IsPieceUnderCursorOnTable(const CGroup& group, int index, Point cursor, FloatPoint* offset) const
 {
     const CPiece& piece = pieces[index];
     const float px = group.x + piece.x, py = group.y + piece.y;
-    const Point corner = ScreenCorner(px, py);
-    const int ux = cursor.x - corner.x, uy = cursor.y - corner.y;
-    const float zoom = view.Zoom();
-    if (ux < 0 || uy < 0 || ux > (piece.width + 1) * zoom + 1 || uy > (piece.height + 1) * zoom + 1) return false;
-    if (!PieceAsDrawn(index).mask.CoversUnit(ux, uy)) return false;
+    const int scale = BackBuffer().Scale();
+    const PixelCorner corner = PixelOf(view, px, py, scale), reach = ReachOf(piece, view.Zoom(), scale);
+    const long long ux = static_cast<long long>(cursor.x) * scale + scale / 2 - corner.x;
+    const long long uy = static_cast<long long>(cursor.y) * scale + scale / 2 - corner.y;
+    if (ux < 0 || uy < 0 || ux > reach.x || uy > reach.y) return false;
+    const PieceMask& mask = PieceAsDrawn(index).mask;
+    if (ux >= mask.Width() || uy >= mask.Height() || mask.GetPixel(static_cast<int>(ux), static_cast<int>(uy)) != kWhite)
+        return false;
     if (offset) {
         const TablePoint at = ToTable(cursor);
         *offset = {at.x - px, at.y - py};

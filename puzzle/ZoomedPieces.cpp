@@ -5,115 +5,501 @@
 #include <cmath>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+
 namespace {
 
-// For each pixel of the copy, the source pixels it covers: [first, last).
+// Halvings past this many would be smaller than a pixel for any piece.
+constexpr int kMostLevels = 12;
+// Prepare makes the halvings down to this many pixels on the longer side.
+constexpr int kSmallestPrepared = 8;
+
+// A run of inside pixels in a row: [first, end).
 struct Span {
-    int first = 0;
-    int last = 0;
+    int first;
+    int end;
 };
 
-std::vector<Span> Spans(int count, int sourceCount, double zoom)
+// Sums of opaque pixels: red, green, blue and their count side by side,
+// one group of four for each pixel of a row.
+using Sum = std::uint32_t;
+constexpr std::size_t kLanes = 4;
+
+// The rounded average of a group of sums; never black, which would show the
+// board through a pixel made of the piece's own colours.
+Colour Average(const Sum* sum)
 {
-    std::vector<Span> spans(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        Span& span = spans[static_cast<std::size_t>(i)];
-        if (zoom >= 1.0) {
-            // Enlarged: the source pixel under the centre.
-            span.first = static_cast<int>(std::floor((i + 0.5) / zoom));
-            span.last = span.first + 1;
-        } else {
-            span.first = static_cast<int>(std::floor(i / zoom));
-            span.last = std::max(span.first + 1, static_cast<int>(std::floor((i + 1) / zoom)));
-        }
-        span.first = std::min(span.first, sourceCount);
-        span.last = std::min(span.last, sourceCount);
+    const Sum n = sum[3];
+    Colour colour;
+#if defined(__SSE2__)
+    if (n < 64) {
+        // Few pixels a copy's pixel, nearly always: a multiplication of the four lanes at once.
+        static const std::vector<float> inverses = [] {
+            std::vector<float> made(64, 0.0f);
+            for (std::size_t i = 1; i < made.size(); ++i) made[i] = 1.0f / static_cast<float>(i);
+            return made;
+        }();
+        const __m128 average = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sum))),
+                                                     _mm_set1_ps(inverses[n])),
+                                          _mm_set1_ps(0.5f));
+        __m128i lanes = _mm_cvttps_epi32(average);
+        lanes = _mm_packs_epi32(lanes, lanes);
+        colour = static_cast<Colour>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes))) & 0xFFFFFFu;
+        return colour == kBlack ? MakeColour(1, 1, 1) : colour;
     }
-    return spans;
+#endif
+    const Sum half = n / 2;
+    colour = MakeColour(static_cast<int>((sum[0] + half) / n), static_cast<int>((sum[1] + half) / n),
+                        static_cast<int>((sum[2] + half) / n));
+    return colour == kBlack ? MakeColour(1, 1, 1) : colour;
 }
 
-// The mask's row as one flag a pixel.
-void InsideRow(const PieceMask& mask, int y, std::vector<unsigned char>& inside)
+// Row y of a copy being made: the spans (in any order) merged into the
+// mask's runs, and inside them the averages of the row's sums. Answers the
+// runs added.
+int WriteRow(Colour* row, PieceMask& mask, int y, std::vector<Span>& spans, const Sum* sums)
 {
-    std::fill(inside.begin(), inside.end(), 0);
-    mask.ForEachRun(y, [&](int begin, int end) {
-        for (int x = std::max(0, begin); x < end && x < static_cast<int>(inside.size()); ++x) inside[x] = 1;
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+    int runs = 0;
+    for (std::size_t i = 0; i < spans.size();) {
+        const int first = spans[i].first;
+        int end = spans[i].end;
+        for (++i; i < spans.size() && spans[i].first <= end; ++i) end = std::max(end, spans[i].end);
+        if (first >= end) continue;
+        mask.AddRun(y, first, end);
+        ++runs;
+        for (int x = first; x < end; ++x) {
+            const Sum* sum = sums + static_cast<std::size_t>(x) * kLanes;
+            if (sum[3] > 0) row[x] = Average(sum);
+        }
+    }
+    return runs;
+}
+
+// What a mask of that many rows and runs takes.
+std::size_t MaskBytes(int height, int runs)
+{
+    return static_cast<std::size_t>(std::max(height, 0)) * sizeof(std::uint32_t) +
+           static_cast<std::size_t>(runs) * 2 * sizeof(std::int32_t);
+}
+
+// For each source pixel along one axis, the pixels of the copy it overlaps,
+// [first, end), at g copy pixels a source pixel; and for each pixel of the
+// copy the source pixels it overlaps, [low, high), the same relation read
+// the other way.
+struct Overlaps {
+    std::vector<int> first, end, low, high;
+    Overlaps(int count, double g, int copyCount)
+        : first(static_cast<std::size_t>(count)), end(static_cast<std::size_t>(count)),
+          low(static_cast<std::size_t>(copyCount), 0), high(static_cast<std::size_t>(copyCount), 0)
+    {
+        for (int c = 0; c < count; ++c) {
+            // Floor and ceiling of values that are never negative, without a call.
+            const double below = c * g, above = (c + 1) * g;
+            const int lowWhole = static_cast<int>(below), highWhole = static_cast<int>(above);
+            const int from = std::clamp(lowWhole, 0, copyCount);
+            const int to = std::clamp(highWhole + (highWhole < above ? 1 : 0), from, copyCount);
+            first[static_cast<std::size_t>(c)] = from;
+            end[static_cast<std::size_t>(c)] = to;
+            for (int x = from; x < to; ++x) {
+                if (high[static_cast<std::size_t>(x)] == 0) low[static_cast<std::size_t>(x)] = c;
+                high[static_cast<std::size_t>(x)] = c + 1;
+            }
+        }
+    }
+};
+
+// The source pixel under the centre of each copy pixel, at g > 1.
+std::vector<int> Centres(int copyCount, double g, int count)
+{
+    std::vector<int> centres(static_cast<std::size_t>(copyCount));
+    for (int i = 0; i < copyCount; ++i)
+        centres[static_cast<std::size_t>(i)] = std::min(count - 1, static_cast<int>((i + 0.5) / g));
+    return centres;
+}
+
+// An enlarged copy's row shows, where the source pixel under a pixel's
+// centre is inside, that pixel exactly.
+void TakeCentres(const Surface& source, const PieceMask& mask, int sy, const std::vector<int>& centres, Colour* row)
+{
+    const int width = static_cast<int>(centres.size());
+    auto under = [&](int begin, int end, auto paint) {
+        int x = static_cast<int>(std::lower_bound(centres.begin(), centres.end(), begin) - centres.begin());
+        for (; x < width && centres[static_cast<std::size_t>(x)] < end; ++x) paint(x, centres[static_cast<std::size_t>(x)]);
+    };
+    mask.ForEachRun(sy, [&](int begin, int end) { under(begin, end, [&](int x, int) { row[x] = kBlack; }); });
+    source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
+        under(begin, end, [&](int x, int c) { row[x] = pixels[c - begin]; });
     });
+}
+
+// Buffers reused from one copy to the next, one set a thread.
+struct Scratch {
+    std::vector<Sum> sums;                 // every copy row's sums
+    std::vector<std::vector<Span>> spans;  // every copy row's inside spans, before merging
+};
+Scratch& TheScratch()
+{
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+#if defined(__SSE2__)
+// A colour's red, green and blue one a lane, and a 1 to count it.
+inline __m128i Lanes(Colour colour)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(colour | 0x01000000u));
+    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
+}
+#endif
+
+// The sums of pixels [from, to) of a run added to the groups of sums of
+// `rows` copy rows, `pitch` values apart.
+inline void AddPixels(Sum* sum, std::size_t pitch, int rows, const Colour* pixels, int from, int to)
+{
+#if defined(__SSE2__)
+    const int n = to - from;
+    if (n >= 1 && n <= 3) {
+        // At more than half a copy pixel a source pixel (every copy made from
+        // a halving): one to three pixels, added with no branch on how many.
+        const __m128i second = _mm_set1_epi32(n >= 2 ? -1 : 0), third = _mm_set1_epi32(n >= 3 ? -1 : 0);
+        __m128i total = Lanes(pixels[from]);
+        total = _mm_add_epi32(total, _mm_and_si128(second, Lanes(pixels[std::min(from + 1, to - 1)])));
+        total = _mm_add_epi32(total, _mm_and_si128(third, Lanes(pixels[to - 1])));
+        for (int row = 0; row < rows; ++row, sum += pitch) {
+            __m128i* at = reinterpret_cast<__m128i*>(sum);
+            _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), total));
+        }
+        return;
+    }
+#endif
+    Sum red = 0, green = 0, blue = 0;
+    for (int c = from; c < to; ++c) {
+        const Colour colour = pixels[c];
+        red += colour & 0xFF;
+        green += (colour >> 8) & 0xFF;
+        blue += colour >> 16;
+    }
+    for (int row = 0; row < rows; ++row, sum += pitch) {
+        sum[0] += red;
+        sum[1] += green;
+        sum[2] += blue;
+        sum[3] += static_cast<Sum>(to - from);
+    }
+}
+
+#if defined(__SSE2__)
+// The group of sums at x of `rows` copy rows gets `lanes` added.
+inline void AddTo(Sum* sums, std::size_t pitch, int rows, int x, __m128i lanes)
+{
+    Sum* sum = sums + static_cast<std::size_t>(x) * kLanes;
+    for (int row = 0; row < rows; ++row, sum += pitch) {
+        __m128i* at = reinterpret_cast<__m128i*>(sum);
+        _mm_storeu_si128(at, _mm_add_epi32(_mm_loadu_si128(at), lanes));
+    }
+}
+
+// A run of source pixels [begin, end) added to the copy's columns when
+// reduced (g at most 1): each pixel falls on its first column and perhaps
+// the next, so the run is read once, in order, with two columns' sums kept
+// in registers and written when the run moves past them.
+void AddRunReduced(Sum* sums, std::size_t pitch, int rows, const Overlaps& columns, int begin, int end,
+                   const Colour* pixels)
+{
+    const __m128i none = _mm_setzero_si128();
+    __m128i here = none, next = none;
+    int x = columns.first[static_cast<std::size_t>(begin)];
+    for (int c = begin; c < end; ++c) {
+        const std::size_t at = static_cast<std::size_t>(c);
+        const int column = columns.first[at];
+        if (column != x) {
+            AddTo(sums, pitch, rows, x, here);
+            here = next;
+            next = none;
+            x = column;
+        }
+        const __m128i lanes = Lanes(pixels[c - begin]);
+        here = _mm_add_epi32(here, lanes);
+        const __m128i also = _mm_set1_epi32(columns.end[at] - column > 1 ? -1 : 0);
+        next = _mm_add_epi32(next, _mm_and_si128(also, lanes));
+    }
+    AddTo(sums, pitch, rows, x, here);
+    // The last pixel reached into the next column.
+    if (_mm_cvtsi128_si32(_mm_shuffle_epi32(next, _MM_SHUFFLE(3, 3, 3, 3))) != 0) AddTo(sums, pitch, rows, x + 1, next);
+}
+#endif
+
+// The copy of a source (the piece or a halving of it) at g copy pixels a
+// source pixel, in pixels of the scale: see the header for the rule. Each
+// source row is read once, its pixels summed over the copy's columns and
+// added to the copy rows it overlaps. Answers the mask's runs.
+int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out, bool pack)
+{
+    const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Width() * g) / scale)));
+    const int unitsDown = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Height() * g) / scale)));
+    const int width = units * scale, height = unitsDown * scale;
+    out.image = Surface::Scaled(units, unitsDown, scale);
+    out.mask = PieceMask(width, height, scale);
+    out.width = static_cast<float>(units);
+    out.height = static_cast<float>(unitsDown);
+    const Overlaps columns(source.Width(), g, width), rows(source.Height(), g, height);
+    Scratch& scratch = TheScratch();
+    const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
+    scratch.sums.assign(pitch * static_cast<std::size_t>(height), 0u);
+    if (scratch.spans.size() < static_cast<std::size_t>(height)) scratch.spans.resize(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) scratch.spans[static_cast<std::size_t>(y)].clear();
+    for (int sy = 0; sy < source.Height(); ++sy) {
+        const int top = rows.first[static_cast<std::size_t>(sy)], bottom = rows.end[static_cast<std::size_t>(sy)];
+        if (top >= bottom) continue;
+        Sum* sums = scratch.sums.data() + pitch * static_cast<std::size_t>(top);
+        source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
+#if defined(__SSE2__)
+            if (g <= 1.0) {
+                AddRunReduced(sums, pitch, bottom - top, columns, begin, end, pixels);
+                return;
+            }
+#endif
+            const int last = columns.end[static_cast<std::size_t>(end - 1)];
+            for (int x = columns.first[static_cast<std::size_t>(begin)]; x < last; ++x) {
+                const int from = std::max(begin, columns.low[static_cast<std::size_t>(x)]);
+                const int to = std::min(end, columns.high[static_cast<std::size_t>(x)]);
+                AddPixels(sums + static_cast<std::size_t>(x) * kLanes, pitch, bottom - top, pixels - begin, from, to);
+            }
+        });
+        mask.ForEachRun(sy, [&](int begin, int end) {
+            begin = std::max(begin, 0);
+            end = std::min(end, source.Width());
+            if (begin >= end) return;
+            const Span span{columns.first[static_cast<std::size_t>(begin)], columns.end[static_cast<std::size_t>(end - 1)]};
+            for (int y = top; y < bottom; ++y) scratch.spans[static_cast<std::size_t>(y)].push_back(span);
+        });
+    }
+    const bool enlarged = g > 1.0;
+    const std::vector<int> centres = enlarged ? Centres(width, g, source.Width()) : std::vector<int>();
+    int runs = 0;
+    // The pixels asked for once: each row asked for would count as a change.
+    Colour* pixels = out.image.Pixels();
+    for (int y = 0; y < height; ++y) {
+        Colour* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const int added = WriteRow(row, out.mask, y, scratch.spans[static_cast<std::size_t>(y)],
+                                   scratch.sums.data() + pitch * static_cast<std::size_t>(y));
+        runs += added;
+        if (enlarged && added > 0) {
+            const int sy = std::min(source.Height() - 1, static_cast<int>((y + 0.5) / g));
+            TakeCentres(source, mask, sy, centres, row);
+        }
+    }
+    // A copy to draw records its runs when drawn twice; a halving, never
+    // drawn, is packed at once.
+    if (pack) out.image.Pack();
+    return runs;
+}
+
+// Half the size, each pixel from the 2 x 2 square of the source's: the
+// average of its opaque pixels, inside when any of the four is.
+int Halve(const Surface& image, const PieceMask& mask, Surface& outImage, PieceMask& outMask)
+{
+    CPiece half;
+    const int runs = CopyOf(image, mask, 0.5, 1, half, true);
+    outImage = std::move(half.image);
+    outMask = std::move(half.mask);
+    return runs;
+}
+
+// The halving to make a copy of f copy pixels a piece's pixel from: the
+// smallest whose pixels are no larger than the copy's.
+int LevelFor(double f)
+{
+    int level = 0;
+    while (level < kMostLevels && f * std::ldexp(1.0, level + 1) <= 1.0) ++level;
+    return level;
+}
+
+double FactorOf(const CPiece& piece, float zoom, int scale)
+{
+    return static_cast<double>(zoom) * scale / piece.image.Scale();
 }
 
 }  // namespace
 
-const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)
+void ZoomedPieces::Make(const CPiece& piece, float zoom, int scale, CPiece& out)
+{
+    scale = std::clamp(scale, 1, Surface::kMaxScale);
+    if (piece.image.IsEmpty()) {
+        out = CPiece{};
+        return;
+    }
+    CopyOf(piece.image, piece.mask, FactorOf(piece, zoom, scale), scale, out, false);
+}
+
+ZoomedPieces::Entry& ZoomedPieces::EntryFor(int index, const CPiece& piece)
 {
     if (index >= static_cast<int>(entries.size())) entries.resize(static_cast<std::size_t>(index) + 1);
-    Copy* copies = entries[static_cast<std::size_t>(index)].copies;
-    for (int i = 0; i < 2; ++i) {
-        const Copy& copy = copies[i];
-        if (copy.step == step && copy.scale == scale && copy.source == piece.image.Version()) return copy.piece;
+    Entry& entry = entries[static_cast<std::size_t>(index)];
+    if (entry.source != piece.image.Version()) {
+        DropEntry(entry);
+        entry.source = piece.image.Version();
     }
-    // The copy of the step farther from this one (or none) gives way.
-    Copy& copy = std::abs(copies[0].step - step) >= std::abs(copies[1].step - step) ? copies[0] : copies[1];
-    Make(piece, zoom, scale, copy.piece);
+    return entry;
+}
+
+const ZoomedPieces::Level& ZoomedPieces::EnsureLevel(Entry& entry, const CPiece& piece, int level)
+{
+    if (static_cast<int>(entry.levels.size()) < level) entry.levels.resize(static_cast<std::size_t>(level));
+    if (Level& made = entry.levels[static_cast<std::size_t>(level) - 1]; !made.image.IsEmpty()) {
+        made.lastUse = ++uses;
+        return made;
+    }
+    Surface image;
+    PieceMask mask;
+    int runs = 0;
+    if (level == 1) {
+        runs = Halve(piece.image, piece.mask, image, mask);
+    } else {
+        const Level& finer = EnsureLevel(entry, piece, level - 1);
+        runs = Halve(finer.image, finer.mask, image, mask);
+    }
+    // The finer levels made on the way changed no size: the slot is where it was.
+    Level& made = entry.levels[static_cast<std::size_t>(level) - 1];
+    made.bytes = image.MemoryBytes() + MaskBytes(mask.Height(), runs);
+    made.image = std::move(image);
+    made.mask = std::move(mask);
+    made.lastUse = ++uses;
+    held += made.bytes;
+    return made;
+}
+
+void ZoomedPieces::Prepare(int index, const CPiece& piece)
+{
+    if (index < 0 || piece.image.IsEmpty()) return;
+    piece.image.Pack();
+    Entry& entry = EntryFor(index, piece);
+    int width = piece.image.Width(), height = piece.image.Height();
+    for (int level = 1; level <= kMostLevels && std::max(width, height) > kSmallestPrepared; ++level) {
+        EnsureLevel(entry, piece, level);
+        width = (width + 1) / 2;
+        height = (height + 1) / 2;
+    }
+    KeepToBudget(nullptr);
+}
+
+const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)
+{
+    scale = std::clamp(scale, 1, Surface::kMaxScale);
+    Entry& entry = EntryFor(std::max(index, 0), piece);
+    for (Copy& copy : entry.copies) {
+        if (copy.step == step && copy.scale == scale) {
+            copy.lastUse = ++uses;
+            return copy.piece;
+        }
+    }
+    // An empty place, else the copy of the step farther from this one, gives way.
+    Copy* place = &entry.copies[0];
+    if (entry.copies[0].step >= 0 &&
+        (entry.copies[1].step < 0 || std::abs(entry.copies[1].step - step) > std::abs(entry.copies[0].step - step)))
+        place = &entry.copies[1];
+    Copy& copy = *place;
+    DropCopy(copy);
+    int runs = 0;
+    if (piece.image.IsEmpty()) {
+        copy.piece = CPiece{};
+    } else {
+        const double f = FactorOf(piece, zoom, scale);
+        const int level = LevelFor(f);
+        if (level == 0) {
+            runs = CopyOf(piece.image, piece.mask, f, scale, copy.piece, false);
+        } else {
+            const Level& source = EnsureLevel(entry, piece, level);
+            runs = CopyOf(source.image, source.mask, std::ldexp(f, level), scale, copy.piece, false);
+        }
+    }
     copy.step = step;
     copy.scale = scale;
-    copy.source = piece.image.Version();
+    copy.bytes = copy.piece.image.MemoryBytes() + MaskBytes(copy.piece.mask.Height(), runs);
+    copy.lastUse = ++uses;
+    held += copy.bytes;
+    KeepToBudget(&copy);
     return copy.piece;
 }
 
-void ZoomedPieces::Make(const CPiece& piece, float zoom, int scale, CPiece& out)
+void ZoomedPieces::Clear()
 {
-    const Surface& source = piece.image;
-    scale = std::max(1, scale);
-    // Pixels of the copy to one of the piece's.
-    const double factor = static_cast<double>(zoom) * scale / (source.IsEmpty() ? 1 : source.Scale());
-    const int units = static_cast<int>(std::ceil(std::max(piece.width, static_cast<float>(source.UnitWidth())) * zoom));
-    const int unitsDown =
-        static_cast<int>(std::ceil(std::max(piece.height, static_cast<float>(source.UnitHeight())) * zoom));
-    const int width = std::max(1, units) * scale, height = std::max(1, unitsDown) * scale;
-    out.image = Surface::Scaled(width / scale, height / scale, scale);
-    out.mask = PieceMask(width, height, scale);
-    out.width = static_cast<float>(width / scale);
-    out.height = static_cast<float>(height / scale);
-    const std::vector<Span> columns = Spans(width, source.Width(), factor);
-    const std::vector<Span> rows = Spans(height, source.Height(), factor);
-    std::vector<unsigned char> inside(static_cast<std::size_t>(source.Width()));
-    std::vector<unsigned> count(static_cast<std::size_t>(width)), insideCount(static_cast<std::size_t>(width));
-    std::vector<unsigned> red(static_cast<std::size_t>(width)), green(red), blue(red);
-    for (int y = 0; y < height; ++y) {
-        std::fill(count.begin(), count.end(), 0u);
-        std::fill(insideCount.begin(), insideCount.end(), 0u);
-        std::fill(red.begin(), red.end(), 0u);
-        std::fill(green.begin(), green.end(), 0u);
-        std::fill(blue.begin(), blue.end(), 0u);
-        const Span& rowSpan = rows[static_cast<std::size_t>(y)];
-        for (int sy = rowSpan.first; sy < rowSpan.last; ++sy) {
-            InsideRow(piece.mask, sy * piece.mask.Height() / std::max(1, source.Height()), inside);
-            const Colour* pixels = source.Row(sy);
-            for (int x = 0; x < width; ++x) {
-                const Span& span = columns[static_cast<std::size_t>(x)];
-                for (int sx = span.first; sx < span.last; ++sx) {
-                    ++count[x];
-                    if (!inside[sx]) continue;
-                    ++insideCount[x];
-                    red[x] += RedOf(pixels[sx]);
-                    green[x] += GreenOf(pixels[sx]);
-                    blue[x] += BlueOf(pixels[sx]);
-                }
-            }
-        }
-        Colour* row = out.image.Row(y);
-        int runStart = -1;
-        for (int x = 0; x <= width; ++x) {
-            const bool in = x < width && insideCount[x] > 0 && 2 * insideCount[x] >= count[x];
-            if (in) {
-                const unsigned n = insideCount[x];
-                row[x] = MakeColour(static_cast<int>(red[x] / n), static_cast<int>(green[x] / n),
-                                    static_cast<int>(blue[x] / n));
-                if (runStart < 0) runStart = x;
-            } else if (runStart >= 0) {
-                out.mask.AddRun(y, runStart, x);
-                runStart = -1;
-            }
-        }
+    for (Entry& entry : entries)
+        for (Copy& copy : entry.copies) DropCopy(copy);
+}
+
+void ZoomedPieces::KeepFor(const std::vector<CPiece>& pieces)
+{
+    while (entries.size() > pieces.size()) {
+        DropEntry(entries.back());
+        entries.pop_back();
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].source != pieces[i].image.Version()) DropEntry(entries[i]);
+    }
+}
+
+void ZoomedPieces::SetBudget(std::size_t bytes)
+{
+    budget = bytes;
+    KeepToBudget(nullptr);
+}
+
+int ZoomedPieces::LevelsMade(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(entries.size())) return 0;
+    const std::vector<Level>& levels = entries[static_cast<std::size_t>(index)].levels;
+    return static_cast<int>(
+        std::count_if(levels.begin(), levels.end(), [](const Level& level) { return !level.image.IsEmpty(); }));
+}
+
+void ZoomedPieces::DropEntry(Entry& entry)
+{
+    for (Level& level : entry.levels) DropLevel(level);
+    entry.levels.clear();
+    for (Copy& copy : entry.copies) DropCopy(copy);
+    entry.source = 0;
+}
+
+void ZoomedPieces::DropCopy(Copy& copy)
+{
+    if (copy.step < 0) return;
+    held -= copy.bytes;
+    copy = Copy{};
+}
+
+void ZoomedPieces::DropLevel(Level& level)
+{
+    if (level.image.IsEmpty()) return;
+    held -= level.bytes;
+    level = Level{};
+}
+
+void ZoomedPieces::KeepToBudget(const void* keep)
+{
+    if (held <= budget) return;
+    struct Held {
+        std::uint64_t lastUse;
+        Level* level;
+        Copy* copy;
+    };
+    std::vector<Held> all;
+    for (Entry& entry : entries) {
+        for (Level& level : entry.levels)
+            if (!level.image.IsEmpty() && &level != keep) all.push_back({level.lastUse, &level, nullptr});
+        for (Copy& copy : entry.copies)
+            if (copy.step >= 0 && &copy != keep) all.push_back({copy.lastUse, nullptr, &copy});
+    }
+    std::sort(all.begin(), all.end(), [](const Held& a, const Held& b) { return a.lastUse < b.lastUse; });
+    // Down to seven eighths: the next few copies made do not each start a search.
+    const std::size_t target = budget - budget / 8;
+    for (const Held& h : all) {
+        if (held <= target) break;
+        if (h.level) DropLevel(*h.level);
+        if (h.copy) DropCopy(*h.copy);
     }
 }

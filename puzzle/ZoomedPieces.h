@@ -1,17 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pieces as the table's view draws them at a zoom other than 1: copies of
-// each piece's image and mask at the zoom, made the first time the piece is
-// drawn at that zoom. A piece keeps copies of two steps (the wheel going in
-// and out again finds them made); a third step takes the place of the one
-// farther from it. All go when the puzzle changes or the whole table shows.
+// The pieces as the table's view draws them at a zoom other than 1 (or cut
+// at another scale than the drawing's): copies of each piece's image and
+// mask at the zoom, in pixels of the drawing scale, made the first time the
+// piece is drawn at that zoom. A piece keeps copies of two steps (the wheel
+// going in and out again finds them made); a third step takes the place of
+// the one farther from it. Clear lets the copies go (a new view of the
+// whole table, a new puzzle).
 //
-// Enlarged copies take, for each pixel, the piece's pixel under its centre,
-// so a close-up shows the piece as cut at the drawing scale, and the mask and
-// the picture stay in step pixel for pixel. Reduced copies never drop
-// pixels: each pixel is the average of the inside pixels it covers, inside
-// when at least half of them are.
+// Reduced copies come from a pyramid of halvings of the piece, each pixel
+// of a halving the average of the piece's pixels in its 2 x 2 square: a
+// copy is made from the finest halving no finer than twice the copy, so a
+// step of the wheel over a thousand pieces reads a few pixels of each
+// instead of all of them. The halvings are made once per piece, by Prepare
+// right after the piece is cut or, failing that, when first needed, and are
+// kept while the piece's image is unchanged.
+//
+// The rule of a copy, from whichever source: a pixel of the copy is inside
+// the piece when any source pixel it overlaps is (the mask rounded outward,
+// a halving's pixel being inside when any of its four is); its colour is
+// the average of the opaque source pixels it overlaps, and when enlarged
+// the source pixel under its centre where that one is opaque. Copies are
+// placed to the screen pixel, not the unit (see CGameTable.cpp): with the
+// outward mask, two joined pieces, whose edges lie at the same point of the
+// screen, each reach at least the pixel in which that point lies, so no
+// pixel of the board shows between them at any zoom or position.
+//
+// Threads: Prepare and At change what is kept, and are called from one
+// thread at a time (the game's, after pieces cut side by side are done);
+// the buffers a copy is made in are each thread's own.
+//
+// Memory: Prepare packs the piece's image (Surface::Pack) so that it holds
+// only its inside, and copies and halvings are read and kept packed. The
+// copies and halvings together stay within a budget of bytes: past it, the
+// least recently drawn go first (a close-up panned across the whole table
+// does not keep a copy of every piece); what goes is made again when next
+// needed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,23 +45,63 @@
 
 class ZoomedPieces {
 public:
+    static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
+
+    // Right after piece `index` is cut (or cut again): its image packed and
+    // its halvings made. Right for a piece of any puzzle, small ones too.
+    void Prepare(int index, const CPiece& piece);
     // The piece (number `index`) at the zoom of the view's step, in pixels
-    // of the drawing scale: its image, mask, width and height (whole units:
-    // the copy's size) as drawn.
+    // of the drawing scale: its image, mask, width and height (the copy's
+    // size in whole units) as drawn with its top-left at the pixel of the
+    // piece's own. Valid until the next call.
     const CPiece& At(int index, const CPiece& piece, int step, float zoom, int scale);
-    void Clear() { entries.clear(); }
-    // The copy itself: `out` gets the image, the mask and the size.
+    // The copies go; the halvings stay while their pieces are unchanged.
+    void Clear();
+    // A puzzle starts: what was made for pieces since cut again, or gone, goes.
+    void KeepFor(const std::vector<CPiece>& pieces);
+    // The copy made from the piece itself, no halving involved: `out` gets
+    // the image, the mask and the size.
     static void Make(const CPiece& piece, float zoom, int scale, CPiece& out);
 
+    // Bytes held in copies and halvings, and the most they may take.
+    std::size_t HeldBytes() const { return held; }
+    std::size_t Budget() const { return budget; }
+    void SetBudget(std::size_t bytes);
+    // How many halvings piece `index` has made (for tests).
+    int LevelsMade(int index) const;
+
 private:
+    // One halving (level L is 2^L times smaller than the piece) or one copy.
+    struct Level {
+        Surface image;
+        PieceMask mask;
+        std::size_t bytes = 0;
+        std::uint64_t lastUse = 0;
+    };
     struct Copy {
         int step = -1;
         int scale = 0;
-        std::uint64_t source = 0;  // the piece's image version it was made from
+        std::size_t bytes = 0;
+        std::uint64_t lastUse = 0;
         CPiece piece;
     };
     struct Entry {
+        std::uint64_t source = 0;  // the piece's image version all of it was made from
+        std::vector<Level> levels;  // levels[L - 1] is level L; an empty image: not made
         Copy copies[2];
     };
+
+    Entry& EntryFor(int index, const CPiece& piece);
+    const Level& EnsureLevel(Entry& entry, const CPiece& piece, int level);
+    void DropEntry(Entry& entry);
+    void DropCopy(Copy& copy);
+    void DropLevel(Level& level);
+    // Past the budget, the least recently used go (never `keep`) until an
+    // eighth of it is free again.
+    void KeepToBudget(const void* keep);
+
     std::vector<Entry> entries;
+    std::size_t held = 0;
+    std::size_t budget = kDefaultBudget;
+    std::uint64_t uses = 0;
 };

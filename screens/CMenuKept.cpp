@@ -43,7 +43,7 @@ void CMenu::OfferKeptPuzzle()
                    saved.piecesY, progress.joined,                            progress.pieces,  saved.playTime};
     CutPreview.Restore(saved.smoothType, saved.piecesX, saved.piecesY);
     CutPreview.Refresh();
-    countSlider.SetValue(saved.piecesX);
+    countSlider.SetValue(CutPreview.GetPiecesAlongLongerSide());
 }
 
 bool CMenu::ShowsKeptCut()

@@ -111,6 +111,15 @@ TEST_F(LargeCutTest, ALargeCutIsCutAtTheCloseUpsPixelsAndEveryPieceLiesOnItsTabl
         }
         return true;
     };
+    // Scattered at the start with none on another.
+    EXPECT_TRUE(allOnTable());
+    const std::vector<CGroup>& groups = Game.GetGroups();
+    for (std::size_t a = 0; a < groups.size(); ++a)
+        for (std::size_t b = a + 1; b < groups.size(); ++b) {
+            const LayoutBox p = Game.ImageBox(groups[a]), q = Game.ImageBox(groups[b]);
+            ASSERT_TRUE(p.right <= q.left || q.right <= p.left || p.bottom <= q.top || q.bottom <= p.top)
+                << "groups " << a << " and " << b << " overlap";
+        }
     Game.ArrangePieces();
     EXPECT_TRUE(allOnTable());
     for (CGroup& group : Game.TestHookGroups()) {

@@ -66,7 +66,6 @@ constexpr Point kPanelPicture{138, 579};
 constexpr Point kPanelArrange{262, 579};
 constexpr Point kPanelColours[] = {{682, 579}, {710, 579}, {738, 579}, {766, 579}};
 // The board as the game keeps groups on it.
-constexpr float kBoardRight = CGame::kBoardRight, kBoardBottom = CGame::kBoardBottom;
 constexpr float kTolerance = 0.01f;
 
 long EnvironmentNumber(const char* name, long fallback)
@@ -662,9 +661,11 @@ private:
                 right = std::max(right, group.x + piece.x + piece.width);
                 bottom = std::max(bottom, group.y + piece.y + piece.height);
             }
-            const bool fitsAcross = right - left <= kBoardRight, fitsDown = bottom - top <= kBoardBottom;
-            if ((fitsAcross && (left < -kTolerance || right > kBoardRight + kTolerance)) ||
-                (fitsDown && (top < -kTolerance || bottom > kBoardBottom + kTolerance))) {
+            // The board of a large cut is its table's free board.
+            const LayoutBox table = Game.FreeTable();
+            const bool fitsAcross = right - left <= table.right, fitsDown = bottom - top <= table.bottom;
+            if ((fitsAcross && (left < -kTolerance || right > table.right + kTolerance)) ||
+                (fitsDown && (top < -kTolerance || bottom > table.bottom + kTolerance))) {
                 const OutsideGroup here{group.members.front(), group.x, group.y};
                 if (std::find(outsideBefore.begin(), outsideBefore.end(), here) != outsideBefore.end()) {
                     std::ostringstream text;
