@@ -19,12 +19,13 @@
 // The cut's counters picture, pieces and start split its ratio: the picture
 // read again (up to the first piece), the pieces, play set up with its frame.
 // Last seen (Release, on a busy shared 2-core machine): the decode 180-300 ms;
-// the cut 4.9-5.5 times it at scale 2 and 3 (picture 2.1-2.2, pieces 2.0-2.4,
-// start 0.7-0.9), 8.3-8.8 before the picture was taken without copies, its
-// reduction made faster and a piece's columns scanned eight pixels at a time; a whole frame zoomed out 2.1-2.5 copies of the
-// screen (close-up 1.9-2.8); carrying 0.19-0.45 copies, 0.06-0.17 of a whole
-// frame (whole view and close-up); the pieces' pictures 169 MB at 4 pixels a unit,
-// 81 MB of it inside the pieces.
+// the cut 5.6-6.3 times it at scale 2 and 3 (picture 1.9-2.4, pieces 2.0-2.2,
+// start 1.5-1.8 with the zoomed pieces' pyramid, 0.7-0.9 before it); 8.3-8.8
+// before the picture was taken without copies, its reduction made faster
+// and a piece's columns scanned eight pixels at a time. A whole frame zoomed
+// out 2.6 copies of the screen (close-up 2.2-2.9); carrying 0.21-0.48
+// copies, 0.07-0.21 of a whole frame (whole view and close-up). The pieces'
+// pictures 169 MB at 4 pixels a unit, 81 MB of it inside the pieces.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
