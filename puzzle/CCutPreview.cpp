@@ -500,6 +500,9 @@ bool CCutPreview::BuildStep()
     else
         Game.BuildPieces(cells);
     progress += progressStep * static_cast<float>(cells.size());
+    // Every piece holds its part of a large cut's picture now: its tens of
+    // megabytes go at once, not after the page's last frames.
+    if (buildDone) ReleaseCutPicture();
     return false;
 }
 
@@ -550,7 +553,9 @@ void CCutPreview::PrepareCutPicture()
 void CCutPreview::TakeCutPicture(Surface pixels)
 {
     const int scale = cutPictureScale;
-    cutPicture.surface = CMgrImage::AtScale(pixels, scale);
+    // Taken as it is, a unit of `scale` pixels (when its sides allow): no copy.
+    pixels.TakeScale(scale);
+    cutPicture.surface = std::move(pixels);
     if (cutPicture.surface.IsEmpty() || cutPicture.surface.Scale() != scale ||
         cutPicture.surface.UnitWidth() != Trunc(cutWidth) || cutPicture.surface.UnitHeight() != Trunc(cutHeight)) {
         Log.Write("CCutPreview: %s not read again for the cut; the copy in memory is enlarged\n", pictureFile.c_str());

@@ -167,18 +167,40 @@ void CloseNarrowGaps(std::vector<unsigned char>& state, int width, int height, i
     constexpr int kNone = -1, kOpen = -2;
     thread_local std::vector<int> runStart;
     runStart.assign(static_cast<std::size_t>(width), kNone);
+    // A column's run of the outside begins or ends only where a pixel and
+    // the one above differ in being outside: found eight at a time, as most
+    // of a box is the same as the row above.
+    auto meet = [&](int x, int y, bool outside) {
+        int& start = runStart[static_cast<std::size_t>(x)];
+        if (outside) {
+            if (start == kNone) start = y == 0 ? kOpen : y;
+        } else if (start != kNone) {
+            if (start != kOpen && y - start < scale)
+                for (int g = start; g < y; ++g) pending.push_back({x, g});
+            start = kNone;
+        }
+    };
+    static_assert(kOutside == 2 && kUnreached == 0 && kOutlinePixel == 1, "outside: the only value with bit 1");
+    constexpr std::uint64_t kOutsideBits = 0x0202020202020202ull;
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = state.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            int& start = runStart[static_cast<std::size_t>(x)];
-            if (row[x] == kOutside) {
-                if (start == kNone) start = y == 0 ? kOpen : y;
-            } else if (start != kNone) {
-                if (start != kOpen && y - start < scale)
-                    for (int g = start; g < y; ++g) pending.push_back({x, g});
-                start = kNone;
+        if (y == 0) {
+            for (int x = 0; x < width; ++x) meet(x, 0, row[x] == kOutside);
+            continue;
+        }
+        const unsigned char* above = row - width;
+        int x = 0;
+        for (; x + 8 <= width; x += 8) {
+            std::uint64_t here, there;
+            std::memcpy(&here, row + x, sizeof here);
+            std::memcpy(&there, above + x, sizeof there);
+            for (std::uint64_t changed = (here ^ there) & kOutsideBits; changed != 0; changed &= changed - 1) {
+                const int at = x + __builtin_ctzll(changed) / 8;
+                meet(at, y, row[at] == kOutside);
             }
         }
+        for (; x < width; ++x)
+            if ((row[x] == kOutside) != (above[x] == kOutside)) meet(x, y, row[x] == kOutside);
     }
     while (!pending.empty()) {
         const Point p = pending.back();

@@ -460,11 +460,11 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
         decoder.ScaleToAtLeast(request.width, request.height);
         if (!decoder.Decode(picture)) return {};
     } else {
-        const DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
-                                                           static_cast<float>(std::max(request.width, request.height)),
-                                                           0.0f, 1);
+        DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
+                                                     static_cast<float>(std::max(request.width, request.height)),
+                                                     0.0f, 1);
         if (!decoded.problem.empty()) return {};
-        picture = decoded.picture;
+        picture = std::move(decoded.picture);  // tens of megabytes: taken, not copied
     }
     picture.TakeScale(1);
     // The decoder's own reduction leaves the picture less than twice the size asked for.

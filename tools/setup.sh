@@ -15,7 +15,7 @@ PAVENDRA_PACKAGES=(
   libstb-dev
   zenity openbox
   desktop-file-utils appstream dpkg-dev file groff-base lintian
-  bc
+  bc libjpeg-turbo-progs
 )
 # Only for fuzzing (tools/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
 PAVENDRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -1,0 +1,381 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A puzzle of about a thousand pieces (39 x 26) of a 24-megapixel photograph,
+// on the two common large screens: 1920 x 1080 and 2560 x 1440, each at the
+// drawing scale its window asks for (2 and 3). The counters:
+//   BM_DecodeJpeg24MP                   the reference: the library decoding
+//                                       the photograph whole (ms)
+//   BM_CutThousandPiecesFromA24MPPhoto  ratio: from PLAY (the picture asked
+//     again from its file) to the first frame of play, every piece cut on
+//     every core, over one whole decode measured in the same iterations
+//     (wall clock: the cut runs on threads); the progress page's pacing and
+//     its one-second hold are not in it
+//   BM_FrameWithThousandPiecesZoomedOut ratio: a whole frame of play with
+//     every piece in sight, over one plain copy of a frame of the screen's
+//     size; the same for a frame of the close-up in close_up
+//   BM_CarryFrameWithThousandPieces     ratio: a frame while a group is
+//     carried, over that copy; of_whole: over a whole frame of the same carry
+// Frames in processor time of the thread, the present to a headless window
+// (which copies what it is given) included, the window's scaling not.
+// The cut's counters picture, pieces and start split its ratio: the picture
+// read again (up to the first piece), the pieces, play set up with its frame.
+// Last seen (Release, on a busy shared 2-core machine): the decode 180-300 ms;
+// the cut 5.6-6.3 times it at scale 2 and 3 (picture 1.9-2.4, pieces 2.0-2.2,
+// start 1.5-1.8 with the zoomed pieces' pyramid, 0.7-0.9 before it); 8.3-8.8
+// before the picture was taken without copies, its reduction made faster
+// and a piece's columns scanned eight pixels at a time. A whole frame zoomed
+// out 2.6 copies of the screen (close-up 2.2-2.9); carrying 0.21-0.48
+// copies, 0.07-0.21 of a whole frame (whole view and close-up). The pieces'
+// pictures 169 MB at 4 pixels a unit, 81 MB of it inside the pieces.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "BenchPhoto.h"
+#include "BenchSupport.h"
+#include "app/CApp.h"
+#include "core/CFile.h"
+#include "core/CTimer.h"
+#include "platform/HeadlessDisplay.h"
+#include "platform/InputEvent.h"
+#include "platform/InputHub.h"
+#include "platform/Letterbox.h"
+#include "platform/ManualClock.h"
+#include "puzzle/CCutPreview.h"
+#include "puzzle/CGame.h"
+#include "resources/BackBuffer.h"
+#include "screens/CMenu.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Pieces along the photograph's longer side: 39 x 26 = 1,014 pieces.
+constexpr int kAlongLongerSide = 39;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The drawing scale a full-screen window of this size asks for.
+int ScaleOfScreen(int width, int height)
+{
+    return Letterbox(kClientWidth, kClientHeight, width, height).DrawingScale(3);
+}
+
+// The game in a headless window at a drawing scale, on the progress page's
+// way into play.
+class HeadlessGame {
+public:
+    explicit HeadlessGame(int scale)
+    {
+        folder = (std::filesystem::temp_directory_path() / "pavendra-bench-XXXXXX").string();
+        if (!mkdtemp(folder.data())) return;
+        folder += "/";
+        std::error_code noArchive;
+        std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "data.000",
+                                        folder + "data.000", noArchive);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        App.UseDisplay(&display);
+        App.SetProgramFolder(folder.c_str());
+        App.SetWriteFolder(folder.c_str());
+        Timer.SetClock(&clock);
+        App.StartUp();
+        display.SetDrawingScale(scale);
+        Frames(2);  // the back buffer at the scale, as the picture's copies will be
+        ready = true;
+    }
+    ~HeadlessGame()
+    {
+        Game.ClearGroups();
+        Game.FreePieces();
+        CutPreview.Release();
+        App.Shutdown();
+        App.UseDisplay(nullptr);
+        App.SetProgramFolder(nullptr);
+        App.SetWriteFolder(nullptr);
+        Timer.SetClock(nullptr);
+        DataFile.CloseArchive();
+        InputHub::ResetCursor();
+        App.UsePartialFrames(true);
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    // The cut page of the photograph at 39 along its longer side, as the
+    // player leaves it before PLAY.
+    bool ChooseThousandPieces(const std::string& path)
+    {
+        std::srand(7);
+        CMenu::SetBorder(false);
+        std::string problem;
+        if (!CutPreview.ChoosePictureFile(path.c_str(), &problem)) return false;
+        CutPreview.SetDefaults();
+        CutPreview.SetPieces(kAlongLongerSide);
+        CutPreview.Refresh();
+        return CutPreview.GetPieceCount() >= 1000;
+    }
+
+    // Where PLAY's time went, in seconds: the picture read again (up to the
+    // first piece cut), the pieces, and play set up with its first frame.
+    struct PlayTimes {
+        double picture = 0;
+        double pieces = 0;
+        double start = 0;
+    };
+
+    // PLAY: the picture decoded again on its thread while every piece is
+    // cut, then play and its first frame, as the progress page leads to it.
+    PlayTimes Play()
+    {
+        const Clock::time_point pressed = Clock::now();
+        Clock::time_point firstPiece = pressed;
+        CutPreview.StartBuild();
+        while (!CutPreview.BuildStep()) {
+            if (CutPreview.GetProgress() > 0) {
+                if (firstPiece == pressed) firstPiece = Clock::now();
+            } else {
+                // Waiting for the picture: the page's frames leave the core to the decoder.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        const Clock::time_point built = Clock::now();
+        App.SetState(STATE_GAME);
+        Game.StartGame();
+        CutPreview.FreePoints();
+        CutPreview.ReleaseWork();
+        CutPreview.ReleaseCutPicture();
+        Frames(1);
+        return {Seconds(firstPiece - pressed), Seconds(built - firstPiece), Seconds(Clock::now() - built)};
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            clock.Advance(1.0 / 60.0);
+            App.Step();
+        }
+    }
+    void Queue(const InputEvent& event) { display.Queue(event); }
+
+    // Processor seconds of one whole frame of the view as it is (a move of
+    // the pointer, which draws the frame again).
+    double WholeFrame(int frames)
+    {
+        double spent = 0;
+        for (int i = 0; i < frames; ++i) {
+            Queue(InputEvent::MouseMove(400 + i % 2, 300));
+            const double start = bench::ThreadSeconds();
+            Frames(1);
+            spent += bench::ThreadSeconds() - start;
+        }
+        return spent / frames;
+    }
+
+    // Presses on the middle of one piece after another in the middle of the
+    // screen until one is carried.
+    bool PickUpAPiece(Point& at)
+    {
+        for (int piece = 0; piece < Game.GetPieceCount(); ++piece) {
+            const CPiece& p = Game.GetPiece(piece);
+            const CGroup& group = Game.GetGroups()[p.inGroup];
+            const TablePoint middle =
+                Game.GetView().ToScreen({group.x + p.x + p.width / 2, group.y + p.y + p.height / 2});
+            at = {static_cast<int>(middle.x), static_cast<int>(middle.y)};
+            if (at.y < 150 || at.y > 450 || at.x < 150 || at.x > 650) continue;  // room to move it
+            Queue(InputEvent::MouseMove(at.x, at.y));
+            Queue(InputEvent::ButtonDown(MouseButton::Left, at.x, at.y));
+            Frames(2);
+            if (Game.IsHoldingGroup()) return true;
+            Queue(InputEvent::ButtonUp(MouseButton::Left, at.x, at.y));
+            Frames(2);
+        }
+        return false;
+    }
+
+    // Processor seconds of one frame while the group goes to and fro.
+    double CarryingFrame(Point at, int frames)
+    {
+        double spent = 0;
+        for (int i = 0; i < frames; ++i) {
+            const int step = i % 20;
+            const int dx = step < 10 ? step * 4 : (20 - step) * 4;
+            Queue(InputEvent::MouseMove(at.x + dx, at.y + dx / 2));
+            const double start = bench::ThreadSeconds();
+            Frames(1);
+            spent += bench::ThreadSeconds() - start;
+        }
+        return spent / frames;
+    }
+
+    bool ready = false;
+
+private:
+    std::string folder;
+    HeadlessDisplay display;
+    ManualClock clock;
+};
+
+// Processor seconds of one plain copy of a frame of the screen's size.
+double ScreenCopy(int width, int height)
+{
+    const Surface picture = bench::MakePicture(width, height).surface;
+    Surface copy(width, height);
+    constexpr int kCopies = 20;
+    const double start = bench::ThreadSeconds();
+    for (int i = 0; i < kCopies; ++i) {
+        copy.Blit(0, 0, width, height, picture, 0, 0);
+        benchmark::DoNotOptimize(copy.Pixels());
+    }
+    return (bench::ThreadSeconds() - start) / kCopies;
+}
+
+// The game at the screen's scale with the thousand pieces in play; false
+// (and the benchmark skipped) when that could not be had.
+bool StartThousandPieces(benchmark::State& state, HeadlessGame& game)
+{
+    if (!game.ready || !game.ChooseThousandPieces(bench::TheLargePhoto().Path())) {
+        state.SkipWithError("no cut of a thousand pieces");
+        return false;
+    }
+    game.Play();
+    if (Game.GetPieceCount() < 1000 || Game.GetPiece(0).image.IsEmpty()) {
+        state.SkipWithError("the pieces were not cut");
+        return false;
+    }
+    return true;
+}
+
+void BM_DecodeJpeg24MP(benchmark::State& state)
+{
+    const std::string& path = bench::TheLargePhoto().Path();
+    for (auto _ : state) benchmark::DoNotOptimize(bench::DecodeFullSize(path));
+}
+BENCHMARK(BM_DecodeJpeg24MP)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_CutThousandPiecesFromA24MPPhoto(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    HeadlessGame game(ScaleOfScreen(width, height));
+    const std::string& path = bench::TheLargePhoto().Path();
+    if (!game.ready || !game.ChooseThousandPieces(path)) {
+        state.SkipWithError("no cut of a thousand pieces");
+        return;
+    }
+    double cutting = 0, decoding = 0;
+    HeadlessGame::PlayTimes parts;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const HeadlessGame::PlayTimes times = game.Play();
+        const Clock::time_point played = Clock::now();
+        parts.picture += times.picture;
+        parts.pieces += times.pieces;
+        parts.start += times.start;
+        benchmark::DoNotOptimize(bench::DecodeFullSize(path));
+        const Clock::time_point decoded = Clock::now();
+        cutting += Seconds(played - start);
+        decoding += Seconds(decoded - played);
+        state.SetIterationTime(Seconds(played - start));
+        // Back to the cut page for the next PLAY.
+        state.PauseTiming();
+        Game.ClearGroups();
+        Game.FreePieces();
+        App.SetState(STATE_MENU);
+        game.ChooseThousandPieces(path);
+        state.ResumeTiming();
+    }
+    state.counters["count"] = CutPreview.GetPieceCount();
+    state.counters["cut_scale"] = CutPreview.GetCutScale();
+    state.counters["decode_ms"] = 1000 * decoding / static_cast<double>(state.iterations());
+    state.counters["ratio"] = decoding > 0 ? cutting / decoding : 0.0;
+    // The same split in its parts, each over the decode.
+    state.counters["picture"] = decoding > 0 ? parts.picture / decoding : 0.0;
+    state.counters["pieces"] = decoding > 0 ? parts.pieces / decoding : 0.0;
+    state.counters["start"] = decoding > 0 ? parts.start / decoding : 0.0;
+}
+BENCHMARK(BM_CutThousandPiecesFromA24MPPhoto)
+    ->Args({1920, 1080})
+    ->Args({2560, 1440})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_FrameWithThousandPiecesZoomedOut(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    HeadlessGame game(ScaleOfScreen(width, height));
+    if (!StartThousandPieces(state, game)) return;
+    App.UsePartialFrames(false);
+    game.WholeFrame(3);  // the pieces' copies at the zoom made
+    double zoomedOut = 0;
+    for (auto _ : state) zoomedOut += game.WholeFrame(10);
+    Game.SetView(Game.GetView().LastStep(), {400, 300});
+    game.WholeFrame(3);
+    const double closeUp = game.WholeFrame(10);
+    const double copy = ScreenCopy(width, height);
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["frame_ms"] = 1000 * zoomedOut / iterations;
+    state.counters["ratio"] = copy > 0 ? zoomedOut / iterations / copy : 0.0;
+    state.counters["close_up"] = copy > 0 ? closeUp / copy : 0.0;
+    // What the pieces' own pictures hold, their boxes whole (black around the piece).
+    // and what of it lies inside the pieces.
+    double pixels = 0, inside = 0;
+    for (int i = 0; i < Game.GetPieceCount(); ++i) {
+        const CPiece& piece = Game.GetPiece(i);
+        pixels += static_cast<double>(piece.image.Width()) * piece.image.Height();
+        for (int y = 0; y < piece.mask.Height(); ++y)
+            piece.mask.ForEachRun(y, [&](int begin, int end) { inside += end - begin; });
+    }
+    constexpr double kMegabyte = 1024.0 * 1024.0;
+    state.counters["pieces_mb"] = pixels * sizeof(Colour) / kMegabyte;
+    state.counters["inside_mb"] = inside * sizeof(Colour) / kMegabyte;
+}
+BENCHMARK(BM_FrameWithThousandPiecesZoomedOut)
+    ->Args({1920, 1080})
+    ->Args({2560, 1440})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// The whole table in view (arg 2: 0), or its close-up (1).
+void BM_CarryFrameWithThousandPieces(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const bool closeUp = state.range(2) != 0;
+    HeadlessGame game(ScaleOfScreen(width, height));
+    if (!StartThousandPieces(state, game)) return;
+    if (closeUp) Game.SetView(Game.GetView().LastStep(), {400, 300});
+    game.Frames(2);
+    Point at;
+    if (!game.PickUpAPiece(at)) {
+        state.SkipWithError("no piece to carry");
+        return;
+    }
+    game.CarryingFrame(at, 20);  // the first frames behind
+    double carrying = 0, whole = 0;
+    const long partialBefore = App.GetPartialFrameCount();
+    for (auto _ : state) {
+        App.UsePartialFrames(true);
+        carrying += game.CarryingFrame(at, 20);
+        App.UsePartialFrames(false);
+        whole += game.CarryingFrame(at, 20);
+    }
+    App.UsePartialFrames(true);
+    if (App.GetPartialFrameCount() == partialBefore) state.SkipWithError("no frame was drawn in part");
+    const double copy = ScreenCopy(width, height);
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["carry_ms"] = 1000 * carrying / iterations;
+    state.counters["ratio"] = copy > 0 ? carrying / iterations / copy : 0.0;
+    state.counters["of_whole"] = whole > 0 ? carrying / whole : 0.0;
+}
+BENCHMARK(BM_CarryFrameWithThousandPieces)
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({2560, 1440, 0})
+    ->Args({2560, 1440, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+}  // namespace
