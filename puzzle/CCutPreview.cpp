@@ -481,8 +481,9 @@ bool CCutPreview::BuildStep()
         return true;
     }
     if (cutPictureTask) {
-        // The picture is still being decoded: the page goes on meanwhile.
-        if (cutPictureTask->wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+        // The picture is still being decoded: the page goes on meanwhile,
+        // and the frame's thread waits a little rather than spin beside it.
+        if (cutPictureTask->wait_for(std::chrono::milliseconds(4)) != std::future_status::ready) return false;
         TakeCutPicture(TakeTask());
     }
     // A large cut's pieces are cut a few at a time, side by side.

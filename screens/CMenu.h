@@ -26,6 +26,9 @@ public:
     static constexpr float kHoldSeconds = 1.0f;
     // The time each frame of the progress page may spend cutting pieces.
     static constexpr double kBuildBudgetSeconds = 0.010;
+    // A large cut's frames cut for longer: drawing a frame costs more than
+    // cutting a few pieces, and the page still moves 25 times a second.
+    static constexpr double kLargeBuildBudgetSeconds = 0.040;
 
     // Loads every picture, widget and the music of the menus and the panel.
     void LoadResources();

@@ -29,10 +29,11 @@ void CMenu::UpdateCalculate()
         if (buildFrames == 0) buildStart = start;
         ++buildFrames;
     }
+    const double budget = CutPreview.IsLargeCut() ? kLargeBuildBudgetSeconds : kBuildBudgetSeconds;
     bool done = false;
     do {
         done = CutPreview.BuildStep();
-    } while (!done && Timer.ReadNow() - start < kBuildBudgetSeconds);
+    } while (!done && Timer.ReadNow() - start < budget);
     if (!done) return;
     if (buildFrames > 0) {
         Log.Write("--- Cut %i pieces in %.3f s over %i frames\n", CutPreview.GetPieceCount(),
