@@ -39,117 +39,148 @@ Surface Filtered(const Surface& picture, int width, int height)
 }
 
 // For each target pixel along a side, the source pixels under it with their
-// shares of it, in 256ths, laid out flat: target pixel i takes `count[i]`
-// source pixels from `first[i]` on, their weights from `offset[i]` on.
+// shares of it, in 256ths: target pixel i takes `taps` source pixels from
+// `first[i]` on, weighed by `weights[i * taps]` on. Every target pixel takes
+// as many (the most any one needs; the others' extra shares are nothing), so
+// that the reductions' inner loops have a fixed length.
 struct Shares {
     std::vector<int> first;
-    std::vector<int> count;
-    std::vector<int> offset;
     std::vector<std::uint16_t> weights;
-    int most = 0;  // the most source pixels any target pixel takes
+    int taps = 1;
 };
+
+// The exact shares of target pixel i, rounded to 256ths that make 256.
+std::vector<int> ExactShares(int i, double step, int source, int& first)
+{
+    const double begin = i * step, end = std::min<double>(source, (i + 1) * step);
+    first = std::min(source - 1, static_cast<int>(begin));
+    std::vector<int> weights;
+    int given = 0;
+    for (int s = first; s < source && s < end; ++s) {
+        const double covered = std::min<double>(end, s + 1) - std::max<double>(begin, s);
+        weights.push_back(static_cast<int>(covered / (end - begin) * 256.0 + 0.5));
+        given += weights.back();
+    }
+    if (weights.empty()) weights.push_back(0);
+    // Whole: the last share takes up what rounding left over or gave too
+    // much, as far as it holds; across many source pixels the rounding can
+    // give more than the last one has, and the others give back the rest.
+    const int last = weights.back() + 256 - given;
+    weights.back() = std::max(0, last);
+    for (int excess = -last; excess > 0;)
+        for (std::size_t w = 0; w < weights.size() && excess > 0; ++w)
+            if (weights[w] > 0) {
+                --weights[w];
+                --excess;
+            }
+    return weights;
+}
 
 Shares SharesAlong(int target, int source)
 {
+    const double step = static_cast<double>(source) / target;
+    std::vector<std::vector<int>> exact(static_cast<std::size_t>(target));
     Shares shares;
     shares.first.resize(static_cast<std::size_t>(target));
-    shares.count.resize(static_cast<std::size_t>(target));
-    shares.offset.resize(static_cast<std::size_t>(target));
-    const double step = static_cast<double>(source) / target;
     for (int i = 0; i < target; ++i) {
-        const double begin = i * step, end = std::min<double>(source, (i + 1) * step);
-        const int first = std::min(source - 1, static_cast<int>(begin));
-        const std::size_t offset = shares.weights.size();
-        int given = 0;
-        for (int s = first; s < source && s < end; ++s) {
-            const double covered = std::min<double>(end, s + 1) - std::max<double>(begin, s);
-            const int weight = static_cast<int>(covered / (end - begin) * 256.0 + 0.5);
-            shares.weights.push_back(static_cast<std::uint16_t>(weight));
-            given += weight;
-        }
-        if (shares.weights.size() == offset) shares.weights.push_back(0);
-        // Whole: the last share takes up what rounding left over or gave too
-        // much, as far as it holds; across many source pixels the rounding
-        // can give more than the last one has, and the others give back the rest.
-        const int last = shares.weights.back() + 256 - given;
-        shares.weights.back() = static_cast<std::uint16_t>(std::max(0, last));
-        for (int excess = -last; excess > 0;)
-            for (std::size_t w = offset; w < shares.weights.size() && excess > 0; ++w)
-                if (shares.weights[w] > 0) {
-                    --shares.weights[w];
-                    --excess;
-                }
         const std::size_t at = static_cast<std::size_t>(i);
-        shares.first[at] = first;
-        shares.offset[at] = static_cast<int>(offset);
-        shares.count[at] = static_cast<int>(shares.weights.size() - offset);
-        shares.most = std::max(shares.most, shares.count[at]);
+        exact[at] = ExactShares(i, step, source, shares.first[at]);
+        shares.taps = std::max(shares.taps, static_cast<int>(exact[at].size()));
+    }
+    const std::size_t taps = static_cast<std::size_t>(shares.taps);
+    shares.weights.assign(static_cast<std::size_t>(target) * taps, 0);
+    for (int i = 0; i < target; ++i) {
+        const std::size_t at = static_cast<std::size_t>(i);
+        // Near the far end the taps start early enough to stay on the side,
+        // the ones before the pixel's own taking nothing.
+        const int early = std::max(0, shares.first[at] + shares.taps - source);
+        shares.first[at] -= early;
+        for (std::size_t w = 0; w < exact[at].size(); ++w)
+            shares.weights[at * taps + static_cast<std::size_t>(early) + w] = static_cast<std::uint16_t>(exact[at][w]);
     }
     return shares;
 }
 
-// One source row reduced across: each target pixel's red, green and blue,
-// weighed in 256ths of it. The shares of a pixel make 256 in all, so a
-// weighed channel stays under 65,536: red and blue are weighed together,
-// in the two halves of one number.
-void ReduceAcross(const Colour* line, const Shares& columns, std::uint32_t* out)
+// A pixel's red and blue, and its green, each weighed by `weight` 256ths.
+// The shares of a target pixel make 256 in all, so a weighed channel stays
+// under 65,536 and red and blue ride together in the halves of one number.
+constexpr std::uint32_t kRedBlue = 0xFF00FFu, kGreen = 0xFF00u;
+
+// Back to a pixel from sums of channels weighed in 256ths, rounded.
+inline Colour FromWeighed(std::uint32_t redBlue, std::uint32_t green)
+{
+    return (((redBlue + 0x800080u) >> 8) & kRedBlue) | (((green + 0x8000u) >> 8) & kGreen);
+}
+
+// One source row reduced across into `out`, a pixel for each column share;
+// `Taps` is the shares' count when known at compile time, else 0.
+template <int Taps>
+void ReduceAcrossBy(const Colour* line, const Shares& columns, Colour* out)
+{
+    const int taps = Taps > 0 ? Taps : columns.taps;
+    const std::size_t width = columns.first.size();
+    const std::uint16_t* weight = columns.weights.data();
+    for (std::size_t x = 0; x < width; ++x, weight += taps) {
+        const Colour* p = line + columns.first[x];
+        std::uint32_t redBlue = 0, green = 0;
+        for (int c = 0; c < taps; ++c) {
+            redBlue += (p[c] & kRedBlue) * weight[c];
+            green += (p[c] & kGreen) * weight[c];
+        }
+        out[x] = FromWeighed(redBlue, green);
+    }
+}
+
+void ReduceAcross(const Colour* line, const Shares& columns, Colour* out)
 {
     static_assert(RedOf(MakeColour(1, 2, 3)) == 1 && BlueOf(MakeColour(1, 2, 3)) == 3 &&
                       MakeColour(1, 2, 3) == 0x030201u,
                   "red in the low byte, blue in the third");
-    const int width = static_cast<int>(columns.first.size());
-    for (int x = 0; x < width; ++x) {
-        const std::size_t at = static_cast<std::size_t>(x);
-        const Colour* p = line + columns.first[at];
-        const std::uint16_t* weight = columns.weights.data() + columns.offset[at];
-        std::uint32_t redBlue = 0, green = 0;
-        for (int c = 0; c < columns.count[at]; ++c) {
-            redBlue += (p[c] & 0xFF00FFu) * weight[c];
-            green += ((p[c] >> 8) & 0xFFu) * weight[c];
-        }
-        out[3 * at] = redBlue & 0xFFFFu;
-        out[3 * at + 1] = green;
-        out[3 * at + 2] = redBlue >> 16;
+    // A photo brought down by less than half takes two or three pixels a pixel.
+    switch (columns.taps) {
+    case 2: return ReduceAcrossBy<2>(line, columns, out);
+    case 3: return ReduceAcrossBy<3>(line, columns, out);
+    default: return ReduceAcrossBy<0>(line, columns, out);
     }
 }
 
 // Rows [fromRow, toRow) of the reduction: `in` is sourceWidth pixels a row,
 // `out` as many as there are column shares. Each source row is reduced
-// across once and kept while the target rows that take it are made: whole
-// numbers throughout, so the sums are those of weighing every source pixel
-// by its row's and its column's share at once.
+// across once, to pixels, and kept while the target rows that take it are
+// weighed down from it: two roundings to a pixel's levels, each under half
+// a level, and every step a sum of whole numbers the compiler can widen.
 void ReduceRows(const Colour* in, int sourceWidth, Colour* out, const Shares& columns, const Shares& rows,
                 int fromRow, int toRow)
 {
     const int width = static_cast<int>(columns.first.size());
-    const std::size_t rowSize = static_cast<std::size_t>(width) * 3;
+    const std::size_t rowSize = static_cast<std::size_t>(width);
     // The last source rows reduced across, by their number modulo the ring's size.
-    const int ring = rows.most + 1;
-    std::vector<std::uint32_t> across(rowSize * static_cast<std::size_t>(ring));
+    const int ring = rows.taps + 1;
+    std::vector<Colour> across(rowSize * static_cast<std::size_t>(ring));
     std::vector<int> held(static_cast<std::size_t>(ring), -1);
-    std::vector<std::uint32_t> sum(rowSize);
+    std::vector<std::uint32_t> redBlue(rowSize), green(rowSize);
     for (int y = fromRow; y < toRow; ++y) {
-        std::fill(sum.begin(), sum.end(), 0u);
+        std::fill(redBlue.begin(), redBlue.end(), 0u);
+        std::fill(green.begin(), green.end(), 0u);
         const std::size_t at = static_cast<std::size_t>(y);
-        const std::uint16_t* rowWeight = rows.weights.data() + rows.offset[at];
-        for (int r = 0; r < rows.count[at]; ++r) {
+        const std::uint16_t* rowWeight = rows.weights.data() + at * static_cast<std::size_t>(rows.taps);
+        for (int r = 0; r < rows.taps; ++r) {
             if (rowWeight[r] == 0) continue;
             const int source = rows.first[at] + r;
             const std::size_t slot = static_cast<std::size_t>(source % ring);
-            std::uint32_t* reduced = across.data() + slot * rowSize;
+            Colour* reduced = across.data() + slot * rowSize;
             if (held[slot] != source) {
                 ReduceAcross(in + static_cast<std::size_t>(source) * sourceWidth, columns, reduced);
                 held[slot] = source;
             }
             const std::uint32_t weight = rowWeight[r];
-            for (std::size_t i = 0; i < rowSize; ++i) sum[i] += reduced[i] * weight;
+            for (std::size_t i = 0; i < rowSize; ++i) {
+                redBlue[i] += (reduced[i] & kRedBlue) * weight;
+                green[i] += (reduced[i] & kGreen) * weight;
+            }
         }
         Colour* line = out + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t* s = sum.data() + static_cast<std::size_t>(x) * 3;
-            line[x] = MakeColour(static_cast<int>((s[0] + 32768) >> 16), static_cast<int>((s[1] + 32768) >> 16),
-                                 static_cast<int>((s[2] + 32768) >> 16));
-        }
+        for (std::size_t x = 0; x < rowSize; ++x) line[x] = FromWeighed(redBlue[x], green[x]);
     }
 }
 

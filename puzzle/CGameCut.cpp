@@ -280,7 +280,7 @@ void CGame::PackIfLarge(const CPiece& piece)
 void CGame::PrepareTheTable()
 {
     if (!CutPreview.IsLargeCut()) return;
-    for (int i = 0; i < static_cast<int>(pieces.size()); ++i) zoomed.Prepare(i, pieces[i]);
+    zoomed.PrepareAll(pieces);
 }
 
 void CGame::BuildPieces(const std::vector<Point>& cells)

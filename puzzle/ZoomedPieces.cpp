@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -373,17 +375,66 @@ const ZoomedPieces::Level& ZoomedPieces::EnsureLevel(Entry& entry, const CPiece&
     return made;
 }
 
+// The halvings a piece keeps ready, down to a few pixels, made where missing.
+// Touches only the entry: pieces' entries are made side by side.
+void ZoomedPieces::MakeLevels(Entry& entry, const CPiece& piece)
+{
+    int width = piece.image.Width(), height = piece.image.Height();
+    int wanted = 0;
+    for (; wanted < kMostLevels && std::max(width, height) > kSmallestPrepared; ++wanted) {
+        width = (width + 1) / 2;
+        height = (height + 1) / 2;
+    }
+    if (static_cast<int>(entry.levels.size()) < wanted) entry.levels.resize(static_cast<std::size_t>(wanted));
+    for (int level = 1; level <= wanted; ++level) {
+        Level& made = entry.levels[static_cast<std::size_t>(level) - 1];
+        if (!made.image.IsEmpty()) continue;
+        const Surface& finerImage = level == 1 ? piece.image : entry.levels[level - 2].image;
+        const PieceMask& finerMask = level == 1 ? piece.mask : entry.levels[level - 2].mask;
+        const int runs = Halve(finerImage, finerMask, made.image, made.mask);
+        made.bytes = made.image.MemoryBytes() + MaskBytes(made.mask.Height(), runs);
+        made.lastUse = 0;  // counted by Account
+    }
+}
+
+// Levels just made join what is held, as used now.
+void ZoomedPieces::Account(Entry& entry)
+{
+    for (Level& level : entry.levels)
+        if (!level.image.IsEmpty() && level.lastUse == 0) {
+            level.lastUse = ++uses;
+            held += level.bytes;
+        }
+}
+
 void ZoomedPieces::Prepare(int index, const CPiece& piece)
 {
     if (index < 0 || piece.image.IsEmpty()) return;
     piece.image.Pack();
     Entry& entry = EntryFor(index, piece);
-    int width = piece.image.Width(), height = piece.image.Height();
-    for (int level = 1; level <= kMostLevels && std::max(width, height) > kSmallestPrepared; ++level) {
-        EnsureLevel(entry, piece, level);
-        width = (width + 1) / 2;
-        height = (height + 1) / 2;
-    }
+    MakeLevels(entry, piece);
+    Account(entry);
+    KeepToBudget(nullptr);
+}
+
+void ZoomedPieces::PrepareAll(const std::vector<CPiece>& pieces)
+{
+    const int count = static_cast<int>(pieces.size());
+    for (int i = count - 1; i >= 0; --i) EntryFor(i, pieces[static_cast<std::size_t>(i)]);
+    const int workers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    auto prepareEvery = [&](int first) {
+        for (int i = first; i < count; i += workers) {
+            const CPiece& piece = pieces[static_cast<std::size_t>(i)];
+            if (piece.image.IsEmpty()) continue;
+            piece.image.Pack();
+            MakeLevels(entries[static_cast<std::size_t>(i)], piece);
+        }
+    };
+    std::vector<std::future<void>> others;
+    for (int w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, prepareEvery, w));
+    prepareEvery(0);
+    for (std::future<void>& other : others) other.get();
+    for (int i = 0; i < count; ++i) Account(entries[static_cast<std::size_t>(i)]);
     KeepToBudget(nullptr);
 }
 

@@ -25,9 +25,10 @@
 // screen, each reach at least the pixel in which that point lies, so no
 // pixel of the board shows between them at any zoom or position.
 //
-// Threads: Prepare and At change what is kept, and are called from one
-// thread at a time (the game's, after pieces cut side by side are done);
-// the buffers a copy is made in are each thread's own.
+// Threads: Prepare, PrepareAll and At change what is kept, and are called
+// from one thread at a time (the game's, after pieces cut side by side are
+// done); PrepareAll's workers each make the halvings of pieces of their own,
+// and the buffers a copy is made in are each thread's own.
 //
 // Memory: Prepare packs the piece's image (Surface::Pack) so that it holds
 // only its inside, and copies and halvings are read and kept packed. The
@@ -50,6 +51,9 @@ public:
     // Right after piece `index` is cut (or cut again): its image packed and
     // its halvings made. Right for a piece of any puzzle, small ones too.
     void Prepare(int index, const CPiece& piece);
+    // The same for every piece of a puzzle, their halvings made side by side
+    // on every core (a thousand pieces' take a quarter of a second on one).
+    void PrepareAll(const std::vector<CPiece>& pieces);
     // The piece (number `index`) at the zoom of the view's step, in pixels
     // of the drawing scale: its image, mask, width and height (the copy's
     // size in whole units) as drawn with its top-left at the pixel of the
@@ -93,6 +97,8 @@ private:
 
     Entry& EntryFor(int index, const CPiece& piece);
     const Level& EnsureLevel(Entry& entry, const CPiece& piece, int level);
+    static void MakeLevels(Entry& entry, const CPiece& piece);
+    void Account(Entry& entry);
     void DropEntry(Entry& entry);
     void DropCopy(Copy& copy);
     void DropLevel(Level& level);
