@@ -4,6 +4,7 @@
 #include "platform/ExifOrientation.h"
 #include "platform/PictureFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <cstdint>
@@ -114,10 +115,10 @@ Colour CmykToColour(const JOCTET* cmyk, bool inverted)
     return MakeColour(c * k / 255, m * k / 255, y * k / 255);
 }
 
-// The decoded rows, four bytes a pixel, made colours in place.
-void DecodedRowsToColours(Surface& raw, bool cmyk, bool inverted)
+// Decoded rows [fromRow, toRow), four bytes a pixel, made colours in place.
+void DecodedRowsToColours(Surface& raw, int fromRow, int toRow, bool cmyk, bool inverted)
 {
-    for (int y = 0; y < raw.Height(); ++y) {
+    for (int y = fromRow; y < toRow; ++y) {
         Colour* row = raw.Row(y);
         for (int x = 0; x < raw.Width(); ++x) {
             if (cmyk)
@@ -139,6 +140,7 @@ struct JpegDecoder::State {
     bool readyToDecode = false; // and the picture has not been decoded yet
     int orientation = 1;
     long long maxPixels = kMaxPixels;
+    RowWatcher watcher;
     std::vector<unsigned char> bytes;
     std::string message;
 
@@ -297,6 +299,8 @@ int JpegDecoder::OutputHeight() const
 
 void JpegDecoder::SetMaxPixels(long long maxPixels) { state->maxPixels = maxPixels; }
 
+void JpegDecoder::WatchRows(RowWatcher watcher) { state->watcher = std::move(watcher); }
+
 bool JpegDecoder::ReadImage(Surface& out)
 {
     State& s = *state;
@@ -315,16 +319,27 @@ bool JpegDecoder::ReadImage(Surface& out)
         if (s.cinfo.output_components != 4 || s.cinfo.output_width != static_cast<JDIMENSION>(raw.Width()) ||
             s.cinfo.output_height != static_cast<JDIMENSION>(raw.Height()))
             ERREXIT(&s.cinfo, JERR_BAD_STATE);
-        while (s.cinfo.output_scanline < s.cinfo.output_height) {
-            JSAMPROW row = reinterpret_cast<JSAMPROW>(raw.Row(static_cast<int>(s.cinfo.output_scanline)));
-            jpeg_read_scanlines(&s.cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&s.cinfo);
     });
+    // A few rows at a time, each run made colours while it is fresh in the
+    // cache and, when nothing turns the picture afterwards, shown to the watcher.
+    constexpr JDIMENSION kRowsAtOnce = 16;
+    while (decoded && s.cinfo.output_scanline < s.cinfo.output_height) {
+        const JDIMENSION first = s.cinfo.output_scanline;
+        const JDIMENSION last = std::min<JDIMENSION>(s.cinfo.output_height, first + kRowsAtOnce);
+        decoded = s.Guarded([&s, &raw, last] {
+            while (s.cinfo.output_scanline < last) {
+                JSAMPROW row = reinterpret_cast<JSAMPROW>(raw.Row(static_cast<int>(s.cinfo.output_scanline)));
+                jpeg_read_scanlines(&s.cinfo, &row, 1);
+            }
+        });
+        if (!decoded) break;
+        DecodedRowsToColours(raw, static_cast<int>(first), static_cast<int>(last), cmyk, s.cinfo.saw_Adobe_marker);
+        if (s.watcher && s.orientation == 1) s.watcher(raw, static_cast<int>(last));
+    }
+    if (decoded) decoded = s.Guarded([&s] { jpeg_finish_decompress(&s.cinfo); });
     s.readyToDecode = false;
     if (!decoded) return false;
 
-    DecodedRowsToColours(raw, cmyk, s.cinfo.saw_Adobe_marker);
     if (s.orientation == 1)
         out = std::move(raw);
     else

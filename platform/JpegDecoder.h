@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,11 @@ public:
     // Pictures whose decoded size exceeds this many pixels are refused.
     void SetMaxPixels(long long maxPixels);
 
+    // Shown the picture being decoded each time more of its rows, from the
+    // top, are final: the rows [0, rowsFinal) of `picture`. Not called for a
+    // picture its camera marked as turned (its rows are final only at the end).
+    using RowWatcher = std::function<void(const Surface& picture, int rowsFinal)>;
+    void WatchRows(RowWatcher watcher);
     // Decodes the picture into `out`, top row first, at the output size.
     bool ReadImage(Surface& out);
     // Releases the library state and the file; Init starts afresh.

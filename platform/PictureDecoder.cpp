@@ -129,6 +129,11 @@ void PictureDecoder::ScaleToAtLeast(int minWidth, int minHeight)
     if (jpeg) jpeg->ScaleToAtLeast(minWidth, minHeight);
 }
 
+void PictureDecoder::WatchRows(RowWatcher watcher)
+{
+    if (jpeg) jpeg->WatchRows(std::move(watcher));
+}
+
 bool PictureDecoder::Decode(Surface& out)
 {
     if (failure != Failure::None) return false;

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,10 @@ public:
     // Between Open and Decode: the picture may come out reduced, as long as it
     // stays at least this large (only JPEG reduces while decoding).
     void ScaleToAtLeast(int minWidth, int minHeight);
+    // Between Open and Decode: shown the rows of the picture as they become
+    // final (a JPEG not marked as turned; other pictures are whole at once).
+    using RowWatcher = std::function<void(const Surface& picture, int rowsFinal)>;
+    void WatchRows(RowWatcher watcher);
     bool Decode(Surface& out);
     // Decoding stops soon after `stop` is set, from any thread, failing as
     // TooSlow (JPEG and GIF; the other libraries cannot be stopped).

@@ -6,12 +6,16 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/CError.h"
 #include "core/CLog.h"
+#include "platform/AreaReducer.h"
 #include "platform/BmpCodec.h"
 #include "platform/JpegDecoder.h"
 #include "platform/PictureDecoder.h"
@@ -233,7 +237,8 @@ constexpr const char* kFormatsLine =
 // cannot be used, empty when `picture` holds it; `detail` then has the words
 // for the log. Touches nothing of the game's: it may run on a thread of its own.
 std::string DecodeFile(const std::string& fileName, const std::string& inProgramFolder, float workSize, float minSide,
-                       int scale, const std::atomic<bool>* stop, CMgrImage::DecodedPicture& decoded)
+                       int scale, const std::atomic<bool>* stop, const PictureDecoder::RowWatcher& watcher,
+                       CMgrImage::DecodedPicture& decoded)
 {
     Surface& picture = decoded.picture;
     std::string& detail = decoded.detail;
@@ -285,6 +290,7 @@ std::string DecodeFile(const std::string& fileName, const std::string& inProgram
         ScaledSize(static_cast<float>(decoder.Width()), static_cast<float>(decoder.Height()), pixels, pixels,
                    scaledWidth, scaledHeight);
         decoder.ScaleToAtLeast(Trunc(std::ceil(scaledWidth)), Trunc(std::ceil(scaledHeight)));
+        if (watcher) decoder.WatchRows(watcher);
         usable = decoder.Decode(picture);
     }
     if (usable) return {};
@@ -403,10 +409,11 @@ std::string CMgrImage::InProgramFolder(const std::string& fileName)
 
 CMgrImage::DecodedPicture CMgrImage::DecodePlayerPicture(const std::string& fileName,
                                                          const std::string& inProgramFolder, float workSize,
-                                                         float minSide, int scale, const std::atomic<bool>* stop)
+                                                         float minSide, int scale, const std::atomic<bool>* stop,
+                                                         const PictureDecoder::RowWatcher& watcher)
 {
     DecodedPicture decoded;
-    decoded.problem = DecodeFile(fileName, inProgramFolder, workSize, minSide, scale, stop, decoded);
+    decoded.problem = DecodeFile(fileName, inProgramFolder, workSize, minSide, scale, stop, watcher, decoded);
     if (!decoded.problem.empty()) decoded.picture = Surface();
     return decoded;
 }
@@ -450,27 +457,106 @@ CMgrImage::CutPictureRequest CMgrImage::AskCutPicture(const char* fileName, int 
     return request;
 }
 
+namespace {
+
+// A decoded picture less than twice the cut's size on both sides is brought
+// to it by area; one larger, by the filter.
+bool ReducesMildly(const Surface& picture, int width, int height)
+{
+    return picture.Width() >= width && picture.Height() >= height && picture.Width() < 2 * width &&
+           picture.Height() < 2 * height;
+}
+
+// The cut's picture reduced while it is decoded: the first rows the decoder
+// shows start the reduction on a thread of its own, which makes each band of
+// rows once the rows under it are final; when the decode ends, the decoding
+// thread joins in for what is left. A decoder that shows no rows (another
+// format, a turned photo) leaves the reduction to the caller.
+class ReductionBesideDecoding {
+public:
+    ReductionBesideDecoding(int width, int height) : width(width), height(height) {}
+    ~ReductionBesideDecoding() { Stop(); }
+    ReductionBesideDecoding(const ReductionBesideDecoding&) = delete;
+    ReductionBesideDecoding& operator=(const ReductionBesideDecoding&) = delete;
+
+    PictureDecoder::RowWatcher Watcher()
+    {
+        return [this](const Surface& picture, int rowsFinal) { RowsFinal(picture, rowsFinal); };
+    }
+
+    // The reduced picture, or empty when the reduction never started.
+    Surface Finish(const Surface& picture)
+    {
+        if (!reducer || picture.Width() != sourceWidth || picture.Height() != sourceHeight) {
+            Stop();
+            return {};
+        }
+        reducer->Arrived(picture.Pixels(), picture.Height());
+        reducer->Work();
+        beside.join();
+        return reducer->TakeResult();
+    }
+
+private:
+    void RowsFinal(const Surface& picture, int rowsFinal)
+    {
+        if (!reducer && !declined) Start(picture);
+        if (reducer) reducer->Arrived(picture.Pixels(), rowsFinal);
+    }
+
+    void Start(const Surface& picture)
+    {
+        declined = true;
+        if (!ReducesMildly(picture, width, height)) return;
+        sourceWidth = picture.Width();
+        sourceHeight = picture.Height();
+        reducer = std::make_unique<AreaReducer>(sourceWidth, sourceHeight, width, height);
+        try {
+            beside = std::thread([this] { reducer->Work(); });
+        } catch (const std::system_error&) {
+            reducer.reset();  // no thread to be had: reduced afterwards, as any picture
+        }
+    }
+
+    void Stop()
+    {
+        if (reducer) reducer->Abandon();
+        if (beside.joinable()) beside.join();
+    }
+
+    int width, height;
+    int sourceWidth = 0, sourceHeight = 0;
+    bool declined = false;
+    std::unique_ptr<AreaReducer> reducer;
+    std::thread beside;
+};
+
+}  // namespace
+
 Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
 {
     if (request.width <= 0 || request.height <= 0) return {};
+    ReductionBesideDecoding reduction(request.width, request.height);
     Surface picture;
     if (request.gamePicture) {
         PictureDecoder decoder;
         if (request.gameBytes.empty() || !decoder.Open(request.gameBytes.data(), request.gameBytes.size())) return {};
         decoder.ScaleToAtLeast(request.width, request.height);
+        decoder.WatchRows(reduction.Watcher());
         if (!decoder.Decode(picture)) return {};
     } else {
         DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
                                                      static_cast<float>(std::max(request.width, request.height)),
-                                                     0.0f, 1);
+                                                     0.0f, 1, nullptr, reduction.Watcher());
         if (!decoded.problem.empty()) return {};
         picture = std::move(decoded.picture);  // tens of megabytes: taken, not copied
     }
     picture.TakeScale(1);
-    // The decoder's own reduction leaves the picture less than twice the size asked for.
-    const bool mild = picture.Width() < 2 * request.width && picture.Height() < 2 * request.height;
-    Surface sized = mild ? PictureScaler::ReduceByArea(picture, request.width, request.height)
-                         : PictureScaler::Resize(picture, request.width, request.height);
+    Surface sized = reduction.Finish(picture);
+    if (sized.IsEmpty())
+        sized = ReducesMildly(picture, request.width, request.height)
+                    ? PictureScaler::ReduceByArea(picture, request.width, request.height)
+                    : PictureScaler::Resize(picture, request.width, request.height);
     picture = Surface();
     LiftBlack(sized);
     return sized;

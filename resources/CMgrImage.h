@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/PictureDecoder.h"
 #include "platform/Surface.h"
 #include "resources/CImage.h"
 #include "resources/SelectedLook.h"
@@ -72,10 +73,12 @@ public:
     // Reads and decodes; touches nothing of the game's, so that it may run on
     // any thread. `inProgramFolder` is tried when the file is not found (see
     // InProgramFolder); a decoder that can stops soon after `stop` is set.
-    // The picture is decoded large enough for copies of workSize units at `scale`.
+    // The picture is decoded large enough for copies of workSize units at
+    // `scale`; `watcher`, if any, is shown its rows as they are decoded.
     static DecodedPicture DecodePlayerPicture(const std::string& fileName, const std::string& inProgramFolder,
                                               float workSize, float minSide, int scale,
-                                              const std::atomic<bool>* stop = nullptr);
+                                              const std::atomic<bool>* stop = nullptr,
+                                              const PictureDecoder::RowWatcher& watcher = {});
     static std::string InProgramFolder(const std::string& fileName);
     static void LogRefusal(const std::string& fileName, const DecodedPicture& decoded);
     // The pixels as a surface of `scale` pixels a unit, when both sides are a

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "TempFolder.h"
 #include "app/CApp.h"
 #include "core/CFile.h"
+#include "platform/PictureScaler.h"
 #include "resources/CMgrImage.h"
 
 namespace {
@@ -217,4 +219,37 @@ TEST_F(CMgrImageLoad, MissingOrDamagedJpegIsACriticalError)
     std::string header = folder->Write("header.jpg", file);
     EXPECT_EXIT(ImageMgr.LoadImage(image, header.c_str()), ::testing::ExitedWithCode(255),
                 "Can't load file: .*header\\.jpg");
+}
+
+// The cut's picture is reduced while the photo is decoded (its rows as they
+// come); what comes out is exactly the whole photo decoded and then reduced,
+// also where the photo is reduced by more than half (by the filter).
+TEST_F(CMgrImageLoad, ACutPictureIsThePhotoDecodedAndThenReduced)
+{
+    struct Case {
+        const char* name;
+        const char* convert;
+        int width, height;
+    };
+    for (const Case& c : {Case{"upright.jpg", "-size 701x523 plasma:fractal -seed 3", 640, 477},
+                          Case{"small.jpg", "-size 701x523 plasma:fractal -seed 5", 300, 224}}) {
+        if (!WriteJpeg(c.name, c.convert)) GTEST_SKIP() << "no ImageMagick";
+        const std::string path = folder->Path() + c.name;
+        const Surface cut = CMgrImage::DecodeCutPicture(CMgrImage::AskCutPicture(path.c_str(), c.width, c.height));
+        ASSERT_EQ(cut.Width(), c.width) << c.name;
+        ASSERT_EQ(cut.Height(), c.height) << c.name;
+
+        CMgrImage::DecodedPicture whole =
+            CMgrImage::DecodePlayerPicture(path, "", static_cast<float>(std::max(c.width, c.height)), 0.0f, 1);
+        ASSERT_TRUE(whole.problem.empty()) << c.name;
+        whole.picture.TakeScale(1);
+        Surface expected = whole.picture.Width() < 2 * c.width
+                               ? PictureScaler::ReduceByArea(whole.picture, c.width, c.height)
+                               : PictureScaler::Resize(whole.picture, c.width, c.height);
+        CMgrImage::LiftBlack(expected);
+        int differing = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) differing += cut.GetPixel(x, y) != expected.GetPixel(x, y);
+        EXPECT_EQ(differing, 0) << c.name;
+    }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TempFolder.h"
@@ -244,11 +245,25 @@ TEST_F(JpegDecoderTest, FollowsTheCamerasOrientation)
             EXPECT_EQ(decoder.Height(), turned ? 64 : 48);
             decoder.ScaleToAtLeast(turned ? 12 : 16, turned ? 16 : 12);  // 2/8 of the file
             EXPECT_EQ(decoder.OutputWidth(), turned ? 12 : 16);
+            // Rows are shown as they are final only where nothing turns the
+            // picture afterwards: each row shown is the row that comes out.
+            std::vector<std::pair<int, Colour>> shown;
+            decoder.WatchRows([&shown](const Surface& rows, int final) {
+                shown.emplace_back(final, rows.GetPixel(rows.Width() - 1, final - 1));
+            });
             Surface picture;
             ASSERT_TRUE(decoder.ReadImage(picture));
             ASSERT_EQ(picture.Width(), decoder.OutputWidth());
             ASSERT_EQ(picture.Height(), decoder.OutputHeight());
             ExpectQuarters(picture, c.tl, c.tr, c.bl, c.br, 24);
+            if (c.orientation != 1) {
+                EXPECT_TRUE(shown.empty());
+                continue;
+            }
+            ASSERT_FALSE(shown.empty());
+            EXPECT_EQ(shown.back().first, picture.Height());
+            for (const auto& [final, pixel] : shown)
+                EXPECT_EQ(pixel, picture.GetPixel(picture.Width() - 1, final - 1)) << final;
         }
     }
 }

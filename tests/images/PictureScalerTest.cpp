@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <array>
 #include <random>
+#include <thread>
 #include <vector>
 
+#include "platform/AreaReducer.h"
 #include "platform/PictureScaler.h"
 
 namespace {
@@ -224,6 +227,48 @@ TEST(PictureScalerTest, ReductionByAreaAveragesWhatEachPixelCovers)
         for (int x = 0; x < flatReduced.Width(); ++x) ASSERT_EQ(flatReduced.GetPixel(x, y), MakeColour(128, 64, 250));
     EXPECT_TRUE(PictureScaler::ReduceByArea(Surface(), 10, 10).IsEmpty());
     EXPECT_TRUE(PictureScaler::ReduceByArea(flat, 10, 0).IsEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// Rows arriving a few at a time while two threads work, as from a decoder,
+// give the very pixels of the reduction made at once; a reduction whose
+// rows stop coming lets its threads go when abandoned.
+TEST(AreaReducerTest, RowsReducedAsTheyArriveAreTheWholeReduction)
+{
+    std::mt19937 random(5);
+    for (const auto& [width, height, toWidth, toHeight] :
+         {std::array<int, 4>{300, 211, 277, 190}, {97, 400, 60, 399}, {64, 64, 64, 64}, {120, 90, 41, 30}}) {
+        Surface noise(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) noise.SetPixel(x, y, random() & 0xFFFFFF);
+        const Surface whole = AreaReducer::Reduce(noise, toWidth, toHeight);
+
+        AreaReducer reducer(width, height, toWidth, toHeight);
+        std::thread first([&] { reducer.Work(); }), second([&] { reducer.Work(); });
+        for (int rows = 0; rows < height;) {
+            rows = std::min(height, rows + 1 + static_cast<int>(random() % 23));
+            reducer.Arrived(noise.Pixels(), rows);
+        }
+        first.join();
+        second.join();
+        const Surface streamed = reducer.TakeResult();
+        ASSERT_EQ(streamed.Width(), toWidth);
+        for (int y = 0; y < toHeight; ++y)
+            for (int x = 0; x < toWidth; ++x)
+                ASSERT_EQ(streamed.GetPixel(x, y), whole.GetPixel(x, y)) << width << " x " << height << " at " << x
+                                                                         << ", " << y;
+    }
+
+    Surface flat(200, 300);
+    AreaReducer stopped(200, 300, 150, 250);
+    std::thread waiting([&] { stopped.Work(); });
+    stopped.Arrived(flat.Pixels(), 100);
+    stopped.Abandon();
+    waiting.join();  // returns: the rows it waits for will never come
+    EXPECT_TRUE(AreaReducer(10, 10, 11, 10).IsEmpty());
 }
 
 }  // namespace
