@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the puzzle and board benchmarks share: a generated picture, and the
 // reference they are reported against, one plain copy of a picture of a given
-// size measured in the same run.
+// size measured in the same run (of a whole frame of the screen, for the
+// benchmarks of the whole game: ScreenCopy).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -12,15 +13,19 @@
 
 #include <cstdlib>
 
+#include "platform/Letterbox.h"
 #include "platform/Surface.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
+#include "resources/BackBuffer.h"
 #include "resources/CImage.h"
 #include "screens/CMenu.h"
 
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
+
+inline double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 // A colourful picture with no pure black, which would be transparent.
 inline CImage MakePicture(int width, int height)
@@ -122,6 +127,27 @@ void RunBesideCopy(benchmark::State& state, int width, int height, Work&& work)
         copied += end - done;
     }
     state.counters["ratio"] = copied > 0 ? worked / copied : 0.0;
+}
+
+// Processor seconds of one plain copy of a frame of this size (in pixels),
+// the reference a frame of the whole game is reported against.
+inline double ScreenCopy(int width, int height)
+{
+    const Surface picture = MakePicture(width, height).surface;
+    Surface copy(width, height);
+    constexpr int kCopies = 20;
+    const double start = ThreadSeconds();
+    for (int i = 0; i < kCopies; ++i) {
+        copy.Blit(0, 0, width, height, picture, 0, 0);
+        benchmark::DoNotOptimize(copy.Pixels());
+    }
+    return (ThreadSeconds() - start) / kCopies;
+}
+
+// The drawing scale a full-screen window of this size asks for.
+inline int ScaleOfScreen(int width, int height)
+{
+    return Letterbox(kClientWidth, kClientHeight, width, height).DrawingScale(3);
 }
 
 }  // namespace bench

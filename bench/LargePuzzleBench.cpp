@@ -26,228 +26,25 @@
 // out 2.6 copies of the screen (close-up 2.2-2.9); carrying 0.21-0.48
 // copies, 0.07-0.21 of a whole frame (whole view and close-up). The pieces'
 // pictures 169 MB at 4 pixels a unit, 81 MB of it inside the pieces.
+// The game and the puzzle are HeadlessGame's; the wheel and panning over
+// the same puzzle are ZoomPanBench.cpp's.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <thread>
 
 #include "BenchPhoto.h"
 #include "BenchSupport.h"
+#include "HeadlessGame.h"
 #include "app/CApp.h"
-#include "core/CFile.h"
-#include "core/CTimer.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/InputEvent.h"
-#include "platform/InputHub.h"
-#include "platform/Letterbox.h"
-#include "platform/ManualClock.h"
 #include "puzzle/CCutPreview.h"
 #include "puzzle/CGame.h"
-#include "resources/BackBuffer.h"
-#include "screens/CMenu.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Pieces along the photograph's longer side: 39 x 26 = 1,014 pieces.
-constexpr int kAlongLongerSide = 39;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// The drawing scale a full-screen window of this size asks for.
-int ScaleOfScreen(int width, int height)
-{
-    return Letterbox(kClientWidth, kClientHeight, width, height).DrawingScale(3);
-}
-
-// The game in a headless window at a drawing scale, on the progress page's
-// way into play.
-class HeadlessGame {
-public:
-    explicit HeadlessGame(int scale)
-    {
-        folder = (std::filesystem::temp_directory_path() / "pavendra-bench-XXXXXX").string();
-        if (!mkdtemp(folder.data())) return;
-        folder += "/";
-        std::error_code noArchive;
-        std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "data.000",
-                                        folder + "data.000", noArchive);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        App.UseDisplay(&display);
-        App.SetProgramFolder(folder.c_str());
-        App.SetWriteFolder(folder.c_str());
-        Timer.SetClock(&clock);
-        App.StartUp();
-        display.SetDrawingScale(scale);
-        Frames(2);  // the back buffer at the scale, as the picture's copies will be
-        ready = true;
-    }
-    ~HeadlessGame()
-    {
-        Game.ClearGroups();
-        Game.FreePieces();
-        CutPreview.Release();
-        App.Shutdown();
-        App.UseDisplay(nullptr);
-        App.SetProgramFolder(nullptr);
-        App.SetWriteFolder(nullptr);
-        Timer.SetClock(nullptr);
-        DataFile.CloseArchive();
-        InputHub::ResetCursor();
-        App.UsePartialFrames(true);
-        std::error_code ignored;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-    }
-    HeadlessGame(const HeadlessGame&) = delete;
-    HeadlessGame& operator=(const HeadlessGame&) = delete;
-
-    // The cut page of the photograph at 39 along its longer side, as the
-    // player leaves it before PLAY.
-    bool ChooseThousandPieces(const std::string& path)
-    {
-        std::srand(7);
-        CMenu::SetBorder(false);
-        std::string problem;
-        if (!CutPreview.ChoosePictureFile(path.c_str(), &problem)) return false;
-        CutPreview.SetDefaults();
-        CutPreview.SetPieces(kAlongLongerSide);
-        CutPreview.Refresh();
-        return CutPreview.GetPieceCount() >= 1000;
-    }
-
-    // Where PLAY's time went, in seconds: the picture read again (up to the
-    // first piece cut), the pieces, and play set up with its first frame.
-    struct PlayTimes {
-        double picture = 0;
-        double pieces = 0;
-        double start = 0;
-    };
-
-    // PLAY: the picture decoded again on its thread while every piece is
-    // cut, then play and its first frame, as the progress page leads to it.
-    PlayTimes Play()
-    {
-        const Clock::time_point pressed = Clock::now();
-        Clock::time_point firstPiece = pressed;
-        CutPreview.StartBuild();
-        while (!CutPreview.BuildStep()) {
-            if (CutPreview.GetProgress() > 0) {
-                if (firstPiece == pressed) firstPiece = Clock::now();
-            } else {
-                // Waiting for the picture: the page's frames leave the core to the decoder.
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        }
-        const Clock::time_point built = Clock::now();
-        App.SetState(STATE_GAME);
-        Game.StartGame();
-        CutPreview.FreePoints();
-        CutPreview.ReleaseWork();
-        CutPreview.ReleaseCutPicture();
-        Frames(1);
-        return {Seconds(firstPiece - pressed), Seconds(built - firstPiece), Seconds(Clock::now() - built)};
-    }
-
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            clock.Advance(1.0 / 60.0);
-            App.Step();
-        }
-    }
-    void Queue(const InputEvent& event) { display.Queue(event); }
-
-    // Processor seconds of one whole frame of the view as it is (a move of
-    // the pointer, which draws the frame again).
-    double WholeFrame(int frames)
-    {
-        double spent = 0;
-        for (int i = 0; i < frames; ++i) {
-            Queue(InputEvent::MouseMove(400 + i % 2, 300));
-            const double start = bench::ThreadSeconds();
-            Frames(1);
-            spent += bench::ThreadSeconds() - start;
-        }
-        return spent / frames;
-    }
-
-    // Presses on the middle of one piece after another in the middle of the
-    // screen until one is carried.
-    bool PickUpAPiece(Point& at)
-    {
-        for (int piece = 0; piece < Game.GetPieceCount(); ++piece) {
-            const CPiece& p = Game.GetPiece(piece);
-            const CGroup& group = Game.GetGroups()[p.inGroup];
-            const TablePoint middle =
-                Game.GetView().ToScreen({group.x + p.x + p.width / 2, group.y + p.y + p.height / 2});
-            at = {static_cast<int>(middle.x), static_cast<int>(middle.y)};
-            if (at.y < 150 || at.y > 450 || at.x < 150 || at.x > 650) continue;  // room to move it
-            Queue(InputEvent::MouseMove(at.x, at.y));
-            Queue(InputEvent::ButtonDown(MouseButton::Left, at.x, at.y));
-            Frames(2);
-            if (Game.IsHoldingGroup()) return true;
-            Queue(InputEvent::ButtonUp(MouseButton::Left, at.x, at.y));
-            Frames(2);
-        }
-        return false;
-    }
-
-    // Processor seconds of one frame while the group goes to and fro.
-    double CarryingFrame(Point at, int frames)
-    {
-        double spent = 0;
-        for (int i = 0; i < frames; ++i) {
-            const int step = i % 20;
-            const int dx = step < 10 ? step * 4 : (20 - step) * 4;
-            Queue(InputEvent::MouseMove(at.x + dx, at.y + dx / 2));
-            const double start = bench::ThreadSeconds();
-            Frames(1);
-            spent += bench::ThreadSeconds() - start;
-        }
-        return spent / frames;
-    }
-
-    bool ready = false;
-
-private:
-    std::string folder;
-    HeadlessDisplay display;
-    ManualClock clock;
-};
-
-// Processor seconds of one plain copy of a frame of the screen's size.
-double ScreenCopy(int width, int height)
-{
-    const Surface picture = bench::MakePicture(width, height).surface;
-    Surface copy(width, height);
-    constexpr int kCopies = 20;
-    const double start = bench::ThreadSeconds();
-    for (int i = 0; i < kCopies; ++i) {
-        copy.Blit(0, 0, width, height, picture, 0, 0);
-        benchmark::DoNotOptimize(copy.Pixels());
-    }
-    return (bench::ThreadSeconds() - start) / kCopies;
-}
-
-// The game at the screen's scale with the thousand pieces in play; false
-// (and the benchmark skipped) when that could not be had.
-bool StartThousandPieces(benchmark::State& state, HeadlessGame& game)
-{
-    if (!game.ready || !game.ChooseThousandPieces(bench::TheLargePhoto().Path())) {
-        state.SkipWithError("no cut of a thousand pieces");
-        return false;
-    }
-    game.Play();
-    if (Game.GetPieceCount() < 1000 || Game.GetPiece(0).image.IsEmpty()) {
-        state.SkipWithError("the pieces were not cut");
-        return false;
-    }
-    return true;
-}
+using bench::Clock;
+using bench::HeadlessGame;
+using bench::Seconds;
 
 void BM_DecodeJpeg24MP(benchmark::State& state)
 {
@@ -259,9 +56,9 @@ BENCHMARK(BM_DecodeJpeg24MP)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 void BM_CutThousandPiecesFromA24MPPhoto(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-    HeadlessGame game(ScaleOfScreen(width, height));
+    HeadlessGame game(bench::ScaleOfScreen(width, height));
     const std::string& path = bench::TheLargePhoto().Path();
-    if (!game.ready || !game.ChooseThousandPieces(path)) {
+    if (!game.Ready() || !game.ChooseThousandPieces(path)) {
         state.SkipWithError("no cut of a thousand pieces");
         return;
     }
@@ -306,8 +103,8 @@ BENCHMARK(BM_CutThousandPiecesFromA24MPPhoto)
 void BM_FrameWithThousandPiecesZoomedOut(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-    HeadlessGame game(ScaleOfScreen(width, height));
-    if (!StartThousandPieces(state, game)) return;
+    HeadlessGame game(bench::ScaleOfScreen(width, height));
+    if (!game.StartThousandPieces(state)) return;
     App.UsePartialFrames(false);
     game.WholeFrame(3);  // the pieces' copies at the zoom made
     double zoomedOut = 0;
@@ -315,7 +112,7 @@ void BM_FrameWithThousandPiecesZoomedOut(benchmark::State& state)
     Game.SetView(Game.GetView().LastStep(), {400, 300});
     game.WholeFrame(3);
     const double closeUp = game.WholeFrame(10);
-    const double copy = ScreenCopy(width, height);
+    const double copy = bench::ScreenCopy(width, height);
     const double iterations = static_cast<double>(state.iterations());
     state.counters["frame_ms"] = 1000 * zoomedOut / iterations;
     state.counters["ratio"] = copy > 0 ? zoomedOut / iterations / copy : 0.0;
@@ -344,8 +141,8 @@ void BM_CarryFrameWithThousandPieces(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     const bool closeUp = state.range(2) != 0;
-    HeadlessGame game(ScaleOfScreen(width, height));
-    if (!StartThousandPieces(state, game)) return;
+    HeadlessGame game(bench::ScaleOfScreen(width, height));
+    if (!game.StartThousandPieces(state)) return;
     if (closeUp) Game.SetView(Game.GetView().LastStep(), {400, 300});
     game.Frames(2);
     Point at;
@@ -364,7 +161,7 @@ void BM_CarryFrameWithThousandPieces(benchmark::State& state)
     }
     App.UsePartialFrames(true);
     if (App.GetPartialFrameCount() == partialBefore) state.SkipWithError("no frame was drawn in part");
-    const double copy = ScreenCopy(width, height);
+    const double copy = bench::ScreenCopy(width, height);
     const double iterations = static_cast<double>(state.iterations());
     state.counters["carry_ms"] = 1000 * carrying / iterations;
     state.counters["ratio"] = copy > 0 ? carrying / iterations / copy : 0.0;

@@ -143,16 +143,6 @@ stop_game() {
   GAME_PID=""
 }
 
-# The first frame shown, the window focused, a key to end the logo.
-start_past_logo() {
-  start_game "$@"
-  wait_for_log "First frame shown"
-  sleep 0.5
-  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
-  xdotool key a  # ends the logo screen
-  sleep 2
-}
-
 # --- Peak private memory is sampled while the game runs.
 sample_memory() {
   local pid="$1" peak=0 now
@@ -162,6 +152,31 @@ sample_memory() {
     [ "${now:-0}" -gt "$peak" ] && peak="$now" && echo "$peak" > "$WORK/peak"
     sleep 0.1
   done
+}
+# The sampling ended, its peak (kB) in sampled_peak.
+stop_sampling() {
+  kill "$SAMPLER_PID" 2>/dev/null || true
+  wait "$SAMPLER_PID" 2>/dev/null || true
+  SAMPLER_PID=""
+  sampled_peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
+}
+
+# The game started with the arguments given, its first frame shown, the
+# window focused, a key to end the logo. With "sampled" first, its private
+# memory is sampled from the start (up to stop_sampling).
+start_past_logo() {
+  local sampled=""
+  [ "${1:-}" = sampled ] && sampled=1 && shift
+  start_game "$@"
+  if [ -n "$sampled" ]; then
+    sample_memory "$GAME_PID" &
+    SAMPLER_PID=$!
+  fi
+  wait_for_log "First frame shown"
+  sleep 0.5
+  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
+  xdotool key a  # ends the logo screen
+  sleep 2
 }
 
 idle_cpu() {
@@ -204,14 +219,7 @@ measure_screen() {  # width height
 
   # The menu, then the saved 13 x 13 game loaded from it, memory sampled all along.
   write_saved_game
-  start_game
-  sample_memory "$GAME_PID" &
-  SAMPLER_PID=$!
-  wait_for_log "First frame shown"
-  sleep 0.5
-  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
-  xdotool key a  # ends the logo screen
-  sleep 2
+  start_past_logo sampled
   menu_cpu="$(idle_cpu)"
   menu_private="$(private_kb "$GAME_PID")"
 
@@ -237,10 +245,8 @@ measure_screen() {  # width height
   board_cpu="$(idle_cpu)"
   board_heap="$(heap_kb "$GAME_PID")"
   board_private="$(private_kb "$GAME_PID")"
-  kill "$SAMPLER_PID" 2>/dev/null || true
-  wait "$SAMPLER_PID" 2>/dev/null || true
-  SAMPLER_PID=""
-  peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
+  stop_sampling
+  peak="$sampled_peak"
   stop_game
   # Leaving kept the puzzle for its picture: the next part cuts a new one.
   rm -rf "$GAME/puzzles" "$GAME/game.pvs"
@@ -317,14 +323,8 @@ measure_thousand_pieces() {  # width height
   rm -rf "$GAME/puzzles" "$GAME/game.pvs"
   make_photo
   photo_decode="$(decode_seconds)"
-  start_game "$WORK/photo.jpg"
-  sample_memory "$GAME_PID" &
-  SAMPLER_PID=$!
-  wait_for_log "First frame shown"
-  sleep 0.5
-  xdotool windowfocus "$(xdotool search --name Pavendra | head -n1)" 2>/dev/null || true
-  xdotool key a  # ends the logo screen; the cut page of the photograph comes up
-  sleep 3
+  start_past_logo sampled "$WORK/photo.jpg"  # past the logo, the cut page of the photograph comes up
+  sleep 1
   move_to 700 120
   # The slider from its default of 8 to 39 along the longer side, a step a key.
   xdotool key --delay 60 $(printf 'Right %.0s' $(seq 31))
@@ -344,10 +344,8 @@ measure_thousand_pieces() {  # width height
   big_cpu="$(idle_cpu)"
   big_private="$(private_kb "$GAME_PID")"
   big_heap="$(heap_kb "$GAME_PID")"
-  kill "$SAMPLER_PID" 2>/dev/null || true
-  wait "$SAMPLER_PID" 2>/dev/null || true
-  SAMPLER_PID=""
-  big_peak="$(cat "$WORK/peak" 2>/dev/null || echo 0)"
+  stop_sampling
+  big_peak="$sampled_peak"
   stop_game
   rm -rf "$GAME/puzzles" "$GAME/game.pvs"
   stop_screen
