@@ -13,25 +13,23 @@
 // Both sequences run twice: the first time every copy of a piece is made
 // anew, as on a player's first turn of the wheel.
 // Counters, each for notch_ and pan_:
-//   median_ms, worst_ms        processor time of the thread (what the
-//                              frame costs, which other programs taking
-//                              the processor do not swell)
+//   median_ms, worst_ms        wall time from the input to the frame (a
+//                              step's copies are made on every core, so
+//                              no one thread's processor time covers it;
+//                              on a busy machine other programs' time too)
 //   median_periods, worst_periods  the same over the frame period at 60 Hz
 //   median_copies, worst_copies    the same over one plain copy of a frame
 //                              of the screen's size, measured in this run
-//   wall_worst_ms              the worst in wall time: a wait, which the
-//                              processor time would not show (on a busy
-//                              machine other programs' time too)
+//   thread_worst_ms            the worst in processor time of the game's
+//                              thread alone
 // and copy_ms (the copy) and notches (how many were timed).
-// Last seen (Release, on a busy shared 2-core machine; 11 steps from the
-// whole table to the closest): at 1920 x 1080 (scale 2) a notch 18-21 ms
-// median, 27-31 ms worst (1.1-1.2 and 1.6-1.9 periods; 22 and 32-36
-// copies), a pan step 2.0-2.2 ms median, 7-8.5 ms worst; at 2560 x 1440
-// (scale 3) a notch 46-51 ms median, 115-133 ms worst (2.8-3.1 and 6.9-8.0
-// periods; 30-33 and 75-85 copies), a pan step 4.2-5.8 ms median, 12.5-16
-// ms worst. The worst notches are the last ones out to the whole table
-// (every piece in sight, none of its copies kept from the way in), then
-// the first one in.
+// Last seen (Release, 2-core machine; 11 steps from the whole table to the
+// closest), with the copies a step needs made side by side: at 1920 x 1080
+// (scale 2) a notch 12 ms median, 17-35 ms worst, a pan step 2 ms median,
+// 7 ms worst; at 2560 x 1440 (scale 3) a notch 28 ms median, 100-112 ms
+// worst, a pan step 4.5 ms median, 14-17 ms worst. The worst notches are
+// the last ones out to the whole table (every piece in sight, none of its
+// copies kept from the way in), then the first one in.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -147,14 +145,14 @@ double Worst(const std::vector<double>& seconds)
 void Report(benchmark::State& state, const char* kind, const StepTimes& times, double copy)
 {
     const std::string prefix = kind;
-    const double median = Median(times.processor), worst = Worst(times.processor);
+    const double median = Median(times.wall), worst = Worst(times.wall);
     state.counters[prefix + "_median_ms"] = 1000 * median;
     state.counters[prefix + "_worst_ms"] = 1000 * worst;
     state.counters[prefix + "_median_periods"] = median / kFramePeriod;
     state.counters[prefix + "_worst_periods"] = worst / kFramePeriod;
     state.counters[prefix + "_median_copies"] = copy > 0 ? median / copy : 0.0;
     state.counters[prefix + "_worst_copies"] = copy > 0 ? worst / copy : 0.0;
-    state.counters[prefix + "_wall_worst_ms"] = 1000 * Worst(times.wall);
+    state.counters[prefix + "_thread_worst_ms"] = 1000 * Worst(times.processor);
 }
 
 void BM_ZoomAndPanThousandPieces(benchmark::State& state)

@@ -333,6 +333,7 @@ private:
     void DrawShadowOnTable(Surface& back, int index, float x, float y);
     // The piece as the view draws it, and the screen unit of its top-left.
     const CPiece& PieceAsDrawn(int index) const;
+    void MakeCopiesInSight();
     Point ScreenCorner(float x, float y) const;
     bool IsPieceUnderCursorOnTable(const CGroup& group, int index, Point cursor, FloatPoint* offset) const;
 

@@ -296,6 +296,7 @@ void CGame::DrawGroups(bool liftedOnes)
     Surface& back = BackBuffer();
     // Selected pieces glow with the selection rectangle's pulse.
     const float glow = 0.5f + 0.5f * std::sin(selectionPulse * 3.14f / 180.0f);
+    if (!liftedOnes) MakeCopiesInSight();
     for (int g : drawOrder) {
         if (!IsValidGroupIndex(g)) continue;
         CGroup& group = groups[g];

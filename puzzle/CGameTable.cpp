@@ -72,6 +72,12 @@ PixelCorner ReachOf(const CPiece& piece, float zoom, int scale)
             static_cast<long long>(std::ceil((height + 1) * perUnit)) + scale};
 }
 
+// Whether a copy placed at `corner` and reaching `reach` touches the screen.
+bool InSight(const Surface& back, PixelCorner corner, PixelCorner reach)
+{
+    return corner.x < back.Width() && corner.y < back.Height() && corner.x + reach.x >= 0 && corner.y + reach.y >= 0;
+}
+
 // A selected piece's look reaches a unit past its box: drawn on a surface of
 // the box and that unit, then placed to the pixel like the plain copy.
 void DrawSelectedAtPixel(Surface& back, const CPiece& drawn, PixelCorner corner, float glow)
@@ -166,6 +172,27 @@ void CGame::UpdateView(float dt)
     if (!pieces.empty() && DrawnAsCut(view, pieces.front())) zoomed.Clear();
 }
 
+// The copies a frame will draw are made before it draws any, side by side:
+// a wheel notch over a whole table of pieces asks for a thousand at once.
+void CGame::MakeCopiesInSight()
+{
+    if (pieces.empty() || DrawnAsCut(view, pieces.front())) return;
+    const Surface& back = BackBuffer();
+    const int scale = back.Scale();
+    std::vector<int> inSight;
+    for (const CGroup& group : groups) {
+        if (group.hidden) continue;
+        for (int m : group.members) {
+            if (!IsValidPieceIndex(m) || DrawnAsCut(view, pieces[m])) continue;
+            const CPiece& piece = pieces[m];
+            if (InSight(back, PixelOf(view, group.x + piece.x, group.y + piece.y, scale),
+                        ReachOf(piece, view.Zoom(), scale)))
+                inSight.push_back(m);
+        }
+    }
+    zoomed.MakeCopies(inSight, pieces, view.Step(), view.Zoom(), scale);
+}
+
 const CPiece& CGame::PieceAsDrawn(int index) const
 {
     if (DrawnAsCut(view, pieces[index])) return pieces[index];
@@ -190,9 +217,8 @@ void CGame::DrawPieceOnTable(Surface& back, int index, float x, float y, bool se
     }
     // Only what reaches the screen is drawn (and made at the zoom).
     const int scale = back.Scale();
-    const PixelCorner corner = PixelOf(view, x, y, scale), reach = ReachOf(piece, view.Zoom(), scale);
-    if (corner.x >= back.Width() || corner.y >= back.Height() || corner.x + reach.x < 0 || corner.y + reach.y < 0)
-        return;
+    const PixelCorner corner = PixelOf(view, x, y, scale);
+    if (!InSight(back, corner, ReachOf(piece, view.Zoom(), scale))) return;
     const CPiece& drawn = PieceAsDrawn(index);
     if (selectedLook)
         DrawSelectedAtPixel(back, drawn, corner, glow);

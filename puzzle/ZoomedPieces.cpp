@@ -438,43 +438,104 @@ void ZoomedPieces::PrepareAll(const std::vector<CPiece>& pieces)
     KeepToBudget(nullptr);
 }
 
-const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)
+ZoomedPieces::Copy* ZoomedPieces::CopyAt(Entry& entry, int step, int scale)
 {
-    scale = std::clamp(scale, 1, Surface::kMaxScale);
-    Entry& entry = EntryFor(std::max(index, 0), piece);
-    for (Copy& copy : entry.copies) {
-        if (copy.step == step && copy.scale == scale) {
-            copy.lastUse = ++uses;
-            return copy.piece;
-        }
-    }
-    // An empty place, else the copy of the step farther from this one, gives way.
+    for (Copy& copy : entry.copies)
+        if (copy.step == step && copy.scale == scale) return &copy;
+    return nullptr;
+}
+
+// An empty place, else the copy of the step farther from this one, gives way.
+ZoomedPieces::Copy& ZoomedPieces::PlaceFor(Entry& entry, int step)
+{
     Copy* place = &entry.copies[0];
     if (entry.copies[0].step >= 0 &&
         (entry.copies[1].step < 0 || std::abs(entry.copies[1].step - step) > std::abs(entry.copies[0].step - step)))
         place = &entry.copies[1];
-    Copy& copy = *place;
-    DropCopy(copy);
-    int runs = 0;
-    if (piece.image.IsEmpty()) {
-        copy.piece = CPiece{};
-    } else {
-        const double f = FactorOf(piece, zoom, scale);
-        const int level = LevelFor(f);
-        if (level == 0) {
-            runs = CopyOf(piece.image, piece.mask, f, scale, copy.piece, false);
-        } else {
-            const Level& source = EnsureLevel(entry, piece, level);
-            runs = CopyOf(source.image, source.mask, std::ldexp(f, level), scale, copy.piece, false);
-        }
-    }
+    DropCopy(*place);
+    return *place;
+}
+
+// What a copy of the piece at `zoom` is made from: the piece itself or the
+// finest halving that will do (made now if it is not kept), at g copy pixels
+// a pixel of it.
+ZoomedPieces::CopySource ZoomedPieces::SourceFor(Entry& entry, const CPiece& piece, float zoom, int scale)
+{
+    const double f = FactorOf(piece, zoom, scale);
+    const int level = LevelFor(f);
+    if (level == 0) return {&piece.image, &piece.mask, f};
+    const Level& source = EnsureLevel(entry, piece, level);
+    return {&source.image, &source.mask, std::ldexp(f, level)};
+}
+
+void ZoomedPieces::Keep(Copy& copy, int step, int scale, int runs)
+{
     copy.step = step;
     copy.scale = scale;
     copy.bytes = copy.piece.image.MemoryBytes() + MaskBytes(copy.piece.mask.Height(), runs);
     copy.lastUse = ++uses;
     held += copy.bytes;
+}
+
+const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)
+{
+    scale = std::clamp(scale, 1, Surface::kMaxScale);
+    Entry& entry = EntryFor(std::max(index, 0), piece);
+    if (Copy* made = CopyAt(entry, step, scale)) {
+        made->lastUse = ++uses;
+        return made->piece;
+    }
+    Copy& copy = PlaceFor(entry, step);
+    int runs = 0;
+    if (piece.image.IsEmpty()) {
+        copy.piece = CPiece{};
+    } else {
+        const CopySource source = SourceFor(entry, piece, zoom, scale);
+        runs = CopyOf(*source.image, *source.mask, source.g, scale, copy.piece, false);
+    }
+    Keep(copy, step, scale, runs);
     KeepToBudget(&copy);
     return copy.piece;
+}
+
+void ZoomedPieces::MakeCopies(const std::vector<int>& indices, const std::vector<CPiece>& pieces, int step,
+                              float zoom, int scale)
+{
+    scale = std::clamp(scale, 1, Surface::kMaxScale);
+    // Sized first: the places below stay where they are while copies are made in them.
+    if (!pieces.empty()) EntryFor(static_cast<int>(pieces.size()) - 1, pieces.back());
+    struct Job {
+        Copy* copy;
+        CopySource source;
+        int runs;
+    };
+    std::vector<Job> jobs;
+    for (int index : indices) {
+        if (index < 0 || index >= static_cast<int>(pieces.size())) continue;
+        const CPiece& piece = pieces[static_cast<std::size_t>(index)];
+        Entry& entry = EntryFor(index, piece);
+        if (piece.image.IsEmpty() || CopyAt(entry, step, scale)) continue;
+        const CopySource source = SourceFor(entry, piece, zoom, scale);
+        jobs.push_back({&PlaceFor(entry, step), source, 0});
+    }
+    const int count = static_cast<int>(jobs.size());
+    // A few copies (a pan's edge) are made here; many (a notch over a whole
+    // table) on every core.
+    const int workers = count < kCopiesForWorkers
+                            ? 1
+                            : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    auto makeEvery = [&](int first) {
+        for (int j = first; j < count; j += workers) {
+            Job& job = jobs[static_cast<std::size_t>(j)];
+            job.runs = CopyOf(*job.source.image, *job.source.mask, job.source.g, scale, job.copy->piece, false);
+        }
+    };
+    std::vector<std::future<void>> others;
+    for (int w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, makeEvery, w));
+    makeEvery(0);
+    for (std::future<void>& other : others) other.get();
+    for (Job& job : jobs) Keep(*job.copy, step, scale, job.runs);
+    KeepToBudget(nullptr);
 }
 
 void ZoomedPieces::Clear()
@@ -545,7 +606,13 @@ void ZoomedPieces::KeepToBudget(const void* keep)
         for (Copy& copy : entry.copies)
             if (copy.step >= 0 && &copy != keep) all.push_back({copy.lastUse, nullptr, &copy});
     }
-    std::sort(all.begin(), all.end(), [](const Held& a, const Held& b) { return a.lastUse < b.lastUse; });
+    // Copies go before halvings: a copy is made again from a halving at
+    // little cost, a halving from the whole piece at much more (a notch out
+    // to the whole table after a close-up would make hundreds).
+    std::sort(all.begin(), all.end(), [](const Held& a, const Held& b) {
+        const bool aLevel = a.level != nullptr, bLevel = b.level != nullptr;
+        return aLevel != bLevel ? bLevel : a.lastUse < b.lastUse;
+    });
     // Down to seven eighths: the next few copies made do not each start a search.
     const std::size_t target = budget - budget / 8;
     for (const Held& h : all) {

@@ -25,15 +25,16 @@
 // screen, each reach at least the pixel in which that point lies, so no
 // pixel of the board shows between them at any zoom or position.
 //
-// Threads: Prepare, PrepareAll and At change what is kept, and are called
-// from one thread at a time (the game's, after pieces cut side by side are
-// done); PrepareAll's workers each make the halvings of pieces of their own,
-// and the buffers a copy is made in are each thread's own.
+// Threads: Prepare, PrepareAll, MakeCopies and At change what is kept, and
+// are called from one thread at a time (the game's, after pieces cut side by
+// side are done); the workers of PrepareAll and MakeCopies each make the
+// halvings or copies of pieces of their own, and the buffers a copy is made
+// in are each thread's own.
 //
 // Memory: Prepare packs the piece's image (Surface::Pack) so that it holds
 // only its inside, and copies and halvings are read and kept packed. The
 // copies and halvings together stay within a budget of bytes: past it, the
-// least recently drawn go first (a close-up panned across the whole table
+// least recently drawn copies go first, then halvings (a close-up panned across the whole table
 // does not keep a copy of every piece); what goes is made again when next
 // needed.
 #pragma once
@@ -59,6 +60,11 @@ public:
     // size in whole units) as drawn with its top-left at the pixel of the
     // piece's own. Valid until the next call.
     const CPiece& At(int index, const CPiece& piece, int step, float zoom, int scale);
+    // The copies At would make for pieces `indices` (each once) of `pieces`,
+    // made before a frame asks for them, side by side on every core when
+    // there are many.
+    void MakeCopies(const std::vector<int>& indices, const std::vector<CPiece>& pieces, int step, float zoom,
+                    int scale);
     // The copies go; the halvings stay while their pieces are unchanged.
     void Clear();
     // A puzzle starts: what was made for pieces since cut again, or gone, goes.
@@ -95,7 +101,19 @@ private:
         Copy copies[2];
     };
 
+    // Where a copy is made from, and at how many of its pixels a source pixel.
+    struct CopySource {
+        const Surface* image;
+        const PieceMask* mask;
+        double g;
+    };
+    static constexpr int kCopiesForWorkers = 16;
+
     Entry& EntryFor(int index, const CPiece& piece);
+    static Copy* CopyAt(Entry& entry, int step, int scale);
+    Copy& PlaceFor(Entry& entry, int step);
+    CopySource SourceFor(Entry& entry, const CPiece& piece, float zoom, int scale);
+    void Keep(Copy& copy, int step, int scale, int runs);
     const Level& EnsureLevel(Entry& entry, const CPiece& piece, int level);
     static void MakeLevels(Entry& entry, const CPiece& piece);
     void Account(Entry& entry);

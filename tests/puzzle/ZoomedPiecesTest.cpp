@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "puzzle/PuzzleFixture.h"
@@ -323,6 +325,42 @@ TEST_F(ZoomedPiecesTest, CopiesStayWithinTheirBudgetTheLeastRecentlyDrawnGoingFi
         for (int y = 0; y < fresh.image.Height(); ++y)
             for (int x = 0; x < fresh.image.Width(); ++x)
                 ASSERT_EQ(again.image.GetPixel(x, y), fresh.image.GetPixel(x, y)) << zoom << ": " << x << ", " << y;
+    }
+}
+
+// The copies a frame needs, made side by side before it draws, are the
+// copies each piece would get alone, and the frame then finds them made.
+TEST_F(ZoomedPiecesTest, CopiesMadeSideBySideAreThoseMadeOneByOne)
+{
+    CutPreview.TestHookSetPicture(ScaledPicture(240, 240, 4));
+    CutPreview.SetDefaults();
+    CutPreview.SetPieces(6);
+    puzzle_test::BuildAllPieces();
+    const int count = Game.GetPieceCount();
+    std::vector<CPiece> pieces;
+    for (int p = 0; p < count; ++p) pieces.push_back(Game.GetPiece(p));
+    ZoomedPieces together, alone;
+    together.PrepareAll(pieces);
+    for (int p = 0; p < count; ++p) alone.Prepare(p, pieces[static_cast<std::size_t>(p)]);
+    ASSERT_EQ(together.HeldBytes(), alone.HeldBytes());
+    std::vector<int> all(static_cast<std::size_t>(count));
+    std::iota(all.begin(), all.end(), 0);
+    for (const auto& [step, zoom, scale] : {std::tuple{-4, 0.27f, 3}, {2, 1.6f, 2}, {0, 0.5f, 1}}) {
+        together.MakeCopies(all, pieces, step, zoom, scale);
+        for (int p = 0; p < count; ++p) {
+            const CPiece& made = together.At(p, pieces[static_cast<std::size_t>(p)], step, zoom, scale);
+            const std::uint64_t version = made.image.Version();
+            const CPiece& single = alone.At(p, pieces[static_cast<std::size_t>(p)], step, zoom, scale);
+            ASSERT_EQ(made.image.Width(), single.image.Width()) << p;
+            ASSERT_EQ(made.image.Height(), single.image.Height()) << p;
+            for (int y = 0; y < single.image.Height(); ++y)
+                for (int x = 0; x < single.image.Width(); ++x) {
+                    ASSERT_EQ(made.image.GetPixel(x, y), single.image.GetPixel(x, y)) << p << ": " << x << ", " << y;
+                    ASSERT_EQ(made.mask.GetPixel(x, y), single.mask.GetPixel(x, y)) << p << ": " << x << ", " << y;
+                }
+            EXPECT_EQ(together.At(p, pieces[static_cast<std::size_t>(p)], step, zoom, scale).image.Version(), version);
+        }
+        EXPECT_EQ(together.HeldBytes(), alone.HeldBytes());
     }
 }
 
