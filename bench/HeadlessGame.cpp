@@ -149,6 +149,7 @@ HeadlessGame::PlayTimes HeadlessGame::Play()
     CutPreview.FreePoints();
     CutPreview.ReleaseWork();
     CutPreview.ReleaseCutPicture();
+    Game.PrepareTheTable();  // as the progress page does
     Frames(1);
     return {Seconds(firstPiece - pressed), Seconds(built - firstPiece), Seconds(Clock::now() - built)};
 }

@@ -205,6 +205,7 @@ void AreaReducer::ReduceBand(const Colour* in, int fromRow, int toRow) const
         }
         Colour* line = out + static_cast<std::size_t>(y) * width;
         for (std::size_t x = 0; x < rowSize; ++x) line[x] = FromWeighed(redBlue[x], green[x]);
+        if (rowFinish) rowFinish(line, width);
     }
 }
 

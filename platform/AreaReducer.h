@@ -13,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     // the source's; otherwise (or for an empty size) the result is empty.
     AreaReducer(int sourceWidth, int sourceHeight, int width, int height);
     bool IsEmpty() const { return result.IsEmpty(); }
+
+    // Each target row, once made, is also passed through `finish` (on the
+    // thread that made it), while it is fresh in the cache. Before Work.
+    using RowFinish = std::function<void(Colour* row, int width)>;
+    void FinishRowsWith(RowFinish finish) { rowFinish = std::move(finish); }
 
     // Rows [0, rows) of the source, sourceWidth pixels a row from `pixels`,
     // are final (a later call may give the same rows at another address,
@@ -63,6 +69,7 @@ private:
     Shares rows;
     Surface result;
     Colour* out = nullptr;
+    RowFinish rowFinish;
     std::atomic<int> nextBand{0};
     std::mutex mutex;
     std::condition_variable moreRows;

@@ -511,6 +511,7 @@ private:
         sourceWidth = picture.Width();
         sourceHeight = picture.Height();
         reducer = std::make_unique<AreaReducer>(sourceWidth, sourceHeight, width, height);
+        reducer->FinishRowsWith(CMgrImage::LiftBlackRow);
         try {
             beside = std::thread([this] { reducer->Work(); });
         } catch (const std::system_error&) {
@@ -552,21 +553,27 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
         picture = std::move(decoded.picture);  // tens of megabytes: taken, not copied
     }
     picture.TakeScale(1);
-    Surface sized = reduction.Finish(picture);
-    if (sized.IsEmpty())
+    Surface sized = reduction.Finish(picture);  // its black lifted row by row
+    if (sized.IsEmpty()) {
         sized = ReducesMildly(picture, request.width, request.height)
                     ? PictureScaler::ReduceByArea(picture, request.width, request.height)
                     : PictureScaler::Resize(picture, request.width, request.height);
-    picture = Surface();
-    LiftBlack(sized);
+        LiftBlack(sized);
+    }
     return sized;
 }
 
 void CMgrImage::LiftBlack(Surface& picture)
 {
-    Colour* pixel = picture.Pixels();
-    for (long long i = 0, n = static_cast<long long>(picture.Width()) * picture.Height(); i < n; ++i)
-        if (pixel[i] == kBlack) pixel[i] = MakeColour(1, 1, 1);
+    Colour* pixels = picture.Pixels();
+    for (int y = 0; y < picture.Height(); ++y)
+        LiftBlackRow(pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width()), picture.Width());
+}
+
+void CMgrImage::LiftBlackRow(Colour* row, int width)
+{
+    for (int x = 0; x < width; ++x)
+        if (row[x] == kBlack) row[x] = MakeColour(1, 1, 1);
 }
 
 void CMgrImage::FitArtToFrame(const CImage& image)

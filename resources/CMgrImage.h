@@ -105,6 +105,7 @@ public:
     static Surface DecodeCutPicture(const CutPictureRequest& request);
     // Black is the see-through colour of a piece: a picture's black is lifted a step.
     static void LiftBlack(Surface& picture);
+    static void LiftBlackRow(Colour* row, int width);
     // The sentence for a picture that takes too long to open.
     static constexpr const char* kTooSlow =
         "This picture takes too long to open, so the game cannot show it. Please choose another picture.";
