@@ -18,9 +18,11 @@
 // (which copies what it is given) included, the window's scaling not.
 // The cut's counters picture, pieces and start split its ratio: the picture
 // read again (up to the first piece), the pieces, play set up with its frame.
-// Last seen (Release, on a busy shared 2-core machine): the decode 180-300 ms;
-// the cut 5.6-6.3 times it at scale 2 and 3 (picture 1.9-2.4, pieces 2.0-2.2,
-// start 1.5-1.8 with the zoomed pieces' pyramid, 0.7-0.9 before it); 8.3-8.8
+// Last seen (Release, 2-core machine): the decode 210-240 ms; the cut
+// 3.7-3.9 times it at scale 2 and 3 (picture 1.4-1.6, reduced beside the
+// decoder; pieces 1.25-1.5; start 0.85-0.9, the halvings made on both cores
+// and the first frame's copies side by side); 4.1-4.4 before the picture
+// was reduced as it decoded and the halvings made side by side, 8.3-8.8
 // before the picture was taken without copies, its reduction made faster
 // and a piece's columns scanned eight pixels at a time. A whole frame zoomed
 // out 2.6 copies of the screen (close-up 2.2-2.9); carrying 0.21-0.48
