@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <future>
-#include <thread>
 #include <vector>
+
+#include "platform/EveryCore.h"
 
 namespace {
 
@@ -162,11 +162,7 @@ Surface AreaReducer::Reduce(const Surface& picture, int width, int height)
     AreaReducer reducer(picture.Width(), picture.Height(), width, height);
     if (reducer.IsEmpty()) return {};
     reducer.Arrived(picture.Pixels(), picture.Height());
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    std::vector<std::future<void>> others;
-    for (unsigned t = 1; t < threads; ++t) others.push_back(std::async(std::launch::async, [&] { reducer.Work(); }));
-    reducer.Work();
-    for (std::future<void>& other : others) other.get();
+    OnEveryCore(CoresToUse(), [&](int) { reducer.Work(); });
     return reducer.TakeResult();
 }
 

@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <future>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/EveryCore.h"
 #include "platform/Memory.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/CMgrImage.h"
@@ -291,18 +290,14 @@ void CGame::BuildPieces(const std::vector<Point>& cells)
         if (PlacePiece(cells[i].x, cells[i].y, boxes[i]))
             placed[i] = &pieces[GetArrayIndex(cells[i].x, cells[i].y, piecesX, piecesY)];
     if (!cutPieceImages) return;
-    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    auto cutEvery = [&](std::size_t first) {
-        for (std::size_t i = first; i < cells.size(); i += workers)
+    const std::size_t workers = static_cast<std::size_t>(CoresToUse());
+    OnEveryCore(static_cast<int>(workers), [&](int first) {
+        for (std::size_t i = static_cast<std::size_t>(first); i < cells.size(); i += workers)
             if (placed[i]) {
                 CutPieceImage(*placed[i], boxes[i]);
                 PackIfLarge(*placed[i]);
             }
-    };
-    std::vector<std::future<void>> others;
-    for (std::size_t w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, cutEvery, w));
-    cutEvery(0);
-    for (std::future<void>& other : others) other.get();
+    });
 }
 
 bool CGame::PlacePiece(int column, int row, CellBox& box)

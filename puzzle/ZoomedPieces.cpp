@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <future>
-#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "platform/EveryCore.h"
 
 namespace {
 
@@ -421,19 +420,15 @@ void ZoomedPieces::PrepareAll(const std::vector<CPiece>& pieces)
 {
     const int count = static_cast<int>(pieces.size());
     for (int i = count - 1; i >= 0; --i) EntryFor(i, pieces[static_cast<std::size_t>(i)]);
-    const int workers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    auto prepareEvery = [&](int first) {
+    const int workers = CoresToUse();
+    OnEveryCore(workers, [&](int first) {
         for (int i = first; i < count; i += workers) {
             const CPiece& piece = pieces[static_cast<std::size_t>(i)];
             if (piece.image.IsEmpty()) continue;
             piece.image.Pack();
             MakeLevels(entries[static_cast<std::size_t>(i)], piece);
         }
-    };
-    std::vector<std::future<void>> others;
-    for (int w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, prepareEvery, w));
-    prepareEvery(0);
-    for (std::future<void>& other : others) other.get();
+    });
     for (int i = 0; i < count; ++i) Account(entries[static_cast<std::size_t>(i)]);
     KeepToBudget(nullptr);
 }
@@ -521,19 +516,13 @@ void ZoomedPieces::MakeCopies(const std::vector<int>& indices, const std::vector
     const int count = static_cast<int>(jobs.size());
     // A few copies (a pan's edge) are made here; many (a notch over a whole
     // table) on every core.
-    const int workers = count < kCopiesForWorkers
-                            ? 1
-                            : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    auto makeEvery = [&](int first) {
+    const int workers = count < kCopiesForWorkers ? 1 : CoresToUse();
+    OnEveryCore(workers, [&](int first) {
         for (int j = first; j < count; j += workers) {
             Job& job = jobs[static_cast<std::size_t>(j)];
             job.runs = CopyOf(*job.source.image, *job.source.mask, job.source.g, scale, job.copy->piece, false);
         }
-    };
-    std::vector<std::future<void>> others;
-    for (int w = 1; w < workers; ++w) others.push_back(std::async(std::launch::async, makeEvery, w));
-    makeEvery(0);
-    for (std::future<void>& other : others) other.get();
+    });
     for (Job& job : jobs) Keep(*job.copy, step, scale, job.runs);
     KeepToBudget(nullptr);
 }
