@@ -41,6 +41,13 @@ public:
     // thread that made it), while it is fresh in the cache. Before Work.
     using RowFinish = std::function<void(Colour* row, int width)>;
     void FinishRowsWith(RowFinish finish) { rowFinish = std::move(finish); }
+    // Work for a thread that would otherwise wait for the source's rows:
+    // given the reduction and how many of its rows from the top are made
+    // (final, and finished), it does a little and answers true, or answers
+    // false when nothing is left for it until more rows are made. It reads
+    // only those rows. Before Work.
+    using SpareWork = std::function<bool(const Surface& made, int rowsMade)>;
+    void SpareTimeFor(SpareWork work) { spareWork = std::move(work); }
 
     // Rows [0, rows) of the source, sourceWidth pixels a row from `pixels`,
     // are final (a later call may give the same rows at another address,
@@ -62,6 +69,9 @@ private:
     static constexpr int kBandRows = 64;
 
     void ReduceBand(const Colour* pixels, int fromRow, int toRow) const;
+    // The rows under the band have arrived (true), or the reduction is abandoned.
+    bool WaitForRows(int needed);
+    void BandMade(int band);
 
     int sourceWidth;
     int sourceHeight;
@@ -70,10 +80,13 @@ private:
     Surface result;
     Colour* out = nullptr;
     RowFinish rowFinish;
+    SpareWork spareWork;
     std::atomic<int> nextBand{0};
     std::mutex mutex;
     std::condition_variable moreRows;
     const Colour* source = nullptr;
     int arrived = 0;
     bool abandoned = false;
+    std::vector<char> bandsMade;  // under the mutex
+    int rowsMade = 0;             // the rows of the bands made from the top, under the mutex
 };

@@ -312,7 +312,8 @@ bool JpegDecoder::ReadImage(Surface& out)
 
     // Each decoded row lands straight in a surface row: four bytes a pixel,
     // red, green, blue and a filler byte, or cyan, magenta, yellow and black.
-    Surface raw(static_cast<int>(width), static_cast<int>(height));
+    // Every row is written before it is read: an unfinished decode's rows are never used.
+    Surface raw = Surface::Unfilled(static_cast<int>(width), static_cast<int>(height));
     const bool cmyk = s.IsCmyk();
     bool decoded = s.Guarded([&s, &raw] {
         jpeg_start_decompress(&s.cinfo);
@@ -327,9 +328,14 @@ bool JpegDecoder::ReadImage(Surface& out)
         const JDIMENSION first = s.cinfo.output_scanline;
         const JDIMENSION last = std::min<JDIMENSION>(s.cinfo.output_height, first + kRowsAtOnce);
         decoded = s.Guarded([&s, &raw, last] {
+            // Several rows a call: one at a time, the library upsamples
+            // into a row of its own and copies it out.
+            JSAMPROW rows[kRowsAtOnce];
             while (s.cinfo.output_scanline < last) {
-                JSAMPROW row = reinterpret_cast<JSAMPROW>(raw.Row(static_cast<int>(s.cinfo.output_scanline)));
-                jpeg_read_scanlines(&s.cinfo, &row, 1);
+                const JDIMENSION from = s.cinfo.output_scanline;
+                for (JDIMENSION y = from; y < last; ++y)
+                    rows[y - from] = reinterpret_cast<JSAMPROW>(raw.Row(static_cast<int>(y)));
+                jpeg_read_scanlines(&s.cinfo, rows, last - from);
             }
         });
         if (!decoded) break;

@@ -248,7 +248,7 @@ struct Surface::OpaqueRuns {
     }
 
     // The recorded surface's pixels laid out in rows of `width`, key elsewhere.
-    void Unpack(std::vector<Colour>& into) const
+    void Unpack(PixelRows& into) const
     {
         into.assign(static_cast<std::size_t>(sourceWidth) * (rowFirst.size() - 1), key);
         const Run* run = runs.data();
@@ -323,7 +323,7 @@ const Surface::OpaqueRuns* Surface::RunsFor(Colour key) const
     runs_ = std::make_shared<const OpaqueRuns>(*this, key);
     // The record holds every pixel that is not the key: the rows go until
     // they are read again.
-    std::vector<Colour>().swap(pixels_);
+    PixelRows().swap(pixels_);
     packed_ = true;
     return runs_.get();
 }
@@ -332,7 +332,7 @@ void Surface::Pack() const
 {
     if (IsEmpty() || packed_) return;
     if (!runs_ || runs_->key != kBlack) runs_ = std::make_shared<const OpaqueRuns>(*this, kBlack);
-    std::vector<Colour>().swap(pixels_);
+    PixelRows().swap(pixels_);
     packed_ = true;
 }
 
@@ -385,6 +385,18 @@ Surface::Surface(int width, int height)
         clip_ = PixelRect{0, 0, width, height};
         pixels_.assign(static_cast<std::size_t>(width) * height, kBlack);
     }
+}
+
+Surface Surface::Unfilled(int width, int height)
+{
+    Surface surface;
+    if (width > 0 && height > 0) {
+        surface.width_ = width;
+        surface.height_ = height;
+        surface.clip_ = PixelRect{0, 0, width, height};
+        surface.pixels_.resize(static_cast<std::size_t>(width) * height);
+    }
+    return surface;
 }
 
 Surface Surface::Scaled(int width, int height, int scale)

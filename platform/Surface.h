@@ -8,9 +8,38 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 using Colour = std::uint32_t;
+
+// Rows of pixels that a new element leaves as they come (a vector grown by
+// resize is not cleared first): a decoder writing every pixel of a photo of
+// tens of megabytes need not have it cleared beforehand.
+template <typename T>
+struct LeftAsTheyCome : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = LeftAsTheyCome<U>;
+    };
+    LeftAsTheyCome() = default;
+    template <typename U>
+    LeftAsTheyCome(const LeftAsTheyCome<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* at) noexcept
+    {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* at, Args&&... args)
+    {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+using PixelRows = std::vector<Colour, LeftAsTheyCome<Colour>>;
 
 constexpr Colour MakeColour(int red, int green, int blue)
 {
@@ -71,6 +100,9 @@ public:
     // A black surface of width x height units at the scale (held to
     // 1..kMaxScale): scale times as many pixels across and down.
     static Surface Scaled(int width, int height, int scale);
+    // A surface whose pixels are left as memory gives them, for a maker
+    // that writes every one before anything reads them.
+    static Surface Unfilled(int width, int height);
     // The same pixels read as `scale` pixels a unit, with no copy of them;
     // false, and nothing changed, when the size is not whole units of it.
     bool TakeScale(int scale);
@@ -296,7 +328,7 @@ private:
     int scale_ = 1;
     PixelRect clip_;  // in pixels, within the surface
     // Empty while packed_: the record (runs_) then holds the pixels.
-    mutable std::vector<Colour> pixels_;
+    mutable PixelRows pixels_;
     mutable bool packed_ = false;
     Pen pen_;
     Point position_;

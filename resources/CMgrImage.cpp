@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/CError.h"
 #include "core/CLog.h"
 #include "platform/AreaReducer.h"
@@ -572,8 +576,19 @@ void CMgrImage::LiftBlack(Surface& picture)
 
 void CMgrImage::LiftBlackRow(Colour* row, int width)
 {
-    for (int x = 0; x < width; ++x)
-        if (row[x] == kBlack) row[x] = MakeColour(1, 1, 1);
+    const Colour lifted = MakeColour(1, 1, 1);
+    int x = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time: a large cut's picture has tens of millions.
+    const __m128i black = _mm_setzero_si128(), step = _mm_set1_epi32(static_cast<int>(lifted));
+    for (; x + 4 <= width; x += 4) {
+        __m128i* at = reinterpret_cast<__m128i*>(row + x);
+        const __m128i pixels = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, _mm_or_si128(pixels, _mm_and_si128(_mm_cmpeq_epi32(pixels, black), step)));
+    }
+#endif
+    for (; x < width; ++x)
+        if (row[x] == kBlack) row[x] = lifted;
 }
 
 void CMgrImage::FitArtToFrame(const CImage& image)

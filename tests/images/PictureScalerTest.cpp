@@ -199,7 +199,8 @@ TEST(PictureScalerTest, ReductionByAreaAveragesWhatEachPixelCovers)
         int width, height, toWidth, toHeight;
     };
     for (const Case& c : {Case{60, 40, 53, 35}, Case{97, 61, 96, 60}, Case{64, 48, 32, 24}, Case{101, 77, 17, 9},
-                          Case{33, 250, 31, 201}, Case{250, 7, 203, 7}, Case{45, 45, 1, 1}, Case{13, 11, 13, 11}}) {
+                          Case{33, 250, 31, 201}, Case{250, 7, 203, 7}, Case{250, 90, 100, 40}, Case{45, 45, 1, 1},
+                          Case{13, 11, 13, 11}}) {
         Surface noise(c.width, c.height);
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x) noise.SetPixel(x, y, random() & 0xFFFFFF);
