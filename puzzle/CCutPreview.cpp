@@ -8,6 +8,7 @@
 
 #include "puzzle/CGame.h"
 #include "puzzle/PictureFrame.h"
+#include "puzzle/PiecesCutAhead.h"
 #include "puzzle/SavedGameFile.h"
 #include "puzzle/TableView.h"
 #include "platform/PictureScaler.h"
@@ -471,7 +472,13 @@ void CCutPreview::StartBuild()
     Game.FreePieces();
     Game.SetSize(columns, rows);
     Game.AllocatePieces();
-    StartCutPicture();
+    StartCutPicture(true);
+}
+
+float CCutPreview::GetProgress() const
+{
+    if (cutPictureTask && cutAhead) return progress + progressStep * static_cast<float>(cutAhead->CutCount());
+    return progress;
 }
 
 bool CCutPreview::BuildStep()
@@ -481,8 +488,9 @@ bool CCutPreview::BuildStep()
         return true;
     }
     if (cutPictureTask) {
-        // The picture is still being decoded: the page goes on meanwhile,
-        // and the frame's thread waits a little rather than spin beside it.
+        // The picture is still being decoded (and the first pieces cut in
+        // its spare time): the page goes on meanwhile, and the frame's
+        // thread waits a little rather than take a core from the two.
         if (cutPictureTask->wait_for(std::chrono::milliseconds(4)) != std::future_status::ready) return false;
         TakeCutPicture(TakeTask());
     }
@@ -499,7 +507,7 @@ bool CCutPreview::BuildStep()
     if (cells.size() == 1)
         Game.BuildPiece(cells.front().x, cells.front().y);
     else
-        Game.BuildPieces(cells);
+        Game.BuildPieces(cells, cutAhead.get());
     progress += progressStep * static_cast<float>(cells.size());
     // Every piece holds its part of a large cut's picture now: its tens of
     // megabytes go at once, not after the page's last frames.
@@ -522,7 +530,7 @@ int CCutPreview::GetCutScale() const
 
 // A large cut's picture is decoded from its file on a thread of its own,
 // while the progress page goes on; the board's cuts use the 448 copy.
-void CCutPreview::StartCutPicture()
+void CCutPreview::StartCutPicture(bool cutPiecesAhead)
 {
     ReleaseCutPicture();
     if (!IsLargeCut() || clean.surface.IsEmpty()) return;
@@ -533,10 +541,20 @@ void CCutPreview::StartCutPicture()
         cutPicture = MakeCutPictureFromClean(scale);
         return;
     }
-    const CMgrImage::CutPictureRequest request =
+    CMgrImage::CutPictureRequest request =
         CMgrImage::AskCutPicture(pictureFile.c_str(), Trunc(cutWidth) * scale, Trunc(cutHeight) * scale);
-    cutPictureTask = std::make_shared<std::future<Surface>>(
-        std::async(std::launch::async, [request] { return CMgrImage::DecodeCutPicture(request); }));
+    std::shared_ptr<PiecesCutAhead> ahead;
+    if (cutPiecesAhead && CGame::CutsPieceImages()) {
+        ahead = std::make_shared<PiecesCutAhead>(Game, columns, rows, scale);
+        request.spareWork = [ahead](const Surface& made, int rowsMade) { return ahead->CutNext(made, rowsMade); };
+    }
+    cutAhead = ahead;
+    cutPictureTask = std::make_shared<std::future<Surface>>(std::async(std::launch::async, [request, ahead] {
+        bool madeBeside = false;
+        Surface picture = CMgrImage::DecodeCutPicture(request, &madeBeside);
+        if (ahead) ahead->Keep(madeBeside);
+        return picture;
+    }));
 }
 
 void CCutPreview::PrepareCutPicture()
@@ -547,7 +565,7 @@ void CCutPreview::PrepareCutPicture()
     }
     if (!IsLargeCut() || clean.surface.IsEmpty()) return;
     if (!cutPicture.surface.IsEmpty() && cutPicture.surface.Scale() == GetCutScale()) return;
-    StartCutPicture();
+    StartCutPicture(false);
     if (cutPictureTask) TakeCutPicture(TakeTask());
 }
 
@@ -560,6 +578,7 @@ void CCutPreview::TakeCutPicture(Surface pixels)
     if (cutPicture.surface.IsEmpty() || cutPicture.surface.Scale() != scale ||
         cutPicture.surface.UnitWidth() != Trunc(cutWidth) || cutPicture.surface.UnitHeight() != Trunc(cutHeight)) {
         Log.Write("CCutPreview: %s not read again for the cut; the copy in memory is enlarged\n", pictureFile.c_str());
+        cutAhead.reset();  // cut from another picture than this one
         cutPicture = MakeCutPictureFromClean(scale);
         return;
     }
@@ -594,6 +613,7 @@ void CCutPreview::ReleaseCutPicture()
 {
     if (cutPictureTask && cutPictureTask->valid()) cutPictureTask->wait();
     cutPictureTask.reset();
+    cutAhead.reset();
     cutPicture.Release();
 }
 

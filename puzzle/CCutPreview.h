@@ -19,6 +19,8 @@
 #include "resources/CImage.h"
 #include "resources/CMgrImage.h"
 
+class PiecesCutAhead;
+
 class CCutPreview {
 public:
     // The 32 points of a cell's outline: eight cubic Bézier segments of four
@@ -108,7 +110,8 @@ public:
     void FitFrame();
     const CImage& GetClean() const { return clean; }
     float GetSmoothType() const { return smoothType; }
-    float GetProgress() const { return progress; }
+    // Per cent of the pieces cut, those cut while the picture is still decoded too.
+    float GetProgress() const;
     int GetColumns() const { return columns; }
     int GetRows() const { return rows; }
     // The slider's range: pieces along the longer side.
@@ -177,7 +180,8 @@ private:
     // Across the shorter side for `count` along the longer: the pieces nearest square.
     int Across(int count) const;
     Point OnWork(Point cutPoint) const;
-    void StartCutPicture();
+    // `cutPiecesAhead`: the pieces are cut in the decode's spare time too (PiecesCutAhead.h).
+    void StartCutPicture(bool cutPiecesAhead);
     CImage MakeCutPictureFromClean(int scale) const;
     void TakeCutPicture(Surface pixels);
     Surface TakeTask();
@@ -186,6 +190,7 @@ private:
     CImage cutPicture;  // a large cut's picture, while the pieces are cut
     // Shared by a copy of the preview (a load keeps the one before aside).
     std::shared_ptr<std::future<Surface>> cutPictureTask;
+    std::shared_ptr<PiecesCutAhead> cutAhead;
     int cutPictureScale = 1;
     double cutPictureAsked = 0;
     int sourceWidth = 0;

@@ -26,6 +26,7 @@
 #include "platform/Paths.h"
 #include "platform/Surface.h"
 #include "puzzle/ArrangeLayout.h"
+#include "puzzle/CCutPreview.h"
 #include "puzzle/CBoardHistory.h"
 #include "puzzle/CGroup.h"
 #include "puzzle/CJoinFlash.h"
@@ -35,6 +36,7 @@
 #include "puzzle/ZoomedPieces.h"
 
 struct SavedGame;
+class PiecesCutAhead;
 
 struct FloatPoint {
     float x = 0;
@@ -71,8 +73,26 @@ public:
     void BuildPiece(int column, int row);
     // The same for several cells: placed one after the other (the scatter's
     // random numbers come in the same order), then cut side by side on the
-    // processor's cores.
-    void BuildPieces(const std::vector<Point>& cells);
+    // processor's cores; those `ahead` holds already cut are taken from it.
+    void BuildPieces(const std::vector<Point>& cells, PiecesCutAhead* ahead = nullptr);
+
+    // A piece's box on the cut's picture, in units, and its outline inside it.
+    struct CellBox {
+        Point outline[CCutPreview::kOutlinePoints];
+        int minX = 0;
+        int minY = 0;
+        int width = 0;
+        int height = 0;
+    };
+    // Cell (column, row)'s box, its outline moved into it.
+    static CellBox CutBoxOf(int column, int row);
+    // Whether the piece shows its outline: a Border cut's ring shows as one piece.
+    bool ShowsOutline(int column, int row) const { return !IsRingPiece(column, row); }
+    // A piece's image and mask cut from `picture` at `scale` pixels a unit.
+    // Reads nothing of the game: pieces are cut on several threads, and
+    // ahead of the game's own while the picture is still being made.
+    static void CutFrom(const Surface& picture, int scale, const CellBox& box, bool withOutline, CPiece& piece);
+    static bool CutsPieceImages() { return cutPieceImages; }
     // After the cut, once its picture is let go: the copies' groundwork.
     void PrepareTheTable();
     // Cuts every piece's image and mask again from the cut page's picture,
@@ -277,7 +297,6 @@ private:
     bool ReadPlayerPicture(const char* fileName, std::string& picture) const;
     static inline bool cutPieceImages = true;
     static void FillInside(Surface& mask);
-    struct CellBox;
     static CellBox BoxOfCell(int column, int row);
     void CutPieceImage(CPiece& piece, const CellBox& box);
     // BuildPiece but the cut of its image: the box to cut it from, or false.

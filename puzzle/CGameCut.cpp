@@ -13,6 +13,7 @@
 #include "platform/EveryCore.h"
 #include "platform/Memory.h"
 #include "puzzle/CCutPreview.h"
+#include "puzzle/PiecesCutAhead.h"
 #include "resources/CMgrImage.h"
 
 namespace {
@@ -227,14 +228,6 @@ void MarkInside(Surface& mask, const std::vector<unsigned char>& reach)
 
 // The cell's outline and the box around it, control points included, in
 // units of the picture; the outline is then moved into the box.
-struct CGame::CellBox {
-    Point outline[CCutPreview::kOutlinePoints];
-    int minX = 0;
-    int minY = 0;
-    int width = 0;
-    int height = 0;
-};
-
 CGame::CellBox CGame::BoxOfCell(int column, int row)
 {
     CellBox box;
@@ -253,6 +246,16 @@ CGame::CellBox CGame::BoxOfCell(int column, int row)
     box.minY = minY;
     box.width = maxX - minX + 1;
     box.height = maxY - minY + 1;
+    return box;
+}
+
+CGame::CellBox CGame::CutBoxOf(int column, int row)
+{
+    CellBox box = BoxOfCell(column, row);
+    for (Point& p : box.outline) {
+        p.x -= box.minX;
+        p.y -= box.minY;
+    }
     return box;
 }
 
@@ -282,20 +285,22 @@ void CGame::PrepareTheTable()
     zoomed.PrepareAll(pieces);
 }
 
-void CGame::BuildPieces(const std::vector<Point>& cells)
+void CGame::BuildPieces(const std::vector<Point>& cells, PiecesCutAhead* ahead)
 {
     std::vector<CellBox> boxes(cells.size());
-    std::vector<CPiece*> placed(cells.size(), nullptr);
+    std::vector<CPiece*> toCut(cells.size(), nullptr);
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (PlacePiece(cells[i].x, cells[i].y, boxes[i]))
-            placed[i] = &pieces[GetArrayIndex(cells[i].x, cells[i].y, piecesX, piecesY)];
+            toCut[i] = &pieces[GetArrayIndex(cells[i].x, cells[i].y, piecesX, piecesY)];
     if (!cutPieceImages) return;
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (toCut[i] && ahead && ahead->Take(cells[i].x, cells[i].y, *toCut[i])) toCut[i] = nullptr;
     const std::size_t workers = static_cast<std::size_t>(CoresToUse());
     OnEveryCore(static_cast<int>(workers), [&](int first) {
         for (std::size_t i = static_cast<std::size_t>(first); i < cells.size(); i += workers)
-            if (placed[i]) {
-                CutPieceImage(*placed[i], boxes[i]);
-                PackIfLarge(*placed[i]);
+            if (toCut[i]) {
+                CutPieceImage(*toCut[i], boxes[i]);
+                PackIfLarge(*toCut[i]);
             }
     });
 }
@@ -350,12 +355,7 @@ void CGame::CutPiecesAgain()
     for (CPiece& piece : pieces) {
         // A piece not cut yet is cut at the new scale when its turn comes.
         if (piece.image.IsEmpty()) continue;
-        CellBox box = BoxOfCell(piece.column, piece.row);
-        for (Point& p : box.outline) {
-            p.x -= box.minX;
-            p.y -= box.minY;
-        }
-        CutPieceImage(piece, box);
+        CutPieceImage(piece, CutBoxOf(piece.column, piece.row));
     }
     CutPreview.ReleaseCutPicture();
     zoomed.Clear();
@@ -368,7 +368,11 @@ void CGame::CutPiecesAgain()
 void CGame::CutPieceImage(CPiece& piece, const CellBox& box)
 {
     const Surface& work = CutPreview.GetCutPicture().surface;  // the picture without the cut lines
-    const int scale = work.IsEmpty() ? 1 : work.Scale();
+    CutFrom(work, work.IsEmpty() ? 1 : work.Scale(), box, ShowsOutline(piece.column, piece.row), piece);
+}
+
+void CGame::CutFrom(const Surface& work, int scale, const CellBox& box, bool withOutline, CPiece& piece)
+{
     const int width = box.width * scale, height = box.height * scale;
     const int minX = box.minX * scale, minY = box.minY * scale;
 
@@ -388,7 +392,6 @@ void CGame::CutPieceImage(CPiece& piece, const CellBox& box)
     // the outline's pixels in the outline's grey, except on the pre-joined
     // ring of a Border cut, which shows as one piece. Only the runs inside
     // are written: outside them the image is still black.
-    const bool withOutline = !IsRingPiece(piece.column, piece.row);
     const int fromX = std::clamp(-minX, 0, width), toX = std::clamp(work.Width() - minX, fromX, width);
     const int fromY = std::max(0, -minY), toY = std::min(height, work.Height() - minY);
     for (int y = 0; y < height; ++y) {

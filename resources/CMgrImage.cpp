@@ -9,6 +9,7 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -478,7 +479,10 @@ bool ReducesMildly(const Surface& picture, int width, int height)
 // format, a turned photo) leaves the reduction to the caller.
 class ReductionBesideDecoding {
 public:
-    ReductionBesideDecoding(int width, int height) : width(width), height(height) {}
+    ReductionBesideDecoding(int width, int height, AreaReducer::SpareWork spareWork)
+        : width(width), height(height), spareWork(std::move(spareWork))
+    {
+    }
     ~ReductionBesideDecoding() { Stop(); }
     ReductionBesideDecoding(const ReductionBesideDecoding&) = delete;
     ReductionBesideDecoding& operator=(const ReductionBesideDecoding&) = delete;
@@ -516,6 +520,7 @@ private:
         sourceHeight = picture.Height();
         reducer = std::make_unique<AreaReducer>(sourceWidth, sourceHeight, width, height);
         reducer->FinishRowsWith(CMgrImage::LiftBlackRow);
+        if (spareWork) reducer->SpareTimeFor(spareWork);
         try {
             beside = std::thread([this] { reducer->Work(); });
         } catch (const std::system_error&) {
@@ -530,6 +535,7 @@ private:
     }
 
     int width, height;
+    AreaReducer::SpareWork spareWork;
     int sourceWidth = 0, sourceHeight = 0;
     bool declined = false;
     std::unique_ptr<AreaReducer> reducer;
@@ -538,10 +544,11 @@ private:
 
 }  // namespace
 
-Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
+Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request, bool* madeBeside)
 {
+    if (madeBeside) *madeBeside = false;
     if (request.width <= 0 || request.height <= 0) return {};
-    ReductionBesideDecoding reduction(request.width, request.height);
+    ReductionBesideDecoding reduction(request.width, request.height, request.spareWork);
     Surface picture;
     if (request.gamePicture) {
         PictureDecoder decoder;
@@ -558,6 +565,7 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request)
     }
     picture.TakeScale(1);
     Surface sized = reduction.Finish(picture);  // its black lifted row by row
+    if (madeBeside) *madeBeside = !sized.IsEmpty();
     if (sized.IsEmpty()) {
         sized = ReducesMildly(picture, request.width, request.height)
                     ? PictureScaler::ReduceByArea(picture, request.width, request.height)

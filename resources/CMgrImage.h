@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AreaReducer.h"
 #include "platform/PictureDecoder.h"
 #include "platform/Surface.h"
 #include "resources/CImage.h"
@@ -100,9 +101,14 @@ public:
         bool gamePicture = false;
         int width = 0;
         int height = 0;
+        // Work for the thread that reduces the photo beside its decoder,
+        // while it waits for rows (see AreaReducer::SpareTimeFor).
+        AreaReducer::SpareWork spareWork;
     };
     static CutPictureRequest AskCutPicture(const char* fileName, int width, int height);
-    static Surface DecodeCutPicture(const CutPictureRequest& request);
+    // The picture for a cut; `madeBeside` (when given) tells whether it is
+    // the reduction the spare work saw growing.
+    static Surface DecodeCutPicture(const CutPictureRequest& request, bool* madeBeside = nullptr);
     // Black is the see-through colour of a piece: a picture's black is lifted a step.
     static void LiftBlack(Surface& picture);
     static void LiftBlackRow(Colour* row, int width);

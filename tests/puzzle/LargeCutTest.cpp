@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <utility>
+#include <vector>
 
+#include "puzzle/PiecesCutAhead.h"
 #include "puzzle/PuzzleFixture.h"
 
 namespace {
@@ -132,6 +136,80 @@ TEST_F(LargeCutTest, ALargeCutIsCutAtTheCloseUpsPixelsAndEveryPieceLiesOnItsTabl
     EXPECT_NEAR(Game.GetView().ZoomAtStep(0), 1.0f / span, 0.01f);
     const float closest = Game.GetView().ZoomAtStep(Game.GetView().LastStep()) * CutPreview.GetCellHeight();
     EXPECT_NEAR(closest, 75.0f, 75.0f * 0.1f);
+}
+
+// Noise of no black: a piece's image read from a wrong place shows at once.
+Surface Noise(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Surface noise(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) noise.SetPixel(x, y, (random() & 0xFFFFFF) | 1);
+    return noise;
+}
+
+std::vector<std::pair<int, int>> RunsOf(const PieceMask& mask)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (int y = 0; y < mask.Height(); ++y) {
+        mask.ForEachRun(y, [&](int begin, int end) { runs.emplace_back(y * 100000 + begin, end); });
+    }
+    return runs;
+}
+
+// The pieces cut in the decode's spare time, each once the picture's rows
+// under it are made, are those cut from the whole picture: rows not made yet
+// (other noise here) never reach a piece. A Border cut's ring keeps its
+// look, and pieces cut from a picture the decode did not end with are
+// never taken.
+TEST_F(LargeCutTest, PiecesCutWhileThePictureIsMadeAreThoseCutFromTheWholePicture)
+{
+    for (const bool border : {false, true}) {
+        CMenu::SetBorder(border);
+        ChoosePhoto({448, 336}, 12.0);
+        CutPreview.SetPieces(16);
+        ASSERT_TRUE(CutPreview.IsLargeCut());
+        const int columns = CutPreview.GetColumns(), rows = CutPreview.GetRows();
+        Game.SetSize(columns, rows);
+        const int scale = CutPreview.GetCutScale();
+        const int width = static_cast<int>(CutPreview.GetCutWidth()) * scale;
+        const int height = static_cast<int>(CutPreview.GetCutHeight()) * scale;
+        const Surface picture = Noise(width, height, 3);
+        Surface made = Noise(width, height, 4);
+
+        PiecesCutAhead ahead(Game, columns, rows, scale);
+        std::mt19937 random(5);
+        for (int rowsMade = 0; rowsMade < height;) {
+            const int before = rowsMade;
+            rowsMade = std::min(height, rowsMade + 1 + static_cast<int>(random() % 97));
+            for (int y = before; y < rowsMade; ++y)
+                for (int x = 0; x < width; ++x) made.SetPixel(x, y, picture.GetPixel(x, y));
+            while (ahead.CutNext(made, rowsMade)) {
+            }
+        }
+        ASSERT_EQ(ahead.CutCount(), columns * rows);
+        ahead.Keep(true);
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns; ++column) {
+                CPiece cut, whole;
+                ASSERT_TRUE(ahead.Take(column, row, cut));
+                ASSERT_FALSE(ahead.Take(column, row, cut)) << "taken twice";
+                CGame::CutFrom(picture, scale, CGame::CutBoxOf(column, row), Game.ShowsOutline(column, row), whole);
+                ASSERT_EQ(cut.image.Width(), whole.image.Width());
+                ASSERT_EQ(cut.image.Height(), whole.image.Height());
+                ASSERT_EQ(RunsOf(cut.mask), RunsOf(whole.mask)) << column << ", " << row;
+                for (int y = 0; y < whole.image.Height(); ++y)
+                    for (int x = 0; x < whole.image.Width(); ++x)
+                        ASSERT_EQ(cut.image.GetPixel(x, y), whole.image.GetPixel(x, y))
+                            << "piece " << column << ", " << row << " at " << x << ", " << y;
+            }
+
+        PiecesCutAhead fromAnother(Game, columns, rows, scale);
+        ASSERT_TRUE(fromAnother.CutNext(picture, height));
+        fromAnother.Keep(false);
+        CPiece piece;
+        EXPECT_FALSE(fromAnother.Take(0, 0, piece));
+    }
 }
 
 }  // namespace
