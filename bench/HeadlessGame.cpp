@@ -133,13 +133,13 @@ bool HeadlessGame::ChooseThousandPieces(const std::string& path)
 HeadlessGame::PlayTimes HeadlessGame::Play()
 {
     const Clock::time_point pressed = Clock::now();
-    Clock::time_point firstPiece = pressed;
+    Clock::time_point pictureTaken = pressed;
     CutPreview.StartBuild();
     while (!CutPreview.BuildStep()) {
-        if (CutPreview.GetProgress() > 0) {
-            if (firstPiece == pressed) firstPiece = Clock::now();
+        if (!CutPreview.IsPictureComing()) {
+            if (pictureTaken == pressed) pictureTaken = Clock::now();
         } else {
-            // Waiting for the picture: the page's frames leave the core to the decoder.
+            // Waiting for the picture: the page's frames leave the cores to the decoder and the reducer.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -151,7 +151,7 @@ HeadlessGame::PlayTimes HeadlessGame::Play()
     CutPreview.ReleaseCutPicture();
     Game.PrepareTheTable();  // as the progress page does
     Frames(1);
-    return {Seconds(firstPiece - pressed), Seconds(built - firstPiece), Seconds(Clock::now() - built)};
+    return {Seconds(pictureTaken - pressed), Seconds(built - pictureTaken), Seconds(Clock::now() - built)};
 }
 
 bool HeadlessGame::StartThousandPieces(benchmark::State& state)

@@ -52,8 +52,9 @@ public:
     // player leaves it before PLAY.
     bool ChooseThousandPieces(const std::string& path);
 
-    // Where PLAY's time went, in seconds: the picture read again (up to the
-    // first piece cut), the pieces, and play set up with its first frame.
+    // Where PLAY's time went, in seconds: the picture read again (the first
+    // pieces cut beside it), the rest of the pieces, and play set up with
+    // its first frame.
     struct PlayTimes {
         double picture = 0;
         double pieces = 0;

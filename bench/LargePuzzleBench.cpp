@@ -17,7 +17,8 @@
 // Frames in processor time of the thread, the present to a headless window
 // (which copies what it is given) included, the window's scaling not.
 // The cut's counters picture, pieces and start split its ratio: the picture
-// read again (up to the first piece), the pieces, play set up with its frame.
+// read again (the first pieces cut in the reduction's spare time), the rest
+// of the pieces, play set up with its frame.
 // Last seen (Release, 2-core machine): the decode 210-240 ms; the cut
 // 3.7-3.9 times it at scale 2 and 3 (picture 1.4-1.6, reduced beside the
 // decoder; pieces 1.25-1.5; start 0.85-0.9, the halvings made on both cores

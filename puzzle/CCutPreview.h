@@ -112,6 +112,8 @@ public:
     float GetSmoothType() const { return smoothType; }
     // Per cent of the pieces cut, those cut while the picture is still decoded too.
     float GetProgress() const;
+    // Whether a large cut's picture is still being decoded (PLAY's first stage).
+    bool IsPictureComing() const { return static_cast<bool>(cutPictureTask); }
     int GetColumns() const { return columns; }
     int GetRows() const { return rows; }
     // The slider's range: pieces along the longer side.

@@ -227,7 +227,8 @@ void MarkInside(Surface& mask, const std::vector<unsigned char>& reach)
 }  // namespace
 
 // The cell's outline and the box around it, control points included, in
-// units of the picture; the outline is then moved into the box.
+// units of the picture; CutBoxOf (and PlacePiece) then move the outline into
+// the box.
 CGame::CellBox CGame::BoxOfCell(int column, int row)
 {
     CellBox box;
