@@ -455,8 +455,6 @@ void CCutPreview::Draw()
 {
     ImageMgr.Draw(BackBuffer(), work, 512.0f - work.width / 2.0f, (448.0f - work.height) / 2.0f + 48.0f);
     SmallFont.Print(210, 310, "%i", GetPieceCount());
-    // The columns and rows under the slider.
-    SmallFont.PrintInRect(TextRect{40, 354, 232, 376}, TEXT_CENTER, "%i × %i", columns, rows);
 }
 
 void CCutPreview::StartBuild()

@@ -40,6 +40,9 @@ void CMenu::UpdateCut()
     TakeDroppedPicture();
     DrawPageArt(background2, res::kMenuBackground2, 0, 0);
     CutPreview.Draw();
+    // The columns and rows under the slider (the progress page has its tip there).
+    SmallFont.PrintInRect(TextRect{40, 354, 232, 376}, TEXT_CENTER, "%i × %i", CutPreview.GetColumns(),
+                          CutPreview.GetRows());
     (ShowsKeptCut() ? continueButton : playButton).Update();
     backButton.Update();
     arrowLeftButton.Update();
