@@ -104,6 +104,7 @@ void CApp::Frame()
     if (frameCount > 0 || state != STATE_LOGO) InitAfterFirstFrame();
     SoundMgr.Update();
     bool resting = false;
+    bool makingCopiesAhead = false;
     bool partial = false;
     PixelRect area;
     if (state != STATE_GAME && state != STATE_MENU) restStable = false;
@@ -162,6 +163,7 @@ void CApp::Frame()
         const bool unchanged = restStable && key == restKey && BackBuffer().Version() == restBackVersion;
         if (unchanged && hintDrawn == HintShown() && Game.Rest(Timer.GetDelta())) {
             resting = true;
+            makingCopiesAhead = Game.MakeCopiesAhead();
             break;
         }
         // Resting but for the clock's next second: only the clock is drawn
@@ -199,9 +201,11 @@ void CApp::Frame()
     }
     if (resting && window) {
         // Only input changes a page at rest; a board at rest waits for its clock.
+        // The copies a notch will want are made in the pause, a few a frame.
         window->ExpectQuiet(state != STATE_GAME ? kQuietPage
-                            : HintShown() ? std::min(Game.SecondsOfRest(), static_cast<double>(hintSecondsLeft))
-                                          : Game.SecondsOfRest());
+                            : makingCopiesAhead ? 0.0
+                            : HintShown()       ? std::min(Game.SecondsOfRest(), static_cast<double>(hintSecondsLeft))
+                                                : Game.SecondsOfRest());
         window->PresentSame(BackBuffer());
     } else if (partial && window) {
         // Only what changed goes to the window; the rest of its picture is the last frame's.

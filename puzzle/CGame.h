@@ -288,6 +288,10 @@ public:
     void TestHookKeepOnBoard(CGroup& group) { KeepOnBoard(group); }
     // Test hook: the groups at rest drawn through the view into the back buffer, as a frame draws them.
     void TestHookDrawGroups() { DrawGroups(false); }
+    // While the table rests: a few more of the copies the wheel's next notch
+    // will draw, the way it last went, so that a notch after a pause shows
+    // at once. True while some are left to make for this view.
+    bool MakeCopiesAhead();
 
     // The board colour, read by the frame loop to clear the back buffer.
     int backgroundColor[3] = {kBoardColours[0][0], kBoardColours[0][1], kBoardColours[0][2]};
@@ -353,6 +357,9 @@ private:
     // The piece as the view draws it, and the screen unit of its top-left.
     const CPiece& PieceAsDrawn(int index) const;
     void MakeCopiesInSight();
+    // The pieces the view shows (some of them perhaps only just), drawn
+    // through copies.
+    std::vector<int> PiecesInSightThroughCopies() const;
     Point ScreenCorner(float x, float y) const;
     bool IsPieceUnderCursorOnTable(const CGroup& group, int index, Point cursor, FloatPoint* offset) const;
 
@@ -473,6 +480,11 @@ private:
     // cursor was in the last frame.
     bool panning = false;
     Point panFrom;
+    // The way the view last zoomed: 1 in, -1 out. The copies made ahead
+    // while the table rests are those of the next step that way.
+    int lastZoomWay = 1;
+    std::uint64_t aheadView = 0;  // the view and step they are made for
+    std::size_t aheadNext = 0;    // the next of the pieces in sight to make one for
 };
 
 extern CGame Game;

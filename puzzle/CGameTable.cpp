@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "core/CMgrInput.h"
+#include "platform/Signature.h"
 #include "platform/VirtualKeys.h"
 #include "puzzle/CCutPreview.h"
 #include "resources/BackBuffer.h"
@@ -150,12 +151,21 @@ void CGame::UpdateView(float dt)
 {
     const Point cursor = CMgrInput::GetCursor();
     const int wheel = InputMgr.TakeWheelSteps();
-    if (wheel != 0) view.ZoomAt({static_cast<float>(cursor.x), static_cast<float>(cursor.y)}, wheel);
+    if (wheel != 0) {
+        view.ZoomAt({static_cast<float>(cursor.x), static_cast<float>(cursor.y)}, wheel);
+        lastZoomWay = wheel > 0 ? 1 : -1;
+    }
     const TablePoint middle{TableView::kScreenWidth / 2, TableView::kScreenHeight / 2};
     const bool in = TakeKey(VK_OEM_PLUS) | TakeKey(VK_ADD);
     const bool out = TakeKey(VK_OEM_MINUS) | TakeKey(VK_SUBTRACT);
-    if (in != out) view.ZoomAt(middle, in ? 1 : -1);
-    if (TakeKey(VK_HOME)) view.ShowWhole();
+    if (in != out) {
+        view.ZoomAt(middle, in ? 1 : -1);
+        lastZoomWay = in ? 1 : -1;
+    }
+    if (TakeKey(VK_HOME)) {
+        view.ShowWhole();
+        lastZoomWay = 1;
+    }
     if (PanKeyDown()) {
         // An arrow shows more of the table on its side.
         const float step = kKeyPanSpeed * dt;
@@ -177,6 +187,11 @@ void CGame::UpdateView(float dt)
 void CGame::MakeCopiesInSight()
 {
     if (pieces.empty() || DrawnAsCut(view, pieces.front())) return;
+    zoomed.MakeCopies(PiecesInSightThroughCopies(), pieces, view.Step(), view.Zoom(), BackBuffer().Scale());
+}
+
+std::vector<int> CGame::PiecesInSightThroughCopies() const
+{
     const Surface& back = BackBuffer();
     const int scale = back.Scale();
     std::vector<int> inSight;
@@ -190,7 +205,43 @@ void CGame::MakeCopiesInSight()
                 inSight.push_back(m);
         }
     }
-    zoomed.MakeCopies(inSight, pieces, view.Step(), view.Zoom(), scale);
+    return inSight;
+}
+
+// Zooming in around any point of the screen shows some of what is in sight
+// now, so those pieces' copies are what the next notch in needs; zooming
+// out shows them too, with more around. A few dozen copies a resting frame
+// keep the pause free for the player's next move.
+bool CGame::MakeCopiesAhead()
+{
+    constexpr std::size_t kCopiesAFrame = 64;
+    if (completed || pieces.empty() || DrawnAsCut(view, pieces.front())) return false;
+    int next = view.Step() + lastZoomWay;
+    if (next < 0 || next > view.LastStep()) next = view.Step() - lastZoomWay;
+    if (next < 0 || next > view.LastStep()) return false;
+    TableView nextView = view;
+    nextView.Set(next, {0, 0});
+    if (DrawnAsCut(nextView, pieces.front())) return false;  // a board's whole view needs no copies
+    const int scale = BackBuffer().Scale();
+    Signature key;
+    key.Add(next);
+    key.Add(view.Step());
+    key.Add(view.Origin().x);
+    key.Add(view.Origin().y);
+    key.Add(scale);
+    key.Add(static_cast<std::uint64_t>(groups.size()));
+    if (key.Digest() != aheadView) {
+        aheadView = key.Digest();
+        aheadNext = 0;
+    }
+    const std::vector<int> inSight = PiecesInSightThroughCopies();
+    if (aheadNext >= inSight.size()) return false;
+    const std::size_t end = std::min(inSight.size(), aheadNext + kCopiesAFrame);
+    const std::vector<int> batch(inSight.begin() + static_cast<std::ptrdiff_t>(aheadNext),
+                                 inSight.begin() + static_cast<std::ptrdiff_t>(end));
+    aheadNext = end;
+    zoomed.MakeCopies(batch, pieces, next, view.ZoomAtStep(next), scale);
+    return aheadNext < inSight.size();
 }
 
 const CPiece& CGame::PieceAsDrawn(int index) const
