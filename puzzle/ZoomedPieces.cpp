@@ -98,7 +98,8 @@ std::size_t MaskBytes(int height, int runs)
 // factor and mostly their sizes, so it is rarely measured again.
 struct Overlaps {
     std::vector<int> first, end, low, high;
-    int widest = 0;  // the most source pixels one copy pixel overlaps
+    int widest = 0;   // the most source pixels one copy pixel overlaps
+    int reached = 0;  // the copy pixels past these overlap none
 
     void Measure(int count, double g, int copyCount)
     {
@@ -123,6 +124,7 @@ struct Overlaps {
                 high[static_cast<std::size_t>(x)] = c + 1;
             }
         }
+        reached = count > 0 ? end[static_cast<std::size_t>(count) - 1] : 0;
         widest = 0;
         for (int x = 0; x < copyCount; ++x)
             widest = std::max(widest, high[static_cast<std::size_t>(x)] - low[static_cast<std::size_t>(x)]);
@@ -350,14 +352,13 @@ inline __m128i AverageFour(__m128i firstTwo, __m128i nextTwo)
                                 _mm_shuffle_ps(inverses, inverses, _MM_SHUFFLE(3, 3, 3, 3))};
         for (int i = 0; i < 4; ++i) averages[i] = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(sums[i], each[i]), half));
     }
-    // Each pixel's top byte is its count's average: 1 where any pixel was summed.
+    // Each pixel's top byte is its count's average: 1 where any pixel was
+    // summed, so a black average of some is that byte alone.
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(averages[0], averages[1]),
                                            _mm_packs_epi32(averages[2], averages[3]));
-    const __m128i counted = _mm_set1_epi32(0x01000000);
-    const __m128i colours = _mm_and_si128(bytes, _mm_set1_epi32(0x00FFFFFF));
-    const __m128i blackYetCounted = _mm_and_si128(_mm_cmpeq_epi32(colours, zero),
-                                                  _mm_cmpeq_epi32(_mm_and_si128(bytes, counted), counted));
-    return _mm_or_si128(colours, _mm_and_si128(blackYetCounted, _mm_set1_epi32(static_cast<int>(MakeColour(1, 1, 1)))));
+    const __m128i blackOfSome = _mm_cmpeq_epi32(bytes, _mm_set1_epi32(0x01000000));
+    return _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi32(0x00FFFFFF)),
+                        _mm_and_si128(blackOfSome, _mm_set1_epi32(static_cast<int>(MakeColour(1, 1, 1)))));
 }
 
 // Pixels [first, end) of a copy row from the running sums at its first
@@ -434,14 +435,16 @@ int CopyReduced(const Surface& source, const PieceMask& mask, const Overlaps& co
     auto totalsOf = [&](int k) { return scratch.totals.data() + stride * static_cast<std::size_t>(k % slots); };
     const int* low = columns.low.data();
     const int* high = columns.high.data();
+    const int reached = columns.reached;
     int summed = 0;
+    Quad* above = totalsOf(0);
     auto sumNextRow = [&] {
-        Quad* prefix = scratch.prefix.data();
-        SumFromLeft(source, summed, prefix);
-        const Quad* above = totalsOf(summed);
-        Quad* through = totalsOf(summed + 1);
-        for (int x = 0; x < width; ++x) through[x] = above[x] + (prefix[high[x]] - prefix[low[x]]);
+        const Quad* prefix = scratch.prefix.data();
+        SumFromLeft(source, summed, scratch.prefix.data());
         ++summed;
+        Quad* through = totalsOf(summed);
+        for (int x = 0; x < reached; ++x) through[x] = above[x] + (prefix[high[x]] - prefix[low[x]]);
+        above = through;
     };
     Colour* pixels = out.image.Pixels();
     int runs = 0;
