@@ -370,27 +370,28 @@ void AverageSpan(Colour* row, const Quad* upper, const Quad* lower, int first, i
         return _mm_sub_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + x)),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + x)));
     };
-    for (int x = first; x < end; x += 4) {
-        const __m128i colours = AverageFour<kManyAPixel>(sumsAt(x), sumsAt(x + 2));
-        if (end - x >= 4) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), colours);
-        } else {
-            alignas(16) Colour four[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(four), colours);
-            std::copy(four, four + (end - x), row + x);
-        }
+    auto fourAt = [&](int x) { return AverageFour<kManyAPixel>(sumsAt(x), sumsAt(x + 2)); };
+    if (end - first < 4) {
+        alignas(16) Colour four[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(four), fourAt(first));
+        std::copy(four, four + (end - first), row + first);
+        return;
     }
+    int x = first;
+    for (; x + 4 <= end; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), fourAt(x));
+    // The last few again with the four before them: those come out the same.
+    if (x < end) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + end - 4), fourAt(end - 4));
 }
 
-// Spans sorted by their first pixel, those that overlap or touch merged;
-// `spans` keeps the merged. Few spans: sorted in place one by one.
-void MergeSpans(std::vector<Span>& spans)
+// Spans [from, to) sorted by their first pixel into `spans`, those that
+// overlap or touch merged. Few spans: each put in its place as it comes.
+void MergeSpans(const Span* from, const Span* to, std::vector<Span>& spans)
 {
-    for (std::size_t i = 1; i < spans.size(); ++i) {
-        const Span span = spans[i];
+    spans.resize(static_cast<std::size_t>(to - from));
+    for (std::size_t i = 0; from != to; ++from, ++i) {
         std::size_t at = i;
-        for (; at > 0 && spans[at - 1].first > span.first; --at) spans[at] = spans[at - 1];
-        spans[at] = span;
+        for (; at > 0 && spans[at - 1].first > from->first; --at) spans[at] = spans[at - 1];
+        spans[at] = *from;
     }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < spans.size();) {
@@ -454,9 +455,7 @@ int CopyReduced(const Surface& source, const PieceMask& mask, const Overlaps& co
         const std::size_t from = top == 0 ? 0 : scratch.spansEnd[static_cast<std::size_t>(top) - 1];
         const std::size_t to = scratch.spansEnd[static_cast<std::size_t>(bottom) - 1];
         if (from == to) continue;
-        scratch.merging.assign(scratch.sourceSpans.begin() + static_cast<std::ptrdiff_t>(from),
-                               scratch.sourceSpans.begin() + static_cast<std::ptrdiff_t>(to));
-        MergeSpans(scratch.merging);
+        MergeSpans(scratch.sourceSpans.data() + from, scratch.sourceSpans.data() + to, scratch.merging);
         while (summed < bottom) sumNextRow();
         Colour* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         for (const Span& span : scratch.merging) {
