@@ -165,7 +165,7 @@ struct Scratch {
     Overlaps columns, rows;
     std::vector<Sum> sums;                 // every copy row's sums
     std::vector<std::vector<Span>> spans;  // every copy row's inside spans, before merging
-    // Reductions by at most a few pixels a side (see CopyReduced).
+    // Copies of at most kMostAcross source pixels a side to a pixel (see CopyReduced).
     std::vector<std::uint64_t> prefix;   // one source row's sums from its left edge
     std::vector<std::uint64_t> totals;   // a few source rows' running column sums, one after the other
     std::vector<Span> sourceSpans;       // every source row's inside runs, in copy columns
@@ -299,7 +299,7 @@ inline Quad SumRun(const Colour* pixels, int count, Quad total, Quad* sums)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 1), firstTwo);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 3), nextTwo);
     }
-    total = static_cast<Quad>(_mm_cvtsi128_si64(carried));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&total), carried);
     for (; c < count; ++c) {
         total += QuadOf(pixels[c]);
         sums[c + 1] = total;
@@ -524,7 +524,6 @@ int CopyBySums(const Surface& source, const PieceMask& mask, double g, const Ove
     }
     return runs;
 }
-
 
 // The copy of a source (the piece or a halving of it) at g copy pixels a
 // source pixel, in pixels of the scale: see the header for the rule.
