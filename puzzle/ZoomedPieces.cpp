@@ -280,8 +280,9 @@ inline Quad QuadOf(Colour colour)
 }
 
 // Sums from a row's start, continued over pixels [0, count) of a run:
-// sums[c + 1] = sums[c] + the pixel at c. Four pixels at a time, each pair's
-// sums added in a register. Answers the sums past the run.
+// sums[c + 1] = sums[c] + the pixel at c. Four pixels at a time, summed
+// among themselves first so that only one addition a four waits for the
+// sums before them. Answers the sums past the run.
 inline Quad SumRun(const Colour* pixels, int count, Quad total, Quad* sums)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -292,12 +293,13 @@ inline Quad SumRun(const Colour* pixels, int count, Quad total, Quad* sums)
         const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + c));
         __m128i firstTwo = _mm_or_si128(_mm_unpacklo_epi8(four, zero), one);
         __m128i nextTwo = _mm_or_si128(_mm_unpackhi_epi8(four, zero), one);
-        firstTwo = _mm_add_epi64(_mm_add_epi64(firstTwo, _mm_slli_si128(firstTwo, 8)), carried);
-        carried = _mm_unpackhi_epi64(firstTwo, firstTwo);
-        nextTwo = _mm_add_epi64(_mm_add_epi64(nextTwo, _mm_slli_si128(nextTwo, 8)), carried);
-        carried = _mm_unpackhi_epi64(nextTwo, nextTwo);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 1), firstTwo);
+        firstTwo = _mm_add_epi64(firstTwo, _mm_slli_si128(firstTwo, 8));
+        nextTwo = _mm_add_epi64(_mm_add_epi64(nextTwo, _mm_slli_si128(nextTwo, 8)),
+                                _mm_unpackhi_epi64(firstTwo, firstTwo));
+        nextTwo = _mm_add_epi64(nextTwo, carried);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 1), _mm_add_epi64(firstTwo, carried));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 3), nextTwo);
+        carried = _mm_unpackhi_epi64(nextTwo, nextTwo);
     }
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&total), carried);
     for (; c < count; ++c) {
