@@ -429,13 +429,17 @@ int CopyReduced(const Surface& source, const PieceMask& mask, const Overlaps& co
         });
         scratch.spansEnd[static_cast<std::size_t>(sy)] = scratch.sourceSpans.size();
     }
-    // The running sums of source rows [0, k) in slot k % slots, each row
-    // three Quads longer than the copy's for reading four at a time.
-    const int slots = rows.widest + 1;
+    // The running sums of source rows [0, k) in slot k % slots (more slots
+    // than a copy row has source rows, a power of two), each row three Quads
+    // longer than the copy's for reading four at a time.
+    int slots = 2;
+    while (slots <= rows.widest) slots *= 2;
     const std::size_t stride = static_cast<std::size_t>(width) + 3;
     scratch.prefix.resize(static_cast<std::size_t>(sourceWidth) + 1);
     scratch.totals.assign(stride * static_cast<std::size_t>(slots), 0);
-    auto totalsOf = [&](int k) { return scratch.totals.data() + stride * static_cast<std::size_t>(k % slots); };
+    auto totalsOf = [&](int k) {
+        return scratch.totals.data() + stride * static_cast<std::size_t>(k & (slots - 1));
+    };
     const int* low = columns.low.data();
     const int* high = columns.high.data();
     const int reached = columns.reached;
@@ -460,10 +464,12 @@ int CopyReduced(const Surface& source, const PieceMask& mask, const Overlaps& co
         MergeSpans(scratch.sourceSpans.data() + from, scratch.sourceSpans.data() + to, scratch.merging);
         while (summed < bottom) sumNextRow();
         Colour* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const Quad* upper = totalsOf(top);
+        const Quad* lower = totalsOf(bottom);
         for (const Span& span : scratch.merging) {
             out.mask.AddRun(y, span.first, span.end);
             ++runs;
-            AverageSpan<kManyAPixel>(row, totalsOf(top), totalsOf(bottom), span.first, span.end);
+            AverageSpan<kManyAPixel>(row, upper, lower, span.first, span.end);
         }
     }
     return runs;
