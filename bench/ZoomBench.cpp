@@ -15,13 +15,16 @@
 // Counters: held_mb, the copies' and halvings' bytes; pieces_mb, the packed
 // pieces'.
 //
-// Last seen on the 2-core development machine (RelWithDebInfo, -O2, the
-// machine shared with other builds, so about a third either way):
-//   BM_ZoomStepThousandPieces        ratio 4.0-4.2  (12-13 ms of processor time)
-//   BM_ZoomStepFromPiecesThemselves  ratio 20-23
-//   BM_ZoomedFrameThousandPieces     ratio 0.56-0.62
-//   BM_PrepareThousandPieces         ratio 51-77
+// Last seen on the 2-core development machine (Release, the machine shared
+// with other builds, so about a third either way), with reduced copies and
+// halvings summed from the source's corner:
+//   BM_ZoomStepThousandPieces        ratio 4.5-5.0  (7-8 ms of processor time)
+//   BM_ZoomStepFromPiecesThemselves  ratio 12-15
+//   BM_ZoomedFrameThousandPieces     ratio 0.54-0.55
+//   BM_PrepareThousandPieces         ratio 39-42
 //   held_mb 39 (halvings 28 of it), pieces_mb 84
+// With each source pixel added to the copy pixels it overlaps, in the same
+// session: 5.5-6.4, 20-27, 0.57-0.65 and 51-74.
 // Before the halvings, each copy made from the piece itself with the rows
 // laid out, a step cost about what BM_ZoomStepFromPiecesThemselves does now
 // and more.

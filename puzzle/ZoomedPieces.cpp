@@ -2,6 +2,7 @@
 #include "puzzle/ZoomedPieces.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,6 +30,13 @@ struct Span {
 using Sum = std::uint32_t;
 constexpr std::size_t kLanes = 4;
 
+// 1 / n for counts n below 64, the first unused.
+constexpr std::array<float, 64> kInverses = [] {
+    std::array<float, 64> made{};
+    for (std::size_t i = 1; i < made.size(); ++i) made[i] = 1.0f / static_cast<float>(i);
+    return made;
+}();
+
 // The rounded average of a group of sums; never black, which would show the
 // board through a pixel made of the piece's own colours.
 Colour Average(const Sum* sum)
@@ -38,13 +46,8 @@ Colour Average(const Sum* sum)
 #if defined(__SSE2__)
     if (n < 64) {
         // Few pixels a copy's pixel, nearly always: a multiplication of the four lanes at once.
-        static const std::vector<float> inverses = [] {
-            std::vector<float> made(64, 0.0f);
-            for (std::size_t i = 1; i < made.size(); ++i) made[i] = 1.0f / static_cast<float>(i);
-            return made;
-        }();
         const __m128 average = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sum))),
-                                                     _mm_set1_ps(inverses[n])),
+                                                     _mm_set1_ps(kInverses[n])),
                                           _mm_set1_ps(0.5f));
         __m128i lanes = _mm_cvttps_epi32(average);
         lanes = _mm_packs_epi32(lanes, lanes);
@@ -90,13 +93,24 @@ std::size_t MaskBytes(int height, int runs)
 // For each source pixel along one axis, the pixels of the copy it overlaps,
 // [first, end), at g copy pixels a source pixel; and for each pixel of the
 // copy the source pixels it overlaps, [low, high), the same relation read
-// the other way.
+// the other way (none past the source: low and high 0). Kept by each thread
+// from one copy to the next: the pieces of a puzzle at one zoom share the
+// factor and mostly their sizes, so it is rarely measured again.
 struct Overlaps {
     std::vector<int> first, end, low, high;
-    Overlaps(int count, double g, int copyCount)
-        : first(static_cast<std::size_t>(count)), end(static_cast<std::size_t>(count)),
-          low(static_cast<std::size_t>(copyCount), 0), high(static_cast<std::size_t>(copyCount), 0)
+    int widest = 0;   // the most source pixels one copy pixel overlaps
+    int reached = 0;  // the copy pixels past these overlap none
+
+    void Measure(int count, double g, int copyCount)
     {
+        if (count == measuredCount && g == measuredG && copyCount == measuredCopyCount) return;
+        measuredCount = count;
+        measuredG = g;
+        measuredCopyCount = copyCount;
+        first.resize(static_cast<std::size_t>(count));
+        end.resize(static_cast<std::size_t>(count));
+        low.assign(static_cast<std::size_t>(copyCount), 0);
+        high.assign(static_cast<std::size_t>(copyCount), 0);
         for (int c = 0; c < count; ++c) {
             // Floor and ceiling of values that are never negative, without a call.
             const double below = c * g, above = (c + 1) * g;
@@ -110,7 +124,16 @@ struct Overlaps {
                 high[static_cast<std::size_t>(x)] = c + 1;
             }
         }
+        reached = count > 0 ? end[static_cast<std::size_t>(count) - 1] : 0;
+        widest = 0;
+        for (int x = 0; x < copyCount; ++x)
+            widest = std::max(widest, high[static_cast<std::size_t>(x)] - low[static_cast<std::size_t>(x)]);
     }
+
+private:
+    int measuredCount = -1;
+    double measuredG = 0.0;
+    int measuredCopyCount = -1;
 };
 
 // The source pixel under the centre of each copy pixel, at g > 1.
@@ -139,8 +162,15 @@ void TakeCentres(const Surface& source, const PieceMask& mask, int sy, const std
 
 // Buffers reused from one copy to the next, one set a thread.
 struct Scratch {
+    Overlaps columns, rows;
     std::vector<Sum> sums;                 // every copy row's sums
     std::vector<std::vector<Span>> spans;  // every copy row's inside spans, before merging
+    // Copies of at most kMostAcross source pixels a side to a pixel (see CopyReduced).
+    std::vector<std::uint64_t> prefix;   // one source row's sums from its left edge
+    std::vector<std::uint64_t> totals;   // a few source rows' running column sums, one after the other
+    std::vector<Span> sourceSpans;       // every source row's inside runs, in copy columns
+    std::vector<std::size_t> spansEnd;   // source row sy's in sourceSpans: [spansEnd[sy - 1], spansEnd[sy])
+    std::vector<Span> merging;           // one copy row's spans, merged
 };
 Scratch& TheScratch()
 {
@@ -234,21 +264,227 @@ void AddRunReduced(Sum* sums, std::size_t pitch, int rows, const Overlaps& colum
 }
 #endif
 
-// The copy of a source (the piece or a halving of it) at g copy pixels a
-// source pixel, in pixels of the scale: see the header for the rule. Each
-// source row is read once, its pixels summed over the copy's columns and
-// added to the copy rows it overlaps. Answers the mask's runs.
-int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out, bool pack)
+#if defined(__SSE2__)
+// Sums for copies of at most kMostAcross source pixels a side to a copy
+// pixel: a pixel's red, green and blue and a count of one, 16 bits each in a
+// 64-bit word. At most 256 pixels of 255 a lane, no lane carries into the
+// next; sums from a row's start or the source's top grow past that, but the
+// difference of two of them is exact in the word's wrapping arithmetic.
+using Quad = std::uint64_t;
+constexpr int kMostAcross = 16;
+
+inline Quad QuadOf(Colour colour)
 {
-    const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Width() * g) / scale)));
-    const int unitsDown = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Height() * g) / scale)));
-    const int width = units * scale, height = unitsDown * scale;
-    out.image = Surface::Scaled(units, unitsDown, scale);
-    out.mask = PieceMask(width, height, scale);
-    out.width = static_cast<float>(units);
-    out.height = static_cast<float>(unitsDown);
-    const Overlaps columns(source.Width(), g, width), rows(source.Height(), g, height);
-    Scratch& scratch = TheScratch();
+    return (colour & 0xFFu) | (static_cast<Quad>(colour & 0xFF00u) << 8) | (static_cast<Quad>(colour & 0xFF0000u) << 16) |
+           (static_cast<Quad>((colour | 0x01000000u) >> 24) << 48);
+}
+
+// Sums from a row's start, continued over pixels [0, count) of a run:
+// sums[c + 1] = sums[c] + the pixel at c. Four pixels at a time, summed
+// among themselves first so that only one addition a four waits for the
+// sums before them. Answers the sums past the run.
+inline Quad SumRun(const Colour* pixels, int count, Quad total, Quad* sums)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set_epi16(1, 0, 0, 0, 1, 0, 0, 0);
+    __m128i carried = _mm_set1_epi64x(static_cast<long long>(total));
+    int c = 0;
+    for (; c + 4 <= count; c += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + c));
+        __m128i firstTwo = _mm_or_si128(_mm_unpacklo_epi8(four, zero), one);
+        __m128i nextTwo = _mm_or_si128(_mm_unpackhi_epi8(four, zero), one);
+        firstTwo = _mm_add_epi64(firstTwo, _mm_slli_si128(firstTwo, 8));
+        nextTwo = _mm_add_epi64(_mm_add_epi64(nextTwo, _mm_slli_si128(nextTwo, 8)),
+                                _mm_unpackhi_epi64(firstTwo, firstTwo));
+        nextTwo = _mm_add_epi64(nextTwo, carried);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 1), _mm_add_epi64(firstTwo, carried));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + c + 3), nextTwo);
+        carried = _mm_unpackhi_epi64(nextTwo, nextTwo);
+    }
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&total), carried);
+    for (; c < count; ++c) {
+        total += QuadOf(pixels[c]);
+        sums[c + 1] = total;
+    }
+    return total;
+}
+
+// prefix[c] for c in [0, width]: the sums of source row sy's opaque pixels left of c.
+void SumFromLeft(const Surface& source, int sy, Quad* prefix)
+{
+    Quad total = 0;
+    int done = 0;  // prefix[0..done] written
+    prefix[0] = 0;
+    source.ForEachOpaqueRun(sy, [&](int begin, int end, const Colour* pixels) {
+        std::fill(prefix + done + 1, prefix + begin + 1, total);
+        total = SumRun(pixels, end - begin, total, prefix + begin);
+        done = end;
+    });
+    std::fill(prefix + done + 1, prefix + source.Width() + 1, total);
+}
+
+// Four copy pixels' colours from their sums (two Quads a register): each the
+// rounded average of the summed pixels, (sum + n / 2) / n, never black, and
+// black where none was summed. A float multiplication by 1 / n, as Average
+// does, gives that exactly below 64 pixels; a float division at any count
+// up to 256 (both checked over every sum).
+template <bool kManyAPixel>
+inline __m128i AverageFour(__m128i firstTwo, __m128i nextTwo)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128 one = _mm_set1_ps(1.0f), half = _mm_set1_ps(0.5f);
+    __m128 sums[4] = {_mm_cvtepi32_ps(_mm_unpacklo_epi16(firstTwo, zero)),
+                      _mm_cvtepi32_ps(_mm_unpackhi_epi16(firstTwo, zero)),
+                      _mm_cvtepi32_ps(_mm_unpacklo_epi16(nextTwo, zero)),
+                      _mm_cvtepi32_ps(_mm_unpackhi_epi16(nextTwo, zero))};
+    __m128i averages[4];
+    if constexpr (kManyAPixel) {
+        for (int i = 0; i < 4; ++i) {
+            const __m128 count = _mm_max_ps(_mm_shuffle_ps(sums[i], sums[i], _MM_SHUFFLE(3, 3, 3, 3)), one);
+            averages[i] = _mm_cvttps_epi32(_mm_add_ps(_mm_div_ps(sums[i], count), half));
+        }
+    } else {
+        const __m128 counts = _mm_shuffle_ps(_mm_shuffle_ps(sums[0], sums[1], _MM_SHUFFLE(3, 3, 3, 3)),
+                                             _mm_shuffle_ps(sums[2], sums[3], _MM_SHUFFLE(3, 3, 3, 3)),
+                                             _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 inverses = _mm_div_ps(one, _mm_max_ps(counts, one));
+        const __m128 each[4] = {_mm_shuffle_ps(inverses, inverses, _MM_SHUFFLE(0, 0, 0, 0)),
+                                _mm_shuffle_ps(inverses, inverses, _MM_SHUFFLE(1, 1, 1, 1)),
+                                _mm_shuffle_ps(inverses, inverses, _MM_SHUFFLE(2, 2, 2, 2)),
+                                _mm_shuffle_ps(inverses, inverses, _MM_SHUFFLE(3, 3, 3, 3))};
+        for (int i = 0; i < 4; ++i) averages[i] = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(sums[i], each[i]), half));
+    }
+    // Each pixel's top byte is its count's average: 1 where any pixel was
+    // summed, so a black average of some is that byte alone.
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(averages[0], averages[1]),
+                                           _mm_packs_epi32(averages[2], averages[3]));
+    const __m128i blackOfSome = _mm_cmpeq_epi32(bytes, _mm_set1_epi32(0x01000000));
+    return _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi32(0x00FFFFFF)),
+                        _mm_and_si128(blackOfSome, _mm_set1_epi32(static_cast<int>(MakeColour(1, 1, 1)))));
+}
+
+// Pixels [first, end) of a copy row from the running sums at its first
+// source row and past its last (readable three Quads past the end).
+template <bool kManyAPixel>
+void AverageSpan(Colour* row, const Quad* upper, const Quad* lower, int first, int end)
+{
+    auto sumsAt = [&](int x) {
+        return _mm_sub_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + x)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + x)));
+    };
+    auto fourAt = [&](int x) { return AverageFour<kManyAPixel>(sumsAt(x), sumsAt(x + 2)); };
+    if (end - first < 4) {
+        alignas(16) Colour four[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(four), fourAt(first));
+        std::copy(four, four + (end - first), row + first);
+        return;
+    }
+    int x = first;
+    for (; x + 4 <= end; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), fourAt(x));
+    // The last few again with the four before them: those come out the same.
+    if (x < end) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + end - 4), fourAt(end - 4));
+}
+
+// Spans [from, to) sorted by their first pixel into `spans`, those that
+// overlap or touch merged. Few spans: each put in its place as it comes.
+void MergeSpans(const Span* from, const Span* to, std::vector<Span>& spans)
+{
+    spans.resize(static_cast<std::size_t>(to - from));
+    for (std::size_t i = 0; from != to; ++from, ++i) {
+        std::size_t at = i;
+        for (; at > 0 && spans[at - 1].first > from->first; --at) spans[at] = spans[at - 1];
+        spans[at] = *from;
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < spans.size();) {
+        Span merged = spans[i];
+        for (++i; i < spans.size() && spans[i].first <= merged.end; ++i) merged.end = std::max(merged.end, spans[i].end);
+        if (merged.first < merged.end) spans[kept++] = merged;
+    }
+    spans.resize(kept);
+}
+
+// A reduced copy (g at most 1, at most kMostAcross source pixels a copy
+// pixel's side) into `out`, sized and black: the same pixels and mask as
+// CopyBySums makes, from sums of the source from its top-left corner. Each
+// source row is summed from its left edge once and read at the copy
+// columns' edges, added to the running column sums of the rows above it; a
+// copy row's sums are those past its last source row less those at its
+// first. Answers the mask's runs.
+template <bool kManyAPixel>
+int CopyReduced(const Surface& source, const PieceMask& mask, const Overlaps& columns, const Overlaps& rows,
+                Scratch& scratch, CPiece& out)
+{
+    const int width = out.image.Width(), height = out.image.Height();
+    const int sourceWidth = source.Width(), sourceHeight = source.Height();
+    scratch.sourceSpans.clear();
+    scratch.spansEnd.resize(static_cast<std::size_t>(sourceHeight));
+    for (int sy = 0; sy < sourceHeight; ++sy) {
+        mask.ForEachRun(sy, [&](int begin, int end) {
+            begin = std::max(begin, 0);
+            end = std::min(end, sourceWidth);
+            if (begin < end)
+                scratch.sourceSpans.push_back(
+                    {columns.first[static_cast<std::size_t>(begin)], columns.end[static_cast<std::size_t>(end - 1)]});
+        });
+        scratch.spansEnd[static_cast<std::size_t>(sy)] = scratch.sourceSpans.size();
+    }
+    // The running sums of source rows [0, k) in slot k % slots (more slots
+    // than a copy row has source rows, a power of two), each row three Quads
+    // longer than the copy's for reading four at a time.
+    int slots = 2;
+    while (slots <= rows.widest) slots *= 2;
+    const std::size_t stride = static_cast<std::size_t>(width) + 3;
+    scratch.prefix.resize(static_cast<std::size_t>(sourceWidth) + 1);
+    scratch.totals.assign(stride * static_cast<std::size_t>(slots), 0);
+    auto totalsOf = [&](int k) {
+        return scratch.totals.data() + stride * static_cast<std::size_t>(k & (slots - 1));
+    };
+    const int* low = columns.low.data();
+    const int* high = columns.high.data();
+    const int reached = columns.reached;
+    int summed = 0;
+    Quad* above = totalsOf(0);
+    auto sumNextRow = [&] {
+        const Quad* prefix = scratch.prefix.data();
+        SumFromLeft(source, summed, scratch.prefix.data());
+        ++summed;
+        Quad* through = totalsOf(summed);
+        for (int x = 0; x < reached; ++x) through[x] = above[x] + (prefix[high[x]] - prefix[low[x]]);
+        above = through;
+    };
+    Colour* pixels = out.image.Pixels();
+    int runs = 0;
+    for (int y = 0; y < height; ++y) {
+        const int top = rows.low[static_cast<std::size_t>(y)], bottom = rows.high[static_cast<std::size_t>(y)];
+        if (top >= bottom) continue;
+        const std::size_t from = top == 0 ? 0 : scratch.spansEnd[static_cast<std::size_t>(top) - 1];
+        const std::size_t to = scratch.spansEnd[static_cast<std::size_t>(bottom) - 1];
+        if (from == to) continue;
+        MergeSpans(scratch.sourceSpans.data() + from, scratch.sourceSpans.data() + to, scratch.merging);
+        while (summed < bottom) sumNextRow();
+        Colour* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const Quad* upper = totalsOf(top);
+        const Quad* lower = totalsOf(bottom);
+        for (const Span& span : scratch.merging) {
+            out.mask.AddRun(y, span.first, span.end);
+            ++runs;
+            AverageSpan<kManyAPixel>(row, upper, lower, span.first, span.end);
+        }
+    }
+    return runs;
+}
+#endif
+
+// The copy of a source into `out`, sized and black, from groups of sums
+// laid out for every pixel of the copy: each source row is read once, its
+// pixels summed over the copy's columns and added to the copy rows it
+// overlaps; enlarged, the pixels under the centres are then taken. Right at
+// any g. Answers the mask's runs.
+int CopyBySums(const Surface& source, const PieceMask& mask, double g, const Overlaps& columns, const Overlaps& rows,
+               Scratch& scratch, CPiece& out)
+{
+    const int width = out.image.Width(), height = out.image.Height();
     const std::size_t pitch = static_cast<std::size_t>(width) * kLanes;
     scratch.sums.assign(pitch * static_cast<std::size_t>(height), 0u);
     if (scratch.spans.size() < static_cast<std::size_t>(height)) scratch.spans.resize(static_cast<std::size_t>(height));
@@ -294,6 +530,35 @@ int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CP
             TakeCentres(source, mask, sy, centres, row);
         }
     }
+    return runs;
+}
+
+// The copy of a source (the piece or a halving of it) at g copy pixels a
+// source pixel, in pixels of the scale: see the header for the rule.
+// Answers the mask's runs.
+int CopyOf(const Surface& source, const PieceMask& mask, double g, int scale, CPiece& out, bool pack)
+{
+    const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Width() * g) / scale)));
+    const int unitsDown = std::max(1, static_cast<int>(std::ceil(std::ceil(source.Height() * g) / scale)));
+    const int width = units * scale, height = unitsDown * scale;
+    out.image = Surface::Scaled(units, unitsDown, scale);
+    out.mask = PieceMask(width, height, scale);
+    out.width = static_cast<float>(units);
+    out.height = static_cast<float>(unitsDown);
+    Scratch& scratch = TheScratch();
+    scratch.columns.Measure(source.Width(), g, width);
+    scratch.rows.Measure(source.Height(), g, height);
+    const Overlaps& columns = scratch.columns;
+    const Overlaps& rows = scratch.rows;
+    int runs = 0;
+#if defined(__SSE2__)
+    // Every halving and every copy made from one.
+    if (g <= 1.0 && columns.widest <= kMostAcross && rows.widest <= kMostAcross)
+        runs = columns.widest * rows.widest < 64 ? CopyReduced<false>(source, mask, columns, rows, scratch, out)
+                                                 : CopyReduced<true>(source, mask, columns, rows, scratch, out);
+    else
+#endif
+        runs = CopyBySums(source, mask, g, columns, rows, scratch, out);
     // A copy to draw records its runs when drawn twice; a halving, never
     // drawn, is packed at once.
     if (pack) out.image.Pack();

@@ -25,6 +25,12 @@
 // screen, each reach at least the pixel in which that point lies, so no
 // pixel of the board shows between them at any zoom or position.
 //
+// How: a reduced copy of at most 16 source pixels a side to a pixel (every
+// halving, every copy made from one) takes its sums as differences of sums
+// from the source's top-left corner, each source row summed once from its
+// left edge and read at the copy's column edges; other copies add each
+// source pixel to the copy pixels it overlaps. Both give the same pixels.
+//
 // Threads: Prepare, PrepareAll, MakeCopies and At change what is kept, and
 // are called from one thread at a time (the game's, after pieces cut side by
 // side are done); the workers of PrepareAll and MakeCopies each make the

@@ -5,7 +5,9 @@
 // picture. Over many zooms: a copy made from the packed piece and its
 // halvings is the direct reduction of the piece (its mask rounded outward,
 // its colours the average of what it covers) within a pixel's rounding, and
-// an enlarged copy shows the piece's pixel under each pixel's centre. And
+// an enlarged copy shows the piece's pixel under each pixel's centre. Over
+// random pieces and factors: a reduced copy is the plain rule's to the
+// pixel. And
 // the copies and halvings stay within their budget, the least recently
 // drawn going first.
 #include <gtest/gtest.h>
@@ -284,6 +286,123 @@ TEST_F(ZoomedPiecesTest, ACopyFromThePackedPieceAndItsHalvingsIsTheDirectReducti
     EXPECT_GT(checked, 1000);
     // All of it read from the record of runs: the piece never laid out its rows again.
     EXPECT_TRUE(piece.image.IsPacked());
+}
+
+// A piece of random shape and colours, with what the rule has to take care
+// of: black pixels inside the mask, coloured ones outside it, colours so
+// dark that some averages come out black.
+CPiece RandomPiece(std::mt19937& random)
+{
+    std::uniform_int_distribution<int> units(1, 60), scales(1, 4), level(0, 255), die(0, 9);
+    const int scale = scales(random), width = units(random) * scale, height = units(random) * scale;
+    CPiece piece;
+    piece.image = Surface::Scaled(width / scale, height / scale, scale);
+    piece.mask = PieceMask(width, height, scale);
+    piece.width = static_cast<float>(width / scale);
+    piece.height = static_cast<float>(height / scale);
+    const double cx = width / 2.0, cy = height / 2.0, radius = std::min(cx, cy) * (0.5 + die(random) / 12.0);
+    for (int y = 0; y < height; ++y) {
+        int begin = -1;
+        for (int x = 0; x <= width; ++x) {
+            const bool in = x < width && ((x - cx) * (x - cx) + (y - cy) * (y - cy) < radius * radius || die(random) == 0);
+            if (x < width && (in || die(random) == 0)) {
+                const int kind = die(random);
+                const int most = kind == 1 ? 2 : 256;
+                piece.image.SetPixel(x, y, kind == 0 ? kBlack
+                                                     : MakeColour(level(random) % most, level(random) % most,
+                                                                  level(random) % most));
+            }
+            if (in && begin < 0) begin = x;
+            if (!in && begin >= 0) {
+                piece.mask.AddRun(y, begin, x);
+                begin = -1;
+            }
+        }
+    }
+    if (die(random) < 5) piece.image.Pack();
+    return piece;
+}
+
+// The rule read plainly, one copy pixel at a time: at g copy pixels a
+// source pixel, source pixel c spans [c g, (c + 1) g) of the copy's pixels.
+// Inside where any source pixel it meets is; the rounded average of the
+// opaque ones, never black.
+CPiece PlainCopy(const CPiece& piece, double g, int scale)
+{
+    const Surface& image = piece.image;
+    const int units = std::max(1, static_cast<int>(std::ceil(std::ceil(image.Width() * g) / scale)));
+    const int unitsDown = std::max(1, static_cast<int>(std::ceil(std::ceil(image.Height() * g) / scale)));
+    CPiece copy;
+    copy.image = Surface::Scaled(units, unitsDown, scale);
+    copy.mask = PieceMask(units * scale, unitsDown * scale, scale);
+    auto meets = [&](int c, int x) { return std::floor(c * g) <= x && x < std::ceil((c + 1) * g); };
+    for (int y = 0; y < copy.image.Height(); ++y) {
+        int begin = -1;
+        for (int x = 0; x <= copy.image.Width(); ++x) {
+            bool in = false;
+            long red = 0, green = 0, blue = 0, count = 0;
+            for (int sy = 0; x < copy.image.Width() && sy < image.Height(); ++sy) {
+                if (!meets(sy, y)) continue;
+                for (int sx = 0; sx < image.Width(); ++sx) {
+                    if (!meets(sx, x)) continue;
+                    in = in || piece.mask.GetPixel(sx, sy) == kWhite;
+                    const Colour colour = image.GetPixel(sx, sy);
+                    if (colour == kBlack) continue;
+                    red += RedOf(colour);
+                    green += GreenOf(colour);
+                    blue += BlueOf(colour);
+                    ++count;
+                }
+            }
+            if (in && count > 0) {
+                const Colour average = MakeColour(static_cast<int>((red + count / 2) / count),
+                                                  static_cast<int>((green + count / 2) / count),
+                                                  static_cast<int>((blue + count / 2) / count));
+                copy.image.SetPixel(x, y, average == kBlack ? MakeColour(1, 1, 1) : average);
+            }
+            if (in && begin < 0) begin = x;
+            if (!in && begin >= 0) {
+                copy.mask.AddRun(y, begin, x);
+                begin = -1;
+            }
+        }
+    }
+    return copy;
+}
+
+std::vector<std::tuple<int, int, int>> RunsOf(const PieceMask& mask)
+{
+    std::vector<std::tuple<int, int, int>> runs;
+    for (int y = 0; y < mask.Height(); ++y) mask.ForEachRun(y, [&](int begin, int end) { runs.emplace_back(y, begin, end); });
+    return runs;
+}
+
+// Every reduced copy, a halving among them (g = 1/2 at scale 1), is the
+// plain rule's to the pixel and to the mask's run.
+TEST_F(ZoomedPiecesTest, AReducedCopyIsThePlainRuleToThePixel)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> factors(0.06, 1.0);
+    std::uniform_int_distribution<int> scales(1, 3), die(0, 3);
+    for (int i = 0; i < 150; ++i) {
+        const CPiece piece = RandomPiece(random);
+        const int scale = die(random) == 0 ? 1 : scales(random);
+        const double g = die(random) == 0 ? 0.5 : factors(random);
+        // The zoom that gives g from this piece at this scale, and the g it gives.
+        const float zoom = static_cast<float>(g * piece.image.Scale() / scale);
+        const double exact = static_cast<double>(zoom) * scale / piece.image.Scale();
+        SCOPED_TRACE(testing::Message() << "piece " << i << ", " << piece.image.Width() << " x "
+                                        << piece.image.Height() << ", g " << exact << ", drawn at " << scale);
+        CPiece copy;
+        ZoomedPieces::Make(piece, zoom, scale, copy);
+        const CPiece plain = PlainCopy(piece, exact, scale);
+        ASSERT_EQ(copy.image.Width(), plain.image.Width());
+        ASSERT_EQ(copy.image.Height(), plain.image.Height());
+        ASSERT_EQ(RunsOf(copy.mask), RunsOf(plain.mask));
+        for (int y = 0; y < plain.image.Height(); ++y)
+            for (int x = 0; x < plain.image.Width(); ++x)
+                ASSERT_EQ(copy.image.GetPixel(x, y), plain.image.GetPixel(x, y)) << x << ", " << y;
+    }
 }
 
 TEST_F(ZoomedPiecesTest, CopiesStayWithinTheirBudgetTheLeastRecentlyDrawnGoingFirst)
