@@ -7,12 +7,15 @@
 // every copy of a piece the step makes included:
 //   notches  the wheel at a point of the table, a notch a frame, from the
 //            whole table to the closest step and back out to the whole
+//   paused_notches  the same way in and out, each notch after half a
+//            second's pause (the table resting: the copies the next notch
+//            the wheel's way wants are made meanwhile)
 //   pans     at the middle step, an arrow key held 8 frames each way
 //            (right, down, left, up), then the table dragged with the
 //            right button 20 units a frame, 8 steps out and 8 back
 // Both sequences run twice: the first time every copy of a piece is made
 // anew, as on a player's first turn of the wheel.
-// Counters, each for notch_ and pan_:
+// Counters, each for notch_, paused_notch_ and pan_:
 //   median_ms, worst_ms        wall time from the input to the frame (a
 //                              step's copies are made on every core, so
 //                              no one thread's processor time covers it;
@@ -51,6 +54,7 @@ constexpr Point kWheelAt{300, 260};
 constexpr int kFramesAKey = 8;
 constexpr int kDragSteps = 8;
 constexpr int kDragStep = 20;
+constexpr int kPauseFrames = 30;
 
 // Seconds each step took to show, processor and wall time.
 struct StepTimes {
@@ -86,6 +90,23 @@ bool WheelNotches(HeadlessGame& game, StepTimes& times)
         TimeFrame(game, times);
     }
     return closest && last > 0 && Game.GetView().Step() == 0;
+}
+
+// The same way in and out, each notch after a pause of half a second (the
+// copies the next notch wants made meanwhile, a few dozen a frame).
+bool WheelNotchesAfterPauses(HeadlessGame& game, StepTimes& times)
+{
+    Game.SetView(0, {0, 0});
+    game.Queue(InputEvent::MouseMove(kWheelAt.x, kWheelAt.y));
+    game.Frames(2);
+    const int last = Game.GetView().LastStep();
+    for (int way : {1, -1})
+        for (int i = 0; i < last; ++i) {
+            game.Frames(kPauseFrames);
+            game.Queue(InputEvent::Wheel(way, kWheelAt.x, kWheelAt.y));
+            TimeFrame(game, times);
+        }
+    return Game.GetView().Step() == 0;
 }
 
 // The middle step, the middle of the table in the middle of the screen.
@@ -160,9 +181,9 @@ void BM_ZoomAndPanThousandPieces(benchmark::State& state)
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     HeadlessGame game(bench::ScaleOfScreen(width, height));
     if (!game.StartThousandPieces(state)) return;
-    StepTimes notches, pans;
+    StepTimes notches, pans, pausedNotches;
     for (auto _ : state) {
-        if (!WheelNotches(game, notches)) {
+        if (!WheelNotches(game, notches) || !WheelNotchesAfterPauses(game, pausedNotches)) {
             state.SkipWithError("the wheel did not go from the whole table to the closest and back");
             return;
         }
@@ -174,6 +195,7 @@ void BM_ZoomAndPanThousandPieces(benchmark::State& state)
     const double copy = bench::ScreenCopy(width, height);
     Report(state, "notch", notches, copy);
     Report(state, "pan", pans, copy);
+    Report(state, "paused_notch", pausedNotches, copy);
     state.counters["copy_ms"] = 1000 * copy;
     state.counters["notches"] = static_cast<double>(notches.processor.size());
 }

@@ -288,6 +288,7 @@ public:
     void TestHookKeepOnBoard(CGroup& group) { KeepOnBoard(group); }
     // Test hook: the groups at rest drawn through the view into the back buffer, as a frame draws them.
     void TestHookDrawGroups() { DrawGroups(false); }
+    std::uint64_t TestHookCopiesMade() const { return zoomed.CopiesMade(); }
     // While the table rests: a few more of the copies the wheel's next notch
     // will draw, the way it last went, so that a notch after a pause shows
     // at once. True while some are left to make for this view.

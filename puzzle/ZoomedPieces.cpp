@@ -705,13 +705,21 @@ ZoomedPieces::Copy* ZoomedPieces::CopyAt(Entry& entry, int step, int scale)
     return nullptr;
 }
 
-// An empty place, else the copy of the step farther from this one, gives way.
+// An empty place, else the copy of the step farthest from this one gives
+// way; of two as far, the one drawn or made longer ago (not the one shown).
 ZoomedPieces::Copy& ZoomedPieces::PlaceFor(Entry& entry, int step)
 {
-    Copy* place = &entry.copies[0];
-    if (entry.copies[0].step >= 0 &&
-        (entry.copies[1].step < 0 || std::abs(entry.copies[1].step - step) > std::abs(entry.copies[0].step - step)))
-        place = &entry.copies[1];
+    Copy* place = nullptr;
+    for (Copy& copy : entry.copies) {
+        if (copy.step < 0) {
+            place = &copy;
+            break;
+        }
+        const int distance = std::abs(copy.step - step);
+        if (!place || distance > std::abs(place->step - step) ||
+            (distance == std::abs(place->step - step) && copy.lastUse < place->lastUse))
+            place = &copy;
+    }
     DropCopy(*place);
     return *place;
 }
@@ -735,6 +743,7 @@ void ZoomedPieces::Keep(Copy& copy, int step, int scale, int runs)
     copy.bytes = copy.piece.image.MemoryBytes() + MaskBytes(copy.piece.mask.Height(), runs);
     copy.lastUse = ++uses;
     held += copy.bytes;
+    ++copiesMade;
 }
 
 const CPiece& ZoomedPieces::At(int index, const CPiece& piece, int step, float zoom, int scale)

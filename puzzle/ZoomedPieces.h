@@ -2,10 +2,12 @@
 // The pieces as the table's view draws them at a zoom other than 1 (or cut
 // at another scale than the drawing's): copies of each piece's image and
 // mask at the zoom, in pixels of the drawing scale, made the first time the
-// piece is drawn at that zoom. A piece keeps copies of two steps (the wheel
-// going in and out again finds them made); a third step takes the place of
-// the one farther from it. Clear lets the copies go (a new view of the
-// whole table, a new puzzle).
+// piece is drawn at that zoom, or ahead of it while the table rests
+// (CGame::MakeCopiesAhead). A piece keeps copies of three steps: the one
+// shown, the one before it (the wheel going back finds it made) and the
+// next one the wheel's way; a fourth takes the place of the one farthest
+// from it. Clear lets the copies go (a new view of the whole table, a new
+// puzzle).
 //
 // Reduced copies come from a pyramid of halvings of the piece, each pixel
 // of a halving the average of the piece's pixels in its 2 x 2 square: a
@@ -85,6 +87,8 @@ public:
     void SetBudget(std::size_t bytes);
     // How many halvings piece `index` has made (for tests).
     int LevelsMade(int index) const;
+    // How many copies have been made in all (for tests).
+    std::uint64_t CopiesMade() const { return copiesMade; }
 
 private:
     // One halving (level L is 2^L times smaller than the piece) or one copy.
@@ -104,7 +108,7 @@ private:
     struct Entry {
         std::uint64_t source = 0;  // the piece's image version all of it was made from
         std::vector<Level> levels;  // levels[L - 1] is level L; an empty image: not made
-        Copy copies[2];
+        Copy copies[3];
     };
 
     // Where a copy is made from, and at how many of its pixels a source pixel.
@@ -134,4 +138,5 @@ private:
     std::size_t held = 0;
     std::size_t budget = kDefaultBudget;
     std::uint64_t uses = 0;
+    std::uint64_t copiesMade = 0;
 };

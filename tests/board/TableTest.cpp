@@ -180,6 +180,29 @@ TEST_F(TableTest, TheWheelZoomsAtTheCursorAndButtonsAndKeysPan)
     EXPECT_EQ(Game.GetHistory().UndoDepth(), actions);
 }
 
+// While the table rests, the copies the next notch the same way will draw
+// are made: after a pause that notch makes none, nor does one back the way
+// the wheel came. Steps never shown nor next find none made.
+TEST_F(TableTest, AfterAPauseTheNextNotchEitherWayFindsItsCopiesMade)
+{
+    game.MoveMouse(400, 300);
+    // The copies a notch's frame makes, after a pause of half a second.
+    auto notchAfterPause = [&](int wheel) {
+        game.RunFrames(30);
+        const std::uint64_t before = Game.TestHookCopiesMade();
+        game.Queue(InputEvent::Wheel(wheel, 400, 300));
+        game.RunFrames(1);
+        return Game.TestHookCopiesMade() - before;
+    };
+    notchAfterPause(1);
+    EXPECT_EQ(notchAfterPause(1), 0u) << "in, then in again";
+    EXPECT_EQ(notchAfterPause(-1), 0u) << "in, then back out";
+    EXPECT_GT(notchAfterPause(3), 0u) << "three steps in at once";
+    EXPECT_EQ(Game.GetView().Step(), 4);
+    notchAfterPause(-1);
+    EXPECT_EQ(notchAfterPause(-1), 0u) << "out, then out again";
+}
+
 // The group stays in the hand by the same point while the wheel zooms and
 // the keys pan under it, and is put down where the hand is.
 TEST_F(TableTest, ACarriedPieceStaysInTheHandWhileTheViewChanges)
