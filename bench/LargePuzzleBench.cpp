@@ -19,10 +19,15 @@
 // The cut's counters picture, pieces and start split its ratio: the picture
 // read again (the first pieces cut in the reduction's spare time), the rest
 // of the pieces, play set up with its frame.
-// Last seen (Release, 2-core machine): the decode 210-240 ms; the cut
-// 3.7-3.9 times it at scale 2 and 3 (picture 1.4-1.6, reduced beside the
-// decoder; pieces 1.25-1.5; start 0.85-0.9, the halvings made on both cores
-// and the first frame's copies side by side); 4.1-4.4 before the picture
+// Last seen (Release, 2-core machine, a quiet moment): the decode 157-177
+// ms; the cut 2.6-2.9 times it at scale 2 and 3 (picture 1.15-1.2, about a
+// fifth of the pieces cut in its spare time; pieces 0.8-1.0; start
+// 0.63-0.67); 3.3-3.4 before the reduction weighed four channels at once,
+// the decoder read sixteen rows a call and pieces were cut beside it, and
+// copies and halvings were summed from the left; 3.7-3.9 with the picture
+// reduced beside the decoder (picture 1.4-1.6; pieces 1.25-1.5; start
+// 0.85-0.9, the halvings made on both cores and the first frame's copies
+// side by side); 4.1-4.4 before the picture
 // was reduced as it decoded and the halvings made side by side, 8.3-8.8
 // before the picture was taken without copies, its reduction made faster
 // and a piece's columns scanned eight pixels at a time. A whole frame zoomed

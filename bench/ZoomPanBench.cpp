@@ -26,13 +26,16 @@
 //   thread_worst_ms            the worst in processor time of the game's
 //                              thread alone
 // and copy_ms (the copy) and notches (how many were timed).
-// Last seen (Release, 2-core machine; 11 steps from the whole table to the
-// closest), with the copies a step needs made side by side: at 1920 x 1080
-// (scale 2) a notch 12 ms median, 17-35 ms worst, a pan step 2 ms median,
-// 7 ms worst; at 2560 x 1440 (scale 3) a notch 28 ms median, 100-112 ms
-// worst, a pan step 4.5 ms median, 14-17 ms worst. The worst notches are
-// the last ones out to the whole table (every piece in sight, none of its
-// copies kept from the way in), then the first one in.
+// Last seen (Release, 2-core machine, a quiet moment; 11 steps from the
+// whole table to the closest): at 1920 x 1080 (scale 2) a notch 7.7 ms
+// median, 12 ms worst, after a pause 2.8 and 6.6 ms; at 2560 x 1440 (scale
+// 3) a notch 16 ms median, 22 ms worst (1.3 periods), after a pause 7.6 and
+// 24 ms; a pan step under 0.6 periods at its worst. The worst notches are
+// the first ones in from the whole table, every piece in sight and no copy
+// of the step made (after a pause, the last one out: the pieces that come
+// into sight have none). Before copies were summed from the left: 28 ms
+// median, 47 ms worst at 2560 x 1440; before they were made side by side,
+// 100-112 ms worst.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
