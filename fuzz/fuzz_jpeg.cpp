@@ -3,7 +3,8 @@
 // reduced, either decode or fail with a message; the decoder never exits the
 // program nor touches memory outside its buffers. The rows it shows while
 // decoding are reduced beside it, as a large cut's picture is: they only
-// ever grow, stay within the picture, and are read while it decodes on.
+// ever grow, stay within the picture, and are read while it decodes on; a
+// failed decode withdraws them before they go.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::thread beside;
     int shown = 0;
     decoder.WatchRows([&](const Surface& rows, int final) {
+        if (final == 0) {  // a failed decode takes the rows it showed away
+            if (!reducer || !beside.joinable()) __builtin_trap();
+            reducer->Abandon();
+            beside.join();
+            return;
+        }
         if (final <= shown || final > rows.Height()) __builtin_trap();
         shown = final;
         if (!reducer) {
@@ -40,12 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Surface picture;
     const bool decoded = decoder.ReadImage(picture);
     if (reducer) {
-        if (decoded)
+        // A failed decode has stopped the reduction before its rows went.
+        if (decoded != beside.joinable()) __builtin_trap();
+        if (decoded) {
             reducer->Arrived(picture.Pixels(), picture.Height());  // the last bands, if any wait
-        else
-            reducer->Abandon();
-        beside.join();
-        if (decoded && reducer->TakeResult().Height() != (picture.Height() * 3 + 3) / 4) __builtin_trap();
+            beside.join();
+            if (reducer->TakeResult().Height() != (picture.Height() * 3 + 3) / 4) __builtin_trap();
+        }
     }
     if (decoded) {
         if (picture.Width() != decoder.OutputWidth() || picture.Height() != decoder.OutputHeight()) __builtin_trap();

@@ -324,6 +324,7 @@ bool JpegDecoder::ReadImage(Surface& out)
     // A few rows at a time, each run made colours while it is fresh in the
     // cache and, when nothing turns the picture afterwards, shown to the watcher.
     constexpr JDIMENSION kRowsAtOnce = 16;
+    bool shown = false;
     while (decoded && s.cinfo.output_scanline < s.cinfo.output_height) {
         const JDIMENSION first = s.cinfo.output_scanline;
         const JDIMENSION last = std::min<JDIMENSION>(s.cinfo.output_height, first + kRowsAtOnce);
@@ -340,11 +341,18 @@ bool JpegDecoder::ReadImage(Surface& out)
         });
         if (!decoded) break;
         DecodedRowsToColours(raw, static_cast<int>(first), static_cast<int>(last), cmyk, s.cinfo.saw_Adobe_marker);
-        if (s.watcher && s.orientation == 1) s.watcher(raw, static_cast<int>(last));
+        if (s.watcher && s.orientation == 1) {
+            s.watcher(raw, static_cast<int>(last));
+            shown = true;
+        }
     }
     if (decoded) decoded = s.Guarded([&s] { jpeg_finish_decompress(&s.cinfo); });
     s.readyToDecode = false;
-    if (!decoded) return false;
+    if (!decoded) {
+        // The rows shown go with `raw`: whoever reads them stops first.
+        if (shown) s.watcher(raw, 0);
+        return false;
+    }
 
     if (s.orientation == 1)
         out = std::move(raw);

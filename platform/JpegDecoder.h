@@ -55,6 +55,9 @@ public:
     // Shown the picture being decoded each time more of its rows, from the
     // top, are final: the rows [0, rowsFinal) of `picture`. Not called for a
     // picture its camera marked as turned (its rows are final only at the end).
+    // When the decode fails after some were shown, it is called once more
+    // with rowsFinal 0 just before they go: nothing may read them after it
+    // returns.
     using RowWatcher = std::function<void(const Surface& picture, int rowsFinal)>;
     void WatchRows(RowWatcher watcher);
     // Decodes the picture into `out`, top row first, at the output size.

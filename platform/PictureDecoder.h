@@ -60,7 +60,8 @@ public:
     // stays at least this large (only JPEG reduces while decoding).
     void ScaleToAtLeast(int minWidth, int minHeight);
     // Between Open and Decode: shown the rows of the picture as they become
-    // final (a JPEG not marked as turned; other pictures are whole at once).
+    // final (a JPEG not marked as turned; other pictures are whole at once),
+    // and told when a failed decode takes them away (JpegDecoder::WatchRows).
     using RowWatcher = std::function<void(const Surface& picture, int rowsFinal)>;
     void WatchRows(RowWatcher watcher);
     bool Decode(Surface& out);

@@ -505,9 +505,21 @@ public:
         return reducer->TakeResult();
     }
 
+    // Stops reading the picture's rows, which may go once this returns.
+    void Stop()
+    {
+        if (reducer) reducer->Abandon();
+        if (beside.joinable()) beside.join();
+        reducer.reset();
+    }
+
 private:
     void RowsFinal(const Surface& picture, int rowsFinal)
     {
+        if (rowsFinal <= 0) {  // a failed decode takes the rows away
+            Stop();
+            return;
+        }
         if (!reducer && !declined) Start(picture);
         if (reducer) reducer->Arrived(picture.Pixels(), rowsFinal);
     }
@@ -526,12 +538,6 @@ private:
         } catch (const std::system_error&) {
             reducer.reset();  // no thread to be had: reduced afterwards, as any picture
         }
-    }
-
-    void Stop()
-    {
-        if (reducer) reducer->Abandon();
-        if (beside.joinable()) beside.join();
     }
 
     int width, height;
@@ -560,7 +566,10 @@ Surface CMgrImage::DecodeCutPicture(const CutPictureRequest& request, bool* made
         DecodedPicture decoded = DecodePlayerPicture(request.fileName, request.inProgramFolder,
                                                      static_cast<float>(std::max(request.width, request.height)),
                                                      0.0f, 1, nullptr, reduction.Watcher());
-        if (!decoded.problem.empty()) return {};
+        if (!decoded.problem.empty()) {
+            reduction.Stop();  // before the picture it read goes with `decoded`
+            return {};
+        }
         picture = std::move(decoded.picture);  // tens of megabytes: taken, not copied
     }
     picture.TakeScale(1);
