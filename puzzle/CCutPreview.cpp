@@ -491,6 +491,7 @@ bool CCutPreview::BuildStep()
         // thread waits a little rather than take a core from the two.
         if (cutPictureTask->wait_for(std::chrono::milliseconds(4)) != std::future_status::ready) return false;
         TakeCutPicture(TakeTask());
+        if (cutAhead) Log.Write("CCutPreview: %i pieces cut while the picture was decoded\n", cutAhead->CutCount());
     }
     // A large cut's pieces are cut a few at a time, side by side.
     const std::size_t batch = IsLargeCut() ? kLargeCutBatch : 1;

@@ -21,7 +21,7 @@ PiecesCutAhead::PiecesCutAhead(const CGame& game, int columns, int rows, int sca
 bool PiecesCutAhead::CutNext(const Surface& made, int rowsMade)
 {
     std::lock_guard<std::mutex> lock(cutting);
-    if (next >= cells.size()) return false;
+    if (next >= cells.size() || heldBytes >= kMostBytes) return false;
     Cell& cell = cells[next];
     // The box may reach below the picture (its tabs' control points); the
     // part off the picture is cut black.
@@ -29,6 +29,7 @@ bool PiecesCutAhead::CutNext(const Surface& made, int rowsMade)
     CGame::CutFrom(made, scale, cell.box, cell.withOutline, cell.cut);
     // Packed as the game's own large-cut pieces are: the box is mostly see-through.
     cell.cut.image.Pack();
+    heldBytes += cell.cut.image.MemoryBytes();
     ++next;
     cutCount.fetch_add(1, std::memory_order_relaxed);
     return true;

@@ -6,6 +6,10 @@
 // picture's rows under it are made. So in that spare time it cuts the
 // pieces, in the order the progress page builds them, and keeps them here.
 //
+// Only so many bytes of pieces are cut ahead: while the photo decodes, it
+// and its reduction are both held, and that is when the game takes the most
+// memory.
+//
 // When the decode ends the page takes the picture and builds the pieces as
 // before, taking those cut here instead of cutting them again, provided the
 // picture it took is the one they were cut from (Keep); otherwise, a
@@ -19,6 +23,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -27,13 +32,17 @@
 
 class PiecesCutAhead {
 public:
+    // What the pieces cut ahead may hold, their images' pixels counted.
+    static constexpr std::size_t kMostBytes = std::size_t{16} << 20;
+
     // Every cell of a columns x rows cut, row after row, from a picture at
     // `scale` pixels a unit.
     PiecesCutAhead(const CGame& game, int columns, int rows, int scale);
 
     // Cuts the next piece when the picture's rows under it are made (`made`,
     // its first `rowsMade` rows final): true when it cut one, false when
-    // the next must wait for more rows, or none is left.
+    // the next must wait for more rows, or none is left, or the pieces cut
+    // hold kMostBytes.
     bool CutNext(const Surface& made, int rowsMade);
     // Whether the picture the decode ends with is the one `made` grew into.
     void Keep(bool madeIsThePicture) { kept = madeIsThePicture; }
@@ -57,6 +66,7 @@ private:
     std::vector<Cell> cells;
     std::mutex cutting;
     std::size_t next = 0;  // under `cutting`
+    std::size_t heldBytes = 0;  // under `cutting`
     std::atomic<int> cutCount{0};
     bool kept = false;
 };
