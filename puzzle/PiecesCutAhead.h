@@ -33,7 +33,7 @@
 class PiecesCutAhead {
 public:
     // What the pieces cut ahead may hold, their images' pixels counted.
-    static constexpr std::size_t kMostBytes = std::size_t{16} << 20;
+    static constexpr std::size_t kMostBytes = std::size_t{32} << 20;
 
     // Every cell of a columns x rows cut, row after row, from a picture at
     // `scale` pixels a unit.
